@@ -1,0 +1,19 @@
+# One INTERFACE target carries the language level and warning flags for every target.
+add_library(tessaly_options INTERFACE)
+target_compile_features(tessaly_options INTERFACE cxx_std_20)
+target_compile_options(tessaly_options INTERFACE -Wall -Wextra -Werror -Wshadow=local)
+target_include_directories(tessaly_options INTERFACE ${PROJECT_SOURCE_DIR})
+
+if(TESSALY_SANITIZE)
+  target_compile_options(tessaly_options INTERFACE
+    -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  target_link_options(tessaly_options INTERFACE -fsanitize=address,undefined)
+endif()
+
+# A test executable per source folder; every test gets a timeout so a hang fails instead of stalling CI.
+function(tessaly_add_test_folder name)
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  add_executable(${name} ${sources})
+  target_link_libraries(${name} PRIVATE ${ARGN} GTest::gtest GTest::gtest_main tessaly_options)
+  gtest_discover_tests(${name} PROPERTIES TIMEOUT 120 DISCOVERY_TIMEOUT 60)
+endfunction()

@@ -1,0 +1,136 @@
+// The file-system calls, with Windows' contracts, on POSIX. Paths are CP932 Windows paths
+// ("X:\dir\name", "\" and "/" both separate, relative paths resolve against the process's current
+// directory); drive letters map to POSIX folders through the drive table (Win32Drives.h). Looking
+// up an existing name ignores case as NTFS does; a created name keeps the case it was given.
+// Every failure sets GetLastError to the code Windows would.
+#pragma once
+
+#include "platform/win32/Win32Types.h"
+
+#define FILE_ATTRIBUTE_READONLY 0x00000001
+#define FILE_ATTRIBUTE_HIDDEN 0x00000002
+#define FILE_ATTRIBUTE_SYSTEM 0x00000004
+#define FILE_ATTRIBUTE_DIRECTORY 0x00000010
+#define FILE_ATTRIBUTE_ARCHIVE 0x00000020
+#define FILE_ATTRIBUTE_NORMAL 0x00000080
+#define INVALID_FILE_ATTRIBUTES (static_cast<DWORD>(-1))
+
+#define GENERIC_READ 0x80000000u
+#define GENERIC_WRITE 0x40000000u
+#define FILE_SHARE_READ 0x00000001
+#define FILE_SHARE_WRITE 0x00000002
+#define FILE_SHARE_DELETE 0x00000004
+
+#define CREATE_NEW 1
+#define CREATE_ALWAYS 2
+#define OPEN_EXISTING 3
+#define OPEN_ALWAYS 4
+#define TRUNCATE_EXISTING 5
+
+#define FILE_FLAG_WRITE_THROUGH 0x80000000u
+#define FILE_FLAG_SEQUENTIAL_SCAN 0x08000000
+#define FILE_FLAG_BACKUP_SEMANTICS 0x02000000
+
+#define FILE_BEGIN 0
+#define FILE_CURRENT 1
+#define FILE_END 2
+#define INVALID_SET_FILE_POINTER (static_cast<DWORD>(-1))
+
+#define DRIVE_UNKNOWN 0
+#define DRIVE_NO_ROOT_DIR 1
+#define DRIVE_REMOVABLE 2
+#define DRIVE_FIXED 3
+#define DRIVE_REMOTE 4
+#define DRIVE_CDROM 5
+#define DRIVE_RAMDISK 6
+
+struct WIN32_FIND_DATAA {
+    DWORD dwFileAttributes;
+    FILETIME ftCreationTime;
+    FILETIME ftLastAccessTime;
+    FILETIME ftLastWriteTime;
+    DWORD nFileSizeHigh;
+    DWORD nFileSizeLow;
+    DWORD dwReserved0;
+    DWORD dwReserved1;
+    CHAR cFileName[MAX_PATH];
+    CHAR cAlternateFileName[14];
+};
+typedef WIN32_FIND_DATAA* LPWIN32_FIND_DATAA;
+
+struct BY_HANDLE_FILE_INFORMATION {
+    DWORD dwFileAttributes;
+    FILETIME ftCreationTime;
+    FILETIME ftLastAccessTime;
+    FILETIME ftLastWriteTime;
+    DWORD dwVolumeSerialNumber;
+    DWORD nFileSizeHigh;
+    DWORD nFileSizeLow;
+    DWORD nNumberOfLinks;
+    DWORD nFileIndexHigh;
+    DWORD nFileIndexLow;
+};
+typedef BY_HANDLE_FILE_INFORMATION* LPBY_HANDLE_FILE_INFORMATION;
+
+// With a wildcard ('*' or '?') in the last component: the folder's matching entries in NTFS order
+// (upper-cased UTF-16 of the on-disk name, ties by its bytes), "." and ".." first except at a
+// drive root. Without one: the single named path. Times are FILETIME (100 ns since 1601 UTC);
+// attributes 0x10 for folders (a link to a folder counts as one), 0x20 otherwise. Names the name
+// codec cannot map are left out. ERROR_FILE_NOT_FOUND / ERROR_PATH_NOT_FOUND when nothing matches.
+HANDLE WINAPI FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileData);
+// FALSE with ERROR_NO_MORE_FILES after the last entry.
+BOOL WINAPI FindNextFileA(HANDLE hFindFile, LPWIN32_FIND_DATAA lpFindFileData);
+BOOL WINAPI FindClose(HANDLE hFindFile);
+
+// Files, and folders with FILE_FLAG_BACKUP_SEMANTICS (for GetFileInformationByHandle only).
+// Sharing modes are accepted and not enforced.
+HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
+                          LPSECURITY_ATTRIBUTES lpSecurityAttributes, DWORD dwCreationDisposition,
+                          DWORD dwFlagsAndAttributes, HANDLE hTemplateFile);
+BOOL WINAPI CloseHandle(HANDLE hObject);
+DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveHigh,
+                            DWORD dwMoveMethod);
+BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite,
+                      LPDWORD lpNumberOfBytesWritten, void* lpOverlapped);
+BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead,
+                     LPDWORD lpNumberOfBytesRead, void* lpOverlapped);
+BOOL WINAPI SetEndOfFile(HANDLE hFile);
+BOOL WINAPI FlushFileBuffers(HANDLE hFile);
+DWORD WINAPI GetFileSize(HANDLE hFile, LPDWORD lpFileSizeHigh);
+// dwVolumeSerialNumber and nFileIndexHigh/Low identify the file (device and inode here).
+BOOL WINAPI GetFileInformationByHandle(HANDLE hFile,
+                                       LPBY_HANDLE_FILE_INFORMATION lpFileInformation);
+
+// Never replaces an existing destination, also when another thread or process creates it
+// meanwhile (ERROR_ALREADY_EXISTS). Folders move within one file system; a file moves across file
+// systems by copy, flush and delete: a copy that fails is removed and the source stays.
+BOOL WINAPI MoveFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName);
+BOOL WINAPI DeleteFileA(LPCSTR lpFileName);
+BOOL WINAPI CreateDirectoryA(LPCSTR lpPathName, LPSECURITY_ATTRIBUTES lpSecurityAttributes);
+BOOL WINAPI RemoveDirectoryA(LPCSTR lpPathName);
+DWORD WINAPI GetFileAttributesA(LPCSTR lpFileName);
+
+// dbghelp's helper: creates every missing folder of DirPath up to its last "\" (the part after it
+// is taken for a file name and not created). TRUE when they all exist afterwards.
+BOOL WINAPI MakeSureDirectoryPathExists(LPCSTR DirPath);
+
+// The current directory as a Windows path. A buffer too short gets nothing and the result is the
+// size needed including the terminator; otherwise the length without it. 0 on failure.
+DWORD WINAPI GetCurrentDirectoryA(DWORD nBufferLength, LPSTR lpBuffer);
+// Only an existing folder becomes current; it also sets the current drive.
+BOOL WINAPI SetCurrentDirectoryA(LPCSTR lpPathName);
+
+// The executable's path as a Windows path (through the drive with the longest matching root);
+// a short buffer gets the truncated, terminated path, ERROR_INSUFFICIENT_BUFFER and nSize.
+DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize);
+
+// "A:\<nul>C:\<nul>...<nul><nul>" for every mapped drive in letter order; the needed size when
+// the buffer is short.
+DWORD WINAPI GetLogicalDriveStringsA(DWORD nBufferLength, LPSTR lpBuffer);
+// DRIVE_FIXED for a mapped drive whose folder exists, DRIVE_NO_ROOT_DIR otherwise.
+UINT WINAPI GetDriveTypeA(LPCSTR lpRootPathName);
+
+// The C runtime's drive functions: 1 = A ... 26 = Z. _chdrive makes the drive's current
+// directory current (its root the first time); 0 on success, -1 on failure.
+int _getdrive();
+int _chdrive(int drive);

@@ -1,0 +1,24 @@
+// Test hooks of the layer: things a test must steer that a real system does not let it.
+#pragma once
+
+#include <string>
+
+namespace tessaly::win32 {
+
+// GetModuleFileNameA reports this POSIX path instead of /proc/self/exe (empty: the real one), so
+// tests running in parallel keep their files beside "the executable" apart.
+void SetModuleFileNameForTests(const std::string& strPosixPath);
+
+// The system calls the layer makes that a test can make fail (CI runs as root, where permissions
+// cannot provoke these failures).
+enum class SysCall { Chdir, Mkdir, Rename, Link, Write, Fsync, Open, Count };
+
+// The next iTimes calls of `call` (-1: every call) fail with iErrno after iSkip calls succeed.
+// Only paths containing strPathPart are affected when it is not empty (write and fsync: the path
+// the descriptor was opened with).
+void FailSysCall(SysCall call, int iErrno, int iTimes = -1, int iSkip = 0,
+                 const std::string& strPathPart = {});
+// Removes every failure set with FailSysCall.
+void ClearSysCallFailures();
+
+} // namespace tessaly::win32

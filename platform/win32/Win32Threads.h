@@ -19,16 +19,3 @@ void WINAPI Sleep(DWORD dwMilliseconds);
 // A small, stable number per thread, never 0.
 DWORD WINAPI GetCurrentThreadId();
 DWORD WINAPI GetTickCount();
-
-typedef DWORD(WINAPI* LPTHREAD_START_ROUTINE)(LPVOID lpThreadParameter);
-#define CREATE_SUSPENDED 0x00000004
-// A detached thread unless the handle is kept; CloseHandle releases the handle.
-// WaitForSingleObject on the handle waits for the thread's end.
-HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES lpThreadAttributes, std::size_t dwStackSize,
-                           LPTHREAD_START_ROUTINE lpStartAddress, LPVOID lpParameter,
-                           DWORD dwCreationFlags, LPDWORD lpThreadId);
-#define INFINITE 0xFFFFFFFFu
-#define WAIT_OBJECT_0 0x00000000u
-#define WAIT_TIMEOUT 0x00000102u
-#define WAIT_FAILED 0xFFFFFFFFu
-DWORD WINAPI WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds);

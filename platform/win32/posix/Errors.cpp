@@ -35,8 +35,7 @@ constexpr ErrorText kErrorTexts[] = {
     {ERROR_WRITE_FAULT, "指定されたデバイスに書き込めません。"},
     {ERROR_READ_FAULT, "指定されたデバイスから読み取れません。"},
     {ERROR_GEN_FAILURE, "システムに接続されたデバイスが機能していません。"},
-    {ERROR_SHARING_VIOLATION,
-     "プロセスはファイルにアクセスできません。別のプロセスが使用中です。"},
+    {ERROR_SHARING_VIOLATION, "プロセスはファイルにアクセスできません。別のプロセスが使用中です。"},
     {ERROR_LOCK_VIOLATION,
      "プロセスはファイルにアクセスできません。別のプロセスがファイルの一部をロックしています。"},
     {ERROR_HANDLE_EOF, "ファイルの終わりに達しました。"},
@@ -47,7 +46,8 @@ constexpr ErrorText kErrorTexts[] = {
     {ERROR_BROKEN_PIPE, "パイプは終了しました。"},
     {ERROR_DISK_FULL, "ディスクに十分な空き領域がありません。"},
     {ERROR_INSUFFICIENT_BUFFER, "システム コールに渡されるデータ領域が小さすぎます。"},
-    {ERROR_INVALID_NAME, "ファイル名、ディレクトリ名、またはボリューム ラベルの構文が間違っています。"},
+    {ERROR_INVALID_NAME,
+     "ファイル名、ディレクトリ名、またはボリューム ラベルの構文が間違っています。"},
     {ERROR_DIR_NOT_EMPTY, "ディレクトリが空ではありません。"},
     {ERROR_BUSY, "要求したリソースは使用中です。"},
     {ERROR_ALREADY_EXISTS, "既に存在するファイルを作成することはできません。"},
@@ -70,9 +70,13 @@ std::string SystemTextUtf8(DWORD dwCode) {
 }
 } // namespace
 
-DWORD WINAPI GetLastError() { return t_dwLastError; }
+DWORD WINAPI GetLastError() {
+    return t_dwLastError;
+}
 
-void WINAPI SetLastError(DWORD dwErrCode) { t_dwLastError = dwErrCode; }
+void WINAPI SetLastError(DWORD dwErrCode) {
+    t_dwLastError = dwErrCode;
+}
 
 namespace tessaly::win32 {
 
@@ -125,7 +129,9 @@ DWORD ErrorFromErrno(int iErrno) {
     }
 }
 
-void SetLastErrorFromErrno(int iErrno) { SetLastError(ErrorFromErrno(iErrno)); }
+void SetLastErrorFromErrno(int iErrno) {
+    SetLastError(ErrorFromErrno(iErrno));
+}
 
 } // namespace tessaly::win32
 

@@ -50,7 +50,8 @@ bool ShouldFail(SysCall call, const char* pszPath) {
     std::lock_guard lock(state.mutex);
     for (Failure& failure : state.aFailures[static_cast<size_t>(call)]) {
         if (!failure.strPathPart.empty() &&
-            (pszPath == nullptr || std::string(pszPath).find(failure.strPathPart) == std::string::npos)) {
+            (pszPath == nullptr ||
+             std::string(pszPath).find(failure.strPathPart) == std::string::npos)) {
             continue;
         }
         if (failure.iTimes == 0) {

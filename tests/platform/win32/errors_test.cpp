@@ -32,9 +32,9 @@ TEST(LastError, ErrnoMapsToWindowsCodes) {
 
 TEST(FormatMessage, AllocatesJapaneseTextEndingInCrLf) {
     char* pcText = nullptr;
-    const DWORD dwLen = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER,
-                                       nullptr, ERROR_FILE_NOT_FOUND, 0x400,
-                                       reinterpret_cast<LPSTR>(&pcText), 0, nullptr);
+    const DWORD dwLen =
+        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER, nullptr,
+                       ERROR_FILE_NOT_FOUND, 0x400, reinterpret_cast<LPSTR>(&pcText), 0, nullptr);
     ASSERT_NE(pcText, nullptr);
     ASSERT_GT(dwLen, 2u);
     EXPECT_EQ(std::strlen(pcText), dwLen);
@@ -51,8 +51,8 @@ TEST(FormatMessage, UnknownCodeNamesTheCodeAndShortBufferFails) {
     ASSERT_GT(dwLen, 0u);
     EXPECT_NE(tessaly::win32::AnsiToUtf8(acBuf).find("98765"), std::string::npos);
     char acSmall[4];
-    EXPECT_EQ(FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 2, 0, acSmall, sizeof acSmall,
-                             nullptr),
-              0u);
+    EXPECT_EQ(
+        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 2, 0, acSmall, sizeof acSmall, nullptr),
+        0u);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
 }

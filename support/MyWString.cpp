@@ -1,0 +1,691 @@
+#include "support/MyWString.h"
+
+#include <cstdarg>
+#include <cstring>
+#include <functional>
+#include <new>
+#include <string>
+
+#include "platform/win32/Win32.h"
+#include "support/MyWStringInternal.h"
+#include "support/SJisConv.h"
+#include "support/TraceLog.h"
+
+using mywstring_detail::WideLen;
+using mywstring_detail::WriteTrace;
+
+namespace mywstring_detail {
+
+void WriteTrace(const char* pcFormatUtf8, ...) {
+    std::string strFormat;
+    if (!tessaly::win32::Utf8ToAnsi(pcFormatUtf8, strFormat)) {
+        return;
+    }
+    CString strText;
+    va_list args;
+    va_start(args, pcFormatUtf8);
+    strText.FormatV(strFormat.c_str(), args);
+    va_end(args);
+    WriteTraceText(strText);
+}
+
+} // namespace mywstring_detail
+
+namespace {
+
+WCHAR* AllocBuff(std::uint64_t qwSize, bool bZero) {
+    if (qwSize == 0 || qwSize > 0xFFFFFFFFull) {
+        return nullptr;
+    }
+    const std::size_t nSize = static_cast<std::size_t>(qwSize);
+    return bZero ? new (std::nothrow) WCHAR[nSize]() : new (std::nothrow) WCHAR[nSize];
+}
+
+// A source that lies in the string's own buffer is copied first: the edit would move or free it.
+class CSourceCopy {
+public:
+    CSourceCopy(const WCHAR* pwcSrc, DWORD dwCount, const WCHAR* pwcBuff, DWORD dwBuffSize)
+        : m_pwcSrc(pwcSrc), m_pwcCopy(nullptr) {
+        std::less<const WCHAR*> less;
+        if (pwcBuff != nullptr && !less(pwcSrc, pwcBuff) && less(pwcSrc, pwcBuff + dwBuffSize)) {
+            m_pwcCopy = AllocBuff(static_cast<std::uint64_t>(dwCount) + 1, false);
+            if (m_pwcCopy != nullptr) {
+                std::memcpy(m_pwcCopy, pwcSrc, dwCount * sizeof(WCHAR));
+            }
+            m_pwcSrc = m_pwcCopy;
+        }
+    }
+    ~CSourceCopy() { delete[] m_pwcCopy; }
+    CSourceCopy(const CSourceCopy&) = delete;
+    CSourceCopy& operator=(const CSourceCopy&) = delete;
+
+    // Null when the copy could not be made.
+    const WCHAR* Get() const { return m_pwcSrc; }
+
+private:
+    const WCHAR* m_pwcSrc;
+    WCHAR* m_pwcCopy;
+};
+
+} // namespace
+
+CMyWString::CMyWString()
+    : m_pwcBuff(AllocBuff(kInitialBuffSize, true)), m_dwBuffSize(0), m_dwStrLen(0),
+      m_bError(FALSE) {
+    if (m_pwcBuff != nullptr) {
+        m_dwBuffSize = kInitialBuffSize;
+    } else {
+        m_bError = TRUE;
+    }
+}
+
+CMyWString::CMyWString(const char* pcStr)
+    : m_pwcBuff(nullptr), m_dwBuffSize(0), m_dwStrLen(0), m_bError(FALSE) {
+    DWORD dwInputStrLen = 0;
+    DWORD dwNeedBuffSize = 0;
+    if (pcStr != nullptr) {
+        const std::size_t nLen = std::strlen(pcStr);
+        dwInputStrLen = nLen > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<DWORD>(nLen);
+        dwNeedBuffSize = GetWideCharLen(pcStr, dwInputStrLen);
+        if (dwNeedBuffSize > 0x3FFFFFFF) {
+            // Cut so that a double-byte character is never split at the end.
+            dwInputStrLen =
+                IsSJisLeadByte(static_cast<BYTE>(pcStr[0x1FFFFFFE])) ? 0x20000000 : 0x1FFFFFFF;
+            dwNeedBuffSize = GetWideCharLen(pcStr, dwInputStrLen);
+        }
+    }
+    dwNeedBuffSize += 1;
+    if (dwNeedBuffSize < kInitialBuffSize) {
+        dwNeedBuffSize = kInitialBuffSize;
+    }
+    m_pwcBuff = AllocBuff(dwNeedBuffSize, false);
+    if (m_pwcBuff == nullptr) {
+        m_bError = TRUE;
+        WriteTrace("※　バッファ確保に失敗。CMyWString::CMyWString(const char *pcStr)\n"
+                   "\tNeedBuffSize[%u], InputStrLen[%u]\n",
+                   dwNeedBuffSize, dwInputStrLen);
+        return;
+    }
+    m_pwcBuff[0] = 0;
+    m_dwBuffSize = dwNeedBuffSize;
+    DWORD dwConvLen = 0;
+    if (ConvSJisToWideCharGetLen(m_pwcBuff, pcStr, dwNeedBuffSize, dwInputStrLen, kSJisChunkSize,
+                                 &dwConvLen) &&
+        dwConvLen < m_dwBuffSize) {
+        m_dwStrLen = dwConvLen;
+        m_pwcBuff[m_dwStrLen] = 0;
+    } else {
+        m_pwcBuff[0] = 0;
+        m_dwStrLen = 0;
+        WriteTrace("※　ワイド文字への変換に失敗。CMyWString::CMyWString(const char *pcStr)\n"
+                   "\tNeedBuffSize[%u], InputStrLen[%u]\n",
+                   dwNeedBuffSize, dwInputStrLen);
+    }
+}
+
+CMyWString::CMyWString(const WCHAR* pwcStr, DWORD dwCount)
+    : m_pwcBuff(nullptr), m_dwBuffSize(0), m_dwStrLen(0), m_bError(FALSE) {
+    DWORD dwLen = pwcStr != nullptr ? WideLen(pwcStr) : 0;
+    if (dwCount != 0 && dwCount != 0xFFFFFFFF && dwCount <= dwLen) {
+        dwLen = dwCount;
+    }
+    if (dwLen > kMaxInsertLen) {
+        dwLen = kMaxInsertLen;
+    }
+    DWORD dwBuffSize = dwLen + 1;
+    if (dwBuffSize < kInitialBuffSize) {
+        dwBuffSize = kInitialBuffSize;
+    }
+    m_pwcBuff = AllocBuff(dwBuffSize, true);
+    if (m_pwcBuff == nullptr) {
+        m_bError = TRUE;
+        return;
+    }
+    m_dwBuffSize = dwBuffSize;
+    if (dwLen != 0) {
+        std::memcpy(m_pwcBuff, pwcStr, dwLen * sizeof(WCHAR));
+    }
+    m_dwStrLen = dwLen;
+}
+
+CMyWString::CMyWString(const CMyWString& strSrc)
+    : CMyWString(strSrc.m_pwcBuff, strSrc.m_dwStrLen) {}
+
+CMyWString::~CMyWString() {
+    FreeBuff();
+}
+
+void CMyWString::FreeBuff() {
+    delete[] m_pwcBuff;
+    m_pwcBuff = nullptr;
+    m_dwBuffSize = 0;
+    m_dwStrLen = 0;
+}
+
+DWORD CMyWString::CalcNewBuffSize(DWORD dwCurSize, DWORD dwNeedSize, DWORD dwLimit) {
+    std::uint64_t qwNewSize;
+    if (dwNeedSize < 250000000) {
+        const double dFactor = dwNeedSize < 5000000 ? 4.0 : 1.5;
+        if (dwCurSize == 0) {
+            qwNewSize = static_cast<std::uint64_t>(static_cast<double>(dwNeedSize) * dFactor);
+        } else {
+            // Same order as the original arithmetic, so its rounding (2002 -> 8007) is kept.
+            const double dCur = static_cast<double>(dwCurSize);
+            qwNewSize = static_cast<std::uint64_t>(dCur * (static_cast<double>(dwNeedSize) / dCur) *
+                                                   dFactor);
+        }
+    } else {
+        qwNewSize = static_cast<std::uint64_t>(dwNeedSize) + 64000000;
+        if (qwNewSize >= 0x3FC00000) {
+            return 0xFFFFFFFF;
+        }
+    }
+    if (qwNewSize > dwLimit) {
+        qwNewSize = dwLimit;
+    }
+    return static_cast<DWORD>(qwNewSize);
+}
+
+CMyWString& CMyWString::operator=(const WCHAR* pwcStr) {
+    if (pwcStr == nullptr || pwcStr[0] == 0) {
+        Empty();
+        return *this;
+    }
+    const std::uint64_t qwNeed = static_cast<std::uint64_t>(WideLen(pwcStr)) + 1;
+    if (qwNeed > kMaxBuffSize) {
+        m_bError = TRUE;
+        WriteTrace("※　期待バッファサイズが大きすぎます。CMyWString::operator=()\n"
+                   "\tNewStrLen[%d]\n",
+                   static_cast<int>(qwNeed));
+        return *this;
+    }
+    const DWORD dwNeed = static_cast<DWORD>(qwNeed);
+    if (m_dwBuffSize < dwNeed) {
+        const DWORD dwNewSize = CalcNewBuffSize(m_dwBuffSize, dwNeed, kMaxBuffSize);
+        if (dwNewSize == 0xFFFFFFFF) {
+            m_bError = TRUE;
+            WriteTrace("※　期待バッファサイズが大きすぎます。CMyWString::operator=()\n"
+                       "\tNewBuffSize[%d]\n",
+                       static_cast<int>(dwNeed));
+            return *this;
+        }
+        // The source cannot lie in the old buffer here: it is longer than that buffer holds.
+        WCHAR* pwcNew = AllocBuff(dwNewSize, false);
+        FreeBuff();
+        if (pwcNew == nullptr) {
+            m_bError = TRUE;
+            WriteTrace("※　バッファ確保に失敗。CMyWString::operator=()\n\tNewBuffSize[%u]\n",
+                       dwNewSize);
+            return *this;
+        }
+        m_pwcBuff = pwcNew;
+        m_dwBuffSize = dwNewSize;
+    }
+    std::memmove(m_pwcBuff, pwcStr, (dwNeed - 1) * sizeof(WCHAR));
+    m_dwStrLen = dwNeed - 1;
+    m_pwcBuff[m_dwStrLen] = 0;
+    return *this;
+}
+
+CMyWString& CMyWString::operator=(const CMyWString& strSrc) {
+    if (this != &strSrc) {
+        *this = strSrc.m_pwcBuff;
+    }
+    return *this;
+}
+
+CMyWString& CMyWString::operator=(const char* pcStr) {
+    if (pcStr == nullptr) {
+        return *this;
+    }
+    // One byte never gives more than one UTF-16 unit in CP932.
+    const std::size_t nTempSize = std::strlen(pcStr) + 1;
+    WCHAR* pwcTemp = AllocBuff(nTempSize, false);
+    if (pwcTemp == nullptr) {
+        m_bError = TRUE;
+        WriteTrace("※　バッファの確保に失敗。CMyWString::operator=(const char *pcStr)\n"
+                   "\tNewBuffSize[%u]\n",
+                   static_cast<DWORD>(nTempSize));
+        return *this;
+    }
+    pwcTemp[0] = 0;
+    ConvSJisToWideCharInto(pwcTemp, pcStr);
+    *this = pwcTemp;
+    delete[] pwcTemp;
+    return *this;
+}
+
+BOOL CMyWString::SetData(const WCHAR* pwcStr, DWORD dwCount) {
+    if (pwcStr == nullptr) {
+        return FALSE;
+    }
+    if (dwCount == 0 || dwCount == 0xFFFFFFFF) {
+        dwCount = WideLen(pwcStr);
+    }
+    if (dwCount == 0 || pwcStr[0] == 0) {
+        Empty();
+        return TRUE;
+    }
+    if (dwCount >= m_dwBuffSize) {
+        const std::uint64_t qwSize = static_cast<std::uint64_t>(dwCount) + kSetDataSlack;
+        const DWORD dwNewSize = qwSize > 0xFFFFFFFFull ? dwCount + 1 : static_cast<DWORD>(qwSize);
+        // Allocated before the old buffer goes, so that a source inside it stays readable.
+        WCHAR* pwcNew = AllocBuff(dwNewSize, false);
+        if (pwcNew == nullptr) {
+            FreeBuff();
+            m_bError = TRUE;
+            WriteTrace("※　バッファの確保に失敗。CMyWString::SetData()\n\tNeedSize[%u]\n",
+                       dwNewSize);
+            return FALSE;
+        }
+        DWORD dwCopied = 0;
+        while (dwCopied < dwCount && pwcStr[dwCopied] != 0) {
+            pwcNew[dwCopied] = pwcStr[dwCopied];
+            ++dwCopied;
+        }
+        FreeBuff();
+        m_pwcBuff = pwcNew;
+        m_dwBuffSize = dwNewSize;
+        m_dwStrLen = dwCopied;
+    } else {
+        // Forward copy: a source inside the buffer never lies before its destination.
+        DWORD dwCopied = 0;
+        while (dwCopied < dwCount && pwcStr[dwCopied] != 0) {
+            m_pwcBuff[dwCopied] = pwcStr[dwCopied];
+            ++dwCopied;
+        }
+        m_dwStrLen = dwCopied;
+    }
+    m_pwcBuff[m_dwStrLen] = 0;
+    return TRUE;
+}
+
+BOOL CMyWString::SetData(const char* pcStr, int iCount) {
+    if (pcStr == nullptr || iCount < 0) {
+        return FALSE;
+    }
+    // Never read past the terminator, whatever count is given.
+    const std::size_t nLen =
+        iCount == 0 ? std::strlen(pcStr) : strnlen(pcStr, static_cast<std::size_t>(iCount));
+    if (nLen == 0) {
+        Empty();
+        return TRUE;
+    }
+    const int iBytes = nLen > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(nLen);
+    const int iNeed = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, pcStr, iBytes, nullptr, 0);
+    if (iNeed <= 0) {
+        Empty();
+        return FALSE;
+    }
+    const DWORD dwConvLen = static_cast<DWORD>(iNeed);
+    if (m_dwBuffSize < static_cast<std::uint64_t>(dwConvLen) + 1) {
+        const DWORD dwNewSize = dwConvLen + kSetDataSlack + 1;
+        FreeBuff();
+        m_pwcBuff = AllocBuff(dwNewSize, false);
+        if (m_pwcBuff == nullptr) {
+            m_bError = TRUE;
+            WriteTrace("※　バッファの確保に失敗。CMyWString::SetData()\n\tNeedSize[%u]\n",
+                       dwNewSize);
+            return FALSE;
+        }
+        m_dwBuffSize = dwNewSize;
+    }
+    const int iDone = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, pcStr, iBytes, m_pwcBuff,
+                                          static_cast<int>(m_dwBuffSize - 1));
+    if (iDone <= 0) {
+        Empty();
+        return FALSE;
+    }
+    m_dwStrLen = static_cast<DWORD>(iDone);
+    m_pwcBuff[m_dwStrLen] = 0;
+    return TRUE;
+}
+
+BOOL CMyWString::Append(const WCHAR* pwcStr, BOOL bLineFeed) {
+    if (pwcStr == nullptr) {
+        return FALSE;
+    }
+    if (pwcStr[0] == 0) {
+        return TRUE;
+    }
+    return AppendRange(pwcStr, WideLen(pwcStr), bLineFeed);
+}
+
+BOOL CMyWString::Append(const WCHAR* pwcStr, DWORD dwStart, DWORD dwCount, BOOL bLineFeed) {
+    if (pwcStr == nullptr) {
+        return FALSE;
+    }
+    if (pwcStr[0] == 0) {
+        return TRUE;
+    }
+    const DWORD dwLen = WideLen(pwcStr);
+    if (dwStart >= dwLen) {
+        return FALSE;
+    }
+    if (dwCount > dwLen - dwStart) {
+        dwCount = dwLen - dwStart;
+    }
+    return AppendRange(pwcStr + dwStart, dwCount, bLineFeed);
+}
+
+BOOL CMyWString::AppendRange(const WCHAR* pwcStr, DWORD dwCount, BOOL bLineFeed) {
+    const std::uint64_t qwNeed =
+        static_cast<std::uint64_t>(m_dwStrLen) + dwCount + 1 + (bLineFeed ? 1 : 0);
+    DWORD dwNewSize = 0;
+    if (qwNeed <= kMaxBuffSize && m_dwBuffSize < qwNeed) {
+        dwNewSize = CalcNewBuffSize(m_dwBuffSize, static_cast<DWORD>(qwNeed), kMaxBuffSize);
+    }
+    if (qwNeed > kMaxBuffSize || dwNewSize == 0xFFFFFFFF) {
+        m_bError = TRUE;
+        WriteTrace("※　期待バッファサイズが大きすぎます。CMyWString::operator+()\n"
+                   "\tNewStrLen[%I64d]\n",
+                   static_cast<long long>(qwNeed));
+        return FALSE;
+    }
+    if (dwNewSize != 0) {
+        WCHAR* pwcNew = AllocBuff(dwNewSize, false);
+        if (pwcNew == nullptr) {
+            m_bError = TRUE;
+            WriteTrace("※　バッファ確保に失敗。CMyWString::operator+()\n\tNewBuffSize[%u]\n",
+                       dwNewSize);
+            return FALSE;
+        }
+        if (m_dwStrLen != 0) {
+            std::memcpy(pwcNew, m_pwcBuff, m_dwStrLen * sizeof(WCHAR));
+        }
+        // The appended text may lie in the old buffer: copy it before that buffer goes.
+        std::memcpy(pwcNew + m_dwStrLen, pwcStr, dwCount * sizeof(WCHAR));
+        const DWORD dwLen = m_dwStrLen;
+        FreeBuff();
+        m_pwcBuff = pwcNew;
+        m_dwBuffSize = dwNewSize;
+        m_dwStrLen = dwLen;
+    } else {
+        std::memmove(m_pwcBuff + m_dwStrLen, pwcStr, dwCount * sizeof(WCHAR));
+    }
+    m_dwStrLen += dwCount;
+    if (bLineFeed) {
+        m_pwcBuff[m_dwStrLen++] = 10;
+    }
+    m_pwcBuff[m_dwStrLen] = 0;
+    return TRUE;
+}
+
+BOOL CMyWString::Insert(DWORD dwPos, const WCHAR* pwcStr, DWORD dwCount) {
+    if (m_bError || pwcStr == nullptr) {
+        return FALSE;
+    }
+    const DWORD dwTextLen = WideLen(pwcStr);
+    if (dwCount == 0 || dwCount > dwTextLen) {
+        dwCount = dwTextLen;
+    }
+    if (dwCount == 0) {
+        return TRUE;
+    }
+    if (dwCount >= 0x7FFFFFFF) {
+        return FALSE;
+    }
+    if (dwPos >= m_dwStrLen) {
+        return AppendRange(pwcStr, dwCount, FALSE);
+    }
+    DWORD dwNewLen;
+    if (static_cast<std::uint64_t>(m_dwStrLen) + dwCount >= 0x7FFFFFFF) {
+        dwNewLen = kMaxInsertLen;
+        dwCount = kMaxInsertLen - m_dwStrLen;
+    } else {
+        dwNewLen = m_dwStrLen + dwCount;
+    }
+    CSourceCopy src(pwcStr, dwCount, m_pwcBuff, m_dwBuffSize);
+    if (src.Get() == nullptr) {
+        return FALSE;
+    }
+    if (m_dwBuffSize > dwNewLen) {
+        std::memmove(m_pwcBuff + dwPos + dwCount, m_pwcBuff + dwPos,
+                     (m_dwStrLen - dwPos) * sizeof(WCHAR));
+        std::memcpy(m_pwcBuff + dwPos, src.Get(), dwCount * sizeof(WCHAR));
+    } else {
+        std::uint64_t qwNewSize = static_cast<std::uint64_t>(dwNewLen) + kInsertSlack;
+        if (qwNewSize > kMaxBuffSize) {
+            qwNewSize = kMaxBuffSize;
+        }
+        const DWORD dwNewSize = static_cast<DWORD>(qwNewSize);
+        WCHAR* pwcNew = AllocBuff(dwNewSize, false);
+        if (pwcNew == nullptr) {
+            WriteTrace("※　バッファ確保に失敗。CMyWString::Insert()\n"
+                       "\tCurStrSize[%u], NewStrSize[%u], NewBuffSize[%u]\n",
+                       m_dwStrLen, dwNewLen, dwNewSize);
+            return FALSE;
+        }
+        std::memcpy(pwcNew, m_pwcBuff, dwPos * sizeof(WCHAR));
+        std::memcpy(pwcNew + dwPos, src.Get(), dwCount * sizeof(WCHAR));
+        std::memcpy(pwcNew + dwPos + dwCount, m_pwcBuff + dwPos,
+                    (m_dwStrLen - dwPos) * sizeof(WCHAR));
+        FreeBuff();
+        m_pwcBuff = pwcNew;
+        m_dwBuffSize = dwNewSize;
+        m_bError = FALSE;
+    }
+    m_dwStrLen = dwNewLen;
+    m_pwcBuff[m_dwStrLen] = 0;
+    return TRUE;
+}
+
+BOOL CMyWString::Delete(DWORD dwPos, DWORD dwCount) {
+    if (dwPos >= m_dwStrLen) {
+        return FALSE;
+    }
+    if (dwCount == 0) {
+        return TRUE;
+    }
+    if (dwCount >= m_dwStrLen - dwPos) {
+        m_dwStrLen = dwPos;
+    } else {
+        std::memmove(m_pwcBuff + dwPos, m_pwcBuff + dwPos + dwCount,
+                     (m_dwStrLen - dwPos - dwCount) * sizeof(WCHAR));
+        m_dwStrLen -= dwCount;
+    }
+    m_pwcBuff[m_dwStrLen] = 0;
+    return TRUE;
+}
+
+BOOL CMyWString::KeepSector(DWORD dwFirst, DWORD dwLast) {
+    if (m_dwStrLen == 0) {
+        return FALSE;
+    }
+    if (dwLast < dwFirst) {
+        const DWORD dwSwap = dwFirst;
+        dwFirst = dwLast;
+        dwLast = dwSwap;
+    }
+    if (dwFirst >= m_dwStrLen) {
+        return FALSE;
+    }
+    if (dwLast >= m_dwStrLen) {
+        dwLast = m_dwStrLen - 1;
+    }
+    m_dwStrLen = dwLast - dwFirst + 1;
+    std::memmove(m_pwcBuff, m_pwcBuff + dwFirst, m_dwStrLen * sizeof(WCHAR));
+    m_pwcBuff[m_dwStrLen] = 0;
+    return TRUE;
+}
+
+BOOL CMyWString::Replace(DWORD dwPos, DWORD dwOldLen, const WCHAR* pwcNewStr, DWORD dwNewLen) {
+    if (m_dwStrLen == 0) {
+        if (pwcNewStr == nullptr || pwcNewStr[0] == 0) {
+            Empty();
+            return TRUE;
+        }
+        const CMyWString strNew(pwcNewStr, dwNewLen);
+        *this = strNew;
+        return m_dwStrLen == strNew.m_dwStrLen ? TRUE : FALSE;
+    }
+    if (dwPos >= m_dwStrLen) {
+        return FALSE;
+    }
+    if (dwOldLen > m_dwStrLen - dwPos) {
+        dwOldLen = m_dwStrLen - dwPos;
+    }
+    if (pwcNewStr == nullptr || pwcNewStr[0] == 0) {
+        return Delete(dwPos, dwOldLen);
+    }
+    // A length beyond the new text would read past its terminator.
+    const DWORD dwTextLen = WideLen(pwcNewStr);
+    if (dwNewLen == 0 || dwNewLen == 0xFFFFFFFF || dwNewLen > dwTextLen) {
+        dwNewLen = dwTextLen;
+    }
+    CSourceCopy src(pwcNewStr, dwNewLen, m_pwcBuff, m_dwBuffSize);
+    if (src.Get() == nullptr) {
+        return FALSE;
+    }
+    const DWORD dwTail = m_dwStrLen - dwPos - dwOldLen;
+    if (dwNewLen <= dwOldLen) {
+        std::memcpy(m_pwcBuff + dwPos, src.Get(), dwNewLen * sizeof(WCHAR));
+        if (dwNewLen < dwOldLen) {
+            std::memmove(m_pwcBuff + dwPos + dwNewLen, m_pwcBuff + dwPos + dwOldLen,
+                         dwTail * sizeof(WCHAR));
+            m_dwStrLen -= dwOldLen - dwNewLen;
+            m_pwcBuff[m_dwStrLen] = 0;
+        }
+        return TRUE;
+    }
+    const DWORD dwGrowth = dwNewLen - dwOldLen;
+    if (m_dwBuffSize - m_dwStrLen - 1 >= dwGrowth) {
+        std::memmove(m_pwcBuff + dwPos + dwNewLen, m_pwcBuff + dwPos + dwOldLen,
+                     dwTail * sizeof(WCHAR));
+        std::memcpy(m_pwcBuff + dwPos, src.Get(), dwNewLen * sizeof(WCHAR));
+        m_dwStrLen += dwGrowth;
+        m_pwcBuff[m_dwStrLen] = 0;
+        return TRUE;
+    }
+    const std::uint64_t qwEstStrLen = static_cast<std::uint64_t>(m_dwStrLen) + dwGrowth;
+    const DWORD dwEstStrLen = static_cast<DWORD>(qwEstStrLen);
+    DWORD dwNewBuffSize = 0xFFFFFFFF;
+    if (qwEstStrLen <= 0x3FFFFFFF) {
+        dwNewBuffSize = CalcNewBuffSize(m_dwBuffSize, dwEstStrLen + 1, kMaxBuffSize);
+    }
+    if (dwNewBuffSize == 0xFFFFFFFF) {
+        WriteTrace("※　置換後の文字列長が大きすぎます。CMyWString::Replace()\n"
+                   "\tdwEstStrLen[%u]\n",
+                   dwEstStrLen);
+        return FALSE;
+    }
+    if (!ResizeBuffAndMoveSector(dwNewBuffSize, dwPos, dwPos + dwOldLen, dwPos + dwNewLen,
+                                 dwTail)) {
+        WriteTrace("※　置換時のバッファ拡張に失敗。CMyWString::Replace()\n"
+                   "\tdwNewBuffSize[%u]\n",
+                   dwNewBuffSize);
+        return FALSE;
+    }
+    std::memcpy(m_pwcBuff + dwPos, src.Get(), dwNewLen * sizeof(WCHAR));
+    m_dwStrLen = dwEstStrLen;
+    m_pwcBuff[m_dwStrLen] = 0;
+    return TRUE;
+}
+
+BOOL CMyWString::ResizeBuffAndMoveSector(DWORD dwNewBuffSize, DWORD dwHeadLen, DWORD dwSrcPos,
+                                         DWORD dwDestPos, DWORD dwMoveCount) {
+    // Ranges outside either buffer are refused rather than read or written.
+    if (dwHeadLen >= dwNewBuffSize ||
+        static_cast<std::uint64_t>(dwDestPos) + dwMoveCount >= dwNewBuffSize ||
+        static_cast<std::uint64_t>(dwSrcPos) + dwMoveCount > m_dwStrLen) {
+        return FALSE;
+    }
+    WCHAR* pwcNew = AllocBuff(dwNewBuffSize, false);
+    if (pwcNew == nullptr) {
+        WriteTrace("※　バッファの確保に失敗しました。CMyWString::ResizeBuffAndMoveSector()\n"
+                   "\tNewBuffSize[%u] , CurBuffSize[%u], CurStrLen[%u]\n",
+                   dwNewBuffSize, m_dwBuffSize, m_dwStrLen);
+        return FALSE;
+    }
+    DWORD dwCopied = 0;
+    if (m_pwcBuff != nullptr) {
+        while (dwCopied < dwHeadLen && m_pwcBuff[dwCopied] != 0) {
+            pwcNew[dwCopied] = m_pwcBuff[dwCopied];
+            ++dwCopied;
+        }
+    }
+    for (; dwCopied <= dwHeadLen; ++dwCopied) {
+        pwcNew[dwCopied] = 0;
+    }
+    if (dwMoveCount != 0) {
+        std::memcpy(pwcNew + dwDestPos, m_pwcBuff + dwSrcPos, dwMoveCount * sizeof(WCHAR));
+    }
+    const DWORD dwLen = m_dwStrLen;
+    FreeBuff();
+    m_pwcBuff = pwcNew;
+    m_dwBuffSize = dwNewBuffSize;
+    m_dwStrLen = dwLen;
+    return TRUE;
+}
+
+DWORD CMyWString::ReplaceAll(DWORD dwStart, const WCHAR* pwcPattern, DWORD dwPatternLen,
+                             const WCHAR* pwcReplace, DWORD dwReplaceLen, BOOL bIgnoreCase) {
+    if (pwcPattern == nullptr || dwStart >= m_dwStrLen) {
+        return 0;
+    }
+    const DWORD dwWholeLen = WideLen(pwcPattern);
+    if (dwPatternLen == 0 || dwPatternLen == 0xFFFFFFFF || dwPatternLen > dwWholeLen) {
+        dwPatternLen = dwWholeLen;
+    }
+    if (dwPatternLen == 0 || dwPatternLen > m_dwStrLen - dwStart) {
+        return 0;
+    }
+    // Copies of both, since either may lie in this string's buffer, which the replacing changes.
+    const CMyWString strPattern(pwcPattern, dwPatternLen);
+    const CMyWString strReplace(pwcReplace != nullptr ? pwcReplace : u"", dwReplaceLen);
+    if (strPattern.m_pwcBuff == nullptr || strReplace.m_pwcBuff == nullptr) {
+        return 0;
+    }
+    DWORD dwCount = 0;
+    int iPos = FindIn(dwStart, strPattern.m_pwcBuff, dwPatternLen, bIgnoreCase);
+    while (iPos != -1) {
+        const BOOL bDone = Replace(static_cast<DWORD>(iPos), dwPatternLen, strReplace.m_pwcBuff,
+                                   strReplace.m_dwStrLen);
+        if (bDone) {
+            ++dwCount;
+        } else if (strReplace.m_dwStrLen == 0) {
+            break; // the same hit would be found again
+        }
+        const std::uint64_t qwNext = static_cast<std::uint64_t>(iPos) + strReplace.m_dwStrLen;
+        if (qwNext >= m_dwStrLen) {
+            break;
+        }
+        iPos = FindIn(static_cast<DWORD>(qwNext), strPattern.m_pwcBuff, dwPatternLen, bIgnoreCase);
+    }
+    return dwCount;
+}
+
+void CMyWString::Empty() {
+    m_dwStrLen = 0;
+    if (m_pwcBuff != nullptr) {
+        m_pwcBuff[0] = 0;
+        m_bError = FALSE;
+    }
+}
+
+BOOL CMyWString::SetBuffSize(DWORD dwNewBuffSize) {
+    if (dwNewBuffSize == 0xFFFFFFFF) {
+        dwNewBuffSize = kMaxBuffSize;
+    } else if ((dwNewBuffSize & 0x80000000u) != 0) {
+        return FALSE;
+    }
+    // No room for the terminator.
+    if (dwNewBuffSize == 0) {
+        return FALSE;
+    }
+    WCHAR* pwcNew = AllocBuff(dwNewBuffSize, false);
+    if (pwcNew == nullptr) {
+        return FALSE;
+    }
+    DWORD dwLen = m_dwStrLen < dwNewBuffSize - 1 ? m_dwStrLen : dwNewBuffSize - 1;
+    if (dwLen != 0) {
+        std::memcpy(pwcNew, m_pwcBuff, dwLen * sizeof(WCHAR));
+    }
+    pwcNew[dwLen] = 0;
+    FreeBuff();
+    m_pwcBuff = pwcNew;
+    m_dwBuffSize = dwNewBuffSize;
+    m_dwStrLen = dwLen;
+    m_bError = FALSE;
+    return TRUE;
+}

@@ -1,0 +1,177 @@
+// The growable array under the store, the scans' folder lists, the duplicate scratch lists, the
+// free-identifier stack and the file writer's staging buffer.
+//
+// Every slot up to the capacity is a valid, default-constructed element. Appending to a full array
+// grows the capacity by 1000 (by 1 from 0xFFFFFC18 on; at 0xFFFFFFFF the append fails), and the
+// capacity reported is exactly that figure. Underneath, storage is allocated in geometric steps so
+// that a million appends do not copy the array a thousand times; a slot beyond the reported
+// capacity is never written and stays default-constructed until the capacity reaches it.
+//
+// The count is atomic: one thread appends, and another (the window's timer) may read GetCount()
+// meanwhile. An element is complete before the count that includes it is published.
+#pragma once
+
+#include <atomic>
+#include <new>
+#include <type_traits>
+#include <utility>
+
+#include "platform/win32/Win32Types.h"
+
+template <typename T> class CDynArray {
+public:
+    static constexpr DWORD kGrowStep = 1000;
+    static constexpr DWORD kSlowGrowFrom = 0xFFFFFC18;
+    static constexpr DWORD kMaxCapacity = 0xFFFFFFFF;
+
+    CDynArray() = default;
+    ~CDynArray() { Release(); }
+    CDynArray(const CDynArray&) = delete;
+    CDynArray& operator=(const CDynArray&) = delete;
+
+    // The capacity the append rule grows dwCapacity to; 0 when it cannot grow.
+    static DWORD NextCapacity(DWORD dwCapacity);
+
+    // n default-constructed slots. bKeep: the first min(n, old capacity) elements are kept and the
+    // count is lowered to what was kept; on allocation failure the array is unchanged. Without
+    // bKeep the old storage goes first and the array starts empty. n = 0 releases the storage.
+    BOOL SetCapacity(DWORD dwNewCapacity, BOOL bKeep);
+    // Appends a copy (or the moved value) by the growth rule; FALSE when the growth fails.
+    BOOL Add(const T& item);
+    BOOL Add(T&& item);
+    // Releases the storage: count and capacity 0, no storage owned.
+    void Release();
+
+    // Lowers the count (a larger value is cut to the capacity); slots keep their content.
+    void SetCount(DWORD dwCount);
+
+    DWORD GetCount() const { return m_dwCount.load(std::memory_order_acquire); }
+    DWORD GetCapacity() const { return m_dwCapacity; }
+    BOOL OwnsStorage() const { return m_bAllocated ? TRUE : FALSE; }
+    T* GetData() { return m_pData; }
+    const T* GetData() const { return m_pData; }
+    T& operator[](DWORD dwIndex) { return m_pData[dwIndex]; }
+    const T& operator[](DWORD dwIndex) const { return m_pData[dwIndex]; }
+
+private:
+    template <typename U> BOOL AddItem(U&& item);
+    // Makes at least dwCapacity slots exist, allocating ahead when it has to reallocate.
+    BOOL Provide(DWORD dwCapacity);
+    BOOL Reallocate(DWORD dwSlots, DWORD dwKeep);
+
+    T* m_pData = nullptr;
+    DWORD m_dwCapacity = 0;
+    std::atomic<DWORD> m_dwCount{0};
+    bool m_bAllocated = false;
+    DWORD m_dwSlots = 0; // constructed slots, never fewer than m_dwCapacity
+};
+
+template <typename T> DWORD CDynArray<T>::NextCapacity(DWORD dwCapacity) {
+    if (dwCapacity == kMaxCapacity) {
+        return 0;
+    }
+    if (dwCapacity >= kSlowGrowFrom) {
+        return dwCapacity + 1;
+    }
+    return dwCapacity + kGrowStep;
+}
+
+template <typename T> BOOL CDynArray<T>::SetCapacity(DWORD dwNewCapacity, BOOL bKeep) {
+    if (!bKeep) {
+        Release();
+        if (dwNewCapacity == 0) {
+            return TRUE;
+        }
+        if (!Reallocate(dwNewCapacity, 0)) {
+            return FALSE;
+        }
+        m_dwCapacity = dwNewCapacity;
+        return TRUE;
+    }
+    if (dwNewCapacity == 0) {
+        Release();
+        return TRUE;
+    }
+    if (dwNewCapacity < m_dwCapacity) {
+        // Shrinking reallocates exactly, so slots above the new capacity come back fresh later.
+        if (!Reallocate(dwNewCapacity, dwNewCapacity)) {
+            return FALSE;
+        }
+        m_dwCapacity = dwNewCapacity;
+        if (GetCount() > dwNewCapacity) {
+            m_dwCount.store(dwNewCapacity, std::memory_order_release);
+        }
+        return TRUE;
+    }
+    if (dwNewCapacity > m_dwSlots && !Reallocate(dwNewCapacity, m_dwCapacity)) {
+        return FALSE;
+    }
+    m_dwCapacity = dwNewCapacity;
+    return TRUE;
+}
+
+template <typename T> BOOL CDynArray<T>::Add(const T& item) {
+    return AddItem(item);
+}
+
+template <typename T> BOOL CDynArray<T>::Add(T&& item) {
+    return AddItem(std::move(item));
+}
+
+template <typename T> template <typename U> BOOL CDynArray<T>::AddItem(U&& item) {
+    const DWORD dwCount = GetCount();
+    if (dwCount >= m_dwCapacity) {
+        const DWORD dwGrown = NextCapacity(m_dwCapacity);
+        if (dwGrown == 0 || !Provide(dwGrown)) {
+            return FALSE;
+        }
+        m_dwCapacity = dwGrown;
+    }
+    m_pData[dwCount] = std::forward<U>(item);
+    m_dwCount.store(dwCount + 1, std::memory_order_release);
+    return TRUE;
+}
+
+template <typename T> void CDynArray<T>::Release() {
+    delete[] m_pData;
+    m_pData = nullptr;
+    m_dwCapacity = 0;
+    m_dwSlots = 0;
+    m_dwCount.store(0, std::memory_order_release);
+    m_bAllocated = false;
+}
+
+template <typename T> void CDynArray<T>::SetCount(DWORD dwCount) {
+    m_dwCount.store(dwCount < m_dwCapacity ? dwCount : m_dwCapacity, std::memory_order_release);
+}
+
+template <typename T> BOOL CDynArray<T>::Provide(DWORD dwCapacity) {
+    if (dwCapacity <= m_dwSlots) {
+        return TRUE;
+    }
+    // Half as much again as needed, so n appends cost O(n) copies; the exact size if that fails.
+    const unsigned long long ullAhead =
+        static_cast<unsigned long long>(dwCapacity) + dwCapacity / 2;
+    const DWORD dwAhead = ullAhead > kMaxCapacity ? kMaxCapacity : static_cast<DWORD>(ullAhead);
+    return Reallocate(dwAhead, m_dwCapacity) || Reallocate(dwCapacity, m_dwCapacity);
+}
+
+template <typename T> BOOL CDynArray<T>::Reallocate(DWORD dwSlots, DWORD dwKeep) {
+    T* pNew = new (std::nothrow) T[dwSlots]();
+    if (pNew == nullptr) {
+        return FALSE;
+    }
+    const DWORD dwCopy = dwKeep < dwSlots ? dwKeep : dwSlots;
+    for (DWORD i = 0; i < dwCopy; ++i) {
+        if constexpr (std::is_nothrow_move_assignable_v<T>) {
+            pNew[i] = std::move(m_pData[i]);
+        } else {
+            pNew[i] = m_pData[i];
+        }
+    }
+    delete[] m_pData;
+    m_pData = pNew;
+    m_dwSlots = dwSlots;
+    m_bAllocated = true;
+    return TRUE;
+}

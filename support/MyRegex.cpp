@@ -1,0 +1,110 @@
+#include "support/MyRegex.h"
+
+#include <exception>
+#include <locale>
+#include <new>
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+// Code points for the 32-bit wchar_t: a surrogate pair becomes one character; a lone surrogate is
+// kept as its own value, so that no name is ever refused for it.
+std::wstring WidenUtf16(const WCHAR* pwcText, DWORD dwLen) {
+    std::wstring strWide;
+    strWide.reserve(dwLen);
+    for (DWORD i = 0; i < dwLen; ++i) {
+        const char32_t cHigh = pwcText[i];
+        if (cHigh >= 0xD800 && cHigh <= 0xDBFF && i + 1 < dwLen) {
+            const char32_t cLow = pwcText[i + 1];
+            if (cLow >= 0xDC00 && cLow <= 0xDFFF) {
+                strWide.push_back(
+                    static_cast<wchar_t>(0x10000 + ((cHigh - 0xD800) << 10) + (cLow - 0xDC00)));
+                ++i;
+                continue;
+            }
+        }
+        strWide.push_back(static_cast<wchar_t>(cHigh));
+    }
+    return strWide;
+}
+
+// Built once; the process's global locale is left alone.
+const std::locale& RegexLocale() {
+    static const std::locale locUtf8 = [] {
+        try {
+            return std::locale("C.UTF-8");
+        } catch (const std::runtime_error&) {
+            return std::locale::classic();
+        }
+    }();
+    return locUtf8;
+}
+
+} // namespace
+
+CMyRegex::CMyRegex() : m_bValid(FALSE) {
+    m_regex.imbue(RegexLocale());
+}
+
+CMyRegex::~CMyRegex() = default;
+
+BOOL CMyRegex::SetPattern(const char* pcPattern) {
+    if (pcPattern == nullptr || pcPattern[0] == 0) {
+        m_strPattern.Empty();
+        return FALSE;
+    }
+    m_bValid = FALSE;
+    if (!m_strPattern.SetData(pcPattern)) {
+        return FALSE;
+    }
+    return Compile();
+}
+
+BOOL CMyRegex::SetPattern(const WCHAR* pwcPattern) {
+    if (pwcPattern == nullptr || pwcPattern[0] == 0) {
+        m_strPattern.Empty();
+        return FALSE;
+    }
+    m_bValid = FALSE;
+    if (!m_strPattern.SetData(pwcPattern)) {
+        return FALSE;
+    }
+    return Compile();
+}
+
+BOOL CMyRegex::Compile() {
+    try {
+        const std::wstring strWide = WidenUtf16(m_strPattern.GetBuff(), m_strPattern.GetLength());
+        // assign() keeps the traits, and with them the locale imbued at construction.
+        m_regex.assign(strWide.data(), strWide.data() + strWide.size(),
+                       boost::regex_constants::normal);
+    } catch (const std::runtime_error&) {
+        return FALSE; // boost::regex_error is one
+    } catch (const std::bad_exception&) {
+        return FALSE;
+    } catch (const std::bad_alloc&) {
+        return FALSE; // what the library reports as a runtime error elsewhere
+    }
+    m_bValid = TRUE;
+    return TRUE;
+}
+
+BOOL CMyRegex::IsMatch(const WCHAR* pwcText) const {
+    if (!m_bValid || pwcText == nullptr) {
+        return FALSE;
+    }
+    try {
+        const std::wstring strWide =
+            WidenUtf16(pwcText, static_cast<DWORD>(std::char_traits<WCHAR>::length(pwcText)));
+        return boost::regex_match(strWide.data(), strWide.data() + strWide.size(), m_regex,
+                                  boost::match_default)
+                   ? TRUE
+                   : FALSE;
+    } catch (const std::runtime_error&) {
+        // Too complex for this text, or out of the library's own stack: no match.
+        return FALSE;
+    } catch (const std::bad_alloc&) {
+        return FALSE;
+    }
+}

@@ -1,0 +1,33 @@
+// A user's regular expression that file names are tested against, whole name against whole
+// pattern. Compiled and matched by Boost.Regex with its default (Perl) syntax, case-sensitive; no
+// exception leaves the class: a pattern that does not compile, or a match that the library gives
+// up on as too complex, is reported as FALSE.
+#pragma once
+
+#include <boost/regex.hpp>
+
+#include "platform/win32/Win32Types.h"
+#include "support/MyWString.h"
+
+class CMyRegex {
+public:
+    CMyRegex();
+    virtual ~CMyRegex();
+
+    // TRUE when the pattern compiled. A null or empty pattern returns FALSE and keeps the earlier
+    // expression (and its validity) in use.
+    BOOL SetPattern(const char* pcPattern); // Shift-JIS
+    BOOL SetPattern(const WCHAR* pwcPattern);
+
+    // TRUE when the whole 0-terminated text matches the last pattern that compiled.
+    BOOL IsMatch(const WCHAR* pwcText) const;
+
+private:
+    BOOL Compile();
+
+    BOOL m_bValid;
+    CMyWString m_strPattern;
+    // UTF-16 is widened to the 32-bit wchar_t for matching; the expression carries a UTF-8 locale
+    // of its own so that character classes know letters beyond ASCII.
+    boost::wregex m_regex;
+};

@@ -121,6 +121,13 @@ int SysRenameNoReplace(const char* pszFrom, const char* pszTo) {
     return ::renameat2(AT_FDCWD, pszFrom, AT_FDCWD, pszTo, RENAME_NOREPLACE);
 }
 
+int SysRename(const char* pszFrom, const char* pszTo) {
+    if (ShouldFail(SysCall::Rename, pszFrom) || ShouldFail(SysCall::Rename, pszTo)) {
+        return -1;
+    }
+    return ::rename(pszFrom, pszTo);
+}
+
 int SysLink(const char* pszFrom, const char* pszTo) {
     if (ShouldFail(SysCall::Link, pszFrom) || ShouldFail(SysCall::Link, pszTo)) {
         return -1;

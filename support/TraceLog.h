@@ -24,3 +24,8 @@ void AppendTraceText(LPCSTR pcStr, BOOL bLineFeed);
 
 // The system's text for dwErrorCode followed by "\n", through WriteTraceText. Returns TRUE.
 BOOL WriteLastErrorText(DWORD dwErrorCode);
+
+// Creates the log or empties it ("wt"); a failure is ignored, as at every start.
+void EmptyTraceLog();
+// Sets g_strTracePath while no writer is using it.
+void SetTracePath(const CString& strPath);

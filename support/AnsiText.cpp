@@ -1,0 +1,15 @@
+#include "support/AnsiText.h"
+
+#include <string>
+
+#include "platform/win32/NameCodec.h"
+
+CString AnsiFromUtf8(const char* pcUtf8) {
+    if (pcUtf8 == nullptr) {
+        return CString();
+    }
+    std::string strAnsi;
+    // The program's texts are all CP932 characters, so the codec never needs a spare code here.
+    tessaly::win32::Utf8ToAnsi(pcUtf8, strAnsi, tessaly::win32::TextKind::Text);
+    return CString(strAnsi.c_str(), static_cast<int>(strAnsi.size()));
+}

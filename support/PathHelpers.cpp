@@ -1,0 +1,237 @@
+// Thin layers over the platform calls, with the program's argument checks and trace lines.
+#include "support/PathHelpers.h"
+
+#include <cstring>
+
+#include "platform/framework/core/Shell.h"
+#include "platform/win32/Win32.h"
+#include "support/AnsiText.h"
+#include "support/MyWString.h"
+#include "support/SJisConv.h"
+#include "support/TraceLog.h"
+
+namespace {
+
+constexpr DWORD kdwModulePathSize = 2000;
+constexpr DWORD kdwBrowsePathSize = 2000;
+constexpr DWORD kdwCurrentDirSize = 5000;
+
+int CALLBACK BrowseCallbackProc(HWND hwnd, UINT uMsg, LPARAM /*lParam*/, LPARAM lpData) {
+    if (uMsg == BFFM_INITIALIZED && lpData != 0) {
+        SendMessageA(hwnd, BFFM_SETSELECTIONA, TRUE, lpData); // open on the initial folder
+    }
+    return 0;
+}
+
+// The later of the last "\" and the last "/", or -1.
+int LastSeparator(const CMyWString& strPath) {
+    const int iBackslash = strPath.ReverseFind(0, u"\\");
+    const int iSlash = strPath.ReverseFind(0, u"/");
+    return iBackslash > iSlash ? iBackslash : iSlash;
+}
+
+} // namespace
+
+BOOL IsExistFile(LPCSTR pcPath, BOOL bFolder, BOOL bLog) {
+    if (pcPath == nullptr) {
+        WriteTraceText(AnsiFromUtf8("※引数が無効。IxExistFile()\n"));
+        return FALSE;
+    }
+    WIN32_FIND_DATAA findData;
+    HANDLE hFind = FindFirstFileA(pcPath, &findData);
+    if (hFind != INVALID_HANDLE_VALUE) {
+        FindClose(hFind);
+        const BOOL bIsFolder = (findData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (bIsFolder == (bFolder ? TRUE : FALSE)) {
+            return TRUE;
+        }
+    }
+    if (bLog) {
+        const DWORD dwError = GetLastError();
+        WriteTraceFormat(AnsiFromUtf8("※　パスの存在チェック失敗。IsExistFile()\n\t%s\n:"), pcPath);
+        WriteLastErrorText(dwError);
+    }
+    return FALSE;
+}
+
+BOOL GetFileFindData(WIN32_FIND_DATAA* pFindData, LPCSTR pcPath) {
+    if (pFindData == nullptr || pcPath == nullptr) {
+        return FALSE;
+    }
+    HANDLE hFind = FindFirstFileA(pcPath, pFindData);
+    if (hFind == INVALID_HANDLE_VALUE) {
+        return FALSE;
+    }
+    FindClose(hFind);
+    return TRUE;
+}
+
+int BrowseFolder(HWND hOwner, LPCSTR pcInitFolder, CString* pstrResult) {
+    if (pcInitFolder == nullptr || pstrResult == nullptr) {
+        WriteTraceText(AnsiFromUtf8("※　引数が無効です。"));
+        return 2;
+    }
+    const CString strTitle = AnsiFromUtf8("フォルダを選択してください");
+    BROWSEINFOA browseInfo{};
+    browseInfo.hwndOwner = hOwner;
+    browseInfo.pidlRoot = nullptr;
+    browseInfo.pszDisplayName = nullptr;
+    browseInfo.lpszTitle = strTitle;
+    browseInfo.ulFlags = 0;
+    browseInfo.lpfn = BrowseCallbackProc;
+    browseInfo.lParam = reinterpret_cast<LPARAM>(pcInitFolder);
+    LPITEMIDLIST pidl = SHBrowseForFolderA(&browseInfo);
+    if (pidl == nullptr) {
+        return 2;
+    }
+    char acPath[kdwBrowsePathSize] = {};
+    const BOOL bPath = SHGetPathFromIDListA(pidl, acPath);
+    LPMALLOC pMalloc = nullptr;
+    if (SUCCEEDED(SHGetMalloc(&pMalloc)) && pMalloc != nullptr) {
+        pMalloc->Free(pidl);
+        pMalloc->Release();
+    }
+    // A choice without a file-system path (or one too long for it) is no folder to work in.
+    if (!bPath || acPath[0] == '\0') {
+        return 2;
+    }
+    *pstrResult = acPath;
+    return 1;
+}
+
+int GetModuleFolder(CString* pstrFolder) {
+    if (pstrFolder == nullptr) {
+        return -1;
+    }
+    char acPath[kdwModulePathSize + 1] = {};
+    GetModuleFileNameA(nullptr, acPath, kdwModulePathSize);
+    acPath[kdwModulePathSize] = '\0';
+    const int iSep = ReverseFindByteSJis(acPath, '\\');
+    if (iSep > 0) {
+        acPath[iSep] = '\0';
+    }
+    *pstrFolder = acPath;
+    return 0;
+}
+
+BOOL GetCurrentDir(CString* pstrDir) {
+    if (pstrDir == nullptr) {
+        return FALSE;
+    }
+    LPSTR pcBuff = pstrDir->GetBuffer(kdwCurrentDirSize);
+    const DWORD dwLen = GetCurrentDirectoryA(kdwCurrentDirSize, pcBuff);
+    // A directory too long for the buffer leaves it untouched and returns the size it needs.
+    if (dwLen == 0 || dwLen >= kdwCurrentDirSize) {
+        pstrDir->ReleaseBuffer(0);
+        return FALSE;
+    }
+    pstrDir->ReleaseBuffer(-1);
+    return TRUE;
+}
+
+CString GetFileNameFromPath(LPCSTR pcPath) {
+    if (pcPath == nullptr) {
+        return CString();
+    }
+    const CMyWString strPath(pcPath);
+    const int iSep = LastSeparator(strPath);
+    if (iSep < 0) {
+        return CString(pcPath);
+    }
+    const DWORD dwNameStart = static_cast<DWORD>(iSep) + 1;
+    if (dwNameStart >= strPath.GetLength()) {
+        return CString();
+    }
+    LPSTR pcName = ConvWideCharToSJis(strPath.GetBuff() + dwNameStart,
+                                      strPath.GetLength() - dwNameStart, nullptr);
+    if (pcName == nullptr) {
+        return CString();
+    }
+    CString strName(pcName);
+    delete[] pcName;
+    return strName;
+}
+
+CString GetFileTitleFromPath(LPCSTR pcPath) {
+    if (pcPath == nullptr) {
+        return CString();
+    }
+    const CMyWString strPath(pcPath);
+    const int iSep = LastSeparator(strPath);
+    if (iSep < 0) {
+        return CString(pcPath);
+    }
+    const DWORD dwNameStart = static_cast<DWORD>(iSep) + 1;
+    const int iDot = strPath.ReverseFind(dwNameStart, u".");
+    if (iDot < 0) {
+        return CString(pcPath);
+    }
+    // A dot right after the separator gives a count of 0, which reaches to the end.
+    return strPath.GetSectorData(dwNameStart, static_cast<DWORD>(iDot) - dwNameStart);
+}
+
+CString GetFolderFromPath(LPCSTR pcPath) {
+    if (pcPath == nullptr) {
+        return CString();
+    }
+    CMyWString strPath;
+    strPath = pcPath;
+    const int iSep = LastSeparator(strPath);
+    if (iSep <= 0) {
+        return CString(pcPath);
+    }
+    strPath.KeepSector(0, static_cast<DWORD>(iSep) - 1);
+    return strPath.GetString();
+}
+
+DWORD InsertThousandsSeparators(LPSTR pcText, DWORD dwBuffSize) {
+    if (pcText == nullptr || pcText[0] == '\0') {
+        return 0;
+    }
+    DWORD dwLen =
+        static_cast<DWORD>(dwBuffSize != 0 ? strnlen(pcText, dwBuffSize) : std::strlen(pcText));
+    DWORD dwDigits = 0;
+    int iDot = -1;
+    for (DWORD i = dwLen; i-- > 0;) {
+        if (pcText[i] >= '0' && pcText[i] <= '9') {
+            ++dwDigits;
+        } else if (pcText[i] == '.') {
+            iDot = static_cast<int>(i);
+        }
+    }
+    if (dwDigits < 4) {
+        return dwLen;
+    }
+    int iStart;
+    if (iDot >= 0) {
+        if (iDot <= 3) {
+            return dwLen;
+        }
+        iStart = iDot - 1;
+    } else {
+        iStart = static_cast<int>(dwLen) - 1;
+    }
+    int iCounter = 0;
+    bool bPending = false;
+    for (int i = iStart; i >= 0; --i) {
+        if (pcText[i] < '0' || pcText[i] > '9') {
+            continue;
+        }
+        if (bPending && (dwBuffSize == 0 || dwLen + 1 < dwBuffSize)) {
+            // Shift the rest, terminator included, one place right.
+            std::memmove(pcText + i + 2, pcText + i + 1, dwLen - static_cast<DWORD>(i));
+            pcText[i + 1] = ',';
+            ++dwLen;
+            bPending = false;
+        }
+        if (++iCounter > 2) {
+            iCounter = 0;
+            bPending = true;
+        }
+    }
+    return dwLen;
+}
+
+ULONGLONG MakeUInt64(DWORD dwLow, DWORD dwHigh) {
+    return (static_cast<ULONGLONG>(dwHigh) << 32) | dwLow;
+}

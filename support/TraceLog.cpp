@@ -1,0 +1,123 @@
+// Each writer opens, appends and closes under one process-wide lock, so that entries of threads
+// writing at once neither collide on opening nor interleave.
+#include "support/TraceLog.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <new>
+#include <string>
+
+#include "platform/framework/core/MessageBox.h"
+#include "platform/win32/Win32.h"
+#include "support/AnsiText.h"
+
+CString g_strTracePath;
+
+namespace {
+
+constexpr std::size_t kcbFormatBuffer = 0x100000;
+
+std::mutex& TraceLock() {
+    static auto* pMutex = new std::mutex; // never destroyed: detached workers may trace at exit
+    return *pMutex;
+}
+
+// Appends the bytes in one write without line-end translation; drops them when the log cannot be
+// opened. The caller holds the lock.
+void AppendRawLocked(const char* pcBytes, DWORD cbBytes) {
+    HANDLE hFile = CreateFileA(g_strTracePath, GENERIC_READ | GENERIC_WRITE,
+                               FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    SetFilePointer(hFile, 0, nullptr, FILE_END);
+    DWORD cbWritten = 0;
+    WriteFile(hFile, pcBytes, cbBytes, &cbWritten, nullptr);
+    CloseHandle(hFile);
+}
+
+} // namespace
+
+void WriteTraceText(const CString& strText) {
+    {
+        std::lock_guard lock(TraceLock());
+        std::FILE* pFile = tessaly::win32::OpenCrtFile(g_strTracePath, "at");
+        if (pFile != nullptr) {
+            std::fwrite(static_cast<LPCTSTR>(strText), 1,
+                        static_cast<std::size_t>(strText.GetLength()), pFile);
+            std::fclose(pFile);
+            return;
+        }
+    }
+    // Unlocked: a worker's box is shown by the window thread, which may trace meanwhile.
+    AfxMessageBox(AnsiFromUtf8("トレース用ファイルが開けません"));
+}
+
+int WriteTraceFormat(LPCSTR pcFormat, ...) {
+    if (pcFormat == nullptr) {
+        return 0;
+    }
+    char* pcBuffer = new (std::nothrow) char[kcbFormatBuffer]();
+    if (pcBuffer == nullptr) {
+        return 0;
+    }
+    va_list args;
+    va_start(args, pcFormat);
+    // Bounded: a long path cuts the entry instead of overrunning the buffer.
+    const int iLen = tessaly::win32::FormatBounded(pcBuffer, kcbFormatBuffer, pcFormat, args);
+    va_end(args);
+    if (iLen > 0) {
+        std::lock_guard lock(TraceLock());
+        AppendRawLocked(pcBuffer, static_cast<DWORD>(iLen));
+    }
+    delete[] pcBuffer;
+    return iLen;
+}
+
+void AppendTraceText(LPCSTR pcStr, BOOL bLineFeed) {
+    if (pcStr == nullptr || pcStr[0] == '\0') {
+        return;
+    }
+    std::string strEntry(pcStr);
+    if (bLineFeed) {
+        strEntry += '\n';
+    }
+    std::lock_guard lock(TraceLock());
+    AppendRawLocked(strEntry.data(), static_cast<DWORD>(strEntry.size()));
+}
+
+BOOL WriteLastErrorText(DWORD dwErrorCode) {
+    LPSTR pcMessage = nullptr;
+    const DWORD dwLen = FormatMessageA(
+        FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER, nullptr, dwErrorCode,
+        MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPSTR>(&pcMessage), 0, nullptr);
+    CString strText;
+    if (dwLen != 0 && pcMessage != nullptr) {
+        strText = pcMessage;
+    } else {
+        // No system text: the code alone still names the error.
+        strText.Format("ErrorCode[%u]", dwErrorCode);
+    }
+    strText += "\n";
+    WriteTraceText(strText);
+    if (pcMessage != nullptr) {
+        LocalFree(pcMessage);
+    }
+    return TRUE;
+}
+
+void EmptyTraceLog() {
+    std::lock_guard lock(TraceLock());
+    std::FILE* pFile = tessaly::win32::OpenCrtFile(g_strTracePath, "wt");
+    if (pFile != nullptr) {
+        std::fclose(pFile);
+    }
+}
+
+void SetTracePath(const CString& strPath) {
+    std::lock_guard lock(TraceLock());
+    g_strTracePath = strPath;
+}

@@ -1,0 +1,145 @@
+// Builds the CP932 tables from glibc's iconv and patches them to Windows' own values.
+#include "platform/win32/posix/CodePage932Tables.h"
+
+#include <iconv.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+
+namespace tessaly::win32::detail {
+namespace {
+
+Cp932Tables g_tables;
+std::once_flag g_onceTables;
+
+// Windows' values where glibc's CP932 is silent or may differ: the single bytes glibc rejects, and
+// the Microsoft-specific characters that set CP932 apart from plain Shift_JIS (0x5C is a backslash
+// and 0x7E a tilde, not the yen sign and the overline).
+struct Patch {
+    std::uint16_t wCode;
+    char16_t wc;
+};
+constexpr Patch kPatches[] = {
+    {0x5C, 0x005C},   {0x7E, 0x007E},   {0x80, 0x0080},   {0xA0, 0xF8F0},   {0xFD, 0xF8F1},
+    {0xFE, 0xF8F2},   {0xFF, 0xF8F3},   {0x815C, 0x2015}, {0x815F, 0xFF3C}, {0x8160, 0xFF5E},
+    {0x8161, 0x2225}, {0x817C, 0xFF0D}, {0x8191, 0xFFE0}, {0x8192, 0xFFE1}, {0x81CA, 0xFFE2},
+};
+
+// The user-defined area: lead bytes 0xF0-0xF9, every trail byte, in order from U+E000.
+constexpr unsigned char kUserLeadFirst = 0xF0;
+constexpr unsigned char kUserLeadLast = 0xF9;
+constexpr char16_t kUserFirstChar = 0xE000;
+
+// One CP932 sequence through iconv; kNoChar unless it gives exactly one BMP character.
+char16_t IconvDecode(iconv_t cd, const unsigned char* pbIn, std::size_t cbIn) {
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    unsigned char abIn[2] = {pbIn[0], cbIn > 1 ? pbIn[1] : static_cast<unsigned char>(0)};
+    unsigned char abOut[8];
+    char* pcIn = reinterpret_cast<char*>(abIn);
+    char* pcOut = reinterpret_cast<char*>(abOut);
+    std::size_t cbLeft = cbIn;
+    std::size_t cbRoom = sizeof abOut;
+    if (iconv(cd, &pcIn, &cbLeft, &pcOut, &cbRoom) == static_cast<std::size_t>(-1) || cbLeft != 0 ||
+        sizeof abOut - cbRoom != 2) {
+        return kNoChar;
+    }
+    const char16_t wc = static_cast<char16_t>(abOut[0] | (abOut[1] << 8));
+    return (wc >= 0xD800 && wc <= 0xDFFF) ? kNoChar : wc;
+}
+
+void SetCode(Cp932Tables& t, std::uint16_t wCode, char16_t wc) {
+    if (wCode < 0x100) {
+        t.aSingle[wCode] = wc;
+    } else {
+        t.aDouble[t.aLeadRow[wCode >> 8]][wCode & 0xFF] = wc;
+    }
+}
+
+// Among codes that decode to the same character Windows encodes to the first of: single bytes and
+// JIS X 0208, NEC row 13 (0x87), IBM extensions (0xFA-0xFC), NEC-selected IBM extensions
+// (0xED-0xEE); within a group the lowest code.
+int ReverseRank(std::uint16_t wCode) {
+    const unsigned uLead = wCode >> 8;
+    if (uLead == 0x87) {
+        return 1;
+    }
+    if (uLead >= 0xFA && uLead <= 0xFC) {
+        return 2;
+    }
+    if (uLead == 0xED || uLead == 0xEE) {
+        return 3;
+    }
+    return 0;
+}
+
+void Offer(Cp932Tables& t, std::uint16_t wCode, char16_t wc) {
+    if (wc == kNoChar) {
+        return;
+    }
+    std::uint16_t& wHeld = t.aFromUnicode[wc];
+    if (wHeld == kNoCode || ReverseRank(wCode) < ReverseRank(wHeld)) {
+        wHeld = wCode; // codes come in ascending order: an equal rank keeps the lower one
+    }
+}
+
+void Build(Cp932Tables& t) {
+    iconv_t cd = iconv_open("UTF-16LE", "CP932");
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        std::fputs("tessaly: iconv has no CP932; the code page 932 tables cannot be built\n",
+                   stderr);
+        std::abort();
+    }
+    int iRow = 0;
+    for (int b = 0; b < 256; ++b) {
+        const unsigned char by = static_cast<unsigned char>(b);
+        t.aLeadRow[b] = IsCp932Lead(by) ? static_cast<std::int8_t>(iRow++) : std::int8_t{-1};
+        t.aSingle[b] = IsCp932Lead(by) ? kNoChar : IconvDecode(cd, &by, 1);
+    }
+    for (int b = 0; b < 256; ++b) {
+        if (t.aLeadRow[b] < 0) {
+            continue;
+        }
+        char16_t* pwRow = t.aDouble[t.aLeadRow[b]];
+        for (int c = 0; c < 256; ++c) {
+            const unsigned char ab[2] = {static_cast<unsigned char>(b),
+                                         static_cast<unsigned char>(c)};
+            pwRow[c] = IsCp932Trail(ab[1]) ? IconvDecode(cd, ab, 2) : kNoChar;
+        }
+    }
+    iconv_close(cd);
+
+    for (const Patch& patch : kPatches) {
+        SetCode(t, patch.wCode, patch.wc);
+    }
+    char16_t wcUser = kUserFirstChar;
+    for (int b = kUserLeadFirst; b <= kUserLeadLast; ++b) {
+        for (int c = 0x40; c <= 0xFC; ++c) {
+            if (IsCp932Trail(static_cast<unsigned char>(c))) {
+                SetCode(t, static_cast<std::uint16_t>(b << 8 | c), wcUser++);
+            }
+        }
+    }
+
+    for (std::uint16_t& wCode : t.aFromUnicode) {
+        wCode = kNoCode;
+    }
+    for (int b = 0; b < 256; ++b) {
+        if (t.aLeadRow[b] < 0) {
+            Offer(t, static_cast<std::uint16_t>(b), t.aSingle[b]);
+            continue;
+        }
+        for (int c = 0; c < 256; ++c) {
+            Offer(t, static_cast<std::uint16_t>(b << 8 | c), t.aDouble[t.aLeadRow[b]][c]);
+        }
+    }
+}
+
+} // namespace
+
+const Cp932Tables& Cp932() {
+    std::call_once(g_onceTables, [] { Build(g_tables); });
+    return g_tables;
+}
+
+} // namespace tessaly::win32::detail

@@ -1,0 +1,53 @@
+// Inside the layer: Windows' code page 932 as lookup tables, built once on first use.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace tessaly::win32::detail {
+
+// No character: CP932 never decodes to U+FFFF.
+inline constexpr char16_t kNoChar = 0xFFFF;
+// No code: 0xFFFF is no CP932 character (0xFF is no lead byte).
+inline constexpr std::uint16_t kNoCode = 0xFFFF;
+// What Windows gives for an invalid or unassigned CP932 sequence.
+inline constexpr char16_t kCp932Replacement = 0x30FB;
+inline constexpr int kCp932LeadCount = 60; // 0x81-0x9F and 0xE0-0xFC
+
+struct Cp932Tables {
+    char16_t aSingle[256];                  // single byte -> UTF-16; kNoChar for lead bytes
+    std::int8_t aLeadRow[256];              // lead byte -> row of aDouble; -1 for single bytes
+    char16_t aDouble[kCp932LeadCount][256]; // [row][trail] -> UTF-16; kNoChar when unassigned
+    std::uint16_t aFromUnicode[65536];      // UTF-16 unit -> code (< 0x100: one byte); kNoCode
+};
+
+// The tables, built from glibc's iconv on the first call (thread-safe) and patched where glibc
+// differs from Windows. Aborts when iconv has no CP932: nothing could be converted correctly.
+const Cp932Tables& Cp932();
+
+inline bool IsCp932Lead(unsigned char b) {
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+inline bool IsCp932Trail(unsigned char b) {
+    return b >= 0x40 && b <= 0xFC && b != 0x7F;
+}
+
+// Decodes the character at p (n >= 1 bytes left) and sets cb to the bytes it takes. An invalid
+// sequence gives kNoChar: a lead byte followed by a non-trail byte (or by nothing) takes one byte,
+// so that the next byte is read on its own, as Windows does; an unassigned pair takes both.
+inline char16_t DecodeCp932(const Cp932Tables& tables, const unsigned char* p, std::size_t n,
+                            std::size_t& cb) {
+    const int iRow = tables.aLeadRow[p[0]];
+    if (iRow < 0) {
+        cb = 1;
+        return tables.aSingle[p[0]];
+    }
+    if (n >= 2 && IsCp932Trail(p[1])) {
+        cb = 2;
+        return tables.aDouble[iRow][p[1]];
+    }
+    cb = 1;
+    return kNoChar;
+}
+
+} // namespace tessaly::win32::detail

@@ -122,7 +122,23 @@ template <typename T> template <typename U> BOOL CDynArray<T>::AddItem(U&& item)
     const DWORD dwCount = GetCount();
     if (dwCount >= m_dwCapacity) {
         const DWORD dwGrown = NextCapacity(m_dwCapacity);
-        if (dwGrown == 0 || !Provide(dwGrown)) {
+        if (dwGrown == 0) {
+            return FALSE;
+        }
+        if constexpr (std::is_lvalue_reference_v<U>) {
+            if (dwGrown > m_dwSlots) {
+                // The item may be one of our own elements, which the reallocation frees.
+                T copy(item);
+                if (!Provide(dwGrown)) {
+                    return FALSE;
+                }
+                m_dwCapacity = dwGrown;
+                m_pData[dwCount] = std::move(copy);
+                m_dwCount.store(dwCount + 1, std::memory_order_release);
+                return TRUE;
+            }
+        }
+        if (!Provide(dwGrown)) {
             return FALSE;
         }
         m_dwCapacity = dwGrown;

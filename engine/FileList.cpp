@@ -1,0 +1,214 @@
+#include "engine/FileList.h"
+
+#include <cstring>
+#include <vector>
+
+#include "platform/framework/core/MessageBox.h"
+#include "support/AnsiText.h"
+
+CFileList::CFileList() = default;
+
+CFileList::~CFileList() = default;
+
+int CFileList::FindByPath(LPCSTR pcPath) const {
+    if (pcPath == nullptr || pcPath[0] == '\0') {
+        return -1;
+    }
+    return static_cast<int>(m_index.FindPath(pcPath));
+}
+
+const CFileEntry* CFileList::FindById(DWORD nId) const {
+    if (nId == CFileEntry::kNoId) {
+        return nullptr;
+    }
+    const long long llPos = m_index.FindId(nId);
+    return llPos < 0 ? nullptr : &m_aEntries[static_cast<DWORD>(llPos)];
+}
+
+BOOL CFileList::RemoveAt(DWORD dwIndex) {
+    const DWORD dwCount = m_aEntries.GetCount();
+    if (dwIndex >= dwCount) {
+        return FALSE;
+    }
+    m_index.Unlink(dwIndex, m_aEntries, nullptr);
+    m_index.ErasePosition(dwIndex);
+    for (DWORD i = dwIndex + 1; i < dwCount; ++i) {
+        m_aEntries[i - 1] = std::move(m_aEntries[i]);
+    }
+    m_aEntries.SetCount(dwCount - 1);
+    return TRUE;
+}
+
+BOOL CFileList::RemoveByPath(LPCSTR pcPath) {
+    const int iPos = FindByPath(pcPath);
+    if (iPos < 0) {
+        return FALSE;
+    }
+    const DWORD nId = m_aEntries[static_cast<DWORD>(iPos)].m_nId;
+    if (nId != CFileEntry::kNoId) {
+        ReleaseId(nId);
+    }
+    return RemoveAt(static_cast<DWORD>(iPos));
+}
+
+DWORD CFileList::RemoveAll(const CFileList& listOther) {
+    // One RemoveByPath per listed path would shift the array once per path; marking first and
+    // closing the gaps in one pass gives the same store, stack and count.
+    const DWORD dwCount = m_aEntries.GetCount();
+    std::vector<bool> vecGone(dwCount, false);
+    DWORD dwRemoved = 0;
+    const DWORD dwOthers = listOther.GetCount();
+    for (DWORD i = 0; i < dwOthers; ++i) {
+        const int iPos = FindByPath(listOther.GetAt(i).m_strFullPath);
+        if (iPos < 0) {
+            continue;
+        }
+        const DWORD dwPos = static_cast<DWORD>(iPos);
+        const DWORD nId = m_aEntries[dwPos].m_nId;
+        if (nId != CFileEntry::kNoId) {
+            ReleaseId(nId);
+        }
+        m_index.Unlink(dwPos, m_aEntries, &vecGone);
+        vecGone[dwPos] = true;
+        ++dwRemoved;
+    }
+    if (dwRemoved == 0) {
+        return 0;
+    }
+    m_index.ErasePositions(vecGone);
+    DWORD dwKept = 0;
+    for (DWORD i = 0; i < dwCount; ++i) {
+        if (vecGone[i]) {
+            continue;
+        }
+        if (dwKept != i) {
+            m_aEntries[dwKept] = std::move(m_aEntries[i]);
+        }
+        ++dwKept;
+    }
+    m_aEntries.SetCount(dwKept);
+    return dwRemoved;
+}
+
+BOOL CFileList::ReleaseId(DWORD nId) {
+    return m_aFreeIds.Add(nId);
+}
+
+void CFileList::AssignIds() {
+    const DWORD dwCount = m_aEntries.GetCount();
+    DWORD nMax = 0;
+    const DWORD dwFree = m_aFreeIds.GetCount();
+    for (DWORD i = 0; i < dwFree; ++i) {
+        if (m_aFreeIds[i] != CFileEntry::kNoId && m_aFreeIds[i] > nMax) {
+            nMax = m_aFreeIds[i];
+        }
+    }
+    for (DWORD i = 0; i < dwCount; ++i) {
+        if (m_aEntries[i].m_nId != CFileEntry::kNoId && m_aEntries[i].m_nId > nMax) {
+            nMax = m_aEntries[i].m_nId;
+        }
+    }
+    DWORD nNext = nMax + 1;
+    for (DWORD i = 0; i < dwCount; ++i) {
+        CFileEntry& entry = m_aEntries[i];
+        if (entry.m_nId != CFileEntry::kNoId) {
+            continue;
+        }
+        const DWORD dwTop = m_aFreeIds.GetCount();
+        if (dwTop > 0) {
+            entry.m_nId = m_aFreeIds[dwTop - 1];
+            m_aFreeIds.SetCount(dwTop - 1);
+        } else {
+            entry.m_nId = nNext++;
+        }
+        // A stacked 0xFFFFFFFF (or a fresh one wrapped to it) still means "none".
+        if (entry.m_nId != CFileEntry::kNoId) {
+            m_index.OnIdAssigned(i, entry.m_nId);
+        }
+    }
+}
+
+void CFileList::Reset() {
+    const DWORD dwCapacity = m_aEntries.GetCapacity();
+    for (DWORD i = 0; i < dwCapacity; ++i) {
+        m_aEntries[i] = CFileEntry();
+    }
+    m_aEntries.SetCount(0);
+    m_aFreeIds.SetCount(0);
+    m_index.Clear();
+}
+
+void CFileList::Clear() {
+    m_aEntries.Release();
+    m_index.Clear();
+}
+
+ULONGLONG CFileList::TotalSize() const {
+    ULONGLONG ullTotal = 0;
+    const DWORD dwCount = m_aEntries.GetCount();
+    for (DWORD i = 0; i < dwCount; ++i) {
+        ullTotal += m_aEntries[i].m_ullSize;
+    }
+    return ullTotal;
+}
+
+DWORD CFileList::BuildPathList(CString& strOut, ULONGLONG ullLimit) const {
+    const DWORD dwCount = m_aEntries.GetCount();
+    strOut.Empty();
+    if (dwCount == 0) {
+        return 0;
+    }
+    ULONGLONG ullSum = 0;
+    for (DWORD i = 0; i < dwCount; ++i) {
+        ullSum += static_cast<ULONGLONG>(m_aEntries[i].m_strFullPath.GetLength()) + 1;
+    }
+    if (ullSum >= ullLimit || ullSum >= kMaxPathListBytes) {
+        AfxMessageBox(AnsiFromUtf8("ファイルパスリストが大きくなりすぎます。"), MB_OK);
+        return 0;
+    }
+    LPTSTR pcOut = strOut.GetBufferSetLength(static_cast<int>(ullSum));
+    for (DWORD i = 0; i < dwCount; ++i) {
+        const CString& strPath = m_aEntries[i].m_strFullPath;
+        const std::size_t uLen = static_cast<std::size_t>(strPath.GetLength());
+        std::memcpy(pcOut, strPath.GetString(), uLen);
+        pcOut += uLen;
+        *pcOut++ = '\n';
+    }
+    strOut.ReleaseBuffer(static_cast<int>(ullSum));
+    return dwCount;
+}
+
+BOOL CFileList::Append(const CFileEntry& entry) {
+    if (!m_aEntries.Add(entry)) {
+        return FALSE;
+    }
+    // The stored copy, not the argument: the argument may have lived in the old storage.
+    m_index.OnAppend(m_aEntries[m_aEntries.GetCount() - 1]);
+    return TRUE;
+}
+
+BOOL CFileList::MakeRoom(DWORD dwGrowBy) {
+    const DWORD dwCapacity = m_aEntries.GetCapacity();
+    if (m_aEntries.GetCount() < dwCapacity) {
+        return TRUE;
+    }
+    if (dwCapacity == CDynArray<CFileEntry>::kMaxCapacity) {
+        return FALSE;
+    }
+    const DWORD dwRoom = CDynArray<CFileEntry>::kMaxCapacity - dwCapacity;
+    return m_aEntries.SetCapacity(dwCapacity + (dwGrowBy < dwRoom ? dwGrowBy : dwRoom), TRUE);
+}
+
+BOOL CFileList::SetCapacity(DWORD dwCapacity, BOOL bKeep) {
+    const DWORD dwBefore = m_aEntries.GetCount();
+    if (!m_aEntries.SetCapacity(dwCapacity, bKeep)) {
+        if (!bKeep) {
+            m_index.Clear();
+        }
+        return FALSE;
+    }
+    if (m_aEntries.GetCount() != dwBefore) {
+        m_index.Rebuild(m_aEntries);
+    }
+    return TRUE;
+}

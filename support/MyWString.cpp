@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/win32/Win32.h"
+#include "support/AnsiText.h"
 #include "support/MyWStringInternal.h"
 #include "support/SJisConv.h"
 #include "support/TraceLog.h"
@@ -17,14 +18,11 @@ using mywstring_detail::WriteTrace;
 namespace mywstring_detail {
 
 void WriteTrace(const char* pcFormatUtf8, ...) {
-    std::string strFormat;
-    if (!tessaly::win32::Utf8ToAnsi(pcFormatUtf8, strFormat)) {
-        return;
-    }
+    const CString strFormat = AnsiFromUtf8(pcFormatUtf8);
     CString strText;
     va_list args;
     va_start(args, pcFormatUtf8);
-    strText.FormatV(strFormat.c_str(), args);
+    strText.FormatV(strFormat, args);
     va_end(args);
     WriteTraceText(strText);
 }

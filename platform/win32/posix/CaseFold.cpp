@@ -1,0 +1,181 @@
+// The upper-case table is built once from towupper in the C.UTF-8 locale: 256 pages of 256 units,
+// only the ~20 pages that hold cased letters stored.
+#include "platform/win32/posix/CaseFold.h"
+
+#include <locale.h>
+#include <wctype.h>
+
+#include <array>
+#include <memory>
+#include <vector>
+
+namespace tessaly::win32::detail {
+namespace {
+
+using Page = std::array<char16_t, 256>;
+
+// Without the C.UTF-8 locale: the letters a file tool meets most (ASCII, Latin-1, Greek,
+// Cyrillic, full-width Latin).
+char16_t FallbackUpcase(char16_t c) {
+    if ((c >= u'a' && c <= u'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7) ||
+        (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) || (c >= 0x430 && c <= 0x44F) ||
+        (c >= 0xFF41 && c <= 0xFF5A)) {
+        return static_cast<char16_t>(c - 0x20);
+    }
+    if (c >= 0x450 && c <= 0x45F) {
+        return static_cast<char16_t>(c - 0x50);
+    }
+    if (c == 0xFF) {
+        return 0x178;
+    }
+    if (c == 0x3C2) {
+        return 0x3A3;
+    }
+    return c;
+}
+
+class UpcaseTable {
+public:
+    UpcaseTable() {
+        m_apPages.fill(nullptr);
+        locale_t loc = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+        for (unsigned uPage = 0; uPage < 256; ++uPage) {
+            Page page;
+            bool bCased = false;
+            for (unsigned u = 0; u < 256; ++u) {
+                const char16_t c = static_cast<char16_t>(uPage * 256 + u);
+                char16_t cUpper = c;
+                if (c < 0xD800 || c > 0xDFFF) {
+                    if (loc != static_cast<locale_t>(nullptr)) {
+                        const wint_t w = towupper_l(c, loc);
+                        cUpper = w <= 0xFFFF ? static_cast<char16_t>(w) : c;
+                    } else {
+                        cUpper = FallbackUpcase(c);
+                    }
+                }
+                page[u] = cUpper;
+                bCased = bCased || cUpper != c;
+            }
+            if (bCased) {
+                m_aStorage.push_back(std::make_unique<Page>(page));
+                m_apPages[uPage] = m_aStorage.back().get();
+            }
+        }
+        if (loc != static_cast<locale_t>(nullptr)) {
+            freelocale(loc);
+        }
+    }
+
+    char16_t Upcase(char16_t c) const {
+        const Page* pPage = m_apPages[c >> 8];
+        return pPage == nullptr ? c : (*pPage)[c & 0xFF];
+    }
+
+private:
+    std::array<const Page*, 256> m_apPages;
+    std::vector<std::unique_ptr<Page>> m_aStorage;
+};
+
+const UpcaseTable& Table() {
+    static const UpcaseTable* pTable = new UpcaseTable; // never destroyed: threads may outlive it
+    return *pTable;
+}
+
+// Calls emit(unit) for every UTF-16 unit of the name, upper-cased.
+template <class Emit> void ForEachUpcasedUnit(std::string_view strName, Emit&& emit) {
+    const UpcaseTable& table = Table();
+    const auto* p = reinterpret_cast<const unsigned char*>(strName.data());
+    const std::size_t n = strName.size();
+    std::size_t i = 0;
+    while (i < n) {
+        const unsigned b0 = p[i];
+        if (b0 < 0x80) {
+            emit(table.Upcase(static_cast<char16_t>(b0)));
+            ++i;
+            continue;
+        }
+        std::size_t cbMore = 0;
+        char32_t cp = 0;
+        unsigned uLow = 0x80;
+        unsigned uHigh = 0xBF;
+        if (b0 >= 0xC2 && b0 <= 0xDF) {
+            cbMore = 1;
+            cp = b0 & 0x1F;
+        } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+            cbMore = 2;
+            cp = b0 & 0x0F;
+            uLow = b0 == 0xE0 ? 0xA0 : 0x80;  // overlong
+            uHigh = b0 == 0xED ? 0x9F : 0xBF; // surrogates
+        } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+            cbMore = 3;
+            cp = b0 & 0x07;
+            uLow = b0 == 0xF0 ? 0x90 : 0x80;  // overlong
+            uHigh = b0 == 0xF4 ? 0x8F : 0xBF; // above U+10FFFF
+        }
+        bool bValid = cbMore > 0;
+        for (std::size_t k = 1; bValid && k <= cbMore; ++k) {
+            if (i + k >= n || p[i + k] < uLow || p[i + k] > uHigh) {
+                bValid = false;
+                break;
+            }
+            cp = (cp << 6) | (p[i + k] & 0x3F);
+            uLow = 0x80;
+            uHigh = 0xBF;
+        }
+        if (!bValid) {
+            emit(static_cast<char16_t>(0xDC00 | b0));
+            ++i;
+            continue;
+        }
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            emit(static_cast<char16_t>(0xD800 | (cp >> 10)));
+            emit(static_cast<char16_t>(0xDC00 | (cp & 0x3FF)));
+        } else {
+            emit(table.Upcase(static_cast<char16_t>(cp)));
+        }
+        i += cbMore + 1;
+    }
+}
+
+} // namespace
+
+char16_t UpcaseUnit(char16_t c) {
+    return Table().Upcase(c);
+}
+
+void AppendUpcasedName(std::string_view strDiskName, std::u16string& strOut) {
+    ForEachUpcasedUnit(strDiskName, [&](char16_t c) { strOut.push_back(c); });
+}
+
+std::uint64_t UpcasedNameHash(std::string_view strDiskName) {
+    std::uint64_t uHash = 0xcbf29ce484222325ull; // FNV-1a over the units
+    ForEachUpcasedUnit(strDiskName, [&](char16_t c) {
+        uHash = (uHash ^ (c & 0xFF)) * 0x100000001b3ull;
+        uHash = (uHash ^ (c >> 8)) * 0x100000001b3ull;
+    });
+    return uHash;
+}
+
+bool EqualIgnoringCase(std::string_view strDiskA, std::string_view strDiskB) {
+    if (strDiskA == strDiskB) {
+        return true;
+    }
+    std::u16string strA;
+    std::u16string strB;
+    AppendUpcasedName(strDiskA, strA);
+    AppendUpcasedName(strDiskB, strB);
+    return strA == strB;
+}
+
+void AppendListingKey(std::string_view strDiskName, std::string& strOut) {
+    ForEachUpcasedUnit(strDiskName, [&](char16_t c) {
+        strOut.push_back(static_cast<char>(c >> 8));
+        strOut.push_back(static_cast<char>(c & 0xFF));
+    });
+    strOut.push_back('\0');
+    strOut.push_back('\0');
+    strOut.append(strDiskName);
+}
+
+} // namespace tessaly::win32::detail

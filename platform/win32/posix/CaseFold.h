@@ -1,0 +1,28 @@
+// Inside the layer: names compared as NTFS compares them, by their UTF-16 form upper-cased one unit
+// at a time (no context, no expansion: "ß" stays "ß").
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tessaly::win32::detail {
+
+// The upper case of one UTF-16 unit (surrogates and uncased units are returned unchanged).
+char16_t UpcaseUnit(char16_t c);
+
+// The on-disk bytes as UTF-16, upper-cased, appended to strOut. Bytes that are not valid UTF-8
+// become one unit each, U+DC80-U+DCFF, so that distinct names keep distinct forms.
+void AppendUpcasedName(std::string_view strDiskName, std::u16string& strOut);
+
+// A hash of the upper-cased form: names equal ignoring case hash alike.
+std::uint64_t UpcasedNameHash(std::string_view strDiskName);
+
+bool EqualIgnoringCase(std::string_view strDiskA, std::string_view strDiskB);
+
+// The key that orders names as NTFS lists them: the upper-cased UTF-16 units big-endian, two zero
+// bytes, then the on-disk bytes (ties). Keys compare with plain byte comparison.
+void AppendListingKey(std::string_view strDiskName, std::string& strOut);
+
+} // namespace tessaly::win32::detail

@@ -1,0 +1,143 @@
+// Case-insensitive resolution. The common case costs one lstat: the whole path as given. Only
+// when it is missing is the longest existing prefix sought (backwards, one lstat each) and the
+// rest matched through the folders' case indexes.
+#include "platform/win32/posix/PathResolve.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "platform/win32/Win32Errors.h"
+#include "platform/win32/posix/CaseIndex.h"
+
+namespace tessaly::win32::detail {
+namespace {
+
+bool Fail(DWORD dwError) {
+    SetLastError(dwError);
+    return false;
+}
+
+// errno of a failed lstat while walking a path.
+bool FailFromErrno(int iErrno) {
+    if (iErrno == ENOENT || iErrno == ENOTDIR) {
+        return Fail(ERROR_PATH_NOT_FOUND);
+    }
+    SetLastErrorFromErrno(iErrno);
+    return false;
+}
+
+void Append(std::string& strPath, const std::string& strName) {
+    if (strPath.empty() || strPath.back() != '/') {
+        strPath += '/';
+    }
+    strPath += strName;
+}
+
+// Splits "/a/b/name" into "/a/b" and "name"; false for "/" or a name-less path.
+bool SplitLast(const std::string& strPath, std::string& strFolder, std::string& strName) {
+    std::size_t uEnd = strPath.size();
+    while (uEnd > 1 && strPath[uEnd - 1] == '/') {
+        --uEnd;
+    }
+    const std::size_t uSlash = strPath.rfind('/', uEnd - 1);
+    if (uSlash == std::string::npos || uSlash + 1 >= uEnd) {
+        return false;
+    }
+    strFolder = uSlash == 0 ? "/" : strPath.substr(0, uSlash);
+    strName = strPath.substr(uSlash + 1, uEnd - uSlash - 1);
+    return true;
+}
+
+} // namespace
+
+bool ResolveOnDisk(WindowsPath& path, bool bLastMayBeMissing, bool& bExists, std::size_t n) {
+    n = std::min(n, path.aDisk.size());
+    bExists = false;
+    struct stat st;
+    if (n == 0) {
+        if (::lstat(path.strRoot.c_str(), &st) != 0) {
+            return Fail(ERROR_PATH_NOT_FOUND);
+        }
+        bExists = true;
+        return true;
+    }
+    if (::lstat(path.PosixPath(n).c_str(), &st) == 0) {
+        bExists = true;
+        return true;
+    }
+    if (errno != ENOENT) {
+        return FailFromErrno(errno);
+    }
+    // The longest prefix that exists as given: components [0, k) match exactly.
+    std::size_t k = n - 1;
+    for (; k > 0; --k) {
+        if (::lstat(path.PosixPath(k).c_str(), &st) == 0) {
+            break;
+        }
+        if (errno != ENOENT) {
+            return FailFromErrno(errno);
+        }
+    }
+    if (k == 0 && ::lstat(path.strRoot.c_str(), &st) != 0) {
+        return Fail(ERROR_PATH_NOT_FOUND);
+    }
+    std::string strFolder = path.PosixPath(k);
+    for (std::size_t j = k; j < n; ++j) {
+        std::string& strName = path.aDisk[j];
+        if (j > k) {
+            const std::string strExact = strFolder + (strFolder.back() == '/' ? "" : "/") + strName;
+            if (::lstat(strExact.c_str(), &st) == 0) {
+                strFolder = strExact;
+                continue;
+            }
+            if (errno != ENOENT) {
+                return FailFromErrno(errno);
+            }
+        }
+        std::string strFound;
+        if (FindNameIgnoringCase(strFolder, strName, strFound)) {
+            strName = std::move(strFound);
+            Append(strFolder, strName);
+            continue;
+        }
+        if (j + 1 < n) {
+            return Fail(ERROR_PATH_NOT_FOUND);
+        }
+        if (!bLastMayBeMissing) {
+            return Fail(ERROR_FILE_NOT_FOUND);
+        }
+        return true;
+    }
+    bExists = true;
+    return true;
+}
+
+bool ResolvePath(std::string_view strAnsiPath, std::string& strPosixOut) {
+    WindowsPath path;
+    bool bExists = false;
+    if (!ParseWindowsPath(strAnsiPath, path) || !ResolveOnDisk(path, true, bExists)) {
+        return false;
+    }
+    strPosixOut = path.PosixPath();
+    return true;
+}
+
+void NoteEntryAdded(const std::string& strPosixPath) {
+    std::string strFolder;
+    std::string strName;
+    if (SplitLast(strPosixPath, strFolder, strName)) {
+        CaseIndexNoteAdded(strFolder, strName);
+    }
+}
+
+void NoteEntryRemoved(const std::string& strPosixPath) {
+    std::string strFolder;
+    std::string strName;
+    if (SplitLast(strPosixPath, strFolder, strName)) {
+        CaseIndexNoteRemoved(strFolder, strName);
+    }
+}
+
+} // namespace tessaly::win32::detail

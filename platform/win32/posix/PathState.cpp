@@ -1,0 +1,481 @@
+// The drive table and the current directories behind one reader-writer lock: lookups of paths
+// (every file call) only read; SetCurrentDirectoryA, _chdrive and SetDriveTable write.
+#include "platform/win32/posix/PathState.h"
+
+#include <limits.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdlib>
+#include <map>
+#include <mutex>
+#include <shared_mutex>
+
+#include "platform/win32/NameCodec.h"
+#include "platform/win32/Win32CodePage.h"
+#include "platform/win32/Win32Drives.h"
+#include "platform/win32/Win32Errors.h"
+#include "platform/win32/posix/Sys.h"
+
+namespace tessaly::win32 {
+namespace detail {
+namespace {
+
+struct Drive {
+    std::string strRoot;
+    std::vector<std::string> aRootNames;
+    // The root with its links resolved, when that differs: paths the system hands out (the
+    // executable's, a dropped file's) come that way.
+    std::string strRealRoot;
+    std::vector<std::string> aRealNames;
+};
+
+struct DirState {
+    std::vector<std::string> aAnsi;
+    std::vector<std::string> aDisk;
+};
+
+struct State {
+    std::shared_mutex mutex;
+    std::map<char, Drive> mapDrives;
+    char cCurrent = 'Z';
+    std::array<std::optional<DirState>, 26> aDirs; // each drive's last current directory
+};
+
+bool IsSeparator(char c) {
+    return c == '\\' || c == '/';
+}
+
+char UpperLetter(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool IsLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+Drive MakeDrive(const std::string& strRoot) {
+    Drive drive;
+    drive.aRootNames = SplitPosixPath(strRoot);
+    drive.strRoot = JoinPosixPath(drive.aRootNames);
+    char acReal[PATH_MAX];
+    if (::realpath(drive.strRoot.c_str(), acReal) != nullptr && drive.strRoot != acReal) {
+        drive.strRealRoot = acReal;
+        drive.aRealNames = SplitPosixPath(drive.strRealRoot);
+    }
+    return drive;
+}
+
+std::map<char, Drive> MakeDrives(const std::map<char, std::string>& mapRoots) {
+    std::map<char, Drive> mapDrives;
+    for (const auto& [cLetter, strRoot] : mapRoots) {
+        if (IsLetter(cLetter) && !strRoot.empty() && strRoot[0] == '/') {
+            mapDrives[UpperLetter(cLetter)] = MakeDrive(strRoot);
+        }
+    }
+    if (mapDrives.find('Z') == mapDrives.end()) {
+        mapDrives['Z'] = MakeDrive("/"); // so that every file is reachable
+    }
+    return mapDrives;
+}
+
+bool StartsWith(const std::vector<std::string>& aNames, const std::vector<std::string>& aPrefix) {
+    if (aPrefix.size() > aNames.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < aPrefix.size(); ++i) {
+        if (aNames[i] != aPrefix[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool MapLocked(const State& state, const std::vector<std::string>& aNames, char& cDrive,
+               std::vector<std::string>& aRest) {
+    std::size_t uBest = 0;
+    bool bFound = false;
+    for (const auto& [cLetter, drive] : state.mapDrives) {
+        for (const auto* pRoot : {&drive.aRootNames, &drive.aRealNames}) {
+            if (pRoot == &drive.aRealNames && drive.strRealRoot.empty()) {
+                continue;
+            }
+            if (StartsWith(aNames, *pRoot) && (!bFound || pRoot->size() > uBest)) {
+                bFound = true;
+                uBest = pRoot->size();
+                cDrive = cLetter;
+            }
+        }
+    }
+    if (bFound) {
+        aRest.assign(aNames.begin() + static_cast<std::ptrdiff_t>(uBest), aNames.end());
+    }
+    return bFound;
+}
+
+void ResetToFirstDrive(State& state) {
+    state.cCurrent = state.mapDrives.begin()->first;
+    state.aDirs[state.cCurrent - 'A'].reset();
+}
+
+// The table from TESSALY_DRIVES, and the process's working directory as the current directory.
+State* MakeInitialState() {
+    auto* pState = new State; // never destroyed: detached threads may outlive it
+    const char* pszSpec = std::getenv("TESSALY_DRIVES");
+    pState->mapDrives = MakeDrives(ParseDriveSpec(pszSpec != nullptr ? pszSpec : ""));
+    ResetToFirstDrive(*pState);
+    char acCwd[PATH_MAX];
+    char cDrive = 0;
+    std::vector<std::string> aRest;
+    if (::getcwd(acCwd, sizeof acCwd) != nullptr &&
+        MapLocked(*pState, SplitPosixPath(acCwd), cDrive, aRest)) {
+        DirState dir;
+        bool bOk = true;
+        for (const std::string& strName : aRest) {
+            std::string strAnsi;
+            bOk = bOk && DiskNameToAnsi(strName, strAnsi);
+            dir.aAnsi.push_back(std::move(strAnsi));
+        }
+        if (bOk) {
+            dir.aDisk = std::move(aRest);
+            pState->cCurrent = cDrive;
+            pState->aDirs[cDrive - 'A'] = std::move(dir);
+            return pState;
+        }
+    }
+    // Follow the first drive's root with the real working directory as well.
+    (void)::chdir(pState->mapDrives.begin()->second.strRoot.c_str());
+    return pState;
+}
+
+State& TheState() {
+    static State* pState = MakeInitialState();
+    return *pState;
+}
+
+std::string PosixOf(const std::string& strRoot, const std::vector<std::string>& aDisk,
+                    std::size_t n) {
+    std::string strPath = strRoot;
+    for (std::size_t i = 0; i < n && i < aDisk.size(); ++i) {
+        if (strPath.empty() || strPath.back() != '/') {
+            strPath += '/';
+        }
+        strPath += aDisk[i];
+    }
+    return strPath;
+}
+
+std::string WindowsFormOf(char cDrive, const std::vector<std::string>& aAnsi) {
+    std::string strPath{cDrive, ':', '\\'};
+    for (std::size_t i = 0; i < aAnsi.size(); ++i) {
+        if (i > 0) {
+            strPath += '\\';
+        }
+        strPath += aAnsi[i];
+    }
+    return strPath;
+}
+
+bool Fail(DWORD dwError) {
+    SetLastError(dwError);
+    return false;
+}
+
+// Characters that Windows refuses in a name; '*' and '?' are reported apart as a pattern.
+bool CheckName(std::string_view strName, bool& bPattern) {
+    bPattern = false;
+    for (std::size_t i = 0; i < strName.size(); ++i) {
+        const auto b = static_cast<unsigned char>(strName[i]);
+        if (IsDBCSLeadByte(b) && i + 1 < strName.size()) {
+            ++i;
+            continue;
+        }
+        if (b < 0x20 || b == '<' || b == '>' || b == ':' || b == '"' || b == '|') {
+            return false;
+        }
+        bPattern = bPattern || b == '*' || b == '?';
+    }
+    return true;
+}
+
+} // namespace
+
+std::string WindowsPath::PosixPath(std::size_t n) const {
+    return PosixOf(strRoot, aDisk, n);
+}
+
+std::string WindowsPath::WindowsForm() const {
+    return WindowsFormOf(cDrive, aAnsi);
+}
+
+std::vector<std::string> SplitPosixPath(std::string_view strPosix) {
+    std::vector<std::string> aNames;
+    std::size_t uStart = 0;
+    while (uStart <= strPosix.size()) {
+        std::size_t uEnd = strPosix.find('/', uStart);
+        if (uEnd == std::string_view::npos) {
+            uEnd = strPosix.size();
+        }
+        const std::string_view strName = strPosix.substr(uStart, uEnd - uStart);
+        if (strName == "..") {
+            if (!aNames.empty()) {
+                aNames.pop_back();
+            }
+        } else if (!strName.empty() && strName != ".") {
+            aNames.emplace_back(strName);
+        }
+        uStart = uEnd + 1;
+    }
+    return aNames;
+}
+
+std::string JoinPosixPath(const std::vector<std::string>& aNames) {
+    if (aNames.empty()) {
+        return "/";
+    }
+    std::string strPath;
+    for (const std::string& strName : aNames) {
+        strPath += '/';
+        strPath += strName;
+    }
+    return strPath;
+}
+
+bool ParseWindowsPath(std::string_view strAnsi, WindowsPath& out, bool bAllowPattern) {
+    strAnsi = strAnsi.substr(0, strAnsi.find('\0'));
+    out = WindowsPath();
+    if (strAnsi.empty()) {
+        return Fail(ERROR_PATH_NOT_FOUND);
+    }
+    State& state = TheState();
+    std::shared_lock lock(state.mutex);
+    std::size_t uPos = 0;
+    bool bFromRoot = false;
+    char cDrive = state.cCurrent;
+    if (strAnsi.size() >= 2 && strAnsi[1] == ':' && IsLetter(strAnsi[0])) {
+        cDrive = UpperLetter(strAnsi[0]);
+        uPos = 2;
+        bFromRoot = strAnsi.size() > 2 && IsSeparator(strAnsi[2]);
+    } else if (IsSeparator(strAnsi[0])) {
+        if (strAnsi.size() >= 2 && IsSeparator(strAnsi[1])) {
+            return Fail(ERROR_INVALID_NAME); // UNC and device paths: there is no network here
+        }
+        bFromRoot = true;
+    }
+    const auto itDrive = state.mapDrives.find(cDrive);
+    if (itDrive == state.mapDrives.end()) {
+        return Fail(ERROR_PATH_NOT_FOUND);
+    }
+    out.cDrive = cDrive;
+    out.strRoot = itDrive->second.strRoot;
+    if (!bFromRoot) {
+        if (const std::optional<DirState>& dir = state.aDirs[cDrive - 'A']) {
+            out.aAnsi = dir->aAnsi;
+            out.aDisk = dir->aDisk;
+        }
+    }
+    lock.unlock();
+
+    std::vector<std::string_view> aRaw;
+    std::size_t uStart = uPos;
+    for (std::size_t i = uPos; i < strAnsi.size(); ++i) {
+        if (IsDBCSLeadByte(static_cast<BYTE>(strAnsi[i])) && i + 1 < strAnsi.size()) {
+            ++i; // its trail byte may be 0x5C, which is no separator then
+        } else if (IsSeparator(strAnsi[i])) {
+            if (i > uStart) {
+                aRaw.push_back(strAnsi.substr(uStart, i - uStart));
+            }
+            uStart = i + 1;
+        }
+    }
+    if (uStart < strAnsi.size()) {
+        aRaw.push_back(strAnsi.substr(uStart));
+    } else {
+        out.bTrailingSeparator = !aRaw.empty();
+    }
+    for (std::size_t k = 0; k < aRaw.size(); ++k) {
+        const std::string_view strName = aRaw[k];
+        if (strName == ".") {
+            continue;
+        }
+        if (strName == "..") {
+            if (!out.aAnsi.empty()) {
+                out.aAnsi.pop_back();
+                out.aDisk.pop_back();
+            }
+            continue;
+        }
+        bool bPattern = false;
+        if (!CheckName(strName, bPattern)) {
+            return Fail(ERROR_INVALID_NAME);
+        }
+        if (bPattern) {
+            if (!bAllowPattern || k + 1 != aRaw.size() || out.bTrailingSeparator) {
+                return Fail(ERROR_INVALID_NAME);
+            }
+            out.strPattern = std::string(strName);
+            continue;
+        }
+        out.aAnsi.emplace_back(strName);
+        out.aDisk.push_back(AnsiNameToDisk(strName));
+    }
+    return true;
+}
+
+bool MapPosixToDrive(const std::vector<std::string>& aNames, char& cDrive,
+                     std::vector<std::string>& aRest) {
+    State& state = TheState();
+    std::shared_lock lock(state.mutex);
+    return MapLocked(state, aNames, cDrive, aRest);
+}
+
+std::optional<std::string> DriveRoot(char cDrive) {
+    State& state = TheState();
+    std::shared_lock lock(state.mutex);
+    const auto it = state.mapDrives.find(UpperLetter(cDrive));
+    if (it == state.mapDrives.end()) {
+        return std::nullopt;
+    }
+    return it->second.strRoot;
+}
+
+bool IsDriveRootFolder(const std::string& strPosix) {
+    State& state = TheState();
+    std::shared_lock lock(state.mutex);
+    for (const auto& entry : state.mapDrives) {
+        if (entry.second.strRoot == strPosix || entry.second.strRealRoot == strPosix) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::vector<char> DriveLetters() {
+    State& state = TheState();
+    std::shared_lock lock(state.mutex);
+    std::vector<char> aLetters;
+    for (const auto& entry : state.mapDrives) {
+        aLetters.push_back(entry.first);
+    }
+    return aLetters;
+}
+
+char CurrentDrive() {
+    State& state = TheState();
+    std::shared_lock lock(state.mutex);
+    return state.cCurrent;
+}
+
+std::string CurrentDirectoryOf(char cDrive) {
+    State& state = TheState();
+    std::shared_lock lock(state.mutex);
+    if (cDrive == 0) {
+        cDrive = state.cCurrent;
+    }
+    cDrive = UpperLetter(cDrive);
+    if (!IsLetter(cDrive)) {
+        return {};
+    }
+    const std::optional<DirState>& dir = state.aDirs[cDrive - 'A'];
+    return WindowsFormOf(cDrive, dir ? dir->aAnsi : std::vector<std::string>());
+}
+
+bool ChangeCurrentDirectory(const WindowsPath& folder) {
+    State& state = TheState();
+    std::unique_lock lock(state.mutex);
+    const auto it = state.mapDrives.find(folder.cDrive);
+    if (it == state.mapDrives.end() || it->second.strRoot != folder.strRoot) {
+        return Fail(ERROR_PATH_NOT_FOUND); // the table changed meanwhile
+    }
+    // Under the lock, so that the real working directory and ours cannot part.
+    if (SysChdir(folder.PosixPath().c_str()) != 0) {
+        SetLastErrorFromErrno(errno);
+        return false;
+    }
+    state.cCurrent = folder.cDrive;
+    state.aDirs[folder.cDrive - 'A'] = DirState{folder.aAnsi, folder.aDisk};
+    return true;
+}
+
+} // namespace detail
+
+void SetDriveTable(const std::map<char, std::string>& mapDrives) {
+    std::map<char, detail::Drive> mapNew = detail::MakeDrives(mapDrives);
+    detail::State& state = detail::TheState();
+    std::unique_lock lock(state.mutex);
+    for (char c = 'A'; c <= 'Z'; ++c) {
+        const auto itOld = state.mapDrives.find(c);
+        const auto itNew = mapNew.find(c);
+        if (itOld == state.mapDrives.end() || itNew == mapNew.end() ||
+            itOld->second.strRoot != itNew->second.strRoot) {
+            state.aDirs[c - 'A'].reset();
+        }
+    }
+    const bool bCurrentGone = mapNew.find(state.cCurrent) == mapNew.end();
+    const bool bCurrentMoved = !state.aDirs[state.cCurrent - 'A'].has_value();
+    state.mapDrives = std::move(mapNew);
+    if (bCurrentGone) {
+        detail::ResetToFirstDrive(state);
+    }
+    if (bCurrentGone || bCurrentMoved) {
+        // Best effort: the real working directory follows ours where it can.
+        (void)::chdir(state.mapDrives[state.cCurrent].strRoot.c_str());
+    }
+}
+
+std::map<char, std::string> GetDriveTable() {
+    detail::State& state = detail::TheState();
+    std::shared_lock lock(state.mutex);
+    std::map<char, std::string> mapRoots;
+    for (const auto& [cLetter, drive] : state.mapDrives) {
+        mapRoots[cLetter] = drive.strRoot;
+    }
+    return mapRoots;
+}
+
+std::map<char, std::string> ParseDriveSpec(std::string_view strSpec) {
+    std::map<char, std::string> mapRoots;
+    std::size_t uStart = 0;
+    while (uStart <= strSpec.size()) {
+        std::size_t uEnd = strSpec.find(';', uStart);
+        if (uEnd == std::string_view::npos) {
+            uEnd = strSpec.size();
+        }
+        std::string_view strEntry = strSpec.substr(uStart, uEnd - uStart);
+        uStart = uEnd + 1;
+        while (!strEntry.empty() && (strEntry.front() == ' ' || strEntry.front() == '\t')) {
+            strEntry.remove_prefix(1);
+        }
+        // "C=/path", also "C:=/path" as a user may write it.
+        if (strEntry.size() < 3 || !detail::IsLetter(strEntry[0])) {
+            continue;
+        }
+        std::size_t uPath = 1;
+        if (strEntry[uPath] == ':') {
+            ++uPath;
+        }
+        while (uPath < strEntry.size() && strEntry[uPath] == ' ') {
+            ++uPath;
+        }
+        if (uPath >= strEntry.size() || strEntry[uPath] != '=') {
+            continue;
+        }
+        ++uPath;
+        while (uPath < strEntry.size() && strEntry[uPath] == ' ') {
+            ++uPath;
+        }
+        if (uPath >= strEntry.size() || strEntry[uPath] != '/') {
+            continue;
+        }
+        std::string_view strRoot = strEntry.substr(uPath);
+        while (strRoot.back() == ' ' || strRoot.back() == '\t') {
+            strRoot.remove_suffix(1);
+        }
+        mapRoots[detail::UpperLetter(strEntry[0])] = std::string(strRoot);
+    }
+    return mapRoots;
+}
+
+} // namespace tessaly::win32

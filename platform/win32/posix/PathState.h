@@ -1,0 +1,60 @@
+// Inside the layer: the process-wide path state (the drive table, the current drive and each
+// drive's current directory) and the lexical reading of Windows paths against it.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tessaly::win32::detail {
+
+// A Windows path made absolute and split as GetFullPathName does it: "." dropped, ".." taking
+// away the component before it (never the root), repeated separators counted once.
+struct WindowsPath {
+    char cDrive = 0;                // 'A' ... 'Z'
+    std::string strRoot;            // the POSIX folder the drive maps to
+    std::vector<std::string> aAnsi; // the components in CP932
+    std::vector<std::string> aDisk; // the same components as on-disk bytes
+    bool bTrailingSeparator = false;
+    // The last component when it holds '*' or '?' (only with bAllowPattern); it is then in
+    // neither list.
+    std::optional<std::string> strPattern;
+
+    // The POSIX path of the root and the first n disk components (all of them by default).
+    std::string PosixPath(std::size_t n = static_cast<std::size_t>(-1)) const;
+    // "X:\a\b" ("X:\" for the root).
+    std::string WindowsForm() const;
+};
+
+// Reads strAnsi (absolute, "X:" relative, "\" rooted, or relative to the current directory).
+// False with GetLastError set: ERROR_PATH_NOT_FOUND for an empty path or an unmapped drive,
+// ERROR_INVALID_NAME for a UNC path, a character Windows forbids in names (control characters,
+// < > : " |, and * ? outside an allowed pattern).
+bool ParseWindowsPath(std::string_view strAnsi, WindowsPath& out, bool bAllowPattern = false);
+
+// POSIX path helpers, lexical: "/a//b/./c/../d" -> {"a", "b", "d"}.
+std::vector<std::string> SplitPosixPath(std::string_view strPosix);
+std::string JoinPosixPath(const std::vector<std::string>& aNames);
+
+// The drive and the remaining on-disk components of an absolute POSIX path (lexical), through the
+// drive with the longest matching root. False when no drive holds it.
+bool MapPosixToDrive(const std::vector<std::string>& aNames, char& cDrive,
+                     std::vector<std::string>& aRest);
+
+// The POSIX folder of a mapped drive.
+std::optional<std::string> DriveRoot(char cDrive);
+// True when strPosix (as PosixPath builds it) is the folder of some drive.
+bool IsDriveRootFolder(const std::string& strPosix);
+// The mapped letters, in order.
+std::vector<char> DriveLetters();
+
+char CurrentDrive();
+// The current directory of cDrive (its root if it has none yet) in Windows form; of the current
+// drive for 0.
+std::string CurrentDirectoryOf(char cDrive = 0);
+// Makes the resolved folder current: chdir through SysChdir, then the current drive and that
+// drive's remembered directory. False with GetLastError set when chdir fails.
+bool ChangeCurrentDirectory(const WindowsPath& folder);
+
+} // namespace tessaly::win32::detail

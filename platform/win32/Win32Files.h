@@ -82,36 +82,66 @@ HANDLE WINAPI FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileDat
 BOOL WINAPI FindNextFileA(HANDLE hFindFile, LPWIN32_FIND_DATAA lpFindFileData);
 BOOL WINAPI FindClose(HANDLE hFindFile);
 
-// Files, and folders with FILE_FLAG_BACKUP_SEMANTICS (for GetFileInformationByHandle only).
-// Sharing modes are accepted and not enforced.
+// Files, and folders with FILE_FLAG_BACKUP_SEMANTICS (for GetFileInformationByHandle only; a
+// folder without it: ERROR_ACCESS_DENIED). Sharing modes are accepted and not enforced.
+// CREATE_NEW fails on an existing file with ERROR_FILE_EXISTS; CREATE_ALWAYS and OPEN_ALWAYS
+// succeed on one with ERROR_ALREADY_EXISTS (else ERROR_SUCCESS); OPEN_EXISTING and
+// TRUNCATE_EXISTING (which needs GENERIC_WRITE) fail on a missing one with ERROR_FILE_NOT_FOUND.
+// A missing folder on the way: ERROR_PATH_NOT_FOUND.
 HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
                           LPSECURITY_ATTRIBUTES lpSecurityAttributes, DWORD dwCreationDisposition,
                           DWORD dwFlagsAndAttributes, HANDLE hTemplateFile);
+// ERROR_INVALID_HANDLE for a handle that is not an open file (a search handle goes to FindClose).
 BOOL WINAPI CloseHandle(HANDLE hObject);
+// Returns the new position's low part and stores its high part. Without lpDistanceToMoveHigh the
+// distance is a signed 32-bit value and a position beyond 4 GiB fails (ERROR_INVALID_PARAMETER).
+// INVALID_SET_FILE_POINTER on failure (a position before the start: ERROR_NEGATIVE_SEEK, 131);
+// success clears the error, which tells a real low part 0xFFFFFFFF from a failure.
 DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveHigh,
                             DWORD dwMoveMethod);
+// Writes all the bytes or fails (a full disk: ERROR_DISK_FULL); *lpNumberOfBytesWritten says how
+// many reached the file. Without GENERIC_WRITE: ERROR_ACCESS_DENIED. lpOverlapped must be null.
 BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite,
                       LPDWORD lpNumberOfBytesWritten, void* lpOverlapped);
+// At the end of the file: TRUE with fewer bytes (0 at the end). Without GENERIC_READ:
+// ERROR_ACCESS_DENIED. Folder handles carry no data (ERROR_INVALID_FUNCTION), here as for writes.
 BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead,
                      LPDWORD lpNumberOfBytesRead, void* lpOverlapped);
+// The file ends at the current position: a longer old content is cut, a shorter one extended.
 BOOL WINAPI SetEndOfFile(HANDLE hFile);
+// The file's data on the disk (fsync); needs GENERIC_WRITE.
 BOOL WINAPI FlushFileBuffers(HANDLE hFile);
+// The low part (0 for a folder), the high part in *lpFileSizeHigh; 0xFFFFFFFF with the error set
+// on failure, success clears the error.
 DWORD WINAPI GetFileSize(HANDLE hFile, LPDWORD lpFileSizeHigh);
-// dwVolumeSerialNumber and nFileIndexHigh/Low identify the file (device and inode here).
+// dwVolumeSerialNumber and nFileIndexHigh/Low identify the file (device and inode here); times are
+// FILETIME (100 ns since 1601 UTC), the creation time the birth time where the file system has it.
 BOOL WINAPI GetFileInformationByHandle(HANDLE hFile,
                                        LPBY_HANDLE_FILE_INFORMATION lpFileInformation);
 
 // Never replaces an existing destination, also when another thread or process creates it
-// meanwhile (ERROR_ALREADY_EXISTS). Folders move within one file system; a file moves across file
-// systems by copy, flush and delete: a copy that fails is removed and the source stays.
+// meanwhile (ERROR_ALREADY_EXISTS); as on NTFS a name that differs only in case is taken, except
+// the source's own name, which is renamed to the new case in place. Folders move within one file
+// system (else ERROR_NOT_SAME_DEVICE); a file moves across file systems by copy, flush and delete,
+// keeping its times and mode: the copy appears under its name only when complete, and a copy
+// that fails is removed and the source stays. A missing source: ERROR_FILE_NOT_FOUND; a missing
+// destination folder: ERROR_PATH_NOT_FOUND; a full disk: ERROR_DISK_FULL.
 BOOL WINAPI MoveFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName);
+// A file (a folder: ERROR_ACCESS_DENIED; a missing one: ERROR_FILE_NOT_FOUND).
 BOOL WINAPI DeleteFileA(LPCSTR lpFileName);
+// The new folder keeps the case given. ERROR_ALREADY_EXISTS when the name is taken (also by a
+// case variant or a file), ERROR_PATH_NOT_FOUND when its parent is missing.
 BOOL WINAPI CreateDirectoryA(LPCSTR lpPathName, LPSECURITY_ATTRIBUTES lpSecurityAttributes);
+// An empty folder (ERROR_DIR_NOT_EMPTY otherwise; a file: ERROR_DIRECTORY).
 BOOL WINAPI RemoveDirectoryA(LPCSTR lpPathName);
+// FILE_ATTRIBUTE_DIRECTORY (also for a link to a folder) or FILE_ATTRIBUTE_ARCHIVE;
+// INVALID_FILE_ATTRIBUTES with ERROR_FILE_NOT_FOUND / ERROR_PATH_NOT_FOUND when missing.
 DWORD WINAPI GetFileAttributesA(LPCSTR lpFileName);
 
-// dbghelp's helper: creates every missing folder of DirPath up to its last "\" (the part after it
-// is taken for a file name and not created). TRUE when they all exist afterwards.
+// dbghelp's helper: creates every missing folder of DirPath up to its last "\" or "/" (the part
+// after it is taken for a file name and not created); folders that exist under another case are
+// used as they are. TRUE when they all exist afterwards; FALSE with the error of the step that
+// failed (ERROR_ALREADY_EXISTS when a file holds a folder's name).
 BOOL WINAPI MakeSureDirectoryPathExists(LPCSTR DirPath);
 
 // The current directory as a Windows path. A buffer too short gets nothing and the result is the

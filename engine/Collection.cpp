@@ -1,0 +1,71 @@
+#include "engine/Collection.h"
+
+#include <vector>
+
+#include "engine/FileCollector.h"
+#include "engine/RunState.h"
+
+namespace {
+
+// Steps 3 to 9 of a collection, for a picker that has a folder.
+void CollectPicked(ICollectionOwner& owner, const ICollectionPicker& picker,
+                   const CString& strBase) {
+    CFileCollector& collection = owner.GetCollection();
+    const BOOL bFiltered = owner.IsFilterActive();
+    g_bCollecting = TRUE;
+
+    // Picked files go in at once; picked folders are walked afterwards, in the picker's order.
+    const int iItemNum = picker.GetItemNum();
+    std::vector<CString> vecFolders;
+    vecFolders.reserve(iItemNum > 0 ? static_cast<size_t>(iItemNum) : 0);
+    for (int i = 0; i < iItemNum; ++i) {
+        const WIN32_FIND_DATAA& findData = picker.GetFindData(i);
+        if ((findData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+            CString strFolder;
+            strFolder.Format("%s\\%s", strBase.GetString(), findData.cFileName);
+            vecFolders.push_back(strFolder);
+        } else if (bFiltered) {
+            collection.AddFoundFiltered(strBase, findData);
+        } else {
+            collection.AddFound(strBase, findData);
+        }
+    }
+    for (const CString& strFolder : vecFolders) {
+        if (bFiltered) {
+            collection.AddPathFiltered(strFolder, TRUE);
+        } else {
+            collection.AddPath(strFolder, TRUE);
+        }
+    }
+
+    CFileList listDup;
+    const DWORD dwDupCount = collection.FindDuplicates(listDup);
+    if (dwDupCount != 0) {
+        owner.ShowDuplicateCount(dwDupCount);
+        CString strPathList;
+        listDup.BuildPathList(strPathList);
+        owner.WriteDuplicateReport(strPathList);
+    }
+    collection.RemoveAll(listDup);
+    collection.AssignIds();
+    g_bCollecting = FALSE;
+
+    if (!g_bClosing) {
+        owner.FillList();
+        owner.ShowByteTotal(collection.TotalSize());
+    }
+}
+
+} // namespace
+
+void RunCollection(ICollectionOwner& owner, ICollectionPicker* pPicker) {
+    if (pPicker != nullptr) {
+        owner.SetNextPickerFolder(pPicker->GetCurDir());
+        CString strBase;
+        if (pPicker->GetPickedFolder(strBase) != 0) {
+            CollectPicked(owner, *pPicker, strBase);
+        }
+        pPicker->ReleasePicker();
+    }
+    owner.PostWorkDone();
+}

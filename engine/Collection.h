@@ -1,0 +1,13 @@
+// The collection procedure that runs on the collection worker after a confirmed Add: the picked
+// files and folders go into the owner's collection, duplicate titles are reported and removed, the
+// entries get their list identifiers and the owner's list is refilled. The window and the batch
+// tool run this same procedure; it reaches them only through ICollectionOwner/ICollectionPicker.
+#pragma once
+
+#include "engine/CollectionHost.h"
+
+// Runs the whole collection for one picker. On every path, a null picker included, the picker is
+// released and the owner is told that the work is done. An abort (g_bAbort) shortens the scans
+// only: what was found still goes through the duplicate check and is shown. g_bCollecting is set
+// while the scans and the duplicate report run.
+void RunCollection(ICollectionOwner& owner, ICollectionPicker* pPicker);

@@ -1,0 +1,166 @@
+// The recursive folder walk of CFileCollector.
+#include <new>
+#include <vector>
+
+#include "engine/FileCollector.h"
+#include "engine/RunState.h"
+#include "platform/win32/Win32.h"
+#include "support/PathHelpers.h"
+
+namespace {
+
+// GetCurrentDirectoryA asks for 5000 characters; a longer directory gets the size it needs, so
+// that the walk can always go back to it.
+constexpr DWORD kdwCurDirSize = 5000;
+
+BOOL RememberCurrentDir(CString& strDir) {
+    DWORD dwSize = kdwCurDirSize;
+    for (int iTry = 0; iTry < 3; ++iTry) {
+        LPSTR pcBuff = strDir.GetBuffer(static_cast<int>(dwSize));
+        const DWORD dwLen = GetCurrentDirectoryA(dwSize, pcBuff);
+        if (dwLen == 0) {
+            strDir.ReleaseBuffer(0);
+            return FALSE;
+        }
+        if (dwLen < dwSize) {
+            strDir.ReleaseBuffer(static_cast<int>(dwLen));
+            return TRUE;
+        }
+        strDir.ReleaseBuffer(0);
+        dwSize = dwLen; // it grew meanwhile if this is still short
+    }
+    return FALSE;
+}
+
+// The identity of the current directory: volume serial and file index.
+BOOL GetCurrentFolderId(std::pair<DWORD, ULONGLONG>& id) {
+    const HANDLE hFolder =
+        CreateFileA(".", 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (hFolder == INVALID_HANDLE_VALUE) {
+        return FALSE;
+    }
+    BY_HANDLE_FILE_INFORMATION info = {};
+    const BOOL bOk = GetFileInformationByHandle(hFolder, &info);
+    CloseHandle(hFolder);
+    if (!bOk) {
+        return FALSE;
+    }
+    id = {info.dwVolumeSerialNumber, MakeUInt64(info.nFileIndexLow, info.nFileIndexHigh)};
+    return TRUE;
+}
+
+BOOL IsDotsName(const char* pcName) {
+    return lstrcmpA(pcName, ".") == 0 || lstrcmpA(pcName, "..") == 0;
+}
+
+} // namespace
+
+BOOL CFileCollector::ScanFolder(LPCSTR pcFolder, BOOL bRecurse) {
+    CFolderIdSet setOnPath;
+    return ScanFolderIn(pcFolder, bRecurse, FALSE, setOnPath);
+}
+
+BOOL CFileCollector::ScanFolderFiltered(LPCSTR pcFolder, BOOL bRecurse) {
+    CFolderIdSet setOnPath;
+    return ScanFolderIn(pcFolder, bRecurse, TRUE, setOnPath);
+}
+
+BOOL CFileCollector::ScanFolderIn(LPCSTR pcFolder, BOOL bRecurse, BOOL bFiltered,
+                                  CFolderIdSet& setOnPath) {
+    if (bFiltered && !IsFilterUsable()) {
+        return FALSE;
+    }
+    // Without a directory to go back to, the walk would leave the process somewhere else.
+    CString strPrevDir;
+    if (pcFolder == nullptr || !RememberCurrentDir(strPrevDir)) {
+        return FALSE;
+    }
+    if (!SetCurrentDirectoryA(pcFolder)) {
+        return FALSE;
+    }
+
+    // A link back up the tree would make the walk endless: such a folder is not entered again.
+    // A folder whose identity cannot be read is walked all the same.
+    std::pair<DWORD, ULONGLONG> id;
+    const BOOL bKnown = GetCurrentFolderId(id);
+    if (bKnown && !setOnPath.insert(id).second) {
+        SetCurrentDirectoryA(strPrevDir);
+        return FALSE;
+    }
+
+    // A vector rather than the store's array: most folders have few sub-folders, and a walk of a
+    // million folders should not construct a thousand slots for each.
+    std::vector<CString> vecSubFolders;
+    const CString strFolder(pcFolder);
+    BOOL bAll = ScanEntries(strFolder, bRecurse, bFiltered, vecSubFolders);
+    // After the enumeration is closed, so that one search is open however deep the tree; also
+    // after an abort, each sub-walk testing the flag itself.
+    for (const CString& strSub : vecSubFolders) {
+        if (!ScanFolderIn(strSub, TRUE, bFiltered, setOnPath)) {
+            bAll = FALSE;
+        }
+    }
+
+    if (bKnown) {
+        setOnPath.erase(id);
+    }
+    SetCurrentDirectoryA(strPrevDir);
+    return bAll;
+}
+
+BOOL CFileCollector::ScanEntries(const CString& strFolder, BOOL bRecurse, BOOL bFiltered,
+                                 std::vector<CString>& vecSubFolders) {
+    WIN32_FIND_DATAA findData = {};
+    const HANDLE hFind = FindFirstFileA("*.*", &findData);
+    if (hFind == INVALID_HANDLE_VALUE) {
+        return TRUE;
+    }
+
+    BOOL bAll = TRUE;
+    CFileEntry entry;
+    CMyWString strName;
+    DWORD dwEntry = 1;
+    do {
+        if (IsDotsName(findData.cFileName)) {
+            continue;
+        }
+        const BOOL bFolder = (findData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (bFolder && bRecurse) {
+            // Folder names are never filtered; a sub-folder that cannot be queued is dropped.
+            try {
+                CString strSub;
+                strSub.Format("%s\\%s", strFolder.GetString(), findData.cFileName);
+                vecSubFolders.push_back(std::move(strSub));
+            } catch (const std::bad_alloc&) {
+                bAll = FALSE;
+            }
+            continue;
+        }
+        if (bFiltered) {
+            strName = findData.cFileName;
+            if (!PassesFilter(strName, FALSE)) {
+                bAll = FALSE;
+                continue;
+            }
+        }
+        if (bFolder || strFolder.IsEmpty()) {
+            bAll = FALSE;
+            continue;
+        }
+        entry.m_strFullPath.Format("%s\\%s", strFolder.GetString(), findData.cFileName);
+        if (FindByPath(entry.m_strFullPath) != -1) {
+            bAll = FALSE;
+            continue;
+        }
+        entry.m_strFolder = strFolder;
+        entry.m_strName = findData.cFileName;
+        entry.m_ullSize = MakeUInt64(findData.nFileSizeLow, findData.nFileSizeHigh);
+        entry.m_strRoot = g_strPickRoot;
+        if (!Append(entry)) {
+            bAll = FALSE;
+        }
+    } while (!(++dwEntry >= 3 && g_bAbort.load()) && FindNextFileA(hFind, &findData));
+    FindClose(hFind);
+    return bAll;
+}

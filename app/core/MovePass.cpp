@@ -1,0 +1,129 @@
+#include "app/core/MovePass.h"
+
+#include "engine/RunState.h"
+#include "support/AnsiText.h"
+#include "support/MyWString.h"
+#include "support/PathHelpers.h"
+#include "support/TraceLog.h"
+
+namespace {
+
+// One trace entry "<message>\n:<path>" followed by a line feed, in CP932.
+void TracePath(const char* pcMessageUtf8, const CString& strPath) {
+    CString strText;
+    strText.Format(AnsiFromUtf8(pcMessageUtf8), static_cast<LPCSTR>(strPath));
+    AppendTraceText(strText, TRUE);
+}
+
+} // namespace
+
+int BuildMovePaths(const CFileEntry* pEntry, MovePaths* pPaths, LPCSTR pcOperationFolder,
+                   LPCSTR pcTargetExt) {
+    if (pEntry == nullptr || pPaths == nullptr) {
+        return 0;
+    }
+    // The relative folder is cut by position in UTF-16, so a trail byte 0x5C is never a separator.
+    const CMyWString strRoot(static_cast<LPCSTR>(pEntry->m_strRoot));
+    const CMyWString strFolder(static_cast<LPCSTR>(pEntry->m_strFolder));
+    pPaths->m_strRelFolder = strFolder.GetSectorData(strRoot.GetLength() + 1);
+    pPaths->m_strTitle = GetFileTitleFromPath(pEntry->m_strFullPath);
+    pPaths->m_strNewName.Format("%s.%s", static_cast<LPCSTR>(pPaths->m_strTitle), pcTargetExt);
+    pPaths->m_strSrcPath.Format("%s\\%s", pcOperationFolder,
+                                static_cast<LPCSTR>(pPaths->m_strNewName));
+    if (pPaths->m_strRelFolder.IsEmpty()) {
+        pPaths->m_strDstFolder = pcOperationFolder;
+    } else {
+        pPaths->m_strDstFolder.Format("%s\\%s", pcOperationFolder,
+                                      static_cast<LPCSTR>(pPaths->m_strRelFolder));
+    }
+    pPaths->m_strDstPath.Format("%s\\%s", static_cast<LPCSTR>(pPaths->m_strDstFolder),
+                                static_cast<LPCSTR>(pPaths->m_strNewName));
+    return 1;
+}
+
+EMoveOutcome PredictMove(const MovePaths& paths) {
+    if (!IsExistFile(paths.m_strSrcPath, FALSE, FALSE)) {
+        return EMoveOutcome::SourceMissing;
+    }
+    if (IsExistFile(paths.m_strDstPath, FALSE, FALSE)) {
+        return paths.m_strDstPath == paths.m_strSrcPath ? EMoveOutcome::AlreadyInPlace
+                                                        : EMoveOutcome::DestinationExists;
+    }
+    return EMoveOutcome::Moved;
+}
+
+int MoveOneFile(const MovePaths& paths, EMoveOutcome* peOutcome) {
+    EMoveOutcome eOutcome = PredictMove(paths);
+    if (eOutcome == EMoveOutcome::AlreadyInPlace || eOutcome == EMoveOutcome::DestinationExists) {
+        TracePath("※　指定ファイルは既に存在します。\n:%s", paths.m_strDstPath);
+    } else if (eOutcome == EMoveOutcome::Moved) {
+        if (!IsExistFile(paths.m_strDstFolder, TRUE, FALSE)) {
+            CString strFolderPath;
+            strFolderPath.Format("%s\\", static_cast<LPCSTR>(paths.m_strDstFolder));
+            if (!MakeSureDirectoryPathExists(strFolderPath)) {
+                TracePath("※　指定フォルダの作成に失敗。\n:%s", strFolderPath);
+                eOutcome = EMoveOutcome::FolderNotCreated;
+            }
+        }
+        // MoveFileA never replaces: a destination that appeared meanwhile makes it fail.
+        if (eOutcome == EMoveOutcome::Moved && !MoveFileA(paths.m_strSrcPath, paths.m_strDstPath)) {
+            TracePath("※　指定パスへの移動に失敗。\n:%s", paths.m_strDstPath);
+            eOutcome = EMoveOutcome::MoveFailed;
+        }
+    }
+    if (peOutcome != nullptr) {
+        *peOutcome = eOutcome;
+    }
+    return eOutcome == EMoveOutcome::Moved ? 1 : 0;
+}
+
+CString FormatMoveResult(DWORD dwCount, DWORD dwMoved) {
+    CString strMessage;
+    strMessage.Format(AnsiFromUtf8("%u 個中 %u 個のファイルを移動しました。\n"), dwCount, dwMoved);
+    return strMessage;
+}
+
+DWORD RunMovePass(const CFileList& store, LPCSTR pcOperationFolder, LPCSTR pcTargetExt,
+                  IMovePassHost& host) {
+    const DWORD dwCount = store.GetCount();
+    if (dwCount == 0) {
+        return 0;
+    }
+    char acSavedDir[2000];
+    const DWORD dwSavedLen = GetCurrentDirectoryA(sizeof acSavedDir, acSavedDir);
+    // A directory too long for the buffer is not restored rather than restored wrongly.
+    const bool bRestore = dwSavedLen > 0 && dwSavedLen < sizeof acSavedDir;
+
+    DWORD dwStep = dwCount / 1024;
+    if (dwStep == 0) {
+        dwStep = 1;
+    }
+    DWORD dwMoved = 0;
+    DWORD dwSincePost = 0;
+    DWORD dwVisited = 0;
+    for (DWORD i = 0; i < dwCount; ++i) {
+        if (g_bAbort) {
+            break;
+        }
+        MovePaths paths;
+        if (BuildMovePaths(&store.GetAt(i), &paths, pcOperationFolder, pcTargetExt)) {
+            EMoveOutcome eOutcome;
+            dwMoved += static_cast<DWORD>(MoveOneFile(paths, &eOutcome));
+            host.OnEntryMoved(i, paths, eOutcome);
+        }
+        g_dwMoveDone = i;
+        dwVisited = i + 1;
+        if (++dwSincePost == dwStep) {
+            host.OnMoveProgress();
+            dwSincePost = 0;
+        }
+    }
+    g_dwMoveDone = dwVisited;
+    if (bRestore) {
+        SetCurrentDirectoryA(acSavedDir);
+    }
+    if (!g_bAbort) {
+        host.ShowMoveResult(FormatMoveResult(dwCount, dwMoved));
+    }
+    return dwMoved;
+}

@@ -1,0 +1,170 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/core/MovePass.h"
+#include "engine/RunState.h"
+#include "support/AnsiText.h"
+#include "tests/common/ProgramFolders.h"
+
+namespace {
+
+std::string Ansi(const std::string& strUtf8) {
+    return std::string(static_cast<LPCSTR>(AnsiFromUtf8(strUtf8.c_str())));
+}
+
+// An entry collected from root (a Windows path) at root\relative\name.
+CFileEntry Entry(const std::string& strRoot, const std::string& strRelFolder,
+                 const std::string& strName) {
+    CFileEntry entry;
+    entry.m_strRoot = Ansi(strRoot).c_str();
+    entry.m_strFolder =
+        Ansi(strRelFolder.empty() ? strRoot : strRoot + "\\" + strRelFolder).c_str();
+    entry.m_strName = Ansi(strName).c_str();
+    entry.m_strFullPath = entry.m_strFolder + "\\" + entry.m_strName;
+    return entry;
+}
+
+struct RecordingHost : IMovePassHost {
+    int iProgressPosts = 0;
+    std::vector<EMoveOutcome> outcomes;
+    std::vector<std::string> messages;
+    void OnMoveProgress() override { ++iProgressPosts; }
+    void OnEntryMoved(DWORD, const MovePaths&, EMoveOutcome eOutcome) override {
+        outcomes.push_back(eOutcome);
+    }
+    void ShowMoveResult(const CString& strMessage) override {
+        messages.push_back(static_cast<LPCSTR>(strMessage));
+    }
+};
+
+class MovePassTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        g_bAbort = FALSE;
+        g_dwMoveDone = 0;
+    }
+    void TearDown() override { g_bAbort = FALSE; }
+
+    std::string CurrentDir() {
+        char acBuf[2000];
+        return GetCurrentDirectoryA(sizeof acBuf, acBuf) ? acBuf : "";
+    }
+
+    tessaly::test::ProgramFolders folders;
+};
+
+} // namespace
+
+TEST_F(MovePassTest, GivesTheFlatFolderTheTemplatesLayout) {
+    for (const char* pcName : {"X/a.mp3", "X/b.mp3", "X/c.mp3"}) {
+        folders.WriteBytes(pcName, pcName);
+    }
+    const std::string strRoot = folders.Drive() + "\\wav";
+    CFileList store;
+    store.Append(Entry(strRoot, "", "a.wav"));
+    store.Append(Entry(strRoot, "sub", "b.wav"));
+    store.Append(Entry(strRoot, "sub\\deeper", "c.wav"));
+    const std::string strOperation = folders.Drive() + "\\X";
+    const std::string strBefore = CurrentDir();
+
+    RecordingHost host;
+    EXPECT_EQ(RunMovePass(store, strOperation.c_str(), "mp3", host), 2u);
+
+    EXPECT_EQ(folders.ReadBytes("X/sub/b.mp3"), "X/b.mp3");
+    EXPECT_EQ(folders.ReadBytes("X/sub/deeper/c.mp3"), "X/c.mp3");
+    EXPECT_TRUE(folders.Exists("X/a.mp3"));
+    EXPECT_FALSE(folders.Exists("X/b.mp3"));
+    EXPECT_EQ(host.outcomes, (std::vector<EMoveOutcome>{EMoveOutcome::AlreadyInPlace,
+                                                        EMoveOutcome::Moved, EMoveOutcome::Moved}));
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0], Ansi("3 個中 2 個のファイルを移動しました。\n"));
+    EXPECT_EQ(folders.TraceBytes(),
+              Ansi("※　指定ファイルは既に存在します。\n:" + strOperation + "\\a.mp3\n"));
+    EXPECT_EQ(CurrentDir(), strBefore);
+    EXPECT_EQ(g_dwMoveDone.load(), 3u);
+}
+
+TEST_F(MovePassTest, BuildsPathsFromTitlesAndRelativeFolders) {
+    const struct {
+        CFileEntry entry;
+        const char* pcExt;
+        std::string strSrc;
+        std::string strDst;
+    } rows[] = {
+        {Entry("T:\\r", "", "a.b.wav"), "mp3", "X:\\op\\a.b.mp3", "X:\\op\\a.b.mp3"},
+        {Entry("T:\\r", "s", "song.wav"), ".mp3", "X:\\op\\song..mp3", "X:\\op\\s\\song..mp3"},
+        // No dot: the title is the whole full path, so the source cannot exist.
+        {Entry("T:\\r", "s", "plain"), "mp3", "X:\\op\\T:\\r\\s\\plain.mp3",
+         "X:\\op\\s\\T:\\r\\s\\plain.mp3"},
+        // A drive root picked: the root is "T:" and its files sit in "T:".
+        {Entry("T:", "sub", "x.wav"), "mp3", "X:\\op\\x.mp3", "X:\\op\\sub\\x.mp3"},
+        // 表 ends in the byte 0x5C: the relative folder is cut by characters.
+        {Entry("T:\\表", "ソ十", "能.wav"), "mp3", Ansi("X:\\op\\能.mp3"),
+         Ansi("X:\\op\\ソ十\\能.mp3")},
+    };
+    for (const auto& row : rows) {
+        MovePaths paths;
+        ASSERT_EQ(BuildMovePaths(&row.entry, &paths, "X:\\op", row.pcExt), 1);
+        EXPECT_EQ(std::string(paths.m_strSrcPath), row.strSrc) << row.entry.m_strFullPath;
+        EXPECT_EQ(std::string(paths.m_strDstPath), row.strDst) << row.entry.m_strFullPath;
+    }
+    MovePaths paths;
+    EXPECT_EQ(BuildMovePaths(nullptr, &paths, "X:\\op", "mp3"), 0);
+}
+
+TEST_F(MovePassTest, NeverReplacesAnExistingDestination) {
+    folders.WriteBytes("X/song.mp3", "new");
+    folders.WriteBytes("X/sub/song.mp3", "old");
+    CFileList store;
+    store.Append(Entry(folders.Drive() + "\\wav", "sub", "song.wav"));
+    RecordingHost host;
+    EXPECT_EQ(RunMovePass(store, (folders.Drive() + "\\X").c_str(), "mp3", host), 0u);
+    EXPECT_EQ(folders.ReadBytes("X/sub/song.mp3"), "old");
+    EXPECT_EQ(folders.ReadBytes("X/song.mp3"), "new");
+    EXPECT_EQ(host.outcomes, std::vector<EMoveOutcome>{EMoveOutcome::DestinationExists});
+}
+
+TEST_F(MovePassTest, AFolderThatCannotBeMadeIsTracedAndSkipped) {
+    folders.WriteBytes("X/song.mp3", "data");
+    tessaly::win32::FailSysCall(tessaly::win32::SysCall::Mkdir, EIO);
+    CFileList store;
+    store.Append(Entry(folders.Drive() + "\\wav", "sub", "song.wav"));
+    RecordingHost host;
+    const std::string strOperation = folders.Drive() + "\\X";
+    EXPECT_EQ(RunMovePass(store, strOperation.c_str(), "mp3", host), 0u);
+    tessaly::win32::ClearSysCallFailures();
+    EXPECT_EQ(host.outcomes, std::vector<EMoveOutcome>{EMoveOutcome::FolderNotCreated});
+    EXPECT_EQ(folders.TraceBytes(),
+              Ansi("※　指定フォルダの作成に失敗。\n:" + strOperation + "\\sub\\\n"));
+    EXPECT_EQ(folders.ReadBytes("X/song.mp3"), "data");
+}
+
+TEST_F(MovePassTest, PostsProgressEveryCountOver1024Entries) {
+    const struct {
+        int iEntries;
+        int iPosts;
+    } rows[] = {{500, 500}, {3000, 1500}, {1, 1}};
+    for (const auto& row : rows) {
+        CFileList store;
+        for (int i = 0; i < row.iEntries; ++i) {
+            store.Append(Entry("T:\\r", "s", "f" + std::to_string(i) + ".wav"));
+        }
+        RecordingHost host;
+        RunMovePass(store, (folders.Drive() + "\\none").c_str(), "mp3", host);
+        EXPECT_EQ(host.iProgressPosts, row.iPosts) << row.iEntries << " entries";
+    }
+}
+
+TEST_F(MovePassTest, AbortStopsBeforeTheNextEntryWithoutTheCountMessage) {
+    folders.WriteBytes("X/a.mp3", "a");
+    CFileList store;
+    store.Append(Entry(folders.Drive() + "\\wav", "sub", "a.wav"));
+    g_bAbort = TRUE;
+    RecordingHost host;
+    EXPECT_EQ(RunMovePass(store, (folders.Drive() + "\\X").c_str(), "mp3", host), 0u);
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_TRUE(folders.Exists("X/a.mp3"));
+    EXPECT_EQ(g_dwMoveDone.load(), 0u);
+}

@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "engine/DynArray.h"
+#include "platform/framework/core/CString.h"
+
+TEST(CDynArray, GrowthRuleSteps) {
+    struct Row {
+        DWORD dwCapacity;
+        DWORD dwNext;
+    };
+    const Row rows[] = {
+        {0, 1000},
+        {1000, 2000},
+        {4096, 5096},
+        {0xFFFFFC17, 0xFFFFFFFF},
+        {0xFFFFFC18, 0xFFFFFC19},
+        {0xFFFFFFFE, 0xFFFFFFFF},
+        {0xFFFFFFFF, 0}, // cannot grow: the append fails
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        EXPECT_EQ(CDynArray<int>::NextCapacity(rows[i].dwCapacity), rows[i].dwNext) << "row " << i;
+    }
+}
+
+TEST(CDynArray, AppendsGrowTheReportedCapacityByThousands) {
+    CDynArray<DWORD> a;
+    EXPECT_FALSE(a.OwnsStorage());
+    for (DWORD i = 0; i < 2500; ++i) {
+        ASSERT_TRUE(a.Add(i));
+        const DWORD dwExpected = (i / 1000 + 1) * 1000;
+        ASSERT_EQ(a.GetCapacity(), dwExpected) << "after " << i + 1 << " appends";
+    }
+    EXPECT_TRUE(a.OwnsStorage());
+    EXPECT_EQ(a.GetCount(), 2500u);
+    for (DWORD i = 0; i < 2500; ++i) {
+        ASSERT_EQ(a[i], i);
+    }
+}
+
+TEST(CDynArray, SetCapacityKeepsLowersOrStartsEmpty) {
+    CDynArray<CString> a;
+    for (int i = 0; i < 10; ++i) {
+        a.Add(CString(std::to_string(i).c_str()));
+    }
+    // Keep, larger: content and count stay.
+    ASSERT_TRUE(a.SetCapacity(5000, TRUE));
+    EXPECT_EQ(a.GetCapacity(), 5000u);
+    EXPECT_EQ(a.GetCount(), 10u);
+    EXPECT_EQ(a[9], "9");
+    EXPECT_TRUE(a[4999].IsEmpty());
+    // Keep, smaller than the count: the count drops to what was kept.
+    ASSERT_TRUE(a.SetCapacity(4, TRUE));
+    EXPECT_EQ(a.GetCapacity(), 4u);
+    EXPECT_EQ(a.GetCount(), 4u);
+    EXPECT_EQ(a[3], "3");
+    // Growing again by appends: the slots above the old capacity come back default-constructed.
+    a.SetCount(0);
+    ASSERT_TRUE(a.SetCapacity(8, TRUE));
+    EXPECT_EQ(a[3], "3"); // below the count nothing is promised, but the slot was kept
+    for (DWORD i = 4; i < 8; ++i) {
+        EXPECT_TRUE(a[i].IsEmpty()) << "slot " << i;
+    }
+    // Without keep: empty, with fresh slots.
+    ASSERT_TRUE(a.SetCapacity(3, FALSE));
+    EXPECT_EQ(a.GetCount(), 0u);
+    EXPECT_EQ(a.GetCapacity(), 3u);
+    EXPECT_TRUE(a[0].IsEmpty());
+    a.Release();
+    EXPECT_EQ(a.GetCapacity(), 0u);
+    EXPECT_FALSE(a.OwnsStorage());
+}
+
+TEST(CDynArray, SlotsFreedByRemovalAreNotReusedAfterShrinkAndRegrow) {
+    // A slot once written and then shrunk away must be blank when the capacity reaches it again.
+    CDynArray<CString> a;
+    for (int i = 0; i < 1500; ++i) {
+        a.Add(CString("x"));
+    }
+    ASSERT_TRUE(a.SetCapacity(10, TRUE));
+    for (int i = 10; i < 1010; ++i) {
+        ASSERT_TRUE(a.Add(CString()));
+    }
+    EXPECT_EQ(a.GetCapacity(), 1010u);
+    for (DWORD i = 10; i < 1010; ++i) {
+        ASSERT_TRUE(a[i].IsEmpty()) << "slot " << i;
+    }
+}
+
+TEST(CDynArray, AppendingOwnElementSurvivesReallocation) {
+    CDynArray<CString> a;
+    for (int i = 0; i < 1000; ++i) {
+        a.Add(CString(std::string(40, static_cast<char>('a' + i % 26)).c_str()));
+    }
+    ASSERT_EQ(a.GetCount(), a.GetCapacity());
+    ASSERT_TRUE(a.Add(a[1])); // grows while the argument lives in the storage it replaces
+    EXPECT_EQ(a[1000], a[1]);
+    EXPECT_EQ(a.GetCapacity(), 2000u);
+}

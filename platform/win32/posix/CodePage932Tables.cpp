@@ -137,8 +137,13 @@ void Build(Cp932Tables& t) {
 
 } // namespace
 
-const Cp932Tables& Cp932() {
-    std::call_once(g_onceTables, [] { Build(g_tables); });
+std::atomic<const Cp932Tables*> g_pCp932{nullptr};
+
+const Cp932Tables& BuildCp932() {
+    std::call_once(g_onceTables, [] {
+        Build(g_tables);
+        g_pCp932.store(&g_tables, std::memory_order_release);
+    });
     return g_tables;
 }
 

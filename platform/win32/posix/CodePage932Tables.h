@@ -1,6 +1,7 @@
 // Inside the layer: Windows' code page 932 as lookup tables, built once on first use.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -21,9 +22,17 @@ struct Cp932Tables {
     std::uint16_t aFromUnicode[65536];      // UTF-16 unit -> code (< 0x100: one byte); kNoCode
 };
 
-// The tables, built from glibc's iconv on the first call (thread-safe) and patched where glibc
-// differs from Windows. Aborts when iconv has no CP932: nothing could be converted correctly.
-const Cp932Tables& Cp932();
+// Builds the tables from glibc's iconv once (thread-safe), patched where glibc differs from
+// Windows, and publishes them. Aborts when iconv has no CP932: nothing could be converted
+// correctly.
+const Cp932Tables& BuildCp932();
+extern std::atomic<const Cp932Tables*> g_pCp932;
+
+// The tables; only the first use pays for building them.
+inline const Cp932Tables& Cp932() {
+    const Cp932Tables* pTables = g_pCp932.load(std::memory_order_acquire);
+    return pTables != nullptr ? *pTables : BuildCp932();
+}
 
 inline bool IsCp932Lead(unsigned char b) {
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
@@ -37,6 +46,10 @@ inline bool IsCp932Trail(unsigned char b) {
 // so that the next byte is read on its own, as Windows does; an unassigned pair takes both.
 inline char16_t DecodeCp932(const Cp932Tables& tables, const unsigned char* p, std::size_t n,
                             std::size_t& cb) {
+    if (p[0] < 0x80) {
+        cb = 1;
+        return p[0];
+    }
     const int iRow = tables.aLeadRow[p[0]];
     if (iRow < 0) {
         cb = 1;

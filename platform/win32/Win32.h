@@ -5,6 +5,7 @@
 
 #include "platform/win32/NameCodec.h"
 #include "platform/win32/Win32CodePage.h"
+#include "platform/win32/Win32Console.h"
 #include "platform/win32/Win32Crt.h"
 #include "platform/win32/Win32Drives.h"
 #include "platform/win32/Win32Errors.h"

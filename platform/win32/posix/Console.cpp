@@ -1,0 +1,82 @@
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
+
+#include "platform/win32/Win32Console.h"
+#include "platform/win32/Win32Errors.h"
+
+namespace {
+
+constexpr int kMaxHandlers = 8;
+// Read in signal context: a fixed array of atomics, no locks.
+std::atomic<PHANDLER_ROUTINE> g_apHandlers[kMaxHandlers];
+std::atomic<bool> g_bIgnoreCtrlC{false};
+
+void OnSignal(int iSignal) {
+    const DWORD dwType = iSignal == SIGINT ? CTRL_C_EVENT : CTRL_BREAK_EVENT;
+    if (dwType == CTRL_C_EVENT && g_bIgnoreCtrlC.load()) {
+        return;
+    }
+    for (int i = kMaxHandlers - 1; i >= 0; --i) {
+        PHANDLER_ROUTINE pRoutine = g_apHandlers[i].load();
+        if (pRoutine != nullptr && pRoutine(dwType)) {
+            return;
+        }
+    }
+    // Nobody handled it: end as the default action would.
+    signal(iSignal, SIG_DFL);
+    raise(iSignal);
+}
+
+void InstallSignalHandlers() {
+    static const bool s_bInstalled = [] {
+        struct sigaction action {};
+        action.sa_handler = OnSignal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        sigaction(SIGINT, &action, nullptr);
+        sigaction(SIGTERM, &action, nullptr);
+        return true;
+    }();
+    (void)s_bInstalled;
+}
+
+} // namespace
+
+BOOL WINAPI SetConsoleCtrlHandler(PHANDLER_ROUTINE HandlerRoutine, BOOL Add) {
+    if (HandlerRoutine == nullptr) {
+        g_bIgnoreCtrlC.store(Add != FALSE);
+        InstallSignalHandlers();
+        return TRUE;
+    }
+    if (Add) {
+        for (auto& slot : g_apHandlers) {
+            PHANDLER_ROUTINE pExpected = nullptr;
+            if (slot.compare_exchange_strong(pExpected, HandlerRoutine)) {
+                InstallSignalHandlers();
+                return TRUE;
+            }
+        }
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return FALSE;
+    }
+    for (auto& slot : g_apHandlers) {
+        PHANDLER_ROUTINE pExpected = HandlerRoutine;
+        if (slot.compare_exchange_strong(pExpected, nullptr)) {
+            return TRUE;
+        }
+    }
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+}
+
+namespace tessaly::win32 {
+bool IsConsoleStream(DWORD nStdHandle) {
+    const int fd = nStdHandle == STD_INPUT_HANDLE    ? STDIN_FILENO
+                   : nStdHandle == STD_OUTPUT_HANDLE ? STDOUT_FILENO
+                   : nStdHandle == STD_ERROR_HANDLE  ? STDERR_FILENO
+                                                     : -1;
+    return fd >= 0 && isatty(fd) == 1;
+}
+} // namespace tessaly::win32

@@ -1,0 +1,125 @@
+#include "tools/batch/BatchOptions.h"
+
+#include <cstring>
+
+const char* BatchUsage() {
+    return "usage: tessaly-batch [options] TEMPLATE...\n"
+           "Moves each file of the flat folder DIR into the sub-folder that mirrors the place of\n"
+           "its same-named twin in the TEMPLATE trees. Nothing is ever overwritten.\n"
+           "\n"
+           "  -t, --target DIR     the operation folder: the flat folder whose files are moved "
+           "(required)\n"
+           "  -e, --ext EXT        the operation extension (default mp3)\n"
+           "  -f, --filter EXT     the extension filter (default wav; * for every file)\n"
+           "  -r, --regex PATTERN  a whole-name regular expression instead of the extension "
+           "filter\n"
+           "  -n, --dry-run        show what would move, and move nothing\n"
+           "  -h, --help           this text\n"
+           "      --version        the version\n"
+           "\n"
+           "Paths are POSIX paths or drive paths (TESSALY_DRIVES='C=/srv/music;D=/media/usb').\n"
+           "Exit status: 0 every entry moved or already in place; 1 some entry skipped or some\n"
+           "name could not be mapped; 2 bad usage or a refused filter, folder or extension.\n";
+}
+
+std::optional<CBatchOptions> ParseBatchOptions(int argc, const char* const* argv,
+                                               std::string& strError) {
+    CBatchOptions options;
+    bool bFilterGiven = false;
+    bool bRegexGiven = false;
+    bool bOptionsEnded = false;
+    bool bTargetGiven = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string strArg = argv[i];
+        if (bOptionsEnded || strArg.empty() || strArg[0] != '-' || strArg == "-") {
+            options.m_astrTemplates.push_back(strArg);
+            continue;
+        }
+        if (strArg == "--") {
+            bOptionsEnded = true;
+            continue;
+        }
+        // "--name=value" and "--name value", "-x value" and "-xvalue".
+        std::string strName = strArg;
+        std::optional<std::string> value;
+        if (strArg.rfind("--", 0) == 0) {
+            const size_t uEq = strArg.find('=');
+            if (uEq != std::string::npos) {
+                strName = strArg.substr(0, uEq);
+                value = strArg.substr(uEq + 1);
+            }
+        } else if (strArg.size() > 2) {
+            strName = strArg.substr(0, 2);
+            value = strArg.substr(2);
+        }
+        auto takeValue = [&]() -> std::optional<std::string> {
+            if (value) {
+                return value;
+            }
+            if (i + 1 < argc) {
+                return std::string(argv[++i]);
+            }
+            strError = "option " + strName + " needs a value";
+            return std::nullopt;
+        };
+        if (strName == "-h" || strName == "--help") {
+            options.m_bHelp = true;
+        } else if (strName == "--version") {
+            options.m_bVersion = true;
+        } else if (strName == "-n" || strName == "--dry-run") {
+            if (value) {
+                strError = "option " + strName + " takes no value";
+                return std::nullopt;
+            }
+            options.m_bDryRun = true;
+        } else if (strName == "-t" || strName == "--target") {
+            auto v = takeValue();
+            if (!v) {
+                return std::nullopt;
+            }
+            options.m_strTarget = *v;
+            bTargetGiven = true;
+        } else if (strName == "-e" || strName == "--ext") {
+            auto v = takeValue();
+            if (!v) {
+                return std::nullopt;
+            }
+            options.m_strExt = *v;
+        } else if (strName == "-f" || strName == "--filter") {
+            auto v = takeValue();
+            if (!v) {
+                return std::nullopt;
+            }
+            options.m_strFilter = *v;
+            bFilterGiven = true;
+        } else if (strName == "-r" || strName == "--regex") {
+            auto v = takeValue();
+            if (!v) {
+                return std::nullopt;
+            }
+            options.m_strFilter = *v;
+            options.m_bUseRegex = true;
+            bRegexGiven = true;
+        } else {
+            strError = "unknown option " + strArg;
+            return std::nullopt;
+        }
+    }
+    if (options.m_bHelp || options.m_bVersion) {
+        return options;
+    }
+    if (bFilterGiven && bRegexGiven) {
+        strError = "-f and -r cannot be used together";
+        return std::nullopt;
+    }
+    if (!bTargetGiven) {
+        // An empty -t "" is left to Execute's own check and its message.
+        strError = "the operation folder (-t DIR) is required";
+        return std::nullopt;
+    }
+    if (options.m_astrTemplates.empty()) {
+        strError = "no TEMPLATE given";
+        return std::nullopt;
+    }
+    return options;
+}

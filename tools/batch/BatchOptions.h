@@ -1,0 +1,23 @@
+// The command line of tessaly-batch.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+struct CBatchOptions {
+    std::string m_strTarget;         // UTF-8, as typed
+    std::string m_strExt = "mp3";    // UTF-8
+    std::string m_strFilter = "wav"; // UTF-8; the extension filter or the pattern
+    bool m_bUseRegex = false;
+    bool m_bDryRun = false;
+    bool m_bHelp = false;
+    bool m_bVersion = false;
+    std::vector<std::string> m_astrTemplates; // UTF-8, as typed
+};
+
+// Parses argv; on a usage error returns nothing and sets strError.
+std::optional<CBatchOptions> ParseBatchOptions(int argc, const char* const* argv,
+                                               std::string& strError);
+
+const char* BatchUsage();

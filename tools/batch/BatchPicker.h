@@ -1,0 +1,29 @@
+// One TEMPLATE taken as a confirmed pick: a folder as if the picker were opened in it and
+// everything selected, a file as a picked file with the picker in its parent folder.
+#pragma once
+
+#include "engine/CollectionHost.h"
+#include "picker/core/PickerFolder.h"
+
+class CBatchPicker : public ICollectionPicker {
+public:
+    enum class EOpen { Folder, File, Missing };
+
+    // pcPath: a Windows path (CP932), absolute or relative. Leaves the working directory as it was.
+    EOpen Open(LPCSTR pcPath);
+
+    CString GetCurDir() const override { return m_folder.m_strCurDir; }
+    int GetPickedFolder(CString& strFolder) const override {
+        return m_folder.GetPickedFolder(strFolder);
+    }
+    int GetItemNum() const override { return m_folder.m_iItemNum; }
+    const WIN32_FIND_DATAA& GetFindData(int i) const override { return m_folder.m_aFindData[i]; }
+    void ReleasePicker() override {}
+
+private:
+    CPickerFolder m_folder;
+};
+
+// The absolute form of an existing folder's Windows path, as the working directory shows it (a
+// root keeps its backslash); empty when it is not a folder. The working directory is kept.
+CString AbsoluteFolder(LPCSTR pcPath);

@@ -1,0 +1,233 @@
+// tessaly-batch: the whole job of the window from a terminal. Each TEMPLATE is one Add confirmed
+// in the picker, then Execute moves the flat folder's files into the templates' layout.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/core/InputChecks.h"
+#include "app/core/MovePass.h"
+#include "engine/Collection.h"
+#include "engine/RunState.h"
+#include "platform/win32/Win32.h"
+#include "support/PathHelpers.h"
+#include "support/StartUp.h"
+#include "tools/batch/BatchOptions.h"
+#include "tools/batch/BatchOwner.h"
+#include "tools/batch/BatchPicker.h"
+#include "tools/batch/Terminal.h"
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitSkipped = 1;
+constexpr int kExitUsage = 2;
+
+BOOL WINAPI OnCtrlC(DWORD) {
+    // Runs in signal context: only the lock-free flag.
+    g_bAbort = TRUE;
+    return TRUE;
+}
+
+CString Ansi(const std::string& strUtf8) {
+    std::string strAnsi;
+    tessaly::win32::Utf8ToAnsi(strUtf8, strAnsi);
+    return CString(strAnsi.c_str(), static_cast<int>(strAnsi.size()));
+}
+
+// A terminal path (POSIX or drive form) as the program's Windows path.
+CString WindowsPath(const std::string& strUtf8) {
+    if (auto path = tessaly::win32::ToWindowsPath(strUtf8)) {
+        return CString(path->c_str(), static_cast<int>(path->size()));
+    }
+    return CString();
+}
+
+std::string WithSeparators(ULONGLONG ullValue) {
+    char acText[64];
+    std::snprintf(acText, sizeof acText, "%llu", static_cast<unsigned long long>(ullValue));
+    InsertThousandsSeparators(acText, sizeof acText);
+    return acText;
+}
+
+const char* Reason(EMoveOutcome eOutcome) {
+    switch (eOutcome) {
+    case EMoveOutcome::Moved:
+        return "moved";
+    case EMoveOutcome::SourceMissing:
+        return "source missing";
+    case EMoveOutcome::AlreadyInPlace:
+        return "already in place";
+    case EMoveOutcome::DestinationExists:
+        return "destination exists";
+    case EMoveOutcome::FolderNotCreated:
+        return "folder not created";
+    case EMoveOutcome::MoveFailed:
+        return "move failed";
+    }
+    return "";
+}
+
+bool IsSkipFailure(EMoveOutcome eOutcome) {
+    return eOutcome != EMoveOutcome::Moved && eOutcome != EMoveOutcome::AlreadyInPlace;
+}
+
+void PrintOutcome(const MovePaths& paths, EMoveOutcome eOutcome, bool bDryRun) {
+    if (eOutcome == EMoveOutcome::Moved) {
+        PrintLine(std::string(bDryRun ? "would move " : "moved ") + ShowPath(paths.m_strSrcPath) +
+                  " -> " + ShowPath(paths.m_strDstPath));
+    } else {
+        PrintLine(std::string(bDryRun ? "would skip " : "skipped ") + ShowPath(paths.m_strSrcPath) +
+                  ": " + Reason(eOutcome));
+    }
+}
+
+// The window's Execute worker, said on the terminal.
+class CBatchMoveHost : public IMovePassHost {
+public:
+    void OnMoveProgress() override {}
+    void OnEntryMoved(DWORD, const MovePaths& paths, EMoveOutcome eOutcome) override {
+        ++m_dwVisited;
+        if (eOutcome != EMoveOutcome::Moved) {
+            PrintOutcome(paths, eOutcome, false);
+        }
+        m_bSkipFailure = m_bSkipFailure || IsSkipFailure(eOutcome);
+    }
+    void ShowMoveResult(const CString& strMessage) override { PrintAnsiLine(strMessage); }
+
+    bool HadSkipFailure() const { return m_bSkipFailure; }
+    DWORD Visited() const { return m_dwVisited; }
+
+private:
+    DWORD m_dwVisited = 0;
+    bool m_bSkipFailure = false;
+};
+
+int Run(const CBatchOptions& options) {
+    InitProgramFolders();
+
+    CFilterSetting setting;
+    setting.m_strFilterText = Ansi(options.m_strFilter);
+    setting.m_bUseRegex = options.m_bUseRegex;
+    CMyRegex validation;
+    CString strRefusal = CheckFilterSetting(setting, validation);
+    const CString strExt = Ansi(options.m_strExt);
+    const CString strTargetTyped = WindowsPath(options.m_strTarget);
+    if (strRefusal.IsEmpty()) {
+        strRefusal = CheckExecuteInputs(Ansi(options.m_strTarget), strExt);
+    }
+    if (!strRefusal.IsEmpty()) {
+        PrintAnsiLine(strRefusal);
+        return kExitUsage;
+    }
+    const CString strTarget = strTargetTyped.IsEmpty() ? CString() : AbsoluteFolder(strTargetTyped);
+    if (strTarget.IsEmpty()) {
+        PrintError("the operation folder " + options.m_strTarget + " is not an existing folder");
+        return kExitUsage;
+    }
+
+    CBatchOwner owner(TRUE);
+    strRefusal = ApplyFilterSetting(setting, owner.GetCollection());
+    if (!strRefusal.IsEmpty()) {
+        PrintAnsiLine(strRefusal);
+        return kExitUsage;
+    }
+    owner.SetFilterActive(setting.m_bUseRegex || setting.m_bFilterActive);
+
+    SetConsoleCtrlHandler(OnCtrlC, TRUE);
+    bool bMissingTemplate = false;
+    {
+        CFileCollector& collection = owner.GetCollection();
+        CProgressLine progress(
+            [&] { return "collecting: " + WithSeparators(collection.GetCount()) + " files"; });
+        for (const std::string& strTemplate : options.m_astrTemplates) {
+            if (g_bAbort) {
+                break;
+            }
+            CBatchPicker picker;
+            const CString strPath = WindowsPath(strTemplate);
+            if (strPath.IsEmpty() || picker.Open(strPath) == CBatchPicker::EOpen::Missing) {
+                PrintError("TEMPLATE " + strTemplate + " is neither a file nor a folder; skipped");
+                bMissingTemplate = true;
+                continue;
+            }
+            CString strRoot;
+            picker.GetPickedFolder(strRoot);
+            g_strPickRoot = strRoot;
+            RunCollection(owner, &picker);
+        }
+    }
+    const CFileCollector& collection = owner.GetCollection();
+    PrintLine("collected " + WithSeparators(collection.GetCount()) + " files, " +
+              WithSeparators(collection.TotalSize()) + " bytes");
+    const std::size_t uUnmapped = tessaly::win32::UnmappableNameCount();
+    if (uUnmapped > 0) {
+        PrintError(std::to_string(uUnmapped) +
+                   " names could not be mapped to the program's code page; their files were left "
+                   "out");
+    }
+    if (g_bAbort) {
+        PrintLine("aborted while collecting: nothing was moved");
+        return kExitSkipped;
+    }
+
+    int iExit = bMissingTemplate || uUnmapped > 0 ? kExitSkipped : kExitOk;
+    if (options.m_bDryRun) {
+        DWORD dwWouldMove = 0;
+        for (DWORD i = 0; i < collection.GetCount(); ++i) {
+            MovePaths paths;
+            BuildMovePaths(&collection.GetAt(i), &paths, strTarget, strExt);
+            const EMoveOutcome eOutcome = PredictMove(paths);
+            PrintOutcome(paths, eOutcome, true);
+            dwWouldMove += eOutcome == EMoveOutcome::Moved;
+            if (IsSkipFailure(eOutcome)) {
+                iExit = kExitSkipped;
+            }
+        }
+        PrintLine("dry run: " + std::to_string(dwWouldMove) + " of " +
+                  std::to_string(collection.GetCount()) + " files would move; nothing was moved");
+        return iExit;
+    }
+
+    g_dwMoveTotal = collection.GetCount();
+    g_dwMoveDone = 0;
+    CBatchMoveHost host;
+    DWORD dwMoved = 0;
+    {
+        CProgressLine progress([&] {
+            return "moving: " + WithSeparators(g_dwMoveDone) + " of " +
+                   WithSeparators(g_dwMoveTotal);
+        });
+        dwMoved = RunMovePass(collection, strTarget, strExt, host);
+    }
+    if (g_bAbort) {
+        PrintLine("aborted: " + std::to_string(dwMoved) + " of " +
+                  std::to_string(collection.GetCount()) + " files moved, " +
+                  std::to_string(collection.GetCount() - host.Visited()) + " not looked at");
+        return kExitSkipped;
+    }
+    if (host.HadSkipFailure() || tessaly::win32::UnmappableNameCount() > uUnmapped) {
+        iExit = kExitSkipped;
+    }
+    return iExit;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::string strError;
+    const auto options = ParseBatchOptions(argc, argv, strError);
+    if (!options) {
+        PrintError(strError);
+        std::fputs(BatchUsage(), stderr);
+        return kExitUsage;
+    }
+    if (options->m_bHelp) {
+        std::fputs(BatchUsage(), stdout);
+        return kExitOk;
+    }
+    if (options->m_bVersion) {
+        std::puts("tessaly-batch 0.1.0");
+        return kExitOk;
+    }
+    return Run(*options);
+}

@@ -153,9 +153,9 @@ TEST(CFileList, BuildPathListJoinsPathsWithLineFeeds) {
     EXPECT_EQ(strOut, AnsiFromUtf8("C:\\曲\\ソ.wav\nD:\\\\b.wav\n"));
     EXPECT_TRUE(recorder.Texts().empty());
 
-    // The limit counts every path and its line feed: 12 + 1 + 10 + 1 bytes here.
-    EXPECT_EQ(list.BuildPathList(strOut, 25), 2u);
-    EXPECT_EQ(list.BuildPathList(strOut, 24), 0u);
+    // The limit counts every path and its line feed: 12 + 1 + 9 + 1 bytes here.
+    EXPECT_EQ(list.BuildPathList(strOut, 24), 2u);
+    EXPECT_EQ(list.BuildPathList(strOut, 23), 0u);
     EXPECT_TRUE(strOut.IsEmpty());
     ASSERT_EQ(recorder.Texts().size(), 1u);
     EXPECT_EQ(recorder.Texts()[0], AnsiFromUtf8("ファイルパスリストが大きくなりすぎます。").Str());

@@ -77,16 +77,24 @@ int Cp932ToWide(DWORD dwFlags, const unsigned char* pb, std::size_t cb, LPWSTR p
     if ((dwFlags & MB_ERR_INVALID_CHARS) && HasInvalidCp932(tables, pb, cb)) {
         return Fail(ERROR_NO_UNICODE_TRANSLATION);
     }
-    COutput<WCHAR> out(pwOut, cchOut);
-    for (std::size_t i = 0; i < cb;) {
-        std::size_t cbChar;
-        const char16_t wc = DecodeCp932(tables, pb + i, cb - i, cbChar);
-        if (!out.Put(wc == kNoChar ? kCp932Replacement : wc)) {
+    // Every character gives one unit: a size query only needs the character boundaries.
+    std::size_t cch = 0;
+    if (pwOut == nullptr) {
+        for (std::size_t i = 0; i < cb; ++cch) {
+            i += (tables.aLeadRow[pb[i]] >= 0 && i + 1 < cb && IsCp932Trail(pb[i + 1])) ? 2 : 1;
+        }
+        return static_cast<int>(cch);
+    }
+    for (std::size_t i = 0; i < cb; ++cch) {
+        if (cch == cchOut) {
             return Fail(ERROR_INSUFFICIENT_BUFFER);
         }
+        std::size_t cbChar;
+        const char16_t wc = DecodeCp932(tables, pb + i, cb - i, cbChar);
+        pwOut[cch] = wc == kNoChar ? kCp932Replacement : wc;
         i += cbChar;
     }
-    return out.Count();
+    return static_cast<int>(cch);
 }
 
 int Utf8ToWide(DWORD dwFlags, const unsigned char* pb, std::size_t cb, LPWSTR pwOut,

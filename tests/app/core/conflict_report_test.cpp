@@ -1,0 +1,93 @@
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <string>
+#include <vector>
+
+#include "app/core/ConflictReport.h"
+#include "platform/framework/core/Shell.h"
+#include "platform/win32/Win32.h"
+#include "support/AnsiText.h"
+#include "support/StartUp.h"
+#include "tests/common/ProgramFolders.h"
+
+namespace framework = tessaly::framework;
+namespace win32 = tessaly::win32;
+
+namespace {
+
+struct ShellCall {
+    std::string strVerb;
+    std::string strFile;
+    bool bNoParameters;
+    bool bNoDirectory;
+    bool bNoOwner;
+    INT nShowCmd;
+};
+
+// Records the shell's "open" instead of launching a viewer.
+class ConflictReportTest : public ::testing::Test {
+protected:
+    ConflictReportTest() {
+        m_previous =
+            framework::SetShellExecuteProvider([this](HWND hwnd, LPCSTR pcVerb, LPCSTR pcFile,
+                                                      LPCSTR pcParams, LPCSTR pcDir, INT nShow) {
+                m_vecCalls.push_back({pcVerb, pcFile, pcParams == nullptr, pcDir == nullptr,
+                                      hwnd == nullptr, nShow});
+                return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(42));
+            });
+    }
+    ~ConflictReportTest() override { framework::SetShellExecuteProvider(std::move(m_previous)); }
+
+    std::string Header() const {
+        return AnsiFromUtf8("=====  重複したファイルのリスト  =====").Str();
+    }
+
+    tessaly::test::ProgramFolders m_folders;
+    std::vector<ShellCall> m_vecCalls;
+
+private:
+    framework::ShellExecuteProvider m_previous;
+};
+
+} // namespace
+
+TEST_F(ConflictReportTest, WritesHeaderPathsAndEmptyLastLineWithCrLfAndOpensIt) {
+    const CString strList = AnsiFromUtf8("C:\\a\\x.wav\nC:\\曲\\x.wav\n");
+    ASSERT_TRUE(WriteConflictReport(strList));
+    EXPECT_EQ(m_folders.ReadBytes("ConflictFile.txt"),
+              Header() + "\r\nC:\\a\\x.wav\r\n" + AnsiFromUtf8("C:\\曲\\x.wav").Str() + "\r\n\r\n");
+
+    ASSERT_EQ(m_vecCalls.size(), 1u);
+    const std::string strPath = std::string(g_strExeFolder.GetString()) + "\\ConflictFile.txt";
+    EXPECT_EQ(GetConflictReportPath(), strPath.c_str());
+    EXPECT_EQ(m_vecCalls[0].strVerb, "open");
+    EXPECT_EQ(m_vecCalls[0].strFile, strPath);
+    EXPECT_TRUE(m_vecCalls[0].bNoOwner && m_vecCalls[0].bNoParameters &&
+                m_vecCalls[0].bNoDirectory);
+    EXPECT_EQ(m_vecCalls[0].nShowCmd, SW_SHOWNORMAL);
+}
+
+TEST_F(ConflictReportTest, ShorterReportReplacesTheOldOneAndAnEmptyListKeepsTheFrame) {
+    ASSERT_TRUE(WriteConflictReport("C:\\a\\long-name-one.wav\nC:\\b\\long-name-one.wav\n"));
+    ASSERT_TRUE(WriteConflictReport("C:\\x.wav\n"));
+    EXPECT_EQ(m_folders.ReadBytes("ConflictFile.txt"), Header() + "\r\nC:\\x.wav\r\n\r\n");
+    ASSERT_TRUE(WriteConflictReport(""));
+    EXPECT_EQ(m_folders.ReadBytes("ConflictFile.txt"), Header() + "\r\n\r\n");
+    EXPECT_EQ(m_vecCalls.size(), 3u);
+}
+
+TEST_F(ConflictReportTest, FailedWriteOpensNothing) {
+    m_folders.WriteBytes("ConflictFile.txt", "earlier report");
+    win32::FailSysCall(win32::SysCall::Open, EACCES, -1, 0, "ConflictFile.txt");
+    EXPECT_FALSE(WriteConflictReport("C:\\x.wav\n"));
+    win32::ClearSysCallFailures();
+    EXPECT_TRUE(m_vecCalls.empty());
+    EXPECT_EQ(m_folders.ReadBytes("ConflictFile.txt"), "earlier report");
+}
+
+TEST(FormatDuplicateCountMessage, GivesTheCountInTheFixedText) {
+    EXPECT_EQ(FormatDuplicateCountMessage(3), AnsiFromUtf8("※　3 個のファイルが重複しています。"));
+    EXPECT_EQ(FormatDuplicateCountMessage(4294967295u),
+              AnsiFromUtf8("※　4294967295 個のファイルが重複しています。"));
+}

@@ -5,6 +5,7 @@
 
 #include "app/core/MovePass.h"
 #include "engine/RunState.h"
+#include "platform/win32/Win32.h"
 #include "support/AnsiText.h"
 #include "tests/common/ProgramFolders.h"
 

@@ -1,0 +1,75 @@
+// The current directory and drive, with Windows' and its C runtime's contracts.
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/win32/NameCodec.h"
+#include "platform/win32/Win32Errors.h"
+#include "platform/win32/Win32Files.h"
+#include "platform/win32/posix/PathResolve.h"
+#include "platform/win32/posix/PathState.h"
+
+DWORD WINAPI GetCurrentDirectoryA(DWORD nBufferLength, LPSTR lpBuffer) {
+    const std::string strDir = tessaly::win32::detail::CurrentDirectoryOf();
+    const auto dwLength = static_cast<DWORD>(strDir.size());
+    if (lpBuffer == nullptr || nBufferLength < dwLength + 1) {
+        return dwLength + 1;
+    }
+    std::memcpy(lpBuffer, strDir.c_str(), dwLength + 1);
+    return dwLength;
+}
+
+BOOL WINAPI SetCurrentDirectoryA(LPCSTR lpPathName) {
+    using namespace tessaly::win32::detail;
+    if (lpPathName == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    WindowsPath path;
+    bool bExists = false;
+    if (!ParseWindowsPath(lpPathName, path) || !ResolveOnDisk(path, false, bExists)) {
+        return FALSE;
+    }
+    struct stat st;
+    if (::stat(path.PosixPath().c_str(), &st) != 0) {
+        tessaly::win32::SetLastErrorFromErrno(errno);
+        return FALSE;
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        SetLastError(ERROR_DIRECTORY);
+        return FALSE;
+    }
+    // The current directory shows the names as they are on disk.
+    for (std::size_t i = 0; i < path.aDisk.size(); ++i) {
+        std::string strAnsi;
+        if (tessaly::win32::DiskNameToAnsi(path.aDisk[i], strAnsi)) {
+            path.aAnsi[i] = std::move(strAnsi);
+        }
+    }
+    return ChangeCurrentDirectory(path) ? TRUE : FALSE;
+}
+
+int _getdrive() {
+    return tessaly::win32::detail::CurrentDrive() - 'A' + 1;
+}
+
+int _chdrive(int drive) {
+    using namespace tessaly::win32::detail;
+    if (drive < 1 || drive > 26 || !DriveRoot(static_cast<char>('A' + drive - 1))) {
+        errno = EACCES;
+        SetLastError(ERROR_INVALID_DRIVE);
+        return -1;
+    }
+    const char cDrive = static_cast<char>('A' + drive - 1);
+    if (SetCurrentDirectoryA(CurrentDirectoryOf(cDrive).c_str())) {
+        return 0;
+    }
+    // The drive's last folder is gone: its root, as a fresh drive would start.
+    const char acRoot[] = {cDrive, ':', '\\', '\0'};
+    if (SetCurrentDirectoryA(acRoot)) {
+        return 0;
+    }
+    errno = EACCES;
+    return -1;
+}

@@ -1,0 +1,299 @@
+// Directory searches. A listing reads the folder once, keeps the matching names sorted in NTFS
+// order with their CP932 forms, and keeps the folder open: each FindNextFileA is one statx relative
+// to it, so a search that is given up early costs no stat of the rest.
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <mutex>
+
+#include "platform/win32/NameCodec.h"
+#include "platform/win32/Win32Errors.h"
+#include "platform/win32/Win32Files.h"
+#include "platform/win32/posix/CaseFold.h"
+#include "platform/win32/posix/Handles.h"
+#include "platform/win32/posix/NamePattern.h"
+#include "platform/win32/posix/PathResolve.h"
+
+namespace tessaly::win32::detail {
+namespace {
+
+constexpr std::int64_t kSecondsFrom1601To1970 = 11644473600;
+
+FILETIME ToFileTime(const statx_timestamp& ts) {
+    const std::int64_t iSeconds = ts.tv_sec + kSecondsFrom1601To1970;
+    const std::uint64_t uTicks =
+        iSeconds < 0 ? 0 : static_cast<std::uint64_t>(iSeconds) * 10'000'000u + ts.tv_nsec / 100u;
+    return {static_cast<DWORD>(uTicks & 0xFFFFFFFFu), static_cast<DWORD>(uTicks >> 32)};
+}
+
+constexpr unsigned kStatxMask = STATX_BASIC_STATS | STATX_BTIME;
+
+// A link is described by what it points to; a dangling one by itself.
+bool StatEntry(int fdDir, const char* pszName, struct statx& stx) {
+    return ::statx(fdDir, pszName, AT_NO_AUTOMOUNT, kStatxMask, &stx) == 0 ||
+           ::statx(fdDir, pszName, AT_NO_AUTOMOUNT | AT_SYMLINK_NOFOLLOW, kStatxMask, &stx) == 0;
+}
+
+void FillFindData(const struct statx& stx, std::string_view strAnsiName, WIN32_FIND_DATAA& data) {
+    std::memset(&data, 0, sizeof data);
+    const bool bFolder = S_ISDIR(stx.stx_mode);
+    data.dwFileAttributes = bFolder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
+    if (!bFolder && (stx.stx_mode & S_IWUSR) == 0) {
+        data.dwFileAttributes |= FILE_ATTRIBUTE_READONLY;
+    }
+    data.ftLastWriteTime = ToFileTime(stx.stx_mtime);
+    data.ftLastAccessTime = ToFileTime(stx.stx_atime);
+    data.ftCreationTime =
+        ToFileTime((stx.stx_mask & STATX_BTIME) != 0 ? stx.stx_btime : stx.stx_mtime);
+    const std::uint64_t uSize = bFolder ? 0 : stx.stx_size;
+    data.nFileSizeHigh = static_cast<DWORD>(uSize >> 32);
+    data.nFileSizeLow = static_cast<DWORD>(uSize & 0xFFFFFFFFu);
+    std::memcpy(data.cFileName, strAnsiName.data(), strAnsiName.size());
+}
+
+class FindSearch final : public HandleObject {
+public:
+    ~FindSearch() override { Close(); }
+    HandleKind Kind() const override { return HandleKind::Find; }
+    bool Close() override {
+        if (m_fdDir >= 0) {
+            ::close(m_fdDir);
+            m_fdDir = -1;
+        }
+        return true;
+    }
+
+    // The next entry that still exists; false with ERROR_NO_MORE_FILES at the end.
+    bool Next(WIN32_FIND_DATAA& data) {
+        std::lock_guard lock(m_mutex);
+        if (m_single) {
+            if (m_iNext++ == 0) {
+                data = *m_single;
+                return true;
+            }
+        } else {
+            while (m_iNext < m_aEntries.size()) {
+                const Entry& entry = m_aEntries[m_iNext++];
+                struct statx stx;
+                if (StatEntry(m_fdDir, m_strNames.c_str() + entry.uDisk, stx)) {
+                    FillFindData(stx,
+                                 std::string_view(m_strNames.c_str() + entry.uAnsi, entry.uAnsiLen),
+                                 data);
+                    return true;
+                }
+                // Removed since the folder was read: Windows would not show it either.
+            }
+        }
+        SetLastError(ERROR_NO_MORE_FILES);
+        return false;
+    }
+
+    struct Entry {
+        std::uint32_t uDisk; // offsets into m_strNames of NUL-terminated names
+        std::uint32_t uAnsi;
+        std::uint32_t uAnsiLen;
+    };
+
+    void Add(std::string_view strDisk, std::string_view strAnsi) {
+        Entry entry;
+        entry.uDisk = static_cast<std::uint32_t>(m_strNames.size());
+        m_strNames.append(strDisk).push_back('\0');
+        entry.uAnsi = static_cast<std::uint32_t>(m_strNames.size());
+        entry.uAnsiLen = static_cast<std::uint32_t>(strAnsi.size());
+        m_strNames.append(strAnsi).push_back('\0');
+        m_aEntries.push_back(entry);
+    }
+
+    std::mutex m_mutex;
+    int m_fdDir = -1;
+    std::string m_strNames;
+    std::vector<Entry> m_aEntries;
+    std::size_t m_iNext = 0;
+    std::optional<WIN32_FIND_DATAA> m_single;
+};
+
+HANDLE Fail(DWORD dwError) {
+    SetLastError(dwError);
+    return INVALID_HANDLE_VALUE;
+}
+
+// The CP932 form of a listed name, or false when it has none that fits cFileName.
+bool ListedName(std::string_view strDisk, std::string& strAnsi) {
+    return DiskNameToAnsi(strDisk, strAnsi) && strAnsi.size() < MAX_PATH;
+}
+
+// Fills search with the folder's entries that match the pattern, in NTFS order.
+bool ReadListing(WindowsPath& path, FindSearch& search) {
+    bool bExists = false;
+    if (!ResolveOnDisk(path, false, bExists)) {
+        if (GetLastError() == ERROR_FILE_NOT_FOUND) {
+            SetLastError(ERROR_PATH_NOT_FOUND); // the folder itself is what is missing
+        }
+        return false;
+    }
+    const std::string strFolder = path.PosixPath();
+    search.m_fdDir = ::open(strFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (search.m_fdDir < 0) {
+        if (errno == ENOENT || errno == ENOTDIR) {
+            SetLastError(ERROR_PATH_NOT_FOUND);
+        } else {
+            SetLastErrorFromErrno(errno);
+        }
+        return false;
+    }
+    const int fdRead = ::dup(search.m_fdDir);
+    DIR* pDir = fdRead < 0 ? nullptr : ::fdopendir(fdRead);
+    if (pDir == nullptr) {
+        SetLastErrorFromErrno(errno);
+        if (fdRead >= 0) {
+            ::close(fdRead);
+        }
+        return false;
+    }
+    ::rewinddir(pDir);
+    const NamePattern pattern(*path.strPattern);
+
+    // Sort keys: the upper-cased units big-endian, two zero bytes, the on-disk bytes.
+    std::string strKeys;
+    struct Key {
+        std::uint32_t uOffset;
+        std::uint32_t uLength;
+        std::uint32_t uDiskOffset; // where the on-disk name starts within the key
+    };
+    std::vector<Key> aKeys;
+    std::u16string strUpcased;
+    bool bReadOk = true;
+    for (;;) {
+        errno = 0;
+        const dirent* pEntry = ::readdir(pDir);
+        if (pEntry == nullptr) {
+            bReadOk = errno == 0;
+            break;
+        }
+        const std::string_view strName(pEntry->d_name);
+        if (strName == "." || strName == "..") {
+            continue;
+        }
+        strUpcased.clear();
+        AppendUpcasedName(strName, strUpcased);
+        if (!pattern.Matches(strUpcased)) {
+            continue;
+        }
+        Key key;
+        key.uOffset = static_cast<std::uint32_t>(strKeys.size());
+        for (char16_t c : strUpcased) {
+            strKeys.push_back(static_cast<char>(c >> 8));
+            strKeys.push_back(static_cast<char>(c & 0xFF));
+        }
+        strKeys.append(2, '\0');
+        key.uDiskOffset = static_cast<std::uint32_t>(strKeys.size()) - key.uOffset;
+        strKeys.append(strName);
+        key.uLength = static_cast<std::uint32_t>(strKeys.size()) - key.uOffset;
+        aKeys.push_back(key);
+    }
+    ::closedir(pDir);
+    if (!bReadOk) {
+        SetLastErrorFromErrno(errno);
+        return false;
+    }
+    const auto view = [&](const Key& key) {
+        return std::string_view(strKeys.data() + key.uOffset, key.uLength);
+    };
+    std::sort(aKeys.begin(), aKeys.end(),
+              [&](const Key& a, const Key& b) { return view(a) < view(b); });
+
+    // NTFS gives every folder but a drive's root its "." and "..", first.
+    if (!IsDriveRootFolder(strFolder)) {
+        for (const std::u16string_view strDots :
+             {std::u16string_view(u"."), std::u16string_view(u"..")}) {
+            if (pattern.Matches(strDots)) {
+                const std::string_view strName = strDots.size() == 1 ? "." : "..";
+                search.Add(strName, strName);
+            }
+        }
+    }
+    search.m_strNames.reserve(search.m_strNames.size() + strKeys.size());
+    search.m_aEntries.reserve(search.m_aEntries.size() + aKeys.size());
+    std::string strAnsi;
+    for (const Key& key : aKeys) {
+        const std::string_view strDisk = view(key).substr(key.uDiskOffset);
+        // Codes for names the codec has not met are handed out here, in listing order.
+        if (ListedName(strDisk, strAnsi)) {
+            search.Add(strDisk, strAnsi);
+        }
+    }
+    return true;
+}
+
+// The one entry a path without a wildcard names. A drive's root or a path ending in a separator
+// names the folder itself.
+bool ReadSingle(WindowsPath& path, FindSearch& search) {
+    bool bExists = false;
+    if (!ResolveOnDisk(path, false, bExists)) {
+        return false;
+    }
+    struct statx stx;
+    if (!StatEntry(AT_FDCWD, path.PosixPath().c_str(), stx)) {
+        SetLastError(errno == ENOENT ? ERROR_FILE_NOT_FOUND : ErrorFromErrno(errno));
+        return false;
+    }
+    if (path.bTrailingSeparator && !S_ISDIR(stx.stx_mode)) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return false;
+    }
+    std::string strAnsi;
+    if (!path.aDisk.empty() && !ListedName(path.aDisk.back(), strAnsi)) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return false;
+    }
+    search.m_single.emplace();
+    FillFindData(stx, strAnsi, *search.m_single);
+    return true;
+}
+
+} // namespace
+} // namespace tessaly::win32::detail
+
+using tessaly::win32::detail::FindSearch;
+
+HANDLE WINAPI FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileData) {
+    using namespace tessaly::win32::detail;
+    if (lpFileName == nullptr || lpFindFileData == nullptr) {
+        return Fail(ERROR_INVALID_PARAMETER);
+    }
+    WindowsPath path;
+    if (!ParseWindowsPath(lpFileName, path, true)) {
+        return INVALID_HANDLE_VALUE;
+    }
+    auto pSearch = std::make_shared<FindSearch>();
+    if (path.strPattern ? !ReadListing(path, *pSearch) : !ReadSingle(path, *pSearch)) {
+        return INVALID_HANDLE_VALUE;
+    }
+    if (!pSearch->Next(*lpFindFileData)) {
+        return Fail(ERROR_FILE_NOT_FOUND);
+    }
+    return RegisterHandle(std::move(pSearch));
+}
+
+BOOL WINAPI FindNextFileA(HANDLE hFindFile, LPWIN32_FIND_DATAA lpFindFileData) {
+    using namespace tessaly::win32::detail;
+    auto pSearch = LookupHandleAs<FindSearch>(hFindFile, HandleKind::Find);
+    if (pSearch == nullptr) {
+        return FALSE;
+    }
+    if (lpFindFileData == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    return pSearch->Next(*lpFindFileData) ? TRUE : FALSE;
+}
+
+BOOL WINAPI FindClose(HANDLE hFindFile) {
+    using namespace tessaly::win32::detail;
+    return ReleaseHandle(hFindFile, HandleKind::Find);
+}

@@ -1,0 +1,233 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "PathTestFolder.h"
+#include "platform/win32/Win32Errors.h"
+
+class FindFile : public PathTestFolder {
+protected:
+    // The names a search returns, in order (UTF-8), or the error code as "error N".
+    static std::vector<std::string> List(const std::string& strAnsiPattern) {
+        WIN32_FIND_DATAA data;
+        const HANDLE hFind = FindFirstFileA(strAnsiPattern.c_str(), &data);
+        if (hFind == INVALID_HANDLE_VALUE) {
+            return {"error " + std::to_string(GetLastError())};
+        }
+        std::vector<std::string> names;
+        do {
+            names.push_back(tessaly::win32::AnsiToUtf8(data.cFileName));
+        } while (FindNextFileA(hFind, &data));
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_MORE_FILES));
+        EXPECT_TRUE(FindClose(hFind));
+        return names;
+    }
+
+    static WIN32_FIND_DATAA FindOne(const std::string& strAnsiPath) {
+        WIN32_FIND_DATAA data{};
+        const HANDLE hFind = FindFirstFileA(strAnsiPath.c_str(), &data);
+        EXPECT_NE(hFind, INVALID_HANDLE_VALUE) << strAnsiPath << " error " << GetLastError();
+        if (hFind != INVALID_HANDLE_VALUE) {
+            FindClose(hFind);
+        }
+        return data;
+    }
+
+    static std::vector<std::string> Names(std::initializer_list<const char*> names) {
+        return {names.begin(), names.end()};
+    }
+};
+
+TEST_F(FindFile, ListsInNtfsOrderWhateverTheCreationOrder) {
+    MakeFolder("sub");
+    std::vector<std::string> names = {"b",  "A",  "_x", "a",  "Z",  ".hidden", "é",   "あ",  "ア",
+                                      "ｂ", "Ａ", "ａ", "Ｚ", "10", "9",       "a b", "日本"};
+    std::shuffle(names.begin(), names.end(), std::mt19937(7));
+    for (const std::string& strName : names) {
+        MakeFile("sub/" + strName);
+    }
+    // By upper-cased UTF-16 units ("_" is 0x5F, after the letters), equal ones by their bytes.
+    EXPECT_EQ(List("P:\\sub\\*"), Names({".", "..", ".hidden", "10", "9", "A", "a", "a b", "b", "Z",
+                                         "_x", "é", "あ", "ア", "日本", "Ａ", "ａ", "ｂ", "Ｚ"}));
+}
+
+TEST_F(FindFile, DotEntriesComeFirstExceptAtADriveRoot) {
+    MakeFolder("sub");
+    MakeFile("x");
+    MakeFolder("sub/inner");
+    MapDrives({{'P', m_strRoot}, {'O', Posix("sub")}});
+    EXPECT_EQ(List("P:\\*"), Names({"sub", "x"}));
+    EXPECT_EQ(List("P:\\*.*"), Names({"sub", "x"}));
+    EXPECT_EQ(List("O:\\*"), Names({"inner"}));
+    EXPECT_EQ(List("P:\\sub\\*"), Names({"inner"})); // O's root, whichever drive names it
+    EXPECT_EQ(List("P:\\sub\\inner\\*"), Names({".", ".."}));
+    WIN32_FIND_DATAA data;
+    const HANDLE hFind = FindFirstFileA("P:\\sub\\inner\\*", &data);
+    ASSERT_NE(hFind, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(data.dwFileAttributes, static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
+    FindClose(hFind);
+}
+
+TEST_F(FindFile, MatchesPatternsAsWindowsDoes) {
+    MakeFolder("w");
+    for (const char* pszName : {"a", "ab", "abc", "ac", "a.txt", "b.TXT", "readme", "a.b.c",
+                                "x.wav", "y.wav.bak", ".hidden", "日本語.txt"}) {
+        MakeFile(std::string("w/") + pszName);
+    }
+    const struct {
+        const char* pszPattern;
+        std::vector<std::string> expected;
+    } rows[] = {
+        {"*", Names({".", "..", ".hidden", "a", "a.b.c", "a.txt", "ab", "abc", "ac", "b.TXT",
+                     "readme", "x.wav", "y.wav.bak", "日本語.txt"})},
+        {"*.*", Names({".", "..", ".hidden", "a", "a.b.c", "a.txt", "ab", "abc", "ac", "b.TXT",
+                       "readme", "x.wav", "y.wav.bak", "日本語.txt"})},
+        {"*.txt", Names({"a.txt", "b.TXT", "日本語.txt"})},
+        {"*.WAV", Names({"x.wav"})},
+        {"*.", Names({".", "..", "a", "ab", "abc", "ac", "readme"})},
+        {"a?c", Names({"abc"})},
+        {"a?", Names({"a", "ab", "ac"})},
+        // '?' also matches nothing before a dot.
+        {"?.*",
+         Names({".", "..", ".hidden", "a", "a.b.c", "a.txt", "b.TXT", "x.wav", "y.wav.bak"})},
+        {"*c", Names({"a.b.c", "abc", "ac"})},
+        {"a*.*", Names({"a", "a.b.c", "a.txt", "ab", "abc", "ac"})},
+        {"日本*", Names({"日本語.txt"})},
+        {"nothing*", Names({"error 2"})},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        EXPECT_EQ(List(Ansi(std::string("P:\\w\\") + rows[i].pszPattern)), rows[i].expected)
+            << "row " << i << " " << rows[i].pszPattern;
+    }
+}
+
+TEST_F(FindFile, RelativePatternsListTheCurrentDirectory) {
+    MakeFolder("cur");
+    MakeFile("cur/one");
+    ASSERT_TRUE(SetCurrentDirectoryA("P:\\CUR"));
+    EXPECT_EQ(List("*.*"), Names({".", "..", "one"}));
+}
+
+TEST_F(FindFile, WithoutWildcardFindsTheOnePathIgnoringCase) {
+    MakeFolder("Sub");
+    MakeFile("Sub/File.txt");
+    const struct {
+        const char* pszPath;
+        std::vector<std::string> expected;
+    } rows[] = {
+        {"P:\\sub\\FILE.TXT", Names({"File.txt"})},
+        {"P:\\SUB", Names({"Sub"})},
+        {"P:\\SUB\\", Names({"Sub"})},
+        {"P:\\", Names({""})},
+        {"P:\\sub\\missing", Names({"error 2"})},
+        {"P:\\missing\\x", Names({"error 3"})},
+        {"P:\\missing\\*", Names({"error 3"})},
+        {"P:\\Sub\\File.txt\\*", Names({"error 3"})},
+        {"P:\\Sub\\File.txt\\", Names({"error 3"})},
+        {"P:\\Sub\\*.wav", Names({"error 2"})},
+        {"P:\\*\\x", Names({"error 123"})},
+        {"Q:\\x", Names({"error 3"})},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        EXPECT_EQ(List(rows[i].pszPath), rows[i].expected) << "row " << i;
+    }
+    EXPECT_EQ(FindOne("P:\\SUB").dwFileAttributes, static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
+    EXPECT_EQ(FindOne("P:\\").dwFileAttributes, static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
+    EXPECT_EQ(FindOne("P:\\sub\\file.txt").dwFileAttributes,
+              static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE));
+}
+
+TEST_F(FindFile, RefusesHandlesItDidNotGive) {
+    WIN32_FIND_DATAA data;
+    for (HANDLE h : {INVALID_HANDLE_VALUE, static_cast<HANDLE>(nullptr),
+                     reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(0x12345678))}) {
+        SetLastError(0);
+        EXPECT_FALSE(FindNextFileA(h, &data));
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+        EXPECT_FALSE(FindClose(h));
+    }
+    MakeFile("x");
+    const HANDLE hFind = FindFirstFileA("P:\\*", &data);
+    ASSERT_NE(hFind, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(FindClose(hFind));
+    EXPECT_FALSE(FindClose(hFind));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    EXPECT_FALSE(FindNextFileA(hFind, &data));
+}
+
+TEST_F(FindFile, RecordsCarrySizesTimesAndKinds) {
+    MakeFolder("folder");
+    MakeFile("big");
+    const int fd = ::open(Posix("big").c_str(), O_WRONLY);
+    ASSERT_GE(fd, 0);
+    constexpr std::uint64_t kSize = (std::uint64_t{5} << 32) + 123; // sparse: no blocks written
+    ASSERT_EQ(::ftruncate(fd, static_cast<off_t>(kSize)), 0);
+    ::close(fd);
+    // 2020-01-02 03:04:05.123456789 UTC.
+    const timespec aTimes[2] = {{1577934245, 123456789}, {1577934245, 123456789}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, Posix("big").c_str(), aTimes, 0), 0);
+    ASSERT_EQ(::symlink("folder", Posix("link").c_str()), 0);
+    ASSERT_EQ(::symlink("nowhere", Posix("dangling").c_str()), 0);
+
+    const WIN32_FIND_DATAA big = FindOne("P:\\BIG");
+    EXPECT_EQ(big.nFileSizeHigh, 5u);
+    EXPECT_EQ(big.nFileSizeLow, 123u);
+    const std::uint64_t uTicks = (1577934245ull + 11644473600ull) * 10'000'000ull + 1234567ull;
+    EXPECT_EQ(big.ftLastWriteTime.dwLowDateTime, static_cast<DWORD>(uTicks & 0xFFFFFFFF));
+    EXPECT_EQ(big.ftLastWriteTime.dwHighDateTime, static_cast<DWORD>(uTicks >> 32));
+    EXPECT_EQ(big.cAlternateFileName[0], '\0');
+
+    WIN32_FIND_DATAA data;
+    const HANDLE hFind = FindFirstFileA("P:\\*", &data);
+    ASSERT_NE(hFind, INVALID_HANDLE_VALUE);
+    std::map<std::string, WIN32_FIND_DATAA> records;
+    do {
+        records[data.cFileName] = data;
+    } while (FindNextFileA(hFind, &data));
+    FindClose(hFind);
+    ASSERT_EQ(records.size(), 4u);
+    EXPECT_EQ(records["big"].nFileSizeHigh, 5u);
+    EXPECT_EQ(records["folder"].dwFileAttributes, static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
+    EXPECT_EQ(records["folder"].nFileSizeLow, 0u);
+    EXPECT_EQ(records["link"].dwFileAttributes, static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
+    EXPECT_EQ(records["dangling"].dwFileAttributes, static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE));
+    EXPECT_EQ(records["dangling"].nFileSizeLow, 7u); // the link itself: "nowhere"
+}
+
+TEST_F(FindFile, LeavesOutNamesThatHaveNoCp932Form) {
+    // The codec's table is the process's: start it empty and leave it so for the tests after.
+    struct CodecReset {
+        CodecReset() { tessaly::win32::ResetNameCodec(); }
+        ~CodecReset() { tessaly::win32::ResetNameCodec(); }
+    } reset;
+    // 0xFF is no UTF-8: each such byte takes two CP932 bytes, 280 for the long name, more than
+    // cFileName holds.
+    MakeFolder("long");
+    MakeFile("long/" + std::string(140, '\xFF'));
+    MakeFile("long/" + std::string(1, '\xFF'));
+    EXPECT_EQ(List("P:\\long\\*"), Names({".", "..", "\xFF"}));
+    tessaly::win32::ResetNameCodec();
+    MakeFolder("h");
+    // Hangul syllables: each needs a code of its own, more than there are.
+    constexpr std::size_t kNames = tessaly::win32::kNameCodeCapacity + 40;
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < kNames; ++i) {
+        std::string strName;
+        const char32_t c = 0xAC00 + static_cast<char32_t>(i);
+        strName += static_cast<char>(0xE0 | (c >> 12));
+        strName += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        strName += static_cast<char>(0x80 | (c & 0x3F));
+        names.push_back(strName);
+        MakeFile("h/" + strName);
+    }
+    const std::vector<std::string> listed = List("P:\\h\\*");
+    ASSERT_EQ(listed.size(), 2 + tessaly::win32::kNameCodeCapacity);
+    // The codes went to the names in listing order.
+    EXPECT_EQ(
+        std::vector<std::string>(listed.begin() + 2, listed.end()),
+        std::vector<std::string>(names.begin(), names.begin() + tessaly::win32::kNameCodeCapacity));
+    EXPECT_GE(tessaly::win32::UnmappableNameCount(), 40u);
+}

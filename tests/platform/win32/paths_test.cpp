@@ -1,0 +1,147 @@
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "PathTestFolder.h"
+#include "platform/win32/Win32Errors.h"
+#include "platform/win32/posix/PathResolve.h"
+
+using tessaly::win32::ParseDriveSpec;
+using tessaly::win32::PosixToWindowsPath;
+using tessaly::win32::ToWindowsPath;
+using tessaly::win32::WindowsToPosixPath;
+
+TEST(DriveSpec, ParsesEntriesAndIgnoresMalformedOnes) {
+    const struct {
+        const char* pszSpec;
+        std::map<char, std::string> expected;
+    } rows[] = {
+        {"C=/srv/music;D=/media/usb", {{'C', "/srv/music"}, {'D', "/media/usb"}}},
+        {"c=/a; d:=/b ;", {{'C', "/a"}, {'D', "/b"}}},
+        {"C=/a;C=/b", {{'C', "/b"}}},
+        {"C=relative;1=/x;CD=/x;=/x;E=;;F", {}},
+        {"G = /with space", {{'G', "/with space"}}},
+        {"", {}},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        EXPECT_EQ(ParseDriveSpec(rows[i].pszSpec), rows[i].expected) << "row " << i;
+    }
+}
+
+TEST(DriveTable, KeepsZAsTheWholeFileSystemUnlessMapped) {
+    const auto saved = tessaly::win32::GetDriveTable();
+    tessaly::win32::SetDriveTable({{'c', "/srv//music/"}});
+    EXPECT_EQ(tessaly::win32::GetDriveTable(),
+              (std::map<char, std::string>{{'C', "/srv/music"}, {'Z', "/"}}));
+    tessaly::win32::SetDriveTable({{'Z', "/srv"}});
+    EXPECT_EQ(WindowsToPosixPath("Z:\\x"), std::optional<std::string>("/srv/x"));
+    tessaly::win32::SetDriveTable(saved);
+}
+
+class PathForms : public PathTestFolder {
+protected:
+    void SetUp() override {
+        PathTestFolder::SetUp();
+        MakeFolder("cur");
+        MakeFolder("cur/sub");
+        ASSERT_TRUE(SetCurrentDirectoryA("P:\\cur\\sub"));
+    }
+};
+
+TEST_F(PathForms, WindowsPathsMapToPosixLexically) {
+    const std::string strRoot = m_strRoot;
+    const struct {
+        std::string strWindows;
+        std::optional<std::string> expected;
+    } rows[] = {
+        {"P:\\a\\b", strRoot + "/a/b"},
+        {"P:/a/b", strRoot + "/a/b"},
+        {"p:\\a\\\\b\\", strRoot + "/a/b"},
+        {"P:\\", strRoot},
+        {"P:", strRoot + "/cur/sub"},
+        {"P:x", strRoot + "/cur/sub/x"},
+        {"\\a", strRoot + "/a"},
+        {"a\\b", strRoot + "/cur/sub/a/b"},
+        {".\\a\\.\\b", strRoot + "/cur/sub/a/b"},
+        {"..\\a", strRoot + "/cur/a"},
+        {"..\\..\\..\\..\\a", strRoot + "/a"},
+        {"P:\\a\\..\\..\\b", strRoot + "/b"},
+        {"Z:\\etc\\.\\passwd", "/etc/passwd"},
+        // 表 and ソ end in 0x5C, which is no separator there.
+        {Ansi("P:\\日本\\表\\ソ"), strRoot + "/日本/表/ソ"},
+        {"Q:\\a", std::nullopt},
+        {"", std::nullopt},
+        {"\\\\server\\share", std::nullopt},
+        {"P:\\a:b", std::nullopt},
+        {"P:\\a|b", std::nullopt},
+        {"P:\\a*b", std::nullopt},
+        {"P:\\a\\b?", std::nullopt},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        EXPECT_EQ(WindowsToPosixPath(rows[i].strWindows), rows[i].expected) << "row " << i;
+    }
+}
+
+TEST_F(PathForms, PosixPathsMapThroughTheLongestRoot) {
+    MapDrives({{'P', m_strRoot}, {'O', m_strRoot + "/cur"}});
+    const std::string strRoot = m_strRoot;
+    const struct {
+        std::string strPosix;
+        std::optional<std::string> expected;
+    } rows[] = {
+        {strRoot + "/cur/x", "O:\\x"},
+        {strRoot + "/cur", "O:\\"},
+        {strRoot + "/curly", "P:\\curly"},
+        {strRoot + "/other/./y/", "P:\\other\\y"},
+        {strRoot, "P:\\"},
+        {"/", "Z:\\"},
+        {"/etc/../usr", "Z:\\usr"},
+        {strRoot + "/日本/表", Ansi("P:\\日本\\表")},
+        {"x/y", "O:\\sub\\x\\y"}, // against the process's working directory
+        {"", std::nullopt},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        EXPECT_EQ(PosixToWindowsPath(rows[i].strPosix), rows[i].expected) << "row " << i;
+    }
+}
+
+TEST_F(PathForms, NamesWindowsCannotHoldComeBackToTheSameFile) {
+    for (const std::string strName : {"café", "a:b", "what?", "한국"}) {
+        const std::optional<std::string> strWindows = PosixToWindowsPath(Posix(strName));
+        ASSERT_TRUE(strWindows.has_value()) << strName;
+        EXPECT_EQ(WindowsToPosixPath(*strWindows), Posix(strName)) << strName;
+    }
+}
+
+TEST_F(PathForms, LinkedRootsAlsoMatchTheirRealFolder) {
+    MakeFolder("real");
+    ASSERT_EQ(::symlink(Posix("real").c_str(), Posix("link").c_str()), 0);
+    MapDrives({{'L', Posix("link")}});
+    EXPECT_EQ(PosixToWindowsPath(Posix("real/f")), std::optional<std::string>("L:\\f"));
+    EXPECT_EQ(PosixToWindowsPath(Posix("link/f")), std::optional<std::string>("L:\\f"));
+}
+
+TEST_F(PathForms, EitherFormBecomesAFullWindowsPath) {
+    EXPECT_EQ(ToWindowsPath(Posix("cur/日本")), Ansi("P:\\cur\\日本"));
+    EXPECT_EQ(ToWindowsPath("P:/a/../日本"), Ansi("P:\\日本"));
+    EXPECT_EQ(ToWindowsPath("x"), std::optional<std::string>("P:\\cur\\sub\\x"));
+    EXPECT_EQ(ToWindowsPath("Q:\\x"), std::nullopt);
+}
+
+TEST_F(PathForms, ResolvingFailsForUnmappedDrivesAndForbiddenNames) {
+    std::string strPosix;
+    const struct {
+        const char* pszPath;
+        DWORD dwError;
+    } rows[] = {
+        {"Q:\\a", ERROR_PATH_NOT_FOUND},           {"", ERROR_PATH_NOT_FOUND},
+        {"P:\\a<b", ERROR_INVALID_NAME},           {"P:\\*", ERROR_INVALID_NAME},
+        {"\\\\srv\\share\\a", ERROR_INVALID_NAME}, {"P:\\missing\\a", ERROR_PATH_NOT_FOUND}};
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        SetLastError(0);
+        EXPECT_FALSE(tessaly::win32::detail::ResolvePath(rows[i].pszPath, strPosix)) << "row " << i;
+        EXPECT_EQ(GetLastError(), rows[i].dwError) << "row " << i;
+    }
+}

@@ -1,0 +1,164 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "PathTestFolder.h"
+#include "platform/win32/Win32Errors.h"
+#include "platform/win32/posix/CaseIndex.h"
+#include "platform/win32/posix/PathResolve.h"
+
+using tessaly::win32::detail::GetCaseIndexStats;
+using tessaly::win32::detail::NoteEntryAdded;
+using tessaly::win32::detail::NoteEntryRemoved;
+
+class CaseInsensitiveLookup : public PathTestFolder {
+protected:
+    // The POSIX path ResolvePath gives, or "" when it fails.
+    static std::string Resolve(const std::string& strAnsiPath) {
+        std::string strPosix;
+        return tessaly::win32::detail::ResolvePath(strAnsiPath, strPosix) ? strPosix : "";
+    }
+};
+
+TEST_F(CaseInsensitiveLookup, FindsEachComponentWithTheExactNameFirst) {
+    MakeFolder("Sub");
+    MakeFile("Sub/File.txt");
+    MakeFile("Sub/abc");
+    MakeFile("Sub/ABC");
+    MakeFile("Sub/aBc");
+    MakeFile("plain");
+    const struct {
+        std::string strPath;
+        std::string strExpected;
+    } rows[] = {
+        {"P:\\sub\\FILE.TXT", "Sub/File.txt"},
+        {"P:\\Sub\\File.txt", "Sub/File.txt"},
+        {"P:\\SUB\\abc", "Sub/abc"},
+        {"P:\\SUB\\aBc", "Sub/aBc"},
+        {"P:\\SUB\\Abc", "Sub/ABC"}, // no exact one: the first in listing order
+        {"P:\\SUB\\new.txt", "Sub/new.txt"},
+        {"P:\\sub\\..\\PLAIN", "plain"},
+        {"P:\\", ""},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        EXPECT_EQ(Resolve(rows[i].strPath), Posix(rows[i].strExpected)) << "row " << i;
+    }
+    SetLastError(0);
+    EXPECT_EQ(Resolve("P:\\missing\\x"), "");
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+    EXPECT_EQ(Resolve("P:\\PLAIN\\x"), "");
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+}
+
+TEST_F(CaseInsensitiveLookup, UpperCasesAsNtfsDoes) {
+    const struct {
+        const char* pszOnDisk;
+        const char* pszAsked;
+        bool bFound;
+    } rows[] = {
+        {"ｆｕｌｌ.txt", "ＦＵＬＬ.TXT", true},
+        {"αβγς", "ΑΒΓΣ", true},
+        {"привет", "ПРИВЕТ", true},
+        {"ёж", "ЁЖ", true},
+        {"café", "CAFÉ", true},
+        {"straße", "STRASSE", false},
+        {"日本", "日本", true},
+        {"ア", "ｱ", false},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        MakeFile(rows[i].pszOnDisk);
+        const std::string strAsked = Posix(rows[i].pszAsked);
+        const std::string strResolved = Resolve(Ansi(std::string("P:\\") + rows[i].pszAsked));
+        EXPECT_EQ(strResolved, rows[i].bFound ? Posix(rows[i].pszOnDisk) : strAsked) << "row " << i;
+    }
+}
+
+TEST_F(CaseInsensitiveLookup, SeesChangesOthersMakeOnceTheFolderTimeChanges) {
+    MakeFolder("f");
+    SetMtime("f", 1'000'000'000);
+    EXPECT_EQ(Resolve("P:\\f\\NEWFILE"), Posix("f/NEWFILE")); // builds the index: nothing there
+    MakeFile("f/newfile");
+    SetMtime("f", 1'000'000'100);
+    EXPECT_EQ(Resolve("P:\\f\\NEWFILE"), Posix("f/newfile"));
+    ASSERT_EQ(::unlink(Posix("f/newfile").c_str()), 0);
+    SetMtime("f", 1'000'000'200);
+    EXPECT_EQ(Resolve("P:\\f\\NEWFILE"), Posix("f/NEWFILE"));
+}
+
+TEST_F(CaseInsensitiveLookup, TheLayersOwnChangesNeedNoNewIndex) {
+    MakeFolder("f");
+    MakeFile("f/old");
+    SetMtime("f", 1'000'000'000);
+    EXPECT_EQ(Resolve("P:\\f\\OLD"), Posix("f/old"));
+    const std::size_t nBuilds = GetCaseIndexStats().nBuilds;
+    MakeFile("f/Added");
+    NoteEntryAdded(Posix("f/Added"));
+    EXPECT_EQ(Resolve("P:\\f\\ADDED"), Posix("f/Added"));
+    ASSERT_EQ(::unlink(Posix("f/old").c_str()), 0);
+    NoteEntryRemoved(Posix("f/old"));
+    EXPECT_EQ(Resolve("P:\\f\\OLD"), Posix("f/OLD"));
+    EXPECT_EQ(GetCaseIndexStats().nBuilds, nBuilds);
+}
+
+TEST_F(CaseInsensitiveLookup, AFlatFolderIsReadOnceForAllItsNames) {
+    MakeFolder("flat");
+    constexpr int kFiles = 1000;
+    for (int i = 0; i < kFiles; ++i) {
+        MakeFile("flat/track" + std::to_string(i) + ".mp3");
+    }
+    const std::size_t nBuilds = GetCaseIndexStats().nBuilds;
+    for (int i = 0; i < kFiles; ++i) {
+        const std::string strName = "TRACK" + std::to_string(i) + ".MP3";
+        ASSERT_EQ(Resolve("P:\\FLAT\\" + strName),
+                  Posix("flat/track" + std::to_string(i) + ".mp3"));
+    }
+    EXPECT_EQ(GetCaseIndexStats().nBuilds - nBuilds, 2u); // the drive's root and the folder
+}
+
+TEST_F(CaseInsensitiveLookup, ThreadsLookUpWhileTheLayerChangesFolders) {
+    for (const char* pszFolder : {"a", "b"}) {
+        MakeFolder(pszFolder);
+        for (int i = 0; i < 200; ++i) {
+            MakeFile(std::string(pszFolder) + "/n" + std::to_string(i));
+        }
+    }
+    std::atomic<int> nWrong{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&, t] {
+            const std::string strFolder = t % 2 == 0 ? "a" : "b";
+            for (int i = 0; i < 200; ++i) {
+                const std::string strAsked = "P:\\" + strFolder + "\\N" + std::to_string(i);
+                if (Resolve(strAsked) != Posix(strFolder + "/n" + std::to_string(i))) {
+                    ++nWrong;
+                }
+            }
+        });
+    }
+    threads.emplace_back([&] {
+        for (int i = 0; i < 200; ++i) {
+            const std::string strName = "a/extra" + std::to_string(i);
+            MakeFile(strName);
+            NoteEntryAdded(Posix(strName));
+        }
+    });
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    EXPECT_EQ(nWrong.load(), 0);
+    EXPECT_EQ(Resolve("P:\\A\\EXTRA199"), Posix("a/extra199"));
+}
+
+TEST_F(CaseInsensitiveLookup, KeepsABoundedNumberOfFolders) {
+    for (int i = 0; i < 300; ++i) {
+        const std::string strFolder = "d" + std::to_string(i);
+        MakeFolder(strFolder);
+        MakeFile(strFolder + "/x");
+        ASSERT_EQ(Resolve("P:\\" + strFolder + "\\X"), Posix(strFolder + "/x"));
+    }
+    EXPECT_LE(GetCaseIndexStats().nFolders, 256u);
+    EXPECT_EQ(Resolve("P:\\d0\\X"), Posix("d0/x"));
+}

@@ -69,39 +69,42 @@ int main() {
     std::printf("%zu names, %.1f CP932 bytes each (size query and conversion per name)\n", kNames,
                 static_cast<double>(cbAnsi) / kNames);
 
-    // The UTF-16 forms, made beforehand so that the timed loops measure conversions only.
-    std::vector<std::u16string> vWide(kNames);
-    for (std::size_t i = 0; i < kNames; ++i) {
-        WCHAR awBuf[64];
-        const int cch = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, vAnsi[i].data(),
-                                            static_cast<int>(vAnsi[i].size()), awBuf, 64);
-        vWide[i].assign(awBuf, static_cast<std::size_t>(cch));
+    // The names side by side, as the results are: the timed loops measure the conversions, not
+    // the heap; the results are checked afterwards.
+    std::string strAnsiAll;
+    std::vector<std::size_t> vAnsiAt;
+    for (const std::string& str : vAnsi) {
+        vAnsiAt.push_back(strAnsiAll.size());
+        strAnsiAll += str;
     }
+    vAnsiAt.push_back(strAnsiAll.size());
+    std::vector<WCHAR> vWide(cbAnsi);
+    std::vector<std::size_t> vWideAt(kNames + 1);
 
-    std::size_t cMismatch = 0;
     Start start;
+    std::size_t cchDone = 0;
     for (std::size_t i = 0; i < kNames; ++i) {
-        const std::string& str = vAnsi[i];
-        const int cb = static_cast<int>(str.size());
-        WCHAR awBuf[64];
-        const int cch = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, str.data(), cb, nullptr, 0);
-        MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, str.data(), cb, awBuf, cch);
-        cMismatch += vWide[i].compare(0, std::u16string::npos, awBuf, cch) != 0;
+        const char* pc = strAnsiAll.data() + vAnsiAt[i];
+        const int cb = static_cast<int>(vAnsiAt[i + 1] - vAnsiAt[i]);
+        const int cch = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, pc, cb, nullptr, 0);
+        vWideAt[i] = cchDone;
+        cchDone += MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, pc, cb, vWide.data() + cchDone, cch);
     }
+    vWideAt[kNames] = cchDone;
     Report("CP932 -> UTF-16", start, cbAnsi);
 
-    std::string strBack;
+    std::string strBackAll(cbAnsi, '\0');
     start = Start();
+    std::size_t cbDone = 0;
     for (std::size_t i = 0; i < kNames; ++i) {
-        const std::u16string& str = vWide[i];
-        const int cch = static_cast<int>(str.size());
-        char acBuf[128];
-        const int cb =
-            WideCharToMultiByte(CP_ACP, 0, str.data(), cch, nullptr, 0, nullptr, nullptr);
-        WideCharToMultiByte(CP_ACP, 0, str.data(), cch, acBuf, cb, nullptr, nullptr);
-        cMismatch += vAnsi[i].compare(0, std::string::npos, acBuf, cb) != 0;
+        const WCHAR* pw = vWide.data() + vWideAt[i];
+        const int cch = static_cast<int>(vWideAt[i + 1] - vWideAt[i]);
+        const int cb = WideCharToMultiByte(CP_ACP, 0, pw, cch, nullptr, 0, nullptr, nullptr);
+        cbDone += WideCharToMultiByte(CP_ACP, 0, pw, cch, strBackAll.data() + cbDone, cb, nullptr,
+                                      nullptr);
     }
     Report("UTF-16 -> CP932", start, cbAnsi);
+    std::size_t cMismatch = strBackAll == strAnsiAll ? 0 : 1;
 
     std::vector<std::string> vDisk(kNames);
     std::size_t cbDisk = 0;
@@ -112,6 +115,7 @@ int main() {
     }
     Report("CP932 -> disk (codec)", start, cbAnsi);
 
+    std::string strBack;
     start = Start();
     for (std::size_t i = 0; i < kNames; ++i) {
         cMismatch += !tessaly::win32::DiskNameToAnsi(vDisk[i], strBack) || strBack != vAnsi[i];

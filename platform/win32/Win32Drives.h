@@ -10,8 +10,9 @@
 
 namespace tessaly::win32 {
 
-// Replaces the table (letters upper-cased; Z defaults to "/" when absent). Resets the current
-// directory to the first drive's root when its drive is gone. For tests and start-up.
+// Replaces the table (letters upper-cased; Z defaults to "/" when absent; entries whose folder is
+// not absolute are dropped). Drives whose folder changed forget their current directory; when the
+// current drive is gone the first drive's root becomes current. For tests and start-up.
 void SetDriveTable(const std::map<char, std::string>& mapDrives);
 std::map<char, std::string> GetDriveTable();
 // Parses the TESSALY_DRIVES form; entries that do not parse are ignored.
@@ -25,7 +26,8 @@ std::optional<std::string> WindowsToPosixPath(std::string_view strAnsiPath);
 // through the drive with the longest matching root. Empty when no drive holds it or a name cannot
 // be mapped.
 std::optional<std::string> PosixToWindowsPath(std::string_view strPosixPath);
-// Either form to a Windows path: a string starting with "/" is taken as POSIX, else as Windows.
+// Either form to a full Windows path: a string starting with "/" is taken as POSIX, else as a
+// Windows path in UTF-8 (made absolute against the current directory, lexically).
 std::optional<std::string> ToWindowsPath(std::string_view strUtf8Path);
 
 } // namespace tessaly::win32

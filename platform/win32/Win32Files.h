@@ -74,12 +74,22 @@ typedef BY_HANDLE_FILE_INFORMATION* LPBY_HANDLE_FILE_INFORMATION;
 
 // With a wildcard ('*' or '?') in the last component: the folder's matching entries in NTFS order
 // (upper-cased UTF-16 of the on-disk name, ties by its bytes), "." and ".." first except at a
-// drive root. Without one: the single named path. Times are FILETIME (100 ns since 1601 UTC);
-// attributes 0x10 for folders (a link to a folder counts as one), 0x20 otherwise. Names the name
-// codec cannot map are left out. ERROR_FILE_NOT_FOUND / ERROR_PATH_NOT_FOUND when nothing matches.
+// drive root (the folder a drive maps to). Patterns match as Windows' do, case ignored: "*.*" is
+// every name, "*." the names without a dot, '?' also matches nothing before a dot or at the end.
+// Without one: the single named path, found ignoring case, with its name as it is on disk; a
+// drive's root or a path ending in a separator gives that folder (the root with an empty name;
+// Windows would fail there, which would make a root fail the program's folder checks).
+// Times are FILETIME (100 ns since 1601 UTC); attributes 0x10 for folders (a link to a folder
+// counts as one; a dangling link is a file described by itself), 0x20 otherwise, plus 0x01 for a
+// file its owner cannot write; sizes of folders are 0; cAlternateFileName is empty. Names the
+// name codec cannot map, or whose CP932 form does not fit cFileName, are left out.
+// ERROR_FILE_NOT_FOUND when the folder exists but nothing matches, ERROR_PATH_NOT_FOUND when the
+// folder does not, ERROR_INVALID_NAME for a wildcard before the last component.
 HANDLE WINAPI FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileData);
-// FALSE with ERROR_NO_MORE_FILES after the last entry.
+// FALSE with ERROR_NO_MORE_FILES after the last entry, ERROR_INVALID_HANDLE for a handle that is
+// not an open search. An entry removed since the search began is skipped.
 BOOL WINAPI FindNextFileA(HANDLE hFindFile, LPWIN32_FIND_DATAA lpFindFileData);
+// FALSE with ERROR_INVALID_HANDLE for a handle that is not an open search (also a closed one).
 BOOL WINAPI FindClose(HANDLE hFindFile);
 
 // Files, and folders with FILE_FLAG_BACKUP_SEMANTICS (for GetFileInformationByHandle only; a
@@ -144,23 +154,32 @@ DWORD WINAPI GetFileAttributesA(LPCSTR lpFileName);
 // failed (ERROR_ALREADY_EXISTS when a file holds a folder's name).
 BOOL WINAPI MakeSureDirectoryPathExists(LPCSTR DirPath);
 
-// The current directory as a Windows path. A buffer too short gets nothing and the result is the
-// size needed including the terminator; otherwise the length without it. 0 on failure.
+// The current directory as a Windows path ("C:\dir", "C:\" at a root), with the names as they
+// are on disk. A buffer too short (or null) gets nothing and the result is the size needed
+// including the terminator; otherwise the length without it.
 DWORD WINAPI GetCurrentDirectoryA(DWORD nBufferLength, LPSTR lpBuffer);
-// Only an existing folder becomes current; it also sets the current drive.
+// Only an existing folder (found ignoring case) becomes current; it also sets the current drive
+// and is remembered as that drive's directory ("X:" and "X:name" start from it). The process's
+// working directory follows. ERROR_FILE_NOT_FOUND / ERROR_PATH_NOT_FOUND for a missing folder,
+// ERROR_DIRECTORY for a file, else the code of the failed chdir.
 BOOL WINAPI SetCurrentDirectoryA(LPCSTR lpPathName);
 
 // The executable's path as a Windows path (through the drive with the longest matching root);
-// a short buffer gets the truncated, terminated path, ERROR_INSUFFICIENT_BUFFER and nSize.
+// every module handle names the executable. A short buffer gets the path cut (never inside a
+// double-byte character) and terminated, ERROR_INSUFFICIENT_BUFFER and nSize, as since Windows
+// XP. 0 with ERROR_PATH_NOT_FOUND when no drive holds the executable.
 DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize);
 
-// "A:\<nul>C:\<nul>...<nul><nul>" for every mapped drive in letter order; the needed size when
-// the buffer is short.
+// "A:\<nul>C:\<nul>...<nul><nul>" for every mapped drive in letter order, whatever its state;
+// the length without the last terminator. A short buffer gets nothing and the result is the
+// size needed with it.
 DWORD WINAPI GetLogicalDriveStringsA(DWORD nBufferLength, LPSTR lpBuffer);
-// DRIVE_FIXED for a mapped drive whose folder exists, DRIVE_NO_ROOT_DIR otherwise.
+// DRIVE_FIXED for a mapped drive whose folder exists, DRIVE_NO_ROOT_DIR otherwise. Takes "C:\",
+// "C:/" or "C:" (any case), null for the current drive; any other path is DRIVE_NO_ROOT_DIR.
 UINT WINAPI GetDriveTypeA(LPCSTR lpRootPathName);
 
-// The C runtime's drive functions: 1 = A ... 26 = Z. _chdrive makes the drive's current
-// directory current (its root the first time); 0 on success, -1 on failure.
+// The C runtime's drive functions: 1 = A ... 26 = Z. _chdrive makes the drive's remembered
+// directory current (its root the first time, or when that folder is gone); 0 on success, -1
+// with errno EACCES and ERROR_INVALID_DRIVE for a drive that is not mapped.
 int _getdrive();
 int _chdrive(int drive);

@@ -200,9 +200,14 @@ void Note(const std::string& strFolder, std::string_view strName, bool bAdded) {
 } // namespace
 
 bool FindNameIgnoringCase(const std::string& strFolder, std::string_view strDiskName,
-                          std::string& strFound) {
+                          std::string& strFound, const struct stat* pFolderStat) {
     struct stat st;
-    if (::stat(strFolder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+    if (pFolderStat != nullptr) {
+        st = *pFolderStat;
+    } else if (::stat(strFolder.c_str(), &st) != 0) {
+        return false;
+    }
+    if (!S_ISDIR(st.st_mode)) {
         return false;
     }
     const std::uint64_t uHash = UpcasedNameHash(strDiskName);

@@ -8,12 +8,15 @@
 #include <string>
 #include <string_view>
 
+struct stat;
+
 namespace tessaly::win32::detail {
 
 // The on-disk name in strFolder (a POSIX path) equal to strDiskName ignoring case; the exact name
 // wins, then the first in listing order. False when none matches or the folder cannot be read.
+// pFolderStat: the folder's stat when the caller has it (saves one).
 bool FindNameIgnoringCase(const std::string& strFolder, std::string_view strDiskName,
-                          std::string& strFound);
+                          std::string& strFound, const struct stat* pFolderStat = nullptr);
 
 // The layer itself added or removed strName in strFolder.
 void CaseIndexNoteAdded(const std::string& strFolder, std::string_view strName);

@@ -80,13 +80,13 @@ bool ResolveOnDisk(WindowsPath& path, bool bLastMayBeMissing, bool& bExists, std
             return FailFromErrno(errno);
         }
     }
-    if (k == 0 && ::lstat(path.strRoot.c_str(), &st) != 0) {
-        return Fail(ERROR_PATH_NOT_FOUND);
-    }
+    // A prefix's lstat describes the folder as its index needs it unless it is a link.
+    const struct stat* pFolderStat = k > 0 && S_ISDIR(st.st_mode) ? &st : nullptr;
     std::string strFolder = path.PosixPath(k);
     for (std::size_t j = k; j < n; ++j) {
         std::string& strName = path.aDisk[j];
         if (j > k) {
+            pFolderStat = nullptr;
             const std::string strExact = strFolder + (strFolder.back() == '/' ? "" : "/") + strName;
             if (::lstat(strExact.c_str(), &st) == 0) {
                 strFolder = strExact;
@@ -97,10 +97,13 @@ bool ResolveOnDisk(WindowsPath& path, bool bLastMayBeMissing, bool& bExists, std
             }
         }
         std::string strFound;
-        if (FindNameIgnoringCase(strFolder, strName, strFound)) {
+        if (FindNameIgnoringCase(strFolder, strName, strFound, pFolderStat)) {
             strName = std::move(strFound);
             Append(strFolder, strName);
             continue;
+        }
+        if (j == 0 && ::lstat(path.strRoot.c_str(), &st) != 0) {
+            return Fail(ERROR_PATH_NOT_FOUND); // the drive's folder itself is missing
         }
         if (j + 1 < n) {
             return Fail(ERROR_PATH_NOT_FOUND);

@@ -70,16 +70,6 @@ TEST_F(FileWriterTest, SetPathSplitsAtTheLastSeparator) {
     EXPECT_FALSE(writer.Seek(0)) << "closed";
 }
 
-TEST_F(FileWriterTest, OpenRecordsTheExistingSize) {
-    m_drive.WriteBytes("sized.txt", std::string(1234, 's'));
-    CFileWriter writer;
-    ASSERT_TRUE(writer.SetPath(m_drive.WinPath("sized.txt").c_str()));
-    ASSERT_TRUE(writer.Open());
-    EXPECT_EQ(writer.GetBytes(), 1234u);
-    EXPECT_TRUE(writer.Seek(5000000000ll)) << "beyond the end is allowed";
-    EXPECT_TRUE(writer.Close());
-}
-
 TEST_F(FileWriterTest, PathWithoutFolderIsRelativeToTheCurrentDirectory) {
     char szSaved[5000];
     ASSERT_GT(GetCurrentDirectoryA(sizeof(szSaved), szSaved), 0u);

@@ -49,6 +49,20 @@ std::string WithSeparators(ULONGLONG ullValue) {
     return acText;
 }
 
+// "moving [#########...........]  45%  4,500 of 10,000"
+std::string MoveProgressBar(DWORD dwDone, DWORD dwTotal) {
+    constexpr int kWidth = 30;
+    const int iFilled =
+        dwTotal ? static_cast<int>(static_cast<ULONGLONG>(dwDone) * kWidth / dwTotal) : 0;
+    const int iPercent =
+        dwTotal ? static_cast<int>(static_cast<ULONGLONG>(dwDone) * 100 / dwTotal) : 0;
+    char acPercent[8];
+    std::snprintf(acPercent, sizeof acPercent, "%3d%%", iPercent);
+    return "moving [" + std::string(static_cast<size_t>(iFilled), '#') +
+           std::string(static_cast<size_t>(kWidth - iFilled), '.') + "] " + acPercent + "  " +
+           WithSeparators(dwDone) + " of " + WithSeparators(dwTotal);
+}
+
 const char* Reason(EMoveOutcome eOutcome) {
     switch (eOutcome) {
     case EMoveOutcome::Moved:
@@ -193,10 +207,7 @@ int Run(const CBatchOptions& options) {
     CBatchMoveHost host;
     DWORD dwMoved = 0;
     {
-        CProgressLine progress([&] {
-            return "moving: " + WithSeparators(g_dwMoveDone) + " of " +
-                   WithSeparators(g_dwMoveTotal);
-        });
+        CProgressLine progress([] { return MoveProgressBar(g_dwMoveDone, g_dwMoveTotal); });
         dwMoved = RunMovePass(collection, strTarget, strExt, host);
     }
     if (g_bAbort) {

@@ -16,8 +16,9 @@ namespace {
 using namespace tessaly::framework;
 
 std::string StoredText(const char* pcUtf8) {
+    const CString strAnsi = AnsiFromUtf8(pcUtf8);
     std::string strStored;
-    for (const char* pc = AnsiFromUtf8(pcUtf8); *pc != '\0'; ++pc) {
+    for (const char* pc = strAnsi; *pc != '\0'; ++pc) {
         strStored += *pc == '\n' ? std::string("\r\n") : std::string(1, *pc);
     }
     return strStored;

@@ -16,8 +16,9 @@ namespace {
 
 // A trace entry as WriteTraceText stores it: CP932, "\n" as CR LF.
 std::string StoredText(const char* pcUtf8) {
+    const CString strAnsi = AnsiFromUtf8(pcUtf8);
     std::string strStored;
-    for (const char* pc = AnsiFromUtf8(pcUtf8); *pc != '\0'; ++pc) {
+    for (const char* pc = strAnsi; *pc != '\0'; ++pc) {
         strStored += *pc == '\n' ? std::string("\r\n") : std::string(1, *pc);
     }
     return strStored;
@@ -169,7 +170,7 @@ std::u16string WholeConversion(const std::string& strBytes) {
 }
 
 std::u16string Pieces(const std::string& strBytes, DWORD dwTemp, DWORD* pdwLen = nullptr) {
-    std::vector<WCHAR> vecOut(strBytes.size() + 1, u'#');
+    std::vector<WCHAR> vecOut(strBytes.size() + 2, u'#');
     DWORD dwLen = 0;
     EXPECT_TRUE(ConvSJisToWideCharGetLen(vecOut.data(), strBytes.c_str(),
                                          static_cast<DWORD>(vecOut.size()), 0xFFFFFFFF, dwTemp,

@@ -39,7 +39,7 @@ TEST_F(TraceLog, TextModeWritesCrLfAndRawModesKeepLf) {
     WriteTraceText("text\nmode\n");
     AppendTraceText("append\nraw", TRUE);
     AppendTraceText("no line feed", FALSE);
-    EXPECT_EQ(13, WriteTraceFormat("format[%u], %s\n", 42u, "raw"));
+    EXPECT_EQ(16, WriteTraceFormat("format[%u], %s\n", 42u, "raw"));
     EXPECT_EQ("text\r\nmode\r\nappend\nraw\nno line feedformat[42], raw\n", m_folders.TraceBytes());
 }
 

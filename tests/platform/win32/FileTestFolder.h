@@ -1,0 +1,45 @@
+// The path tests' temporary folder, also mapped to drive T:, with helpers to lay out and read back
+// file contents.
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+
+#include "tests/platform/win32/PathTestFolder.h"
+
+class FileTestFolder : public PathTestFolder {
+protected:
+    void SetUp() override {
+        PathTestFolder::SetUp();
+        MapDrives({{'T', m_strRoot}});
+    }
+
+    static void WriteBytes(const std::string& strPath, const std::string& strBytes) {
+        std::ofstream out(strPath, std::ios::binary | std::ios::trunc);
+        out << strBytes;
+        ASSERT_TRUE(out.good()) << strPath;
+    }
+
+    static std::string ReadBytes(const std::string& strPath) {
+        std::ifstream in(strPath, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+
+    // Whether the name exists below the folder (a dangling link counts).
+    bool Exists(const std::string& strRelative) const {
+        std::error_code error;
+        return std::filesystem::exists(std::filesystem::symlink_status(Posix(strRelative), error));
+    }
+
+    // The names in a folder below the test folder ("" for the folder itself).
+    std::set<std::string> Names(const std::string& strRelative = {}) const {
+        std::set<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(Posix(strRelative))) {
+            names.insert(entry.path().filename().string());
+        }
+        return names;
+    }
+};

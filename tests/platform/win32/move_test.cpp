@@ -1,0 +1,183 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <atomic>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "platform/win32/Win32.h"
+#include "tests/platform/win32/FileTestFolder.h"
+
+using tessaly::win32::FailSysCall;
+using tessaly::win32::SysCall;
+
+class MoveFile : public FileTestFolder {};
+
+TEST_F(MoveFile, RefusesWithoutTouchingEitherFile) {
+    std::filesystem::create_directory(Posix("dst"));
+    WriteBytes(Posix("src.mp3"), "source");
+    WriteBytes(Posix("dst/taken.mp3"), "keep me");
+    const struct {
+        const char* pszFrom;
+        const char* pszTo;
+        DWORD dwError;
+    } rows[] = {
+        {"T:\\src.mp3", "T:\\dst\\taken.mp3", ERROR_ALREADY_EXISTS},
+        {"T:\\src.mp3", "T:\\DST\\TAKEN.MP3", ERROR_ALREADY_EXISTS}, // a case variant is taken too
+        {"T:\\missing.mp3", "T:\\dst\\new.mp3", ERROR_FILE_NOT_FOUND},
+        {"T:\\src.mp3", "T:\\nowhere\\new.mp3", ERROR_PATH_NOT_FOUND},
+    };
+    int i = 0;
+    for (const auto& row : rows) {
+        SetLastError(ERROR_SUCCESS);
+        EXPECT_FALSE(MoveFileA(row.pszFrom, row.pszTo)) << "row " << i;
+        EXPECT_EQ(GetLastError(), row.dwError) << "row " << i;
+        ++i;
+    }
+    EXPECT_EQ(ReadBytes(Posix("src.mp3")), "source");
+    EXPECT_EQ(ReadBytes(Posix("dst/taken.mp3")), "keep me");
+    EXPECT_EQ(Names("dst"), std::set<std::string>{"taken.mp3"});
+}
+
+TEST_F(MoveFile, MovesFilesAndFoldersIntoFoldersFoundIgnoringCase) {
+    std::filesystem::create_directories(Posix("Music/album"));
+    std::filesystem::create_directory(Posix("album"));
+    WriteBytes(Posix("a.mp3"), "song");
+    WriteBytes(Posix("album/b.mp3"), "other");
+    ASSERT_TRUE(MoveFileA("T:\\A.MP3", "T:\\music\\ALBUM\\Track.mp3"));
+    EXPECT_EQ(ReadBytes(Posix("Music/album/Track.mp3")), "song");
+    ASSERT_TRUE(MoveFileA("T:\\album", "T:\\MUSIC\\Second"));
+    EXPECT_EQ(ReadBytes(Posix("Music/Second/b.mp3")), "other");
+    EXPECT_EQ(Names(), std::set<std::string>{"Music"});
+}
+
+TEST_F(MoveFile, RenamesANameToAnotherCaseInPlace) {
+    WriteBytes(Posix("song.mp3"), "x");
+    ASSERT_TRUE(MoveFileA("T:\\song.mp3", "T:\\Song.MP3"));
+    EXPECT_EQ(Names(), std::set<std::string>{"Song.MP3"});
+    ASSERT_TRUE(MoveFileA("T:\\song.mp3", "T:\\Song.MP3")); // already so: nothing to do
+    EXPECT_EQ(Names(), std::set<std::string>{"Song.MP3"});
+    // Two names that differ in case are two files: the other one is not replaced.
+    WriteBytes(Posix("song.mp3"), "y");
+    EXPECT_FALSE(MoveFileA("T:\\song.mp3", "T:\\Song.MP3"));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+    EXPECT_EQ(ReadBytes(Posix("Song.MP3")), "x");
+}
+
+TEST_F(MoveFile, TwoMovesRacingForOneNameNeverReplace) {
+    for (int iRound = 0; iRound < 60; ++iRound) {
+        SCOPED_TRACE(testing::Message() << "round " << iRound);
+        // Every other round on a file system without RENAME_NOREPLACE: link decides.
+        tessaly::win32::ClearSysCallFailures();
+        if (iRound % 2 == 1) {
+            FailSysCall(SysCall::Rename, EINVAL);
+        }
+        std::filesystem::remove(Posix("dst.mp3"));
+        WriteBytes(Posix("one.mp3"), "one");
+        WriteBytes(Posix("two.mp3"), "two");
+        std::atomic<int> iReady{0};
+        BOOL abMoved[2] = {};
+        DWORD adwError[2] = {};
+        const auto race = [&](int iSide, const char* pszFrom) {
+            ++iReady;
+            while (iReady.load() < 2) {
+            }
+            abMoved[iSide] = MoveFileA(pszFrom, "T:\\dst.mp3");
+            adwError[iSide] = GetLastError();
+        };
+        std::thread first(race, 0, "T:\\one.mp3");
+        std::thread second(race, 1, "T:\\two.mp3");
+        first.join();
+        second.join();
+        ASSERT_NE(abMoved[0], abMoved[1]);
+        const int iLoser = abMoved[0] ? 1 : 0;
+        EXPECT_EQ(adwError[iLoser], static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+        EXPECT_EQ(ReadBytes(Posix("dst.mp3")), iLoser == 0 ? "two" : "one");
+        EXPECT_TRUE(Exists(iLoser == 0 ? "one.mp3" : "two.mp3"));
+        std::filesystem::remove(Posix(iLoser == 0 ? "one.mp3" : "two.mp3"));
+    }
+}
+
+TEST_F(MoveFile, WithoutNoReplaceRenameStillNeverReplaces) {
+    // The file system answers RENAME_NOREPLACE with EINVAL: files go by link and unlink, folders
+    // by a rename after a check.
+    WriteBytes(Posix("a.txt"), "a");
+    WriteBytes(Posix("b.txt"), "b");
+    std::filesystem::create_directories(Posix("folder/sub"));
+    std::filesystem::create_directory(Posix("empty"));
+    const auto noReplaceUnsupported = [] {
+        tessaly::win32::ClearSysCallFailures();
+        FailSysCall(SysCall::Rename, EINVAL, 1);
+    };
+    noReplaceUnsupported();
+    EXPECT_TRUE(MoveFileA("T:\\a.txt", "T:\\c.txt"));
+    noReplaceUnsupported();
+    // An empty folder is what a plain rename would silently replace.
+    EXPECT_FALSE(MoveFileA("T:\\folder", "T:\\empty"));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+    noReplaceUnsupported();
+    EXPECT_TRUE(MoveFileA("T:\\folder", "T:\\moved"));
+    EXPECT_EQ(Names(), (std::set<std::string>{"b.txt", "c.txt", "empty", "moved"}));
+    EXPECT_EQ(ReadBytes(Posix("c.txt")), "a");
+    EXPECT_EQ(ReadBytes(Posix("b.txt")), "b");
+    EXPECT_TRUE(Exists("moved/sub"));
+}
+
+TEST_F(MoveFile, AcrossFileSystemsCopiesBytesAndTimesThenRemovesTheSource) {
+    std::filesystem::create_directory(Posix("dst"));
+    std::string strData(600 * 1024, '\0');
+    for (size_t i = 0; i < strData.size(); ++i) {
+        strData[i] = static_cast<char>(i * 7 + i / 1000);
+    }
+    WriteBytes(Posix("src.wav"), strData);
+    ASSERT_EQ(chmod(Posix("src.wav").c_str(), 0640), 0);
+    const timespec aTimes[2] = {{1000000000, 0}, {1234567890, 500000000}};
+    ASSERT_EQ(utimensat(AT_FDCWD, Posix("src.wav").c_str(), aTimes, 0), 0);
+    FailSysCall(SysCall::Rename, EXDEV, -1, 0, "src.wav");
+
+    ASSERT_TRUE(MoveFileA("T:\\src.wav", "T:\\dst\\out.wav"));
+    EXPECT_FALSE(Exists("src.wav"));
+    EXPECT_EQ(Names("dst"), std::set<std::string>{"out.wav"});
+    EXPECT_TRUE(ReadBytes(Posix("dst/out.wav")) == strData);
+    struct stat st;
+    ASSERT_EQ(stat(Posix("dst/out.wav").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mtim.tv_sec, 1234567890);
+    EXPECT_EQ(st.st_mtim.tv_nsec, 500000000);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+
+    // A folder cannot be carried over.
+    std::filesystem::create_directory(Posix("src.wav.d"));
+    EXPECT_FALSE(MoveFileA("T:\\src.wav.d", "T:\\dst\\folder"));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_SAME_DEVICE));
+    EXPECT_TRUE(Exists("src.wav.d"));
+}
+
+TEST_F(MoveFile, AFailedCopyLeavesTheSourceAndNothingElse) {
+    std::filesystem::create_directory(Posix("dst"));
+    const std::string strData(700 * 1024, 'm');
+    const struct {
+        SysCall call;
+        int iErrno;
+        int iSkip; // calls that succeed first: 1 write is a partial copy
+        DWORD dwError;
+    } rows[] = {
+        {SysCall::Write, ENOSPC, 0, ERROR_DISK_FULL},
+        {SysCall::Write, ENOSPC, 1, ERROR_DISK_FULL},
+        {SysCall::Fsync, EIO, 0, ERROR_GEN_FAILURE},
+        {SysCall::Link, ENOSPC, 0, ERROR_DISK_FULL},
+    };
+    int i = 0;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << "row " << i++);
+        WriteBytes(Posix("src.wav"), strData);
+        tessaly::win32::ClearSysCallFailures();
+        FailSysCall(SysCall::Rename, EXDEV, -1, 0, "src.wav");
+        FailSysCall(row.call, row.iErrno, -1, row.iSkip);
+        EXPECT_FALSE(MoveFileA("T:\\src.wav", "T:\\dst\\out.wav"));
+        EXPECT_EQ(GetLastError(), row.dwError);
+        EXPECT_TRUE(ReadBytes(Posix("src.wav")) == strData);
+        EXPECT_EQ(Names("dst"), std::set<std::string>{});
+    }
+}

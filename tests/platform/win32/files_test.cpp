@@ -167,6 +167,16 @@ TEST_F(CreateFile, WriteFailuresAndBadHandlesAreReported) {
         EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
         EXPECT_FALSE(WriteFile(hBad, "x", 1, &dwWritten, nullptr));
     }
+    // A search handle is no file handle, and the other way round.
+    WIN32_FIND_DATAA data;
+    HANDLE hFind = FindFirstFileA("T:\\*", &data);
+    ASSERT_NE(hFind, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(CloseHandle(hFind));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    EXPECT_TRUE(FindClose(hFind));
+    HANDLE hFile = CreateFileA("T:\\r.txt", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_FALSE(FindClose(hFile));
+    EXPECT_TRUE(CloseHandle(hFile));
 }
 
 TEST_F(CreateFile, FolderHandlesIdentifyTheFolderThroughAnyPath) {

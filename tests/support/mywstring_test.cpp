@@ -319,6 +319,17 @@ TEST(CMyWString, DeleteKeepSectorAndBuffSize) {
     CMyWString strEmpty;
     EXPECT_FALSE(strEmpty.KeepSector(0, 0));
 
+    // Ranges outside either buffer are refused, the string untouched.
+    CMyWString strMove(u"abcdef");
+    EXPECT_FALSE(strMove.ResizeBuffAndMoveSector(10, 2, 4, 5, 3)); // source past the length
+    EXPECT_FALSE(strMove.ResizeBuffAndMoveSector(10, 2, 1, 8, 3)); // destination past the buffer
+    EXPECT_FALSE(strMove.ResizeBuffAndMoveSector(4, 4, 0, 0, 0));  // head fills the buffer
+    EXPECT_EQ(Text(strMove), u"abcdef");
+    ASSERT_TRUE(strMove.ResizeBuffAndMoveSector(10, 2, 3, 4, 3));
+    EXPECT_EQ(strMove.GetBuffSize(), 10u);
+    EXPECT_EQ(std::u16string(strMove.GetBuff() + 4, 3), u"def");
+    EXPECT_EQ(Text(strMove), u"ab"); // terminated after the head until the caller sets a length
+
     CMyWString strSize(u"abcdef");
     EXPECT_FALSE(strSize.SetBuffSize(0x80000000));
     EXPECT_FALSE(strSize.SetBuffSize(0));

@@ -160,9 +160,20 @@ FolderIndex& Install(Cache& cache, const std::string& strFolder, FolderIndex&& i
 }
 
 void Note(const std::string& strFolder, std::string_view strName, bool bAdded) {
+    Cache& cache = TheCache();
+    {
+        // Most changes land in folders nobody has looked up ignoring case: no stat for those.
+        std::lock_guard lock(cache.mutex);
+        const bool bFolderKnown = cache.mapFolders.count(strFolder) != 0;
+        const bool bSelfKnown =
+            !bAdded && cache.mapFolders.count(strFolder + (strFolder == "/" ? "" : "/") +
+                                              std::string(strName));
+        if (!bFolderKnown && !bSelfKnown) {
+            return;
+        }
+    }
     struct stat st;
     const bool bStat = ::stat(strFolder.c_str(), &st) == 0;
-    Cache& cache = TheCache();
     std::lock_guard lock(cache.mutex);
     if (!bAdded) {
         // A removed folder's own index is of no more use.

@@ -234,11 +234,11 @@ bool ReadListing(WindowsPath& path, FindSearch& search) {
 // names the folder itself.
 bool ReadSingle(WindowsPath& path, FindSearch& search) {
     bool bExists = false;
-    if (!ResolveOnDisk(path, false, bExists)) {
+    struct statx stx;
+    if (!ResolveOnDisk(path, false, bExists, static_cast<std::size_t>(-1), &stx)) {
         return false;
     }
-    struct statx stx;
-    if (!StatEntry(AT_FDCWD, path.PosixPath().c_str(), stx)) {
+    if (stx.stx_mask == 0 && !StatEntry(AT_FDCWD, path.PosixPath().c_str(), stx)) {
         SetLastError(errno == ENOENT ? ERROR_FILE_NOT_FOUND : ErrorFromErrno(errno));
         return false;
     }

@@ -243,12 +243,12 @@ BOOL WINAPI MoveFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName) {
         SetLastErrorFromErrno(errno);
         return FALSE;
     }
-    if (!ResolvePath(lpNewFileName, strTo)) {
+    bool bToExists = false;
+    if (!ResolvePath(lpNewFileName, strTo, &bToExists)) {
         return FALSE;
     }
     // The destination resolves to an existing name also when only its case differs, as on NTFS.
-    struct stat stTo;
-    if (::lstat(strTo.c_str(), &stTo) == 0) {
+    if (bToExists) {
         if (strTo != strFrom) {
             SetLastError(ERROR_ALREADY_EXISTS);
             return FALSE;
@@ -258,9 +258,6 @@ BOOL WINAPI MoveFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName) {
         if (strTo == strFrom) {
             return TRUE;
         }
-    } else if (errno != ENOENT) {
-        SetLastErrorFromErrno(errno);
-        return FALSE;
     }
     // A case variant created by someone else between the check above and the rename is not seen:
     // the kernel guards only the exact name.

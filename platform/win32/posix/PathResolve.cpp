@@ -3,6 +3,7 @@
 // rest matched through the folders' case indexes.
 #include "platform/win32/posix/PathResolve.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -13,6 +14,8 @@
 
 namespace tessaly::win32::detail {
 namespace {
+
+constexpr unsigned kStatxMask = STATX_BASIC_STATS | STATX_BTIME;
 
 bool Fail(DWORD dwError) {
     SetLastError(dwError);
@@ -52,9 +55,13 @@ bool SplitLast(const std::string& strPath, std::string& strFolder, std::string& 
 
 } // namespace
 
-bool ResolveOnDisk(WindowsPath& path, bool bLastMayBeMissing, bool& bExists, std::size_t n) {
+bool ResolveOnDisk(WindowsPath& path, bool bLastMayBeMissing, bool& bExists, std::size_t n,
+                   struct statx* pStx) {
     n = std::min(n, path.aDisk.size());
     bExists = false;
+    if (pStx != nullptr) {
+        pStx->stx_mask = 0;
+    }
     struct stat st;
     if (n == 0) {
         if (::lstat(path.strRoot.c_str(), &st) != 0) {
@@ -63,7 +70,24 @@ bool ResolveOnDisk(WindowsPath& path, bool bLastMayBeMissing, bool& bExists, std
         bExists = true;
         return true;
     }
-    if (::lstat(path.PosixPath(n).c_str(), &st) == 0) {
+    if (pStx != nullptr) {
+        // One statx without following links answers both "is it there" and "what is it"; only a
+        // link costs a second call for its target.
+        const std::string strPath = path.PosixPath(n);
+        if (::statx(AT_FDCWD, strPath.c_str(), AT_NO_AUTOMOUNT | AT_SYMLINK_NOFOLLOW, kStatxMask,
+                    pStx) == 0) {
+            if (S_ISLNK(pStx->stx_mode)) {
+                struct statx stxTarget;
+                if (::statx(AT_FDCWD, strPath.c_str(), AT_NO_AUTOMOUNT, kStatxMask, &stxTarget) ==
+                    0) {
+                    *pStx = stxTarget;
+                }
+            }
+            bExists = true;
+            return true;
+        }
+        pStx->stx_mask = 0;
+    } else if (::lstat(path.PosixPath(n).c_str(), &st) == 0) {
         bExists = true;
         return true;
     }
@@ -117,13 +141,16 @@ bool ResolveOnDisk(WindowsPath& path, bool bLastMayBeMissing, bool& bExists, std
     return true;
 }
 
-bool ResolvePath(std::string_view strAnsiPath, std::string& strPosixOut) {
+bool ResolvePath(std::string_view strAnsiPath, std::string& strPosixOut, bool* pbExists) {
     WindowsPath path;
     bool bExists = false;
     if (!ParseWindowsPath(strAnsiPath, path) || !ResolveOnDisk(path, true, bExists)) {
         return false;
     }
     strPosixOut = path.PosixPath();
+    if (pbExists != nullptr) {
+        *pbExists = bExists;
+    }
     return true;
 }
 

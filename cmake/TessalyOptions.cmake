@@ -1,7 +1,8 @@
 # One INTERFACE target carries the language level and warning flags for every target.
 add_library(tessaly_options INTERFACE)
 target_compile_features(tessaly_options INTERFACE cxx_std_20)
-target_compile_options(tessaly_options INTERFACE -Wall -Wextra -Werror -Wshadow=local)
+target_compile_options(tessaly_options INTERFACE -Wall -Wextra -Werror
+  $<$<CXX_COMPILER_ID:GNU>:-Wshadow=local> $<$<CXX_COMPILER_ID:Clang>:-Wshadow-uncaptured-local>)
 target_include_directories(tessaly_options INTERFACE ${PROJECT_SOURCE_DIR})
 
 if(TESSALY_SANITIZE)

@@ -15,6 +15,9 @@ void WINAPI EnterCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
 BOOL WINAPI TryEnterCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
 void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
 
+// The creation flag of CreateThread and the framework's thread start.
+#define CREATE_SUSPENDED 0x00000004
+
 void WINAPI Sleep(DWORD dwMilliseconds);
 // A small, stable number per thread, never 0.
 DWORD WINAPI GetCurrentThreadId();

@@ -10,6 +10,7 @@
 #include "platform/win32/Win32Errors.h"
 #include "platform/win32/Win32Files.h"
 #include "platform/win32/posix/FileOpen.h"
+#include "platform/win32/posix/FileTime.h"
 #include "platform/win32/posix/Handles.h"
 #include "platform/win32/posix/PathResolve.h"
 #include "platform/win32/posix/Sys.h"
@@ -17,9 +18,7 @@
 namespace tessaly::win32::detail {
 namespace {
 
-constexpr DWORD kErrorNegativeSeek = 131; // ERROR_NEGATIVE_SEEK
 constexpr DWORD kInvalidFileSize = 0xFFFFFFFF;
-constexpr std::int64_t kUnixEpochIn1601Seconds = 11644473600;
 
 class FileHandle final : public HandleObject {
 public:
@@ -60,14 +59,6 @@ std::shared_ptr<FileHandle> DataHandle(HANDLE h) {
         return nullptr;
     }
     return pFile;
-}
-
-FILETIME FileTimeFromUnix(std::int64_t iSeconds, std::uint32_t uNanoseconds) {
-    const std::int64_t iSince1601 = iSeconds + kUnixEpochIn1601Seconds;
-    const std::uint64_t uTicks =
-        iSince1601 < 0 ? 0
-                       : static_cast<std::uint64_t>(iSince1601) * 10000000u + uNanoseconds / 100u;
-    return {static_cast<DWORD>(uTicks), static_cast<DWORD>(uTicks >> 32)};
 }
 
 // Disposition to how the file is opened; false for a disposition Windows does not know.
@@ -201,7 +192,7 @@ DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistance
     }
     const std::int64_t iTarget = iBase + iDistance;
     if (iTarget < 0) {
-        SetLastError(kErrorNegativeSeek);
+        SetLastError(ERROR_NEGATIVE_SEEK);
         return INVALID_SET_FILE_POINTER;
     }
     // A position beyond 4 GiB cannot be told without the high part.

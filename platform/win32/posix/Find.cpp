@@ -15,6 +15,7 @@
 #include "platform/win32/Win32Errors.h"
 #include "platform/win32/Win32Files.h"
 #include "platform/win32/posix/CaseFold.h"
+#include "platform/win32/posix/FileTime.h"
 #include "platform/win32/posix/Handles.h"
 #include "platform/win32/posix/NamePattern.h"
 #include "platform/win32/posix/PathResolve.h"
@@ -22,13 +23,8 @@
 namespace tessaly::win32::detail {
 namespace {
 
-constexpr std::int64_t kSecondsFrom1601To1970 = 11644473600;
-
 FILETIME ToFileTime(const statx_timestamp& ts) {
-    const std::int64_t iSeconds = ts.tv_sec + kSecondsFrom1601To1970;
-    const std::uint64_t uTicks =
-        iSeconds < 0 ? 0 : static_cast<std::uint64_t>(iSeconds) * 10'000'000u + ts.tv_nsec / 100u;
-    return {static_cast<DWORD>(uTicks & 0xFFFFFFFFu), static_cast<DWORD>(uTicks >> 32)};
+    return FileTimeFromUnix(ts.tv_sec, ts.tv_nsec);
 }
 
 constexpr unsigned kStatxMask = STATX_BASIC_STATS | STATX_BTIME;

@@ -21,3 +21,14 @@ function(tessaly_add_test_folder name)
   target_link_libraries(${name} PRIVATE ${ARGN} GTest::gtest GTest::gtest_main tessaly_options)
   gtest_discover_tests(${name} PROPERTIES TIMEOUT 120 DISCOVERY_TIMEOUT 60)
 endfunction()
+
+# A static library of the folder's *.cpp files with its public dependencies; nothing while the
+# folder has no sources yet.
+function(tessaly_add_library name)
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(NOT sources)
+    return()
+  endif()
+  add_library(${name} STATIC ${sources})
+  target_link_libraries(${name} PUBLIC ${ARGN} tessaly_options)
+endfunction()

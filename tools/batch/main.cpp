@@ -9,6 +9,7 @@
 #include "engine/Collection.h"
 #include "engine/RunState.h"
 #include "platform/win32/Win32.h"
+#include "support/AnsiText.h"
 #include "support/PathHelpers.h"
 #include "support/StartUp.h"
 #include "tools/batch/BatchOptions.h"
@@ -29,9 +30,7 @@ BOOL WINAPI OnCtrlC(DWORD) {
 }
 
 CString Ansi(const std::string& strUtf8) {
-    std::string strAnsi;
-    tessaly::win32::Utf8ToAnsi(strUtf8, strAnsi);
-    return CString(strAnsi.c_str(), static_cast<int>(strAnsi.size()));
+    return AnsiFromUtf8(strUtf8.c_str());
 }
 
 // A terminal path (POSIX or drive form) as the program's Windows path.

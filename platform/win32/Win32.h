@@ -13,4 +13,5 @@
 #include "platform/win32/Win32TestHooks.h"
 #include "platform/win32/Win32Text.h"
 #include "platform/win32/Win32Threads.h"
+#include "platform/win32/Win32Time.h"
 #include "platform/win32/Win32Types.h"

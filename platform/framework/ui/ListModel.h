@@ -1,0 +1,83 @@
+// The rows of a report-view list: texts in CP932 (converted only when a row is drawn), item data,
+// image and selection state per row. While redraw is off the model is in a reset, so bulk changes
+// cost no per-row signals; turning redraw on again shows the result and restores the selection.
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QItemSelectionModel>
+#include <string>
+#include <vector>
+
+#include "platform/framework/ui/WinUser.h"
+
+class CImageList;
+
+namespace tessaly::framework::detail {
+
+class ListModel : public QAbstractTableModel {
+public:
+    struct Column {
+        std::string strText; // CP932
+        int nFormat = LVCFMT_LEFT;
+    };
+    struct Row {
+        std::vector<std::string> vecTexts; // CP932, one per column as far as set
+        LPARAM lParam = 0;
+        int iImage = -1;
+        bool bSelected = false;
+    };
+
+    explicit ListModel(QObject* pParent) : QAbstractTableModel(pParent) {}
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    void SetSelectionModel(QItemSelectionModel* pSelection);
+
+    int InsertColumn(int nCol, const std::string& strText, int nFormat);
+    bool SetColumnText(int nCol, const std::string& strText);
+    bool SetColumnFormat(int nCol, int nFormat);
+    const std::vector<Column>& Columns() const { return m_vecColumns; }
+
+    int InsertRow(int nRow, Row row);
+    bool SetText(int nRow, int nCol, const std::string& strText);
+    bool SetImage(int nRow, int iImage);
+    bool SetData(int nRow, LPARAM lParam);
+    bool SetSelected(int nRow, bool bSelected); // nRow -1: every row
+    bool DeleteRow(int nRow);
+    void DeleteAll();
+    // Keeps the rows not marked, in order.
+    void DeleteMarked(const std::vector<bool>& vecGone);
+    void Sort(PFNLVCOMPARE pfnCompare, LPARAM lParamSort);
+
+    bool IsValidRow(int nRow) const {
+        return nRow >= 0 && nRow < static_cast<int>(m_vecRows.size());
+    }
+    const Row& RowAt(int nRow) const { return m_vecRows[static_cast<size_t>(nRow)]; }
+    int RowCountNow() const { return static_cast<int>(m_vecRows.size()); }
+    unsigned SelectedCount() const;
+
+    void SetImageList(CImageList* pImages) { m_pImages = pImages; }
+    CImageList* ImageList() const { return m_pImages; }
+
+    void SuspendRedraw();
+    void ResumeRedraw();
+    bool IsRedrawOff() const { return m_iRedrawOff > 0; }
+
+private:
+    void OnSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
+    // The view's selection rebuilt from the rows' flags, as ranges.
+    void ApplySelection();
+    void ChangedRow(int nRow);
+
+    std::vector<Column> m_vecColumns;
+    std::vector<Row> m_vecRows;
+    CImageList* m_pImages = nullptr;
+    QItemSelectionModel* m_pSelection = nullptr;
+    int m_iRedrawOff = 0;
+    bool m_bApplying = false;
+};
+
+} // namespace tessaly::framework::detail

@@ -1,0 +1,199 @@
+// The window thread's message queue: posted messages travel as Qt events to one dispatcher object
+// on the window thread, so that messages for windows and for the thread keep their posting order.
+#include "platform/framework/ui/WindowThread.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QEventLoop>
+#include <QPointer>
+#include <QThread>
+#include <QTimer>
+#include <atomic>
+#include <mutex>
+#include <unordered_map>
+
+#include "platform/framework/ui/Dialog.h"
+#include "platform/framework/ui/UiInternal.h"
+#include "platform/win32/Win32Threads.h"
+
+namespace tessaly::framework {
+namespace {
+
+const QEvent::Type kPostedMessageEvent = static_cast<QEvent::Type>(QEvent::User + 524);
+
+class PostedMessageEvent : public QEvent {
+public:
+    explicit PostedMessageEvent(const MSG& msg) : QEvent(kPostedMessageEvent), m_msg(msg) {}
+    MSG m_msg;
+};
+
+class Dispatcher : public QObject {
+public:
+    bool event(QEvent* pEvent) override {
+        if (pEvent->type() == kPostedMessageEvent) {
+            MSG msg = static_cast<PostedMessageEvent*>(pEvent)->m_msg;
+            detail::DeliverQueuedMessage(msg);
+            return true;
+        }
+        return QObject::event(pEvent);
+    }
+};
+
+std::atomic<DWORD> g_dwWindowThreadId{0};
+
+std::mutex& RegistryMutex() {
+    static auto* pMutex = new std::mutex;
+    return *pMutex;
+}
+std::unordered_map<HWND, detail::WindowInfo>& Registry() {
+    static auto* pMap = new std::unordered_map<HWND, detail::WindowInfo>;
+    return *pMap;
+}
+
+// Made on the window thread by the first caller there; lives until the application ends.
+Dispatcher* TheDispatcher() {
+    static QPointer<Dispatcher> s_pDispatcher;
+    static std::mutex s_mutex;
+    std::lock_guard lock(s_mutex);
+    if (s_pDispatcher.isNull() && QCoreApplication::instance() != nullptr) {
+        auto* pDispatcher = new Dispatcher;
+        pDispatcher->moveToThread(QCoreApplication::instance()->thread());
+        pDispatcher->setParent(QCoreApplication::instance());
+        s_pDispatcher = pDispatcher;
+    }
+    return s_pDispatcher.data();
+}
+
+BOOL Post(const MSG& msg) {
+    Dispatcher* pDispatcher = TheDispatcher();
+    if (pDispatcher == nullptr) {
+        return FALSE;
+    }
+    QCoreApplication::postEvent(pDispatcher, new PostedMessageEvent(msg));
+    return TRUE;
+}
+
+} // namespace
+
+bool IsWindowThread() {
+    QCoreApplication* pApp = QCoreApplication::instance();
+    return pApp != nullptr && QThread::currentThread() == pApp->thread();
+}
+
+DWORD WindowThreadId() {
+    if (g_dwWindowThreadId == 0 && IsWindowThread()) {
+        g_dwWindowThreadId = GetCurrentThreadId();
+    }
+    return g_dwWindowThreadId;
+}
+
+void RunOnWindowThread(const std::function<void()>& fn) {
+    if (IsWindowThread() || QCoreApplication::instance() == nullptr) {
+        fn();
+        return;
+    }
+    Dispatcher* pDispatcher = TheDispatcher();
+    if (pDispatcher == nullptr) {
+        fn();
+        return;
+    }
+    QMetaObject::invokeMethod(
+        pDispatcher, [&fn] { fn(); }, Qt::BlockingQueuedConnection);
+}
+
+void PumpMessagesFor(DWORD dwMilliseconds) {
+    if (!IsWindowThread()) {
+        Sleep(dwMilliseconds);
+        return;
+    }
+    QEventLoop loop;
+    QTimer::singleShot(static_cast<int>(dwMilliseconds), &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+void PumpPendingMessages() {
+    if (IsWindowThread()) {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    }
+}
+
+namespace detail {
+
+void RegisterWindow(QWidget* pWidget, const WindowInfo& info) {
+    std::lock_guard lock(RegistryMutex());
+    Registry()[ToHwnd(pWidget)] = info;
+}
+
+void UnregisterWindow(QWidget* pWidget) {
+    std::lock_guard lock(RegistryMutex());
+    Registry().erase(ToHwnd(pWidget));
+}
+
+bool FindWindowInfo(HWND hWnd, WindowInfo* pInfo) {
+    std::lock_guard lock(RegistryMutex());
+    auto it = Registry().find(hWnd);
+    if (it == Registry().end()) {
+        return false;
+    }
+    if (pInfo != nullptr) {
+        *pInfo = it->second;
+    }
+    return true;
+}
+
+bool IsLiveWindow(HWND hWnd) {
+    return hWnd != nullptr && FindWindowInfo(hWnd, nullptr);
+}
+
+QWidget* ToWidget(HWND hWnd) {
+    return IsLiveWindow(hWnd) ? reinterpret_cast<QWidget*>(hWnd) : nullptr;
+}
+
+QWidget* OwningWindow(QWidget* pWidget) {
+    for (QWidget* p = pWidget; p != nullptr; p = p->parentWidget()) {
+        if (IsLiveWindow(ToHwnd(p))) {
+            return p;
+        }
+    }
+    return nullptr;
+}
+
+void DeliverQueuedMessage(MSG& msg) {
+    if (msg.hwnd == nullptr) {
+        // A thread message: the main window's pre-translation sees it, as in the modal loops.
+        CWnd* pMain = MainWindow();
+        if (pMain != nullptr && IsLiveWindow(pMain->m_hWnd)) {
+            pMain->PreTranslateMessage(&msg);
+        }
+        return;
+    }
+    WindowInfo info;
+    if (!FindWindowInfo(msg.hwnd, &info) || info.pDialog == nullptr) {
+        return; // the window has gone since the message was posted
+    }
+    if (info.pDialog->PreTranslateMessage(&msg)) {
+        return;
+    }
+    if (msg.hwnd == info.pDialog->m_hWnd) {
+        LRESULT lResult = 0;
+        info.pDialog->OnWndMsg(msg, &lResult);
+    }
+}
+
+} // namespace detail
+} // namespace tessaly::framework
+
+BOOL WINAPI PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+    if (!tessaly::framework::detail::IsLiveWindow(hWnd)) {
+        return FALSE;
+    }
+    return tessaly::framework::Post(MSG{hWnd, Msg, wParam, lParam, GetTickCount(), {0, 0}});
+}
+
+BOOL WINAPI PostThreadMessageA(DWORD idThread, UINT Msg, WPARAM wParam, LPARAM lParam) {
+    if (idThread == 0 || idThread != tessaly::framework::g_dwWindowThreadId) {
+        return FALSE;
+    }
+    return tessaly::framework::Post(MSG{nullptr, Msg, wParam, lParam, GetTickCount(), {0, 0}});
+}

@@ -1,0 +1,395 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDropEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QTest>
+#include <QUrl>
+#include <atomic>
+#include <thread>
+#include <vector>
+
+#include "platform/framework/ui/Afxwin.h"
+#include "tests/common/RecordingProviders.h"
+#include "tests/common/TempDrive.h"
+#include "tests/common/WindowTestEnvironment.h"
+
+namespace {
+
+using tessaly::test::RunModalWith;
+using tessaly::test::WaitUntil;
+
+CWinApp g_app("Tessaly");
+
+constexpr UINT kTemplateId = 9000;
+constexpr UINT kChildStyle = WS_CHILD | WS_VISIBLE;
+const DialogItemTemplate kItems[] = {
+    {1, EControlKind::PushButton, "OK", 10, 10, 40, 14, kChildStyle | WS_TABSTOP | BS_DEFPUSHBUTTON,
+     0},
+    {2, EControlKind::PushButton, "Cancel", 60, 10, 40, 14, kChildStyle | WS_TABSTOP, 0},
+    {100, EControlKind::Edit, "", 10, 30, 100, 12, kChildStyle | WS_TABSTOP | ES_AUTOHSCROLL, 0},
+    {101, EControlKind::Edit, "", 10, 45, 100, 12, kChildStyle | ES_READONLY, 0},
+    {102, EControlKind::Static, "ラベル", 10, 60, 50, 12, kChildStyle | SS_CENTER | SS_SUNKEN, 0},
+    {103, EControlKind::ListView, nullptr, 10, 75, 180, 60,
+     kChildStyle | WS_TABSTOP | WS_BORDER | LVS_REPORT, 0},
+    {104, EControlKind::CheckBox, "check", 120, 30, 60, 12,
+     kChildStyle | WS_TABSTOP | BS_AUTOCHECKBOX, 0},
+    {105, EControlKind::ProgressBar, nullptr, 10, 138, 180, 8, kChildStyle, 0},
+};
+const DialogTemplate kTemplate{
+    kTemplateId, "Probe",           200, 150,   WS_POPUP | WS_CAPTION | WS_SYSMENU,
+    0,           "ＭＳ Ｐゴシック", 9,   kItems};
+
+// A dialog that records what reaches it.
+class CProbeDialog : public CDialog {
+public:
+    CProbeDialog() : CDialog(kTemplateId) { tessaly::framework::RegisterDialogTemplate(kTemplate); }
+
+    struct Seen {
+        UINT message;
+        WPARAM wParam;
+        HWND hwnd;
+    };
+    std::vector<Seen> m_vecSeen;
+    std::vector<UINT_PTR> m_vecTimers;
+    bool m_bConsumeKeys = false;
+    bool m_bDestroyed = false;
+    bool m_bLiveAtDestroy = false;
+    bool m_bHighlight = false;
+    int m_iClicks = 0;
+    CBrush m_brYellow;
+    CEdit m_edit;
+    CListCtrl m_list;
+
+    BOOL PreTranslateMessage(MSG* pMsg) override {
+        if (pMsg->message != WM_MOUSEMOVE && pMsg->message != WM_LBUTTONDOWN) {
+            m_vecSeen.push_back(Seen{pMsg->message, pMsg->wParam, pMsg->hwnd});
+        }
+        if (pMsg->message == WM_KEYDOWN && m_bConsumeKeys) {
+            return TRUE;
+        }
+        if (pMsg->message == WM_USER + 1 || pMsg->message == WM_USER + 2) {
+            return TRUE;
+        }
+        return CDialog::PreTranslateMessage(pMsg);
+    }
+
+protected:
+    BOOL OnInitDialog() override {
+        CDialog::OnInitDialog();
+        m_brYellow.CreateSolidBrush(RGB(255, 255, 0));
+        return TRUE;
+    }
+    void DoDataExchange(CDataExchange* pDX) override {
+        CDialog::DoDataExchange(pDX);
+        DDX_Control(pDX, 100, m_edit);
+        DDX_Control(pDX, 103, m_list);
+    }
+    void OnTimer(UINT_PTR nIDEvent) {
+        m_vecTimers.push_back(nIDEvent);
+        CDialog::OnTimer(nIDEvent);
+    }
+    void OnDestroy() {
+        m_bDestroyed = true;
+        m_bLiveAtDestroy = GetDlgItem(100) != nullptr;
+        CDialog::OnDestroy();
+    }
+    void OnCheck() { ++m_iClicks; }
+    HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) {
+        HBRUSH hbr = CDialog::OnCtlColor(pDC, pWnd, nCtlColor);
+        if (m_bHighlight && nCtlColor == CTLCOLOR_STATIC && pWnd->GetDlgCtrlID() == 102) {
+            pDC->SetTextColor(RGB(0, 0, 0));
+            return m_brYellow;
+        }
+        return hbr;
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CProbeDialog, CDialog)
+ON_WM_TIMER()
+ON_WM_DESTROY()
+ON_WM_CTLCOLOR()
+ON_BN_CLICKED(104, &CProbeDialog::OnCheck)
+END_MESSAGE_MAP()
+
+QWidget* Widget(CWnd* pWnd) {
+    return pWnd != nullptr ? reinterpret_cast<QWidget*>(pWnd->m_hWnd) : nullptr;
+}
+
+TEST(FrameworkDialog, BindsControlsAndDestroysBeforeDoModalReturns) {
+    CProbeDialog dialog;
+    bool bBound = false;
+    const INT_PTR nResult = RunModalWith(dialog, [&] {
+        bBound = dialog.m_edit.m_hWnd != nullptr &&
+                 dialog.m_edit.m_hWnd == dialog.GetDlgItem(100)->m_hWnd &&
+                 dialog.GetDlgItem(999) == nullptr && dialog.GetDlgItem(102)->GetDlgCtrlID() == 102;
+        CString strLabel;
+        dialog.GetDlgItem(102)->GetWindowText(strLabel);
+        std::string strExpected;
+        tessaly::win32::Utf8ToAnsi("ラベル", strExpected);
+        bBound = bBound && strLabel == CString(strExpected.c_str());
+        dialog.EndDialog(7);
+    });
+    EXPECT_EQ(nResult, 7);
+    EXPECT_TRUE(bBound);
+    EXPECT_TRUE(dialog.m_bDestroyed);
+    EXPECT_TRUE(dialog.m_bLiveAtDestroy);
+    EXPECT_EQ(dialog.m_edit.m_hWnd, nullptr) << "a bound member outlived its window";
+    EXPECT_EQ(dialog.m_hWnd, nullptr);
+}
+
+TEST(FrameworkDialog, KeysReachPreTranslateFirstAndEscapeOrCloseCancels) {
+    struct Case {
+        const char* name;
+        bool bCloseBox;
+    };
+    for (const Case& c : {Case{"escape", false}, Case{"close box", true}}) {
+        SCOPED_TRACE(c.name);
+        CProbeDialog dialog;
+        bool bStayedOpen = false;
+        const INT_PTR nResult = RunModalWith(dialog, [&] {
+            dialog.m_bConsumeKeys = true;
+            QWidget* pEdit = Widget(dialog.GetDlgItem(100));
+            QTest::keyClick(pEdit, Qt::Key_Return);
+            QTest::keyClick(pEdit, Qt::Key_Escape);
+            bStayedOpen = dialog.m_hWnd != nullptr && Widget(&dialog)->isVisible();
+            dialog.m_bConsumeKeys = false;
+            if (c.bCloseBox) {
+                Widget(&dialog)->close();
+            } else {
+                QTest::keyClick(pEdit, Qt::Key_Escape);
+            }
+        });
+        EXPECT_EQ(nResult, IDCANCEL);
+        EXPECT_TRUE(bStayedOpen);
+        ASSERT_GE(dialog.m_vecSeen.size(), 2u);
+        EXPECT_EQ(dialog.m_vecSeen[0].message, static_cast<UINT>(WM_KEYDOWN));
+        EXPECT_EQ(dialog.m_vecSeen[0].wParam, static_cast<WPARAM>(VK_RETURN));
+        EXPECT_EQ(dialog.m_vecSeen[1].wParam, static_cast<WPARAM>(VK_ESCAPE));
+    }
+}
+
+TEST(FrameworkDialog, EnterPressesTheDefaultButton) {
+    CProbeDialog dialog;
+    const INT_PTR nResult = RunModalWith(
+        dialog, [&] { QTest::keyClick(Widget(dialog.GetDlgItem(100)), Qt::Key_Return); });
+    EXPECT_EQ(nResult, IDOK);
+}
+
+TEST(FrameworkDialog, PostedAndThreadMessagesKeepTheirOrderFromAWorker) {
+    CProbeDialog dialog;
+    g_app.m_pMainWnd = &dialog;
+    constexpr int kCount = 200;
+    std::atomic<bool> bPostsOk{true};
+    const INT_PTR nResult = RunModalWith(dialog, [&] {
+        const HWND hWnd = dialog.m_hWnd;
+        const DWORD dwThread = tessaly::framework::WindowThreadId();
+        std::thread worker([&] {
+            for (int i = 0; i < kCount; ++i) {
+                const BOOL bOk = (i % 2 == 0) ? PostMessage(hWnd, WM_USER + 1, i, 0)
+                                              : PostThreadMessage(dwThread, WM_USER + 2, i, 0);
+                bPostsOk = bPostsOk && bOk;
+            }
+        });
+        worker.join();
+        WaitUntil([&] { return dialog.m_vecSeen.size() >= kCount; });
+        dialog.EndDialog(IDOK);
+    });
+    g_app.m_pMainWnd = nullptr;
+    EXPECT_EQ(nResult, IDOK);
+    EXPECT_TRUE(bPostsOk);
+    ASSERT_EQ(dialog.m_vecSeen.size(), static_cast<size_t>(kCount));
+    for (int i = 0; i < kCount; ++i) {
+        EXPECT_EQ(dialog.m_vecSeen[i].wParam, static_cast<WPARAM>(i)) << "message " << i;
+        EXPECT_EQ(dialog.m_vecSeen[i].hwnd, i % 2 == 0 ? dialog.m_vecSeen[0].hwnd : nullptr);
+    }
+    EXPECT_FALSE(PostMessage(dialog.m_vecSeen[0].hwnd, WM_USER + 1, 0, 0))
+        << "a destroyed window took a message";
+    EXPECT_FALSE(PostThreadMessage(tessaly::framework::WindowThreadId() + 1000, WM_USER, 0, 0));
+}
+
+TEST(FrameworkDialog, WorkerCallsRunOnTheWindowThreadAndItsMessageBoxWaits) {
+    tessaly::framework::RegisterWindowProviders();
+    CProbeDialog dialog;
+    CString strRead;
+    int nAnswer = 0;
+    const INT_PTR nResult = RunModalWith(dialog, [&] {
+        std::atomic<bool> bDone{false};
+        std::thread worker([&] {
+            dialog.m_edit.SetWindowText("from the worker");
+            dialog.m_edit.GetWindowText(strRead);
+            nAnswer = AfxMessageBox("question", MB_OKCANCEL);
+            bDone = true;
+        });
+        // The worker's box is a real window on this thread, running its own loop; a timer answers
+        // it as a user would.
+        QTimer answer;
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            if (auto* pBox = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                EXPECT_EQ(pBox->text(), QStringLiteral("question"));
+                pBox->button(QMessageBox::Cancel)->click();
+            }
+        });
+        answer.start(10);
+        WaitUntil([&] { return bDone.load(); });
+        worker.join();
+        dialog.EndDialog(IDOK);
+    });
+    tessaly::framework::SetMessageBoxProvider({});
+    EXPECT_EQ(nResult, IDOK);
+    EXPECT_EQ(strRead, CString("from the worker"));
+    EXPECT_EQ(nAnswer, IDCANCEL);
+}
+
+TEST(FrameworkDialog, TimersTickThroughTheMessageMapUntilKilled) {
+    CProbeDialog dialog;
+    size_t nAfterKill = 0;
+    RunModalWith(dialog, [&] {
+        EXPECT_EQ(dialog.SetTimer(1000, 10, nullptr), 1000u);
+        WaitUntil([&] { return dialog.m_vecTimers.size() >= 3; });
+        EXPECT_TRUE(dialog.KillTimer(1000));
+        EXPECT_FALSE(dialog.KillTimer(1000));
+        nAfterKill = dialog.m_vecTimers.size();
+        tessaly::framework::PumpMessagesFor(60);
+        dialog.EndDialog(IDOK);
+    });
+    ASSERT_GE(dialog.m_vecTimers.size(), 3u);
+    EXPECT_EQ(dialog.m_vecTimers.size(), nAfterKill);
+    EXPECT_EQ(dialog.m_vecTimers[0], 1000u);
+}
+
+TEST(FrameworkDialog, CheckBoxClickAndColourRequests) {
+    CProbeDialog dialog;
+    QColor crLit;
+    QColor crPlain;
+    RunModalWith(dialog, [&] {
+        QTest::mouseClick(Widget(dialog.GetDlgItem(104)), Qt::LeftButton);
+        auto* pLabel = qobject_cast<QLabel*>(Widget(dialog.GetDlgItem(102)));
+        dialog.m_bHighlight = true;
+        dialog.GetDlgItem(102)->InvalidateRect(nullptr);
+        crLit = pLabel->palette().color(QPalette::Window);
+        EXPECT_TRUE(pLabel->autoFillBackground());
+        EXPECT_EQ(pLabel->palette().color(QPalette::WindowText), QColor(0, 0, 0));
+        dialog.m_bHighlight = false;
+        dialog.GetDlgItem(102)->InvalidateRect(nullptr);
+        crPlain = pLabel->palette().color(QPalette::Window);
+        dialog.EndDialog(IDOK);
+    });
+    EXPECT_EQ(dialog.m_iClicks, 1);
+    EXPECT_EQ(crLit, QColor(255, 255, 0));
+    EXPECT_NE(crPlain, QColor(255, 255, 0));
+}
+
+TEST(FrameworkDialog, FileDropsReachOnlyAWindowThatAcceptsThem) {
+    tessaly::test::TempDrive drive('Q');
+    drive.WriteBytes("in/a.txt", "x");
+    CProbeDialog dialog;
+    std::vector<std::string> vecDropped;
+    auto drop = [](QWidget* pTarget, const QList<QUrl>& urls) {
+        QMimeData mime;
+        mime.setUrls(urls);
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(pTarget, &enter);
+        QDropEvent dropEvent(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(pTarget, &dropEvent);
+        return enter.isAccepted();
+    };
+    bool bRefused = false;
+    bool bAccepted = false;
+    RunModalWith(dialog, [&] {
+        const QList<QUrl> urls = {
+            QUrl::fromLocalFile(QString::fromStdString(drive.PosixPath("in")))};
+        bRefused = !drop(Widget(dialog.GetDlgItem(101)), urls);
+        dialog.GetDlgItem(100)->DragAcceptFiles(TRUE);
+        bAccepted = drop(Widget(dialog.GetDlgItem(100)), urls);
+        dialog.EndDialog(IDOK);
+    });
+    EXPECT_TRUE(bRefused);
+    EXPECT_TRUE(bAccepted);
+    int nDrops = 0;
+    for (const auto& seen : dialog.m_vecSeen) {
+        if (seen.message == WM_DROPFILES) {
+            ++nDrops;
+        }
+    }
+    EXPECT_EQ(nDrops, 1);
+}
+
+TEST(FrameworkDropHandle, QueriesNeverOverflowTheBuffer) {
+    const char* apPaths[] = {"C:\\music\\wav", "D:\\x"};
+    HDROP hDrop = MakeDropHandle(apPaths, 2);
+    EXPECT_EQ(DragQueryFileA(hDrop, 0xFFFFFFFF, nullptr, 0), 2u);
+    EXPECT_EQ(DragQueryFileA(hDrop, 0, nullptr, 0), 12u);
+    char acSmall[6] = {'#', '#', '#', '#', '#', '#'};
+    EXPECT_EQ(DragQueryFileA(hDrop, 0, acSmall, 5), 4u);
+    EXPECT_STREQ(acSmall, "C:\\m");
+    EXPECT_EQ(acSmall[5], '#');
+    EXPECT_EQ(DragQueryFileA(hDrop, 2, acSmall, 5), 0u);
+    DragFinish(hDrop);
+    EXPECT_EQ(DragQueryFileA(hDrop, 0xFFFFFFFF, nullptr, 0), 0u) << "a finished drop was read";
+}
+
+int CALLBACK CompareDataDescending(LPARAM l1, LPARAM l2, LPARAM) {
+    return l1 < l2 ? 1 : l1 > l2 ? -1 : 0;
+}
+
+TEST(FrameworkListCtrl, RowsKeepTextDataAndSelectionThroughSortAndBatchDelete) {
+    CProbeDialog dialog;
+    std::vector<std::string> vecAfterSort;
+    std::vector<std::string> vecAfterDelete;
+    std::vector<int> vecSelectedAfterSort;
+    CString strHeader;
+    RunModalWith(dialog, [&] {
+        CListCtrl& list = dialog.m_list;
+        EXPECT_EQ(list.InsertColumn(0, "name", LVCFMT_LEFT, 100), 0);
+        EXPECT_EQ(list.InsertColumn(1, "size", LVCFMT_RIGHT, 60), 1);
+        for (int i = 0; i < 5; ++i) {
+            const std::string strName = "row" + std::to_string(i);
+            LVITEM item{};
+            item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_STATE;
+            item.iItem = list.GetItemCount();
+            item.pszText = const_cast<char*>(strName.c_str());
+            item.lParam = i * 10;
+            item.stateMask = LVIS_SELECTED;
+            ASSERT_EQ(list.InsertItem(&item), i);
+            list.SetItemText(i, 1, std::to_string(i).c_str());
+        }
+        list.SetItemState(1, LVIS_SELECTED, LVIS_SELECTED);
+        list.SetItemState(3, LVIS_SELECTED, LVIS_SELECTED);
+        EXPECT_TRUE(list.SortItems(CompareDataDescending, 0));
+        for (int i = 0; i < list.GetItemCount(); ++i) {
+            vecAfterSort.push_back(list.GetItemText(i, 0).GetString());
+            if (list.GetItemState(i, LVIS_SELECTED) != 0) {
+                vecSelectedAfterSort.push_back(i);
+            }
+        }
+        EXPECT_EQ(list.GetSelectedCount(), 2u);
+        EXPECT_TRUE(list.DeleteItems({4, 0, 4}));
+        for (int i = 0; i < list.GetItemCount(); ++i) {
+            vecAfterDelete.push_back(list.GetItemText(i, 0).GetString() + std::string("/") +
+                                     std::to_string(list.GetItemData(i)));
+        }
+        LVCOLUMN column{};
+        column.mask = LVCF_TEXT;
+        column.pszText = const_cast<char*>("count (3)");
+        EXPECT_TRUE(list.SetColumn(0, &column));
+        char acHeader[32] = {};
+        column.pszText = acHeader;
+        column.cchTextMax = sizeof acHeader;
+        list.GetColumn(0, &column);
+        strHeader = acHeader;
+        EXPECT_FALSE(list.DeleteItem(3));
+        dialog.EndDialog(IDOK);
+    });
+    EXPECT_EQ(vecAfterSort, (std::vector<std::string>{"row4", "row3", "row2", "row1", "row0"}));
+    EXPECT_EQ(vecSelectedAfterSort, (std::vector<int>{1, 3}));
+    EXPECT_EQ(vecAfterDelete, (std::vector<std::string>{"row3/30", "row2/20", "row1/10"}));
+    EXPECT_EQ(strHeader, CString("count (3)"));
+}
+
+} // namespace

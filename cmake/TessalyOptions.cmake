@@ -12,10 +12,26 @@ if(TESSALY_WERROR)
 endif()
 target_include_directories(tessaly_options INTERFACE ${PROJECT_SOURCE_DIR})
 
+# The thread sanitizer cannot share a process with the address sanitizer.
+option(TESSALY_TSAN "Build with the thread sanitizer" OFF)
+if(TESSALY_TSAN AND TESSALY_SANITIZE)
+  message(FATAL_ERROR "TESSALY_TSAN and TESSALY_SANITIZE cannot be combined: configure a build "
+                      "directory for each")
+endif()
+if(TESSALY_TSAN AND TESSALY_FUZZ)
+  message(FATAL_ERROR "TESSALY_TSAN and TESSALY_FUZZ cannot be combined: the fuzzers are built "
+                      "with the address sanitizer")
+endif()
+
 if(TESSALY_SANITIZE)
   target_compile_options(tessaly_options INTERFACE
     -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
   target_link_options(tessaly_options INTERFACE -fsanitize=address,undefined)
+endif()
+
+if(TESSALY_TSAN)
+  target_compile_options(tessaly_options INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
+  target_link_options(tessaly_options INTERFACE -fsanitize=thread)
 endif()
 
 # A test executable per source folder; every test gets a timeout so a hang fails instead of stalling CI.

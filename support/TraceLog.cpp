@@ -2,6 +2,7 @@
 // writing at once neither collide on opening nor interleave.
 #include "support/TraceLog.h"
 
+#include <atomic>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -18,6 +19,9 @@ CString g_strTracePath;
 namespace {
 
 constexpr std::size_t kcbFormatBuffer = 0x100000;
+
+// The user has been told that the log cannot be opened, and it has not opened since.
+std::atomic<bool> g_bFailureShown{false};
 
 std::mutex& TraceLock() {
     static auto* pMutex = new std::mutex; // never destroyed: detached workers may trace at exit
@@ -49,11 +53,16 @@ void WriteTraceText(const CString& strText) {
             std::fwrite(static_cast<LPCTSTR>(strText), 1,
                         static_cast<std::size_t>(strText.GetLength()), pFile);
             std::fclose(pFile);
+            g_bFailureShown = false;
             return;
         }
     }
-    // Unlocked: a worker's box is shown by the window thread, which may trace meanwhile.
-    AfxMessageBox(AnsiFromUtf8("トレース用ファイルが開けません"));
+    // Once until the log works again: a folder that cannot be written (an installed program)
+    // would otherwise ask for a box at every entry. Unlocked: a worker's box is shown by the
+    // window thread, which may trace meanwhile.
+    if (!g_bFailureShown.exchange(true)) {
+        AfxMessageBox(AnsiFromUtf8("トレース用ファイルが開けません"));
+    }
 }
 
 int WriteTraceFormat(LPCSTR pcFormat, ...) {
@@ -114,6 +123,7 @@ void EmptyTraceLog() {
     std::FILE* pFile = tessaly::win32::OpenCrtFile(g_strTracePath, "wt");
     if (pFile != nullptr) {
         std::fclose(pFile);
+        g_bFailureShown = false;
     }
 }
 

@@ -9,8 +9,9 @@
 // The log's full path, set once at start-up (InitProgramFolders); read by every writer.
 extern CString g_strTracePath;
 
-// Appends the text in text mode ("\n" is written as CR LF). When the log cannot be opened, shows
-// "トレース用ファイルが開けません" in a message box and drops the entry.
+// Appends the text in text mode ("\n" is written as CR LF). When the log cannot be opened, drops
+// the entry; the first failure after the log last worked also shows
+// "トレース用ファイルが開けません".
 void WriteTraceText(const CString& strText);
 
 // printf-style formatting (with %I64u / %I64d) into a 1 MiB buffer, cut to fit, appended raw

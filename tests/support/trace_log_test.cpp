@@ -65,7 +65,7 @@ TEST_F(TraceLog, LongFormattedEntryIsCutToTheBufferInsteadOfOverflowing) {
     EXPECT_EQ("path\n:ppp", strBytes.substr(0, 9));
 }
 
-TEST_F(TraceLog, UnopenableLogShowsTheMessageOncePerTextEntry) {
+TEST_F(TraceLog, UnopenableLogShowsTheMessageOnceUntilItOpensAgain) {
     tessaly::test::MessageBoxRecorder recorder;
     tessaly::win32::FailSysCall(SysCall::Open, EACCES, -1, 0, "TraceFile");
     WriteTraceText("lost one\n");
@@ -78,10 +78,13 @@ TEST_F(TraceLog, UnopenableLogShowsTheMessageOncePerTextEntry) {
     const std::string strMessage =
         "\x83\x67\x83\x8C\x81\x5B\x83\x58\x97\x70\x83\x74\x83\x40\x83\x43"
         "\x83\x8B\x82\xAA\x8A\x4A\x82\xAF\x82\xDC\x82\xB9\x82\xF1";
-    EXPECT_EQ((std::vector<std::string>{strMessage, strMessage}), recorder.Texts());
+    EXPECT_EQ((std::vector<std::string>{strMessage}), recorder.Texts());
     EXPECT_EQ("", m_folders.TraceBytes());
     WriteTraceText("back\n");
     EXPECT_EQ("back\r\n", m_folders.TraceBytes());
+    tessaly::win32::FailSysCall(SysCall::Open, EACCES, 1, 0, "TraceFile");
+    WriteTraceText("lost three\n");
+    EXPECT_EQ((std::vector<std::string>{strMessage, strMessage}), recorder.Texts());
 }
 
 TEST_F(TraceLog, MessageBoxIsShownWithoutHoldingTheLogLock) {

@@ -51,15 +51,18 @@ BOOL CFileList::RemoveByPath(LPCSTR pcPath) {
     return RemoveAt(static_cast<DWORD>(iPos));
 }
 
-DWORD CFileList::RemoveAll(const CFileList& listOther) {
-    // One RemoveByPath per listed path would shift the array once per path; marking first and
-    // closing the gaps in one pass gives the same store, stack and count.
+template <typename PathAt> DWORD CFileList::RemoveEach(std::size_t uPaths, PathAt pathAt) {
+    // One RemoveByPath per path would shift the array once per path; marking first and closing
+    // the gaps in one pass gives the same store, stack and count. Nothing moves until the end,
+    // so every find gives a position in the array as it was.
     const DWORD dwCount = m_aEntries.GetCount();
+    if (uPaths == 0 || dwCount == 0) {
+        return 0;
+    }
     std::vector<bool> vecGone(dwCount, false);
     DWORD dwRemoved = 0;
-    const DWORD dwOthers = listOther.GetCount();
-    for (DWORD i = 0; i < dwOthers; ++i) {
-        const int iPos = FindByPath(listOther.GetAt(i).m_strFullPath);
+    for (std::size_t i = 0; i < uPaths; ++i) {
+        const int iPos = FindByPath(pathAt(i));
         if (iPos < 0) {
             continue;
         }
@@ -88,6 +91,16 @@ DWORD CFileList::RemoveAll(const CFileList& listOther) {
     }
     m_aEntries.SetCount(dwKept);
     return dwRemoved;
+}
+
+DWORD CFileList::RemoveAll(const CFileList& listOther) {
+    return RemoveEach(listOther.GetCount(), [&](std::size_t i) {
+        return listOther.GetAt(static_cast<DWORD>(i)).m_strFullPath.GetString();
+    });
+}
+
+DWORD CFileList::RemovePaths(const std::vector<CString>& vecPaths) {
+    return RemoveEach(vecPaths.size(), [&](std::size_t i) { return vecPaths[i].GetString(); });
 }
 
 BOOL CFileList::ReleaseId(DWORD nId) {

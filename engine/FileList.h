@@ -6,6 +6,8 @@
 // no scan; their answers are those of a scan from the first entry.
 #pragma once
 
+#include <vector>
+
 #include "engine/DynArray.h"
 #include "engine/FileEntry.h"
 #include "engine/FileListIndex.h"
@@ -32,6 +34,8 @@ public:
     BOOL RemoveByPath(LPCSTR pcPath);
     // RemoveByPath of each full path of listOther in its order; the number removed.
     DWORD RemoveAll(const CFileList& listOther);
+    // RemoveByPath of each path in its order; the number removed.
+    DWORD RemovePaths(const std::vector<CString>& vecPaths);
     // Pushes nId onto the free-identifier stack; FALSE (the identifier is lost) if it cannot grow.
     BOOL ReleaseId(DWORD nId);
     // Gives every entry without identifier one: from the top of the free stack while it lasts,
@@ -66,6 +70,9 @@ public:
     const CDynArray<DWORD>& GetFreeIds() const { return m_aFreeIds; }
 
 private:
+    // The removals of RemoveAll and RemovePaths: pathAt(i) gives the i-th of uPaths paths.
+    template <typename PathAt> DWORD RemoveEach(std::size_t uPaths, PathAt pathAt);
+
     CDynArray<CFileEntry> m_aEntries;
     CDynArray<DWORD> m_aFreeIds;
     CFileListIndex m_index;

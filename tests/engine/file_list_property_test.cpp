@@ -163,7 +163,16 @@ TEST(CFileListIndex, AgreesWithALinearStoreOnRandomOperations) {
                 for (const std::string& strPath : vecPaths) {
                     dwExpected += model.RemoveByPath(strPath.c_str()) ? 1 : 0;
                 }
-                ASSERT_EQ(list.RemoveAll(listOther), dwExpected);
+                // The same removals as a list of paths.
+                if (pick(2) == 0) {
+                    ASSERT_EQ(list.RemoveAll(listOther), dwExpected);
+                } else {
+                    std::vector<CString> vecListed;
+                    for (const std::string& strPath : vecPaths) {
+                        vecListed.emplace_back(strPath.c_str());
+                    }
+                    ASSERT_EQ(list.RemovePaths(vecListed), dwExpected);
+                }
             } else if (iOp < 82) {
                 list.AssignIds();
                 model.AssignIds();

@@ -109,8 +109,31 @@ void CFileListIndex::Rebuild(const CDynArray<CFileEntry>& aEntries) {
 }
 
 long long CFileListIndex::PositionOf(std::uint64_t ullSeq) const {
-    const auto it = std::lower_bound(m_vecSeqs.begin(), m_vecSeqs.end(), ullSeq);
-    return it - m_vecSeqs.begin();
+    if (m_vecSeqs.empty()) {
+        return 0;
+    }
+    // Numbers rise by at least one per position, so ullSeq lies at or below position
+    // ullSeq - first; it lies exactly there until something is removed. Searching down from that
+    // bound in doubling steps touches a few nearby slots, where a binary search over a million
+    // numbers would miss the cache a dozen times.
+    const std::size_t uLast = m_vecSeqs.size() - 1;
+    const std::uint64_t ullBound = ullSeq - m_vecSeqs.front();
+    std::size_t uHi = ullBound < uLast ? static_cast<std::size_t>(ullBound) : uLast;
+    if (m_vecSeqs[uHi] == ullSeq) {
+        return static_cast<long long>(uHi);
+    }
+    std::size_t uLo = uHi;
+    for (std::size_t uStep = 1; uLo > 0; uStep *= 2) {
+        uLo = uHi > uStep ? uHi - uStep : 0;
+        if (m_vecSeqs[uLo] <= ullSeq) {
+            break;
+        }
+        uHi = uLo;
+    }
+    const auto itBegin = m_vecSeqs.begin();
+    const auto it = std::lower_bound(itBegin + static_cast<std::ptrdiff_t>(uLo),
+                                     itBegin + static_cast<std::ptrdiff_t>(uHi) + 1, ullSeq);
+    return it - itBegin;
 }
 
 long long CFileListIndex::FindPath(std::string_view strPath) const {

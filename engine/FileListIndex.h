@@ -3,9 +3,10 @@
 //
 // Every entry gets a sequence number when it is appended. Removals keep the store's order, so the
 // numbers of the entries stay increasing along the array, and an entry's position is found from
-// its number by binary search. The maps hold numbers, not positions, and so survive the shift of
-// a removal untouched. Keys that occur more than once (the store does not forbid it) are counted;
-// when the first holder of such a key goes, the next one is looked up in the array.
+// its number by a search down from the highest position the number allows. The maps hold numbers,
+// not positions, and so survive the shift of a removal untouched. Keys that occur more than once
+// (the store does not forbid it) are counted; when the first holder of such a key goes, the next
+// one is looked up in the array.
 #pragma once
 
 #include <cstdint>

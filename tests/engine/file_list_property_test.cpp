@@ -206,3 +206,44 @@ TEST(CFileListIndex, AgreesWithALinearStoreOnRandomOperations) {
         }
     }
 }
+
+TEST(CFileListIndex, FindsGivePositionsAcrossWideGapsLeftByRemovals) {
+    // Which of 4,000 entries go: the finds must still land on the survivors' new positions.
+    const struct {
+        const char* pcName;
+        bool (*pfnGone)(int i);
+    } rows[] = {
+        {"the first half", [](int i) { return i < 2000; }},
+        {"the second half", [](int i) { return i >= 2000; }},
+        {"every other", [](int i) { return i % 2 == 1; }},
+        {"all but the ends", [](int i) { return i > 0 && i < 3999; }},
+        {"runs of growing length", [](int i) { return (i / 7) % 3 != 0 && i % 97 != 5; }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.pcName);
+        CFileList list;
+        std::vector<CString> vecGone;
+        std::vector<std::string> vecKept;
+        for (int i = 0; i < 4000; ++i) {
+            const std::string strName = std::to_string(i) + ".wav";
+            ASSERT_TRUE(list.Append(tessaly::test::MakeEntry("C:\\g", strName)));
+            const CString strPath = list.GetAt(static_cast<DWORD>(i)).m_strFullPath;
+            if (row.pfnGone(i)) {
+                vecGone.push_back(strPath);
+            } else {
+                vecKept.emplace_back(strPath.GetString());
+            }
+        }
+        list.AssignIds();
+        ASSERT_EQ(list.RemovePaths(vecGone), vecGone.size());
+        ASSERT_EQ(list.GetCount(), vecKept.size());
+        for (std::size_t i = 0; i < vecKept.size(); ++i) {
+            ASSERT_EQ(list.FindByPath(vecKept[i].c_str()), static_cast<int>(i)) << vecKept[i];
+            const CFileEntry& entry = list.GetAt(static_cast<DWORD>(i));
+            ASSERT_EQ(list.FindById(entry.m_nId), &entry) << vecKept[i];
+        }
+        for (const CString& strPath : vecGone) {
+            ASSERT_EQ(list.FindByPath(strPath), -1) << strPath.GetString();
+        }
+    }
+}

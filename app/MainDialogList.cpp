@@ -1,0 +1,284 @@
+// The list view of collected files, the count header, the byte total, the progress bar and the
+// list commands of the main dialog.
+#include <vector>
+
+#include "app/MainDialog.h"
+#include "platform/win32/Win32.h"
+#include "res/ResourceIds.h"
+#include "support/AnsiText.h"
+#include "support/MyWString.h"
+#include "support/PathHelpers.h"
+#include "support/TraceLog.h"
+
+CFileCollector* g_pSortList = nullptr;
+int g_iSortDirName = 1;
+int g_iSortDirSize = 1;
+int g_iSortDirFolder = 1;
+
+namespace {
+
+constexpr int kColumnTextMax = 260;
+constexpr DWORD kNumberBytes = 64;
+constexpr DWORD kRowTextBytes = 5000;
+
+CString FormatWithSeparators(ULONGLONG ullValue) {
+    char acText[kNumberBytes] = {};
+    wsprintfA(acText, "%I64u", ullValue);
+    InsertThousandsSeparators(acText, kNumberBytes);
+    return CString(acText);
+}
+
+} // namespace
+
+void CMainDialog::InsertColumns() {
+    CRect rcClient;
+    GetClientRect(&rcClient);
+    struct Column {
+        const char* pszHeader;
+        int nWidth;
+        int nFormat;
+    };
+    const Column aColumns[] = {
+        {"ファイル名", 170, LVCFMT_LEFT},
+        {"サイズ", 80, LVCFMT_RIGHT},
+        {"フォルダパス", rcClient.Width() - 280, LVCFMT_LEFT},
+    };
+    m_nColumnCount = 0;
+    for (int i = 0; i < 3; ++i) {
+        CString strHeader = AnsiFromUtf8(aColumns[i].pszHeader);
+        LVCOLUMN column{};
+        column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+        column.fmt = aColumns[i].nFormat;
+        column.cx = aColumns[i].nWidth;
+        column.pszText = strHeader.GetBuffer(kColumnTextMax);
+        column.cchTextMax = kColumnTextMax;
+        column.iSubItem = i;
+        if (m_lstFiles.InsertColumn(i, &column) >= 0) {
+            ++m_nColumnCount;
+        }
+        strHeader.ReleaseBuffer();
+    }
+    m_lstFiles.SetExtendedStyle(m_lstFiles.GetExtendedStyle() | LVS_EX_FULLROWSELECT);
+}
+
+BOOL CMainDialog::FillList() {
+    BOOL bOk = TRUE;
+    // One crossing to the window thread for the whole refill.
+    tessaly::framework::RunOnWindowThread([&] { bOk = FillListRows(); });
+    return bOk;
+}
+
+BOOL CMainDialog::FillListRows() {
+    // Rows are built with redraw off and shown once; the result is the same as row by row.
+    m_lstFiles.SetRedraw(FALSE);
+    m_lstFiles.DeleteAllItems();
+    m_nRowCount = 0;
+    BOOL bAll = TRUE;
+    const DWORD dwCount = m_store.GetCount();
+    for (DWORD i = 0; i < dwCount; ++i) {
+        bAll = InsertRow(m_store.GetAt(i)) != 0 && bAll;
+    }
+    m_lstFiles.SetRedraw(TRUE);
+    UpdateCountHeader();
+    return bAll;
+}
+
+int CMainDialog::InsertRow(const CFileEntry& entry) {
+    LVITEM item{};
+    item.mask = LVIF_TEXT | LVIF_STATE | LVIF_PARAM;
+    item.iItem = static_cast<int>(m_nRowCount);
+    item.iSubItem = 0;
+    item.pszText = const_cast<LPSTR>(entry.m_strName.GetString());
+    item.cchTextMax = entry.m_strName.GetLength() + 1;
+    item.state = 0;
+    item.stateMask = LVIS_SELECTED;
+    item.lParam = static_cast<LPARAM>(entry.m_nId);
+    const int iItem = m_lstFiles.InsertItem(&item);
+    if (iItem < 0) {
+        WriteTraceFormat(AnsiFromUtf8("リストコントロールへの追加に失敗。CurItemNum[%u]\n"),
+                         m_nRowCount);
+        entry.DumpToTrace();
+        return 0;
+    }
+    m_lstFiles.SetItemText(iItem, 1, FormatWithSeparators(entry.m_ullSize));
+    m_lstFiles.SetItemText(iItem, 2, entry.m_strFolder);
+    ++m_nRowCount;
+    return 1;
+}
+
+void CMainDialog::UpdateCountHeader() {
+    if (m_nColumnCount == 0) {
+        return;
+    }
+    CString strHeader;
+    strHeader.Format(AnsiFromUtf8("ファイル名 (%u)"), m_nRowCount);
+    LVCOLUMN column{};
+    column.mask = LVCF_TEXT;
+    column.pszText = const_cast<LPSTR>(strHeader.GetString());
+    m_lstFiles.SetColumn(0, &column);
+}
+
+void CMainDialog::ShowByteTotal(ULONGLONG ullTotal) {
+    tessaly::framework::RunOnWindowThread([&] { ShowByteTotalText(ullTotal); });
+}
+
+void CMainDialog::ShowByteTotalText(ULONGLONG ullTotal) {
+    m_edByteTotal.SetWindowText(FormatWithSeparators(ullTotal));
+}
+
+void CMainDialog::OnTimer(UINT_PTR nIDEvent) {
+    if (nIDEvent == m_nTimerId && m_nTimerId != 0) {
+        CString strHeader;
+        strHeader.Format(AnsiFromUtf8("ファイル名 (%u)"), m_store.GetCount());
+        if (g_bCollecting) {
+            LVCOLUMN column{};
+            column.mask = LVCF_TEXT;
+            column.pszText = const_cast<LPSTR>(strHeader.GetString());
+            m_lstFiles.SetColumn(0, &column);
+        } else {
+            KillTimer(nIDEvent);
+            m_nTimerId = 0;
+        }
+    }
+    CDialog::OnTimer(nIDEvent);
+}
+
+void CMainDialog::OnWorkDone() {
+    if (g_bClosing) {
+        return;
+    }
+    m_prgMove.SetPos(1024);
+    EnableControls(TRUE);
+    g_bAbort = FALSE;
+}
+
+void CMainDialog::OnMoveProgressMessage() {
+    const DWORD dwTotal = g_dwMoveTotal;
+    if (dwTotal == 0) {
+        return; // nothing to divide by: a pass over an empty store posts nothing
+    }
+    const double dPos = static_cast<double>(g_dwMoveDone) * 1024.0 / dwTotal;
+    m_prgMove.SetPos(static_cast<int>(dPos));
+}
+
+void CMainDialog::OnColumnClick(NMHDR* pNMHDR, LRESULT* pResult) {
+    const auto* pListView = reinterpret_cast<const NMLISTVIEW*>(pNMHDR);
+    const int iColumn = pListView->iSubItem;
+    if (iColumn < 0) {
+        return;
+    }
+    // The comparator reads the store, which a running worker may be changing.
+    if (!g_bWorkerIdle) {
+        *pResult = 0;
+        return;
+    }
+    switch (iColumn) {
+    case 0:
+        g_iSortDirName = -g_iSortDirName;
+        break;
+    case 1:
+        g_iSortDirSize = -g_iSortDirSize;
+        break;
+    case 2:
+        g_iSortDirFolder = -g_iSortDirFolder;
+        break;
+    default:
+        break;
+    }
+    EnableControls(FALSE);
+    m_lstFiles.SortItems(CompareRows, static_cast<DWORD_PTR>(iColumn));
+    EnableControls(TRUE);
+    *pResult = 0;
+}
+
+int CALLBACK CMainDialog::CompareRows(LPARAM lParam1, LPARAM lParam2, LPARAM lParamSort) {
+    if (g_pSortList == nullptr) {
+        return 0;
+    }
+    const CFileEntry* pEntry1 = g_pSortList->FindById(static_cast<DWORD>(lParam1));
+    const CFileEntry* pEntry2 = g_pSortList->FindById(static_cast<DWORD>(lParam2));
+    if (lParamSort > 2 || lParamSort < 0 || pEntry1 == nullptr || pEntry2 == nullptr ||
+        pEntry1 == pEntry2) {
+        return 0;
+    }
+    switch (lParamSort) {
+    case 0: {
+        const CMyWString strName1(pEntry1->m_strName.GetString());
+        const CMyWString strName2(pEntry2->m_strName.GetString());
+        return strName1.Compare(strName2.GetBuff(), TRUE) * g_iSortDirName;
+    }
+    case 1: {
+        const int iOrder = pEntry1->m_ullSize < pEntry2->m_ullSize   ? -1
+                           : pEntry1->m_ullSize > pEntry2->m_ullSize ? 1
+                                                                     : 0;
+        return iOrder * g_iSortDirSize;
+    }
+    default:
+        const int iOrder =
+            _mbscmp(reinterpret_cast<const unsigned char*>(pEntry1->m_strFolder.GetString()),
+                    reinterpret_cast<const unsigned char*>(pEntry2->m_strFolder.GetString()));
+        return (iOrder < 0 ? -1 : iOrder > 0 ? 1 : 0) * g_iSortDirFolder;
+    }
+}
+
+void CMainDialog::OnExclude() {
+    EnableControls(FALSE);
+    g_bWorkerIdle = FALSE;
+    const int iRows = m_lstFiles.GetItemCount();
+    if (iRows > 0) {
+        // The rows are visited from the last to the first, as removing them one by one would;
+        // their entries then leave the store, and the rows the list, in one pass each.
+        std::vector<CString> vecPaths;
+        std::vector<int> vecRows;
+        std::vector<char> acFolder(kRowTextBytes, '\0');
+        std::vector<char> acName(kRowTextBytes, '\0');
+        for (int i = iRows - 1; i >= 0; --i) {
+            if ((m_lstFiles.GetItemState(i, LVIS_SELECTED) & LVIS_SELECTED) == 0) {
+                continue;
+            }
+            m_lstFiles.GetItemText(i, 2, acFolder.data(), static_cast<int>(kRowTextBytes));
+            m_lstFiles.GetItemText(i, 0, acName.data(), static_cast<int>(kRowTextBytes));
+            CString strPath(acFolder.data());
+            strPath += "\\";
+            strPath += acName.data();
+            if (!IsExistFile(strPath, FALSE, FALSE)) {
+                continue;
+            }
+            if (m_store.FindByPath(strPath) < 0) {
+                continue;
+            }
+            vecPaths.push_back(strPath);
+            vecRows.push_back(i);
+        }
+        m_store.RemovePaths(vecPaths);
+        m_lstFiles.DeleteItems(vecRows);
+        m_nRowCount = static_cast<UINT>(m_lstFiles.GetItemCount());
+    }
+    g_bWorkerIdle = TRUE;
+    if (!g_bClosing) {
+        ShowByteTotalText(m_store.TotalSize());
+        UpdateCountHeader();
+        EnableControls(TRUE);
+        m_lstFiles.Invalidate();
+    }
+}
+
+void CMainDialog::OnExcludeAll() {
+    EnableControls(FALSE);
+    g_bWorkerIdle = FALSE;
+    m_lstFiles.DeleteAllItems();
+    m_store.Clear();
+    m_nRowCount = 0;
+    ShowByteTotalText(0);
+    UpdateCountHeader();
+    g_bWorkerIdle = TRUE;
+    if (!g_bClosing) {
+        EnableControls(TRUE);
+    }
+}
+
+void CMainDialog::OnAbort() {
+    if (!g_bWorkerIdle) {
+        g_bAbort = TRUE;
+    }
+}

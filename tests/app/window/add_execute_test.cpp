@@ -1,0 +1,224 @@
+#include <QCheckBox>
+#include <QListWidget>
+#include <filesystem>
+
+#include "tests/app/window/MainWindowFixture.h"
+
+namespace {
+
+using namespace tessaly::test;
+
+// Confirms the picker, once it is open, with every entry of its start folder selected.
+void ConfirmPickerWithEverything() {
+    WhenModal(QStringLiteral("dialog103"), [](QWidget* pPicker) {
+        QTest::mouseClick(pPicker->findChild<QWidget*>(QStringLiteral("control1020")),
+                          Qt::LeftButton);
+        QTest::mouseClick(pPicker->findChild<QWidget*>(QStringLiteral("control1")),
+                          Qt::LeftButton);
+    });
+}
+
+void CancelPicker(bool* pbOpened) {
+    WhenModal(QStringLiteral("dialog103"), [pbOpened](QWidget* pPicker) {
+        *pbOpened = true;
+        QTest::mouseClick(pPicker->findChild<QWidget*>(QStringLiteral("control2")),
+                          Qt::LeftButton);
+    });
+}
+
+class AddExecuteTest : public MainWindowTest {
+protected:
+    void SetFilter(const char* pszUtf8, bool bRegex) {
+        qobject_cast<QLineEdit*>(Control(1011))->setText(QString::fromUtf8(pszUtf8));
+        qobject_cast<QCheckBox*>(Control(1012))->setChecked(bRegex);
+    }
+    // Add with everything in the drive's root picked; the rows' names afterwards.
+    std::vector<std::string> AddEverything() {
+        ConfirmPickerWithEverything();
+        Click(1001);
+        EXPECT_TRUE(WaitIdle());
+        std::vector<std::string> names;
+        for (int i = 0; i < List()->model()->rowCount(); ++i) {
+            names.push_back(Cell(i, 0));
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+};
+
+TEST_F(AddExecuteTest, FilterRefusalsShowTheirMessageAndOpenNoPicker) {
+    struct Case {
+        const char* pszFilter;
+        bool bRegex;
+        const char* pszMessage;
+    };
+    const Case cases[] = {
+        {".wav", false, "次の文字は使えません。\n　/\\<>|:\"."},
+        {"mpeg4", false, "拡張子が長すぎます。"},
+        {"音楽名", false, "拡張子が長すぎます。"},
+        {"(", true, "※　無効な正規表現です"},
+    };
+    bool bPickerOpened = false;
+    Run([&] {
+        CancelPicker(&bPickerOpened);
+        for (const Case& c : cases) {
+            SetFilter(c.pszFilter, c.bRegex);
+            Click(1001);
+            EXPECT_TRUE(Control(1001)->isEnabled()) << c.pszFilter;
+        }
+    });
+    EXPECT_FALSE(bPickerOpened);
+    ASSERT_EQ(m_boxes.Texts().size(), std::size(cases));
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        EXPECT_EQ(Message(i), cases[i].pszMessage) << cases[i].pszFilter;
+    }
+}
+
+TEST_F(AddExecuteTest, ExtensionFilterCollectsAcrossCaseAndEmptyFieldsStandForEverything) {
+    m_drive.WriteBytes("tpl/a.wav", "aa");
+    m_drive.WriteBytes("tpl/sub/b.Wav", "bbb");
+    m_drive.WriteBytes("tpl/c.mp3", "c");
+    std::vector<std::string> vecWav, vecStarless, vecAll, vecRegexAll;
+    std::string strStarText, strRegexText;
+    Run([&] {
+        SetFilter("WAV", false);
+        vecWav = AddEverything();
+        Click(1005);
+        SetFilter("w*", false);
+        vecStarless = AddEverything();
+        SetFilter("", false);
+        vecAll = AddEverything();
+        strStarText = Text(1011);
+        Click(1005);
+        SetFilter("", true);
+        vecRegexAll = AddEverything();
+        strRegexText = Text(1011);
+    });
+    EXPECT_EQ(vecWav, (std::vector<std::string>{"a.wav", "b.Wav"}));
+    EXPECT_TRUE(vecStarless.empty());
+    EXPECT_EQ(vecAll, (std::vector<std::string>{"a.wav", "b.Wav", "c.mp3"}));
+    EXPECT_EQ(strStarText, "*");
+    EXPECT_EQ(vecRegexAll, vecAll);
+    EXPECT_EQ(strRegexText, ".+");
+    EXPECT_TRUE(m_boxes.Texts().empty());
+}
+
+TEST_F(AddExecuteTest, CancelLeavesEverythingAsItWas) {
+    m_drive.WriteBytes("tpl/a.wav", "a");
+    bool bOpened = false;
+    Run([&] {
+        CancelPicker(&bOpened);
+        Click(1001);
+        EXPECT_TRUE(Control(1001)->isEnabled());
+        EXPECT_EQ(List()->model()->rowCount(), 0);
+    });
+    EXPECT_TRUE(bOpened);
+    EXPECT_EQ(m_dialog.m_store.GetCount(), 0u);
+    EXPECT_EQ(Utf8(m_dialog.m_strPickerFolder), "T:");
+}
+
+TEST_F(AddExecuteTest, DuplicatesAcrossAddsAreReportedRemovedAndTheirIdsReused) {
+    m_drive.WriteBytes("x/song.wav", "1");
+    m_drive.WriteBytes("x/other.wav", "22");
+    std::vector<std::string> vecFirst, vecSecond, vecThird;
+    DWORD nSongId = 0;
+    DWORD nNewId = 1;
+    Run([&] {
+        vecFirst = AddEverything();
+        nSongId = m_dialog.m_store.GetAt(static_cast<DWORD>(
+                                              m_dialog.m_store.FindByPath("T:\\x\\song.wav")))
+                      .m_nId;
+        m_drive.WriteBytes("y/song.wav", "333");
+        vecSecond = AddEverything();
+        m_drive.WriteBytes("z/new.wav", "4444");
+        vecThird = AddEverything();
+        nNewId = m_dialog.m_store.GetAt(static_cast<DWORD>(
+                                             m_dialog.m_store.FindByPath("T:\\z\\new.wav")))
+                     .m_nId;
+    });
+    EXPECT_EQ(vecFirst, (std::vector<std::string>{"other.wav", "song.wav"}));
+    EXPECT_EQ(vecSecond, (std::vector<std::string>{"other.wav"}));
+    EXPECT_EQ(vecThird, (std::vector<std::string>{"new.wav", "other.wav"}));
+    EXPECT_EQ(nNewId, nSongId) << "the excluded duplicate's identifier was not reused";
+    ASSERT_FALSE(m_boxes.Texts().empty());
+    EXPECT_EQ(Message(0), "※　2 個のファイルが重複しています。");
+    EXPECT_EQ(m_drive.ReadBytes("ConflictFile.txt"),
+              std::string(AnsiFromUtf8("=====  重複したファイルのリスト  =====\r\n")) +
+                  "T:\\x\\song.wav\r\nT:\\y\\song.wav\r\n\r\n");
+    ASSERT_EQ(m_opens.Files().size(), 1u);
+    EXPECT_EQ(m_opens.Files()[0], "T:\\ConflictFile.txt");
+}
+
+TEST_F(AddExecuteTest, ExecuteMovesTheFlatFilesIntoTheTemplateLayout) {
+    m_drive.WriteBytes("tpl/a.wav", "a");
+    m_drive.WriteBytes("tpl/sub/b.wav", "b");
+    m_drive.WriteBytes("tpl/sub/deeper/c.wav", "c");
+    m_drive.WriteBytes("flat/a.mp3", "A");
+    m_drive.WriteBytes("flat/b.mp3", "B");
+    m_drive.WriteBytes("flat/c.mp3", "C");
+    int iProgress = 0;
+    Run([&] {
+        // Picked inside tpl, so tpl is the root and a.wav lies at it.
+        WhenModal(QStringLiteral("dialog103"), [](QWidget* pPicker) {
+            auto* pList = pPicker->findChild<QTableView*>(QStringLiteral("control1016"));
+            for (int i = 0; i < pList->model()->rowCount(); ++i) {
+                if (pList->model()->index(i, 0).data().toString() == QStringLiteral("tpl")) {
+                    const QRect rc = pList->visualRect(pList->model()->index(i, 0));
+                    QTest::mouseDClick(pList->viewport(), Qt::LeftButton, {}, rc.center());
+                }
+            }
+            QTimer::singleShot(50, [pPicker] {
+                QTest::mouseClick(pPicker->findChild<QWidget*>(QStringLiteral("control1020")),
+                                  Qt::LeftButton);
+                QTest::mouseClick(pPicker->findChild<QWidget*>(QStringLiteral("control1")),
+                                  Qt::LeftButton);
+            });
+        });
+        Click(1001);
+        ASSERT_TRUE(WaitIdle());
+        ASSERT_EQ(m_dialog.m_store.GetCount(), 3u);
+        Click(1009);
+        EXPECT_EQ(Message(0), "振り分け元フォルダがセットされていません");
+        m_dialog.m_strTargetFolder = "T:\\flat";
+        qobject_cast<QLineEdit*>(Control(1010))->setText(QString());
+        Click(1009);
+        EXPECT_EQ(Message(1), "振り分けるファイルの拡張子がセットされていません");
+        qobject_cast<QLineEdit*>(Control(1010))->setText(QStringLiteral("mp3"));
+        Click(1009);
+        ASSERT_TRUE(WaitIdle());
+        iProgress = qobject_cast<QProgressBar*>(Control(1006))->value();
+        Click(1009);
+        ASSERT_TRUE(WaitIdle());
+    });
+    EXPECT_EQ(Message(2), "3 個中 2 個のファイルを移動しました。\n");
+    EXPECT_EQ(Message(3), "3 個中 0 個のファイルを移動しました。\n");
+    EXPECT_EQ(iProgress, 1024);
+    EXPECT_EQ(m_drive.ReadBytes("flat/sub/b.mp3"), "B");
+    EXPECT_EQ(m_drive.ReadBytes("flat/sub/deeper/c.mp3"), "C");
+    EXPECT_EQ(m_drive.ReadBytes("flat/a.mp3"), "A");
+    EXPECT_FALSE(m_drive.Exists("flat/b.mp3"));
+}
+
+TEST_F(AddExecuteTest, ClosingDuringACollectionWaitsAndDoesNotRefill) {
+    // Enough files that the walk is still running when the window closes.
+    for (int i = 0; i < 3000; ++i) {
+        m_drive.WriteBytes("big/d" + std::to_string(i % 30) + "/f" + std::to_string(i) + ".wav",
+                           "");
+    }
+    bool bWasBusy = false;
+    const INT_PTR nResult = RunModalWith(m_dialog, [&] {
+        ConfirmPickerWithEverything();
+        QTimer::singleShot(20, [&] {
+            bWasBusy = !g_bWorkerIdle;
+            reinterpret_cast<QWidget*>(m_dialog.m_hWnd)->close();
+        });
+        Click(1001);
+    });
+    EXPECT_EQ(nResult, IDCANCEL);
+    EXPECT_TRUE(g_bWorkerIdle) << "the window closed before its worker ended";
+    if (bWasBusy) {
+        EXPECT_TRUE(g_bClosing);
+    }
+}
+
+} // namespace

@@ -1,0 +1,280 @@
+#include <QCheckBox>
+#include <QDir>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
+#include <filesystem>
+
+#include "platform/framework/ui/DialogBuilder.h"
+#include "tests/app/window/MainWindowFixture.h"
+
+namespace {
+
+using namespace tessaly::test;
+
+void SaveScreenshot(QWidget* pWidget, const char* pszName) {
+    QDir().mkpath(QStringLiteral(TESSALY_SCREENSHOT_DIR));
+    pWidget->grab().save(QStringLiteral(TESSALY_SCREENSHOT_DIR "/") + QString::fromUtf8(pszName));
+}
+
+// A drop of local paths on a control, as a file manager makes it.
+bool DropOn(QWidget* pTarget, const std::vector<std::string>& vecPosixPaths) {
+    QList<QUrl> urls;
+    for (const std::string& strPath : vecPosixPaths) {
+        urls.append(QUrl::fromLocalFile(QString::fromStdString(strPath)));
+    }
+    QMimeData mime;
+    mime.setUrls(urls);
+    QDragEnterEvent enter(QPoint(3, 3), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(pTarget, &enter);
+    QDropEvent drop(QPointF(3, 3), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(pTarget, &drop);
+    return enter.isAccepted();
+}
+
+CFileEntry Entry(const std::string& strFolderUtf8, const std::string& strNameUtf8,
+                 ULONGLONG ullSize) {
+    CFileEntry entry;
+    entry.m_strFolder = AnsiFromUtf8(strFolderUtf8.c_str());
+    entry.m_strName = AnsiFromUtf8(strNameUtf8.c_str());
+    entry.m_strFullPath = entry.m_strFolder + "\\" + entry.m_strName;
+    entry.m_strRoot = AnsiFromUtf8("T:");
+    entry.m_ullSize = ullSize;
+    return entry;
+}
+
+TEST_F(MainWindowTest, StartsWithDefaultsAnEmptyTraceLogAndTheIdleControlStates) {
+    m_drive.WriteBytes("TraceFile.txt", "left over from the last run");
+    Run([&] {
+        EXPECT_EQ(Text(1010), "mp3");
+        EXPECT_EQ(Text(1011), "wav");
+        EXPECT_EQ(Text(1002), "");
+        auto* pBar = qobject_cast<QProgressBar*>(Control(1006));
+        EXPECT_EQ(pBar->maximum(), 1024);
+        EXPECT_EQ(pBar->value(), 0);
+        EXPECT_EQ(Header(0), "ファイル名");
+        EXPECT_EQ(Header(1), "サイズ");
+        EXPECT_EQ(Header(2), "フォルダパス");
+        EXPECT_EQ(List()->horizontalHeader()->sectionSize(0), 170);
+        EXPECT_EQ(List()->horizontalHeader()->sectionSize(2),
+                  reinterpret_cast<QWidget*>(m_dialog.m_hWnd)->width() - 280);
+        for (int nId : {1009, 1, 1001, 1004, 1005, 1003, 1012}) {
+            EXPECT_TRUE(Control(nId)->isEnabled()) << nId;
+        }
+        EXPECT_FALSE(Control(1008)->isEnabled());
+        m_dialog.EnableControls(FALSE);
+        for (int nId : {1009, 1, 1001, 1004, 1005, 1003, 1012}) {
+            EXPECT_FALSE(Control(nId)->isEnabled()) << nId;
+        }
+        for (int nId : {1008, 1002, 1010, 1011, 1000}) {
+            EXPECT_TRUE(Control(nId)->isEnabled()) << nId;
+        }
+        SaveScreenshot(reinterpret_cast<QWidget*>(m_dialog.m_hWnd), "main-busy.png");
+        m_dialog.EnableControls(TRUE);
+    });
+    EXPECT_EQ(m_drive.TraceBytes(), "");
+    EXPECT_FALSE(m_drive.Exists("ConflictFile.txt"));
+}
+
+TEST_F(MainWindowTest, EnterAndEscapeInTheEditsDoNotCloseButTheCloseBoxDoes) {
+    bool bOpenAfterKeys = false;
+    const INT_PTR nResult = RunModalWith(m_dialog, [&] {
+        for (int nId : {1010, 1011}) {
+            QTest::keyClick(Control(nId), Qt::Key_Return);
+            QTest::keyClick(Control(nId), Qt::Key_Escape);
+        }
+        bOpenAfterKeys = m_dialog.m_hWnd != nullptr;
+        reinterpret_cast<QWidget*>(m_dialog.m_hWnd)->close();
+    });
+    EXPECT_TRUE(bOpenAfterKeys);
+    EXPECT_EQ(nResult, IDCANCEL);
+}
+
+TEST_F(MainWindowTest, ExitButtonEndsTheDialog) {
+    EXPECT_EQ(RunModalWith(m_dialog, [&] { Click(1); }), IDOK);
+}
+
+TEST_F(MainWindowTest, OnlyOneFolderDroppedOnTheOperationFolderEditIsTaken) {
+    std::filesystem::create_directories(m_drive.PosixPath("flat"));
+    std::filesystem::create_directories(m_drive.PosixPath("other"));
+    m_drive.WriteBytes("file.mp3", "x");
+    Run([&] {
+        EXPECT_FALSE(DropOn(Control(1010), {m_drive.PosixPath("flat")}));
+        EXPECT_EQ(Text(1002), "");
+        DropOn(Control(1002), {m_drive.PosixPath("flat"), m_drive.PosixPath("other")});
+        EXPECT_EQ(Text(1002), "");
+        DropOn(Control(1002), {m_drive.PosixPath("file.mp3")});
+        EXPECT_EQ(Text(1002), "");
+        EXPECT_TRUE(DropOn(Control(1002), {m_drive.PosixPath("flat")}));
+        EXPECT_EQ(Text(1002), "T:\\flat");
+        EXPECT_EQ(Utf8(m_dialog.m_strTargetFolder), "T:\\flat");
+        g_bWorkerIdle = FALSE;
+        DropOn(Control(1002), {m_drive.PosixPath("other")});
+        g_bWorkerIdle = TRUE;
+        EXPECT_EQ(Text(1002), "T:\\flat") << "a drop while busy was taken";
+    });
+}
+
+TEST_F(MainWindowTest, HoveringTheButtonsLightsTheirLabels) {
+    Run([&] {
+        auto* pLabel = Control(1013);
+        auto* pCheck = Control(1012);
+        auto colours = [](QWidget* p) {
+            return std::make_pair(p->palette().color(QPalette::Window).name().toStdString(),
+                                  p->palette().color(QPalette::WindowText).name().toStdString());
+        };
+        EXPECT_EQ(colours(pLabel), std::make_pair(std::string("#646464"), std::string("#ffffff")));
+        QTest::mouseMove(Control(1003));
+        EXPECT_EQ(colours(pLabel), std::make_pair(std::string("#ffff00"), std::string("#000000")));
+        EXPECT_EQ(colours(pCheck).first, "#646464");
+        QTest::mouseMove(Control(1001));
+        EXPECT_EQ(colours(pLabel).first, "#646464");
+        // The move off 1003 repaints the label; the next move lights the check box.
+        QTest::mouseMove(Control(1001), QPoint(5, 5));
+        EXPECT_EQ(colours(pCheck), std::make_pair(std::string("#ffff00"), std::string("#000000")));
+        QTest::mouseMove(reinterpret_cast<QWidget*>(m_dialog.m_hWnd), QPoint(2, 2));
+        EXPECT_EQ(colours(pCheck).first, "#646464");
+    });
+}
+
+TEST_F(MainWindowTest, TheAboutItemOpensTheAboutBox) {
+    std::string strTitle;
+    Run([&] {
+        CMenu* pMenu = m_dialog.GetSystemMenu(FALSE);
+        ASSERT_NE(pMenu, nullptr);
+        ASSERT_EQ(pMenu->GetMenuItemCount(), 2);
+        EXPECT_EQ(Utf8(pMenu->m_vecItems[1].strText), "Tessaly のバージョン情報(&A)...");
+        WhenModal(QStringLiteral("dialog100"), [&](QWidget* pAbout) {
+            strTitle = pAbout->windowTitle().toStdString();
+            SaveScreenshot(pAbout, "about.png");
+            QTest::mouseClick(pAbout->findChild<QWidget*>(QStringLiteral("control1")),
+                              Qt::LeftButton);
+        });
+        m_dialog.SendMessage(WM_SYSCOMMAND, pMenu->m_vecItems[1].nID, 0);
+    });
+    EXPECT_EQ(strTitle, "Tessalyのバージョン情報");
+}
+
+TEST_F(MainWindowTest, ControlsSitAtTheTemplateRectangles) {
+    const DialogTemplate* pTemplate = tessaly::framework::FindDialogTemplate(102);
+    ASSERT_NE(pTemplate, nullptr);
+    Run([&] {
+        auto* pDialog = reinterpret_cast<QWidget*>(m_dialog.m_hWnd);
+        const QFontMetrics metrics(pDialog->font());
+        const int iBaseX =
+            (metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                                                      "abcdefghijklmnopqrstuvwxyz")) / 26 + 1) / 2;
+        const int iBaseY = metrics.height();
+        auto px = [](int v, int base, int div) { return (v * base + div / 2) / div; };
+        EXPECT_EQ(pDialog->width(), px(319, iBaseX, 4));
+        EXPECT_EQ(pDialog->height(), px(249, iBaseY, 8));
+        for (const DialogItemTemplate& item : pTemplate->items) {
+            if (item.nId < 0) {
+                continue;
+            }
+            const QRect rc = Control(item.nId)->geometry();
+            EXPECT_EQ(rc, QRect(px(item.x, iBaseX, 4), px(item.y, iBaseY, 8),
+                                px(item.x + item.cx, iBaseX, 4) - px(item.x, iBaseX, 4),
+                                px(item.y + item.cy, iBaseY, 8) - px(item.y, iBaseY, 8)))
+                << "control " << item.nId;
+        }
+    });
+}
+
+TEST_F(MainWindowTest, ListShowsEntriesSortsByEachColumnAndExcludes) {
+    // Six files on disk, one outside CP932 and one above 4 GiB.
+    const std::vector<std::tuple<std::string, std::string, ULONGLONG>> files = {
+        {"a", "A.wav", 10},         {"b", "café.wav", 5000000000ULL}, {"a", "a.wav", 30},
+        {"c", "한글.wav", 20},      {"b", "z.wav", 1000},             {"c", "m.wav", 7},
+    };
+    for (const auto& [strFolder, strName, ullSize] : files) {
+        m_drive.WriteBytes(strFolder + "/" + strName, "x");
+        m_dialog.m_store.Append(Entry("T:\\" + strFolder, strName, ullSize));
+    }
+    m_dialog.m_store.AssignIds();
+    Run([&] {
+        ASSERT_TRUE(m_dialog.FillList());
+        m_dialog.ShowByteTotal(m_dialog.m_store.TotalSize());
+        EXPECT_EQ(Header(), "ファイル名 (6)");
+        EXPECT_EQ(Text(1007), "5,000,001,067");
+        EXPECT_EQ(Cell(1, 0), "café.wav");
+        EXPECT_EQ(Cell(1, 1), "5,000,000,000");
+        EXPECT_EQ(Cell(1, 2), "T:\\b");
+        EXPECT_EQ(Cell(3, 0), "한글.wav");
+        SaveScreenshot(reinterpret_cast<QWidget*>(m_dialog.m_hWnd), "main.png");
+
+        QHeaderView* pHeader = List()->horizontalHeader();
+        auto column = [&](int c) {
+            std::vector<std::string> cells;
+            for (int i = 0; i < 6; ++i) {
+                cells.push_back(Cell(i, c));
+            }
+            return cells;
+        };
+        QTest::mouseClick(pHeader->viewport(), Qt::LeftButton, {},
+                          QPoint(pHeader->sectionViewportPosition(1) + 5, 5));
+        EXPECT_EQ(column(1), (std::vector<std::string>{"5,000,000,000", "1,000", "30", "20", "10",
+                                                       "7"}));
+        QTest::mouseClick(pHeader->viewport(), Qt::LeftButton, {},
+                          QPoint(pHeader->sectionViewportPosition(1) + 5, 5));
+        EXPECT_EQ(column(1).front(), "7");
+        // The name column's first click sorts descending, whatever the size column did.
+        QTest::mouseClick(pHeader->viewport(), Qt::LeftButton, {},
+                          QPoint(pHeader->sectionViewportPosition(0) + 5, 5));
+        EXPECT_EQ(column(0).front(), "한글.wav");
+        EXPECT_EQ(column(0)[4] + column(0)[5], "A.wava.wav") << "case-only names moved apart";
+        EXPECT_EQ(CMainDialog::CompareRows(0, 2, 0), 0) << "A.wav and a.wav differ by name";
+        QTest::mouseClick(pHeader->viewport(), Qt::LeftButton, {},
+                          QPoint(pHeader->sectionViewportPosition(2) + 5, 5));
+        EXPECT_EQ(column(2).front(), "T:\\c");
+
+        // Exclude rows 2 and 5 of the list as it stands.
+        const std::string strGone1 = Cell(1, 0);
+        const std::string strGone2 = Cell(4, 0);
+        List()->selectionModel()->select(List()->model()->index(1, 0),
+                                         QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        List()->selectionModel()->select(List()->model()->index(4, 0),
+                                         QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        Click(1004);
+        EXPECT_EQ(Header(), "ファイル名 (4)");
+        EXPECT_EQ(m_dialog.m_store.GetCount(), 4u);
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_NE(Cell(i, 0), strGone1);
+            EXPECT_NE(Cell(i, 0), strGone2);
+        }
+        EXPECT_EQ(m_dialog.m_store.GetFreeIds().GetCount(), 2u);
+        Click(1005);
+        EXPECT_EQ(Header(), "ファイル名 (0)");
+        EXPECT_EQ(Text(1007), "0");
+        EXPECT_EQ(m_dialog.m_store.GetCount(), 0u);
+    });
+}
+
+TEST_F(MainWindowTest, ProgressFollowsTheWorkersMessagesWhereverTheyArePosted) {
+    std::vector<int> vecPositions;
+    Run([&] {
+        auto* pBar = qobject_cast<QProgressBar*>(Control(1006));
+        g_dwMoveTotal = 3;
+        const DWORD dwThread = m_dialog.m_dwUiThreadId;
+        for (DWORD dwDone : {0u, 1u, 2u}) {
+            g_dwMoveDone = dwDone;
+            if (dwDone % 2 == 0) {
+                PostThreadMessage(dwThread, WM_MOVE_PROGRESS, 0, 0);
+            } else {
+                ::PostMessageA(m_dialog.m_hWnd, WM_MOVE_PROGRESS, 0, 0);
+            }
+            tessaly::framework::PumpPendingMessages();
+            vecPositions.push_back(pBar->value());
+        }
+        m_dialog.EnableControls(FALSE);
+        g_bAbort = TRUE;
+        PostThreadMessage(dwThread, WM_WORK_DONE, 0, 0);
+        tessaly::framework::PumpPendingMessages();
+        vecPositions.push_back(pBar->value());
+        EXPECT_FALSE(g_bAbort);
+        EXPECT_TRUE(Control(1001)->isEnabled());
+    });
+    EXPECT_EQ(vecPositions, (std::vector<int>{0, 341, 682, 1024}));
+}
+
+} // namespace

@@ -1,0 +1,201 @@
+// What the picker dialog tests share: a picker whose inner steps a test may call, a fixture with
+// the program's folders on drive T: and recorded message boxes, and the user's gestures on the
+// real Qt widgets (header clicks, double clicks, a drive chosen in the box).
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QHeaderView>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "picker/MyFileDialog.h"
+#include "res/Resources.h"
+#include "tests/common/ProgramFolders.h"
+#include "tests/common/RecordingProviders.h"
+#include "tests/common/WindowTestEnvironment.h"
+
+namespace tessaly::test {
+
+class CTestPicker : public CMyFileDialog {
+public:
+    using CMyFileDialog::IsRootFolder;
+    using CMyFileDialog::MoveToParentFolder;
+    using CMyFileDialog::ReadFolder;
+    using CMyFileDialog::ReWriteListItem;
+    using CMyFileDialog::SortByColumn;
+};
+
+inline std::string Ansi(const char* pcUtf8) {
+    std::string strAnsi;
+    win32::Utf8ToAnsi(pcUtf8, strAnsi);
+    return strAnsi;
+}
+
+inline std::string Utf8(const CString& strAnsi) {
+    return win32::AnsiToUtf8(strAnsi.Str());
+}
+
+// Sets TZ for one scope, restoring the previous zone.
+class ZoneScope {
+public:
+    explicit ZoneScope(const char* pcZone) {
+        const char* pcOld = std::getenv("TZ");
+        m_bHadOld = pcOld != nullptr;
+        if (m_bHadOld) {
+            m_strOld = pcOld;
+        }
+        setenv("TZ", pcZone, 1);
+        tzset();
+    }
+    ~ZoneScope() {
+        if (m_bHadOld) {
+            setenv("TZ", m_strOld.c_str(), 1);
+        } else {
+            unsetenv("TZ");
+        }
+        tzset();
+    }
+    ZoneScope(const ZoneScope&) = delete;
+    ZoneScope& operator=(const ZoneScope&) = delete;
+
+private:
+    bool m_bHadOld = false;
+    std::string m_strOld;
+};
+
+class PickerTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { RegisterTessalyResources(); }
+
+    // The pickers change the working directory; the next test starts where this one did.
+    PickerTest() { GetCurrentDirectoryA(MAX_PATH, m_acSavedDir); }
+    ~PickerTest() override { SetCurrentDirectoryA(m_acSavedDir); }
+
+    // A file of ullSize bytes (sparse) below the drive's root, its folders made on the way.
+    void MakeFile(const std::string& strUtf8, unsigned long long ullSize = 0) {
+        m_drive.WriteBytes(strUtf8, "");
+        if (ullSize != 0) {
+            std::filesystem::resize_file(m_drive.PosixPath(strUtf8), ullSize);
+        }
+    }
+    void MakeFolder(const std::string& strUtf8) {
+        std::filesystem::create_directories(m_drive.PosixPath(strUtf8));
+    }
+    // Seconds since 1970 UTC (negative before it) as the entry's last-write time.
+    void SetWriteTime(const std::string& strUtf8, long long llUnixSeconds) {
+        const auto sysTime = std::chrono::sys_seconds(std::chrono::seconds(llUnixSeconds));
+        std::filesystem::last_write_time(m_drive.PosixPath(strUtf8),
+                                         std::chrono::file_clock::from_sys(sysTime));
+    }
+
+    // The picker opened on T:\<strUtf8Folder>, interact run inside its modal loop.
+    INT_PTR RunPicker(CTestPicker& picker, const std::string& strUtf8Folder,
+                      const std::function<void()>& interact) {
+        picker.SetStartFolder(m_drive.WinPath(strUtf8Folder).c_str());
+        return RunModalWith(picker, interact);
+    }
+
+    char m_acSavedDir[MAX_PATH] = {};
+    ProgramFolders m_drive{'T'};
+    MessageBoxRecorder m_messages;
+};
+
+inline QTableView* ListView(CMyFileDialog& picker) {
+    return qobject_cast<QTableView*>(reinterpret_cast<QWidget*>(picker.m_ListCtrl.m_hWnd));
+}
+
+inline QListWidget* DriveBox(CMyFileDialog& picker) {
+    return qobject_cast<QListWidget*>(reinterpret_cast<QWidget*>(picker.m_DriveList.m_hWnd));
+}
+
+inline QPushButton* Button(CMyFileDialog& picker, int nId) {
+    CWnd* pButton = picker.GetDlgItem(nId);
+    return pButton != nullptr
+               ? qobject_cast<QPushButton*>(reinterpret_cast<QWidget*>(pButton->m_hWnd))
+               : nullptr;
+}
+
+// The texts of one column, row by row, as the program holds them (CP932 turned into UTF-8).
+inline std::vector<std::string> ColumnTexts(CMyFileDialog& picker, int iColumn = 0) {
+    std::vector<std::string> vecTexts;
+    for (int i = 0; i < picker.m_ListCtrl.GetItemCount(); ++i) {
+        vecTexts.push_back(Utf8(picker.m_ListCtrl.GetItemText(i, iColumn)));
+    }
+    return vecTexts;
+}
+
+// The names of the entries 0 .. m_iItemNum - 1 in UTF-8.
+inline std::vector<std::string> EntryNames(const CMyFileDialog& picker) {
+    std::vector<std::string> vecNames;
+    for (int i = 0; i < picker.m_iItemNum; ++i) {
+        vecNames.push_back(win32::AnsiToUtf8(picker.m_aFindData[i].cFileName));
+    }
+    return vecNames;
+}
+
+inline std::string EditText(CMyFileDialog& picker) {
+    CString strText;
+    picker.GetDlgItemText(IDC_CUR_FOLDER, strText);
+    return Utf8(strText);
+}
+
+inline int RowImage(CMyFileDialog& picker, int iRow) {
+    LVITEM item{};
+    item.mask = LVIF_IMAGE;
+    item.iItem = iRow;
+    picker.m_ListCtrl.GetItem(&item);
+    return item.iImage;
+}
+
+inline void ClickHeader(CMyFileDialog& picker, int iColumn) {
+    QHeaderView* pHeader = ListView(picker)->horizontalHeader();
+    const QPoint pt(pHeader->sectionViewportPosition(iColumn) + 10, pHeader->height() / 2);
+    QTest::mouseClick(pHeader->viewport(), Qt::LeftButton, {}, pt);
+}
+
+inline void DoubleClickAt(CMyFileDialog& picker, const QPoint& ptViewport) {
+    QWidget* pViewport = ListView(picker)->viewport();
+    // The pointer arrives first, as a user's does: QTest's double click alone carries no press,
+    // and the framework learns the cursor's place from moves and presses.
+    QMouseEvent move(QEvent::MouseMove, QPointF(ptViewport),
+                     QPointF(pViewport->mapToGlobal(ptViewport)), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(pViewport, &move);
+    QTest::mouseClick(pViewport, Qt::LeftButton, {}, ptViewport);
+    QTest::mouseDClick(pViewport, Qt::LeftButton, {}, ptViewport);
+}
+
+inline void DoubleClickRow(CMyFileDialog& picker, int iRow) {
+    QTableView* pView = ListView(picker);
+    DoubleClickAt(picker, pView->visualRect(pView->model()->index(iRow, 0)).center());
+}
+
+// The user's choice of a drive in the box: a notifying selection change.
+inline bool ChooseDrive(CMyFileDialog& picker, char cLetter) {
+    QListWidget* pBox = DriveBox(picker);
+    const QString strDrive = QString(QChar(cLetter)) + QStringLiteral(":");
+    for (int i = 0; i < pBox->count(); ++i) {
+        if (pBox->item(i)->text() == strDrive) {
+            pBox->setCurrentRow(i);
+            return true;
+        }
+    }
+    return false;
+}
+
+inline bool WaitForSort(CMyFileDialog& picker) {
+    return WaitUntil(
+        [&] { return picker.m_bSorting == 0 && picker.GetDlgItem(IDOK)->IsWindowEnabled(); });
+}
+
+} // namespace tessaly::test

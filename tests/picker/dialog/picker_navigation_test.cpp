@@ -1,0 +1,247 @@
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "tests/picker/dialog/PickerTestSupport.h"
+
+namespace {
+
+using tessaly::test::Ansi;
+using tessaly::test::CTestPicker;
+using tessaly::test::PickerTest;
+
+using PickerNavigation = PickerTest;
+
+TEST_F(PickerNavigation, StartFolderAcceptsRootsExistingFoldersAndFallsBackToTheExeFolder) {
+    MakeFolder("sub");
+    MakeFile("file.txt");
+    const struct {
+        const char* pcArgument; // null stays null
+        int iResult;
+        const char* pcStartDir;
+    } rows[] = {
+        {"T:\\", 1, "T:\\"},       {"Q:\\", 1, "Q:\\"}, // a root is taken without looking
+        {"T:", 1, "T:\\"},         {"t:", 1, "t:\\"},         {"Q:", 0, "T:"},
+        {"T:a", 0, "T:"},          {"T:\\sub", 1, "T:\\sub"}, {"T:\\missing", 0, "T:"},
+        {"T:\\file.txt", 0, "T:"}, {"1:", 0, "T:"},           {"", 1, "T:\\"},
+        {nullptr, 1, "T:\\"},
+    };
+    for (const auto& row : rows) {
+        CTestPicker picker;
+        EXPECT_EQ(picker.SetStartFolder(row.pcArgument), row.iResult)
+            << (row.pcArgument ? row.pcArgument : "(null)");
+        EXPECT_EQ(picker.m_strStartDir, CString(row.pcStartDir))
+            << (row.pcArgument ? row.pcArgument : "(null)");
+    }
+}
+
+TEST_F(PickerNavigation, AStartFolderThatCannotBeEnteredOpensTheExeFoldersRoot) {
+    MakeFile("here.txt");
+    CTestPicker picker;
+    ASSERT_EQ(picker.SetStartFolder("Q:\\"), 1);
+    RunModalWith(picker, [&] {
+        EXPECT_EQ(picker.m_strCurDir, CString("T:\\"));
+        EXPECT_EQ(tessaly::test::EditText(picker), "T:\\");
+        EXPECT_EQ(tessaly::test::ColumnTexts(picker),
+                  (std::vector<std::string>{"here.txt", "TraceFile.txt"}));
+        picker.EndDialog(IDCANCEL);
+    });
+}
+
+TEST_F(PickerNavigation, UpFolderClimbsToTheRootAndStaysThere) {
+    MakeFile("a/b/inner.txt");
+    CTestPicker picker;
+    RunPicker(picker, "a/b", [&] {
+        QPushButton* pUp = tessaly::test::Button(picker, IDC_UP_FOLDER);
+        const struct {
+            const char* pcFolder;
+            const char* pcFirstRow;
+        } steps[] = {{"T:\\a", "b"}, {"T:\\", "a"}, {"T:\\", "a"}};
+        for (const auto& step : steps) {
+            pUp->click();
+            EXPECT_EQ(picker.m_strCurDir, CString(step.pcFolder));
+            EXPECT_EQ(tessaly::test::EditText(picker), step.pcFolder);
+            ASSERT_GT(picker.m_ListCtrl.GetItemCount(), 0) << step.pcFolder;
+            EXPECT_STREQ(picker.m_ListCtrl.GetItemText(0, 0), step.pcFirstRow) << step.pcFolder;
+        }
+        picker.EndDialog(IDCANCEL);
+    });
+}
+
+// 表 and ソ end in the byte 0x5C in CP932: a byte-wise cut would split them.
+TEST_F(PickerNavigation, NamesWithA5CTrailByteStayWholeGoingDownAndUp) {
+    MakeFile("表/ソ/x.txt");
+    CTestPicker picker;
+    RunPicker(picker, "", [&] {
+        ASSERT_EQ(tessaly::test::ColumnTexts(picker, 0)[0], "表");
+        tessaly::test::DoubleClickRow(picker, 0);
+        EXPECT_EQ(tessaly::test::EditText(picker), "T:\\表");
+        ASSERT_EQ(tessaly::test::ColumnTexts(picker, 0), std::vector<std::string>{"ソ"});
+        tessaly::test::DoubleClickRow(picker, 0);
+        EXPECT_EQ(tessaly::test::EditText(picker), "T:\\表\\ソ");
+        EXPECT_EQ(tessaly::test::ColumnTexts(picker, 0), std::vector<std::string>{"x.txt"});
+        CString strPicked;
+        EXPECT_EQ(picker.GetPickedFolder(strPicked), 1);
+        EXPECT_EQ(tessaly::test::Utf8(strPicked), "T:\\表\\ソ");
+
+        QPushButton* pUp = tessaly::test::Button(picker, IDC_UP_FOLDER);
+        pUp->click();
+        EXPECT_EQ(tessaly::test::EditText(picker), "T:\\表");
+        EXPECT_EQ(tessaly::test::ColumnTexts(picker, 0), std::vector<std::string>{"ソ"});
+        pUp->click();
+        EXPECT_EQ(picker.m_strCurDir, CString("T:\\"));
+        picker.EndDialog(IDCANCEL);
+    });
+}
+
+TEST_F(PickerNavigation, DoubleClickOnAFileOrBelowTheRowsDoesNothing) {
+    MakeFolder("d/folder");
+    MakeFile("d/file.txt");
+    CTestPicker picker;
+    RunPicker(picker, "d", [&] {
+        tessaly::test::DoubleClickRow(picker, 1);
+        EXPECT_EQ(picker.m_strCurDir, CString("T:\\d"));
+        QTableView* pView = tessaly::test::ListView(picker);
+        const QRect rcLast = pView->visualRect(pView->model()->index(1, 0));
+        tessaly::test::DoubleClickAt(picker, QPoint(rcLast.center().x(), rcLast.bottom() + 40));
+        EXPECT_EQ(picker.m_strCurDir, CString("T:\\d"));
+        EXPECT_EQ(picker.m_iItemNum, 2);
+        tessaly::test::DoubleClickRow(picker, 0);
+        EXPECT_EQ(picker.m_strCurDir, CString("T:\\d\\folder"));
+        picker.EndDialog(IDCANCEL);
+    });
+}
+
+TEST_F(PickerNavigation, RootTestComplainsAboutShortTextsThatAreNoRoot) {
+    const struct {
+        const char* pcCurDir;
+        BOOL bRoot;
+        bool bMessage;
+    } rows[] = {
+        {"T:\\", TRUE, false}, {"T:\\a", FALSE, false}, {"T:", FALSE, true},
+        {"T:/", FALSE, true},  {"T", FALSE, true},      {"", FALSE, true},
+    };
+    for (const auto& row : rows) {
+        tessaly::test::MessageBoxRecorder messages;
+        CTestPicker picker;
+        picker.m_strCurDir = row.pcCurDir;
+        EXPECT_EQ(picker.IsRootFolder(), row.bRoot) << row.pcCurDir;
+        const std::vector<std::string> vecTexts = messages.Texts();
+        if (row.bMessage) {
+            ASSERT_EQ(vecTexts.size(), 1u) << row.pcCurDir;
+            EXPECT_EQ(vecTexts[0], Ansi("カレントディレクトリデータが異常[") + row.pcCurDir + "]");
+        } else {
+            EXPECT_TRUE(vecTexts.empty()) << row.pcCurDir;
+        }
+    }
+}
+
+TEST_F(PickerNavigation, EnteringAFolderFromAnAbnormalShortFolderJoinsWithABackslash) {
+    MakeFolder("sub");
+    CTestPicker picker;
+    RunPicker(picker, "", [&] {
+        picker.m_strCurDir = "T:";
+        tessaly::test::DoubleClickRow(picker, 0);
+        EXPECT_EQ(picker.m_strCurDir, CString("T:\\sub"));
+        picker.EndDialog(IDCANCEL);
+    });
+    EXPECT_EQ(m_messages.Texts(),
+              std::vector<std::string>{Ansi("カレントディレクトリデータが異常[T:]")});
+}
+
+TEST_F(PickerNavigation, DriveListHoldsEveryDriveWithItsNumberAndShowsTheCurrentOne) {
+    MakeFile("x.txt");
+    CTestPicker picker;
+    RunPicker(picker, "", [&] {
+        char acDrives[2000] = {};
+        GetLogicalDriveStringsA(sizeof(acDrives), acDrives);
+        int iDrives = 0;
+        for (const char* pc = acDrives; *pc != '\0'; pc += std::strlen(pc) + 1) {
+            const int iItem = picker.m_DriveList.FindString(-1, std::string(pc, 2).c_str());
+            ASSERT_NE(iItem, LB_ERR) << pc;
+            EXPECT_EQ(picker.m_DriveList.GetItemData(iItem), static_cast<DWORD_PTR>(pc[0] - 64));
+            ++iDrives;
+        }
+        EXPECT_EQ(picker.m_iDriveNum, iDrives);
+        EXPECT_EQ(picker.m_DriveList.GetCount(), iDrives);
+        CString strCurrent;
+        picker.m_DriveList.GetText(picker.m_DriveList.GetCurSel(), strCurrent);
+        EXPECT_EQ(strCurrent, CString("T:"));
+        CRect rcClient;
+        picker.m_DriveList.GetClientRect(rcClient);
+        EXPECT_EQ(picker.m_DriveList.GetItemHeight(0), rcClient.Height());
+        picker.EndDialog(IDCANCEL);
+    });
+}
+
+TEST_F(PickerNavigation, ADriveThatCannotBeEnteredEmptiesTheListAndKeepsThePath) {
+    MakeFile("t.txt");
+    MakeFolder("udrive");
+    enum class EFailure { MissingFolder, ChdirFails };
+    for (EFailure eFailure : {EFailure::MissingFolder, EFailure::ChdirFails}) {
+        SCOPED_TRACE(eFailure == EFailure::MissingFolder ? "missing folder" : "chdir fails");
+        std::map<char, std::string> mapDrives = tessaly::win32::GetDriveTable();
+        mapDrives['U'] = eFailure == EFailure::MissingFolder ? m_drive.PosixPath("gone")
+                                                             : m_drive.PosixPath("udrive");
+        tessaly::win32::SetDriveTable(mapDrives);
+        if (eFailure == EFailure::ChdirFails) {
+            tessaly::win32::FailSysCall(tessaly::win32::SysCall::Chdir, EIO, -1, 0,
+                                        m_drive.PosixPath("udrive"));
+        }
+        tessaly::test::MessageBoxRecorder messages;
+        CTestPicker picker;
+        RunPicker(picker, "", [&] {
+            ASSERT_TRUE(tessaly::test::ChooseDrive(picker, 'U'));
+            EXPECT_EQ(picker.m_ListCtrl.GetItemCount(), 0);
+            EXPECT_EQ(picker.m_iItemNum, 0);
+            EXPECT_EQ(picker.m_iFolderNum, 0);
+            EXPECT_EQ(tessaly::test::EditText(picker), "T:\\");
+            EXPECT_FALSE(picker.GetDlgItem(IDC_UP_FOLDER)->IsWindowEnabled());
+            EXPECT_FALSE(picker.GetDlgItem(IDC_SELECT_ALL)->IsWindowEnabled());
+            tessaly::test::Button(picker, IDOK)->click();
+            EXPECT_EQ(messages.Texts(), std::vector<std::string>{Ansi("何も選択されていません")});
+            // Back on a drive that works, everything returns.
+            ASSERT_TRUE(tessaly::test::ChooseDrive(picker, 'T'));
+            EXPECT_EQ(tessaly::test::ColumnTexts(picker),
+                      (std::vector<std::string>{"udrive", "t.txt", "TraceFile.txt"}));
+            EXPECT_TRUE(picker.GetDlgItem(IDC_UP_FOLDER)->IsWindowEnabled());
+            EXPECT_TRUE(picker.GetDlgItem(IDC_SELECT_ALL)->IsWindowEnabled());
+            picker.EndDialog(IDCANCEL);
+        });
+        tessaly::win32::ClearSysCallFailures();
+    }
+}
+
+TEST_F(PickerNavigation, ClosingRestoresTheWorkingDirectory) {
+    MakeFolder("keep");
+    MakeFolder("other/deeper");
+    for (int nEnd : {IDCANCEL, IDOK}) {
+        ASSERT_TRUE(SetCurrentDirectoryA("T:\\keep"));
+        CTestPicker picker;
+        const INT_PTR nResult = RunPicker(picker, "other", [&] {
+            char acDir[MAX_PATH] = {};
+            GetCurrentDirectoryA(MAX_PATH, acDir);
+            EXPECT_STREQ(acDir, "T:\\other");
+            tessaly::test::DoubleClickRow(picker, 0);
+            GetCurrentDirectoryA(MAX_PATH, acDir);
+            EXPECT_STREQ(acDir, "T:\\other\\deeper");
+            if (nEnd == IDOK) {
+                tessaly::test::Button(picker, IDC_UP_FOLDER)->click();
+                tessaly::test::Button(picker, IDC_SELECT_ALL)->click();
+                tessaly::test::Button(picker, IDOK)->click();
+            } else {
+                tessaly::test::Button(picker, IDCANCEL)->click();
+            }
+        });
+        EXPECT_EQ(nResult, nEnd);
+        char acDir[MAX_PATH] = {};
+        GetCurrentDirectoryA(MAX_PATH, acDir);
+        EXPECT_STREQ(acDir, "T:\\keep") << "end " << nEnd;
+    }
+}
+
+} // namespace

@@ -247,9 +247,9 @@ void CMainDialog::EnableControls(BOOL bEnable) {
         BOOL bEnable;
     };
     const Command aCommands[] = {
-        {IDC_ABORT, !bEnable},         {IDC_EXECUTE, bEnable},    {IDOK, bEnable},
-        {IDC_ADD, bEnable},            {IDC_EXCLUDE, bEnable},    {IDC_EXCLUDE_ALL, bEnable},
-        {IDC_TARGET_FOLDER, bEnable},  {IDC_USE_REGEX, bEnable},
+        {IDC_ABORT, !bEnable},        {IDC_EXECUTE, bEnable},   {IDOK, bEnable},
+        {IDC_ADD, bEnable},           {IDC_EXCLUDE, bEnable},   {IDC_EXCLUDE_ALL, bEnable},
+        {IDC_TARGET_FOLDER, bEnable}, {IDC_USE_REGEX, bEnable},
     };
     for (const Command& command : aCommands) {
         if (CWnd* pControl = GetDlgItem(command.nId)) {

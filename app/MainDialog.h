@@ -49,26 +49,26 @@ public:
     void ShowMoveResult(const CString& strMessage) override;
 
     // Members, in the window's order.
-    CStatic m_stTargetLabel;    // 1013
-    CButton m_chkUseRegex;      // 1012
-    CEdit m_edFilter;           // 1011
-    CEdit m_edTargetExt;        // 1010
-    CProgressCtrl m_prgMove;    // 1006
-    CEdit m_edTargetFolder;     // 1002
-    CEdit m_edByteTotal;        // 1007
-    CListCtrl m_lstFiles;       // 1000
-    CMyRegex m_regexCheck;      // validates a pattern before it is handed on
-    BOOL m_bFilterActive;       // extension mode with a text other than "*"
-    BOOL m_bUseRegex;           // check box 1012 at the last Add
-    BOOL m_bHoverTargetButton;  // the mouse is over 1003
-    BOOL m_bHoverAddButton;     // the mouse is over 1001
-    CBrush m_brCheckHover;      // check box 1012's backgrounds
+    CStatic m_stTargetLabel;   // 1013
+    CButton m_chkUseRegex;     // 1012
+    CEdit m_edFilter;          // 1011
+    CEdit m_edTargetExt;       // 1010
+    CProgressCtrl m_prgMove;   // 1006
+    CEdit m_edTargetFolder;    // 1002
+    CEdit m_edByteTotal;       // 1007
+    CListCtrl m_lstFiles;      // 1000
+    CMyRegex m_regexCheck;     // validates a pattern before it is handed on
+    BOOL m_bFilterActive;      // extension mode with a text other than "*"
+    BOOL m_bUseRegex;          // check box 1012 at the last Add
+    BOOL m_bHoverTargetButton; // the mouse is over 1003
+    BOOL m_bHoverAddButton;    // the mouse is over 1001
+    CBrush m_brCheckHover;     // check box 1012's backgrounds
     CBrush m_brCheckNormal;
     COLORREF m_crCheckTextHover;
     COLORREF m_crCheckTextNormal;
     COLORREF m_crCheckBackHover;
     COLORREF m_crCheckBackNormal;
-    CBrush m_brLabelHover;      // label 1013's backgrounds
+    CBrush m_brLabelHover; // label 1013's backgrounds
     CBrush m_brLabelNormal;
     COLORREF m_crLabelBackHover;
     COLORREF m_crLabelBackNormal;

@@ -31,8 +31,8 @@ const DialogItemTemplate kMainItems[] = {
     {-1, EControlKind::Static, "操作対象拡張子", 0, 34, 70, 15, kChild | SS_CENTER | SS_SUNKEN, 0},
     {IDC_TARGET_EXT, EControlKind::Edit, nullptr, 71, 34, 140, 15,
      kChild | WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, 0},
-    {-1, EControlKind::Static, "追加ファイルフィルタ", 0, 1, 70, 15,
-     kChild | SS_CENTER | SS_SUNKEN, 0},
+    {-1, EControlKind::Static, "追加ファイルフィルタ", 0, 1, 70, 15, kChild | SS_CENTER | SS_SUNKEN,
+     0},
     {IDC_FILTER, EControlKind::Edit, nullptr, 71, 1, 140, 15,
      kChild | WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, 0},
     {IDC_USE_REGEX, EControlKind::CheckBox, "正規表現を使う", 215, 1, 103, 15,
@@ -83,5 +83,6 @@ const DialogTemplate g_dlgAbout{IDD_ABOUTBOX,
                                 kFont,
                                 9,
                                 kAboutItems};
-const DialogTemplate g_dlgPicker{IDD_FILE_DIALOG, "",   263, 253, WS_POPUP | WS_CAPTION | DS_MODALFRAME,
-                                 0,               kFont, 9,   kPickerItems};
+const DialogTemplate g_dlgPicker{
+    IDD_FILE_DIALOG, "", 263,         253, WS_POPUP | WS_CAPTION | DS_MODALFRAME, 0,
+    kFont,           9,  kPickerItems};

@@ -28,7 +28,8 @@ void RegisterTessalyResources() {
                              (std::string(":/tessaly/icons/tessaly_") + pszSize + ".png").c_str());
     }
     for (const char* pszSize : {"16", "32"}) {
-        RegisterIconResource(IDI_FILE, (std::string(":/tessaly/icons/file_") + pszSize + ".png").c_str());
+        RegisterIconResource(IDI_FILE,
+                             (std::string(":/tessaly/icons/file_") + pszSize + ".png").c_str());
         RegisterIconResource(IDI_FOLDER,
                              (std::string(":/tessaly/icons/folder_") + pszSize + ".png").c_str());
     }

@@ -45,9 +45,10 @@ void FillStore(CFileCollector& store, DWORD dwRows) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const DWORD dwRows = argc > 1 ? static_cast<DWORD>(std::strtoul(argv[1], nullptr, 10)) : 1000000;
-    const std::string strRoot =
-        std::filesystem::exists("/dev/shm") ? "/dev/shm/tessaly-list-bench" : "/tmp/tessaly-list-bench";
+    const DWORD dwRows =
+        argc > 1 ? static_cast<DWORD>(std::strtoul(argv[1], nullptr, 10)) : 1000000;
+    const std::string strRoot = std::filesystem::exists("/dev/shm") ? "/dev/shm/tessaly-list-bench"
+                                                                    : "/tmp/tessaly-list-bench";
     std::filesystem::remove_all(strRoot);
     std::filesystem::create_directories(strRoot);
     tessaly::win32::SetDriveTable({{'B', strRoot}});

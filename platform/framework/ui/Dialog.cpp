@@ -110,6 +110,8 @@ INT_PTR CDialogAccess::RunModal(CDialog* pDialog) {
     RefreshDialogColors(state.pWidget);
     INT_PTR nResult = EndResult(pDialog);
     if (!EndRequested(pDialog)) {
+        // Modal before it shows: Qt does not make a window that is already visible modal.
+        state.pWidget->setWindowModality(Qt::ApplicationModal);
         state.pWidget->show();
         if (bDefaultFocus) {
             for (QWidget* pChild :

@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QUrl>
 
 #include "platform/framework/ui/Dialog.h"
@@ -81,14 +82,24 @@ private:
         return true;
     }
 
-    // An event travels up the parents while they ignore it; it is translated once.
-    bool SeenBefore(QEvent* pEvent) {
-        if (pEvent == m_pLastEvent && pEvent->type() == m_eLastType) {
-            return true;
+    // An event travels up the parents while they ignore it; it is translated once. The same
+    // address may come back for a new event, so only a parent of the last receiver counts.
+    bool SeenBefore(QObject* pObject, QEvent* pEvent) {
+        bool bSeen = false;
+        if (pEvent == m_pLastEvent && pEvent->type() == m_eLastType && !m_pLastReceiver.isNull()) {
+            auto* pLast = qobject_cast<QWidget*>(m_pLastReceiver.data());
+            for (QWidget* p = pLast != nullptr ? pLast->parentWidget() : nullptr; p != nullptr;
+                 p = p->parentWidget()) {
+                if (p == pObject) {
+                    bSeen = true;
+                    break;
+                }
+            }
         }
         m_pLastEvent = pEvent;
         m_eLastType = pEvent->type();
-        return false;
+        m_pLastReceiver = pObject;
+        return bSeen;
     }
 
     bool OnKey(QObject* pObject, QKeyEvent* pKey) {
@@ -121,7 +132,7 @@ private:
     }
 
     bool OnMouse(QObject* pObject, QMouseEvent* pMouse) {
-        if (SeenBefore(pMouse)) {
+        if (SeenBefore(pObject, pMouse)) {
             return false;
         }
         g_ptLastMouse = pMouse->globalPosition().toPoint();
@@ -183,6 +194,7 @@ private:
 
     QEvent* m_pLastEvent = nullptr;
     QEvent::Type m_eLastType = QEvent::None;
+    QPointer<QObject> m_pLastReceiver;
 };
 
 } // namespace

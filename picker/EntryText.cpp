@@ -1,9 +1,23 @@
 #include "picker/EntryText.h"
 
 #include <cstdint>
+#include <ctime>
 
 #include "platform/framework/core/CTime.h"
 #include "platform/win32/Win32Time.h"
+
+namespace {
+
+constexpr ULONGLONG kTicksPerSecond = 10000000;
+constexpr long long kUnixEpochIn1601Seconds = 11644473600LL;
+
+bool SameFields(const std::tm& tmFields, const SYSTEMTIME& st) {
+    return tmFields.tm_year + 1900 == st.wYear && tmFields.tm_mon + 1 == st.wMonth &&
+           tmFields.tm_mday == st.wDay && tmFields.tm_hour == st.wHour &&
+           tmFields.tm_min == st.wMinute && tmFields.tm_sec == st.wSecond;
+}
+
+} // namespace
 
 void FormatFileSize(DWORD dwSizeHigh, DWORD dwSizeLow, CString& strOut) {
     ULONGLONG ullSize = (static_cast<ULONGLONG>(dwSizeHigh) << 32) | dwSizeLow;
@@ -30,9 +44,26 @@ void FormatFileTime(const FILETIME& ftTime, CString& strOut) {
     if (!FileTimeToLocalFileTime(&ftTime, &ftLocal) || !FileTimeToSystemTime(&ftLocal, &st)) {
         return;
     }
-    const CTime time(st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond);
-    if (time.GetTime() < 0 || time.GetTime() > INT32_MAX) {
+    // The calendar's seconds for the local fields. Mostly they are the file's own instant, which
+    // localtime confirms; mktime, which rereads the zone file at every call, is left for the
+    // times whose daylight saving differs from today's.
+    const long long llInstant =
+        static_cast<long long>(
+            ((static_cast<ULONGLONG>(ftTime.dwHighDateTime) << 32) | ftTime.dwLowDateTime) /
+            kTicksPerSecond) -
+        kUnixEpochIn1601Seconds;
+    std::tm tmFields{};
+    std::time_t tTime = static_cast<std::time_t>(llInstant);
+    if (localtime_r(&tTime, &tmFields) == nullptr || !SameFields(tmFields, st)) {
+        tTime = CTime(st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond).GetTime();
+        if (tTime < 0 || tTime > INT32_MAX || localtime_r(&tTime, &tmFields) == nullptr) {
+            return;
+        }
+    }
+    if (tTime < 0 || tTime > INT32_MAX) {
         return;
     }
-    strOut = time.Format("%Y/%m/%d %H:%M:%S");
+    char acText[128];
+    const std::size_t uLen = std::strftime(acText, sizeof(acText), "%Y/%m/%d %H:%M:%S", &tmFields);
+    strOut = CString(acText, static_cast<int>(uLen));
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <string>
 
 #include "picker/EntryText.h"
@@ -64,5 +65,25 @@ TEST(FormatFileTime, ShowsLocalTimeWithinTheSigned32BitRange) {
         FormatFileTime(row.ft, strText);
         EXPECT_STREQ(strText, row.pcText)
             << "time " << row.ft.dwHighDateTime << ":" << row.ft.dwLowDateTime;
+    }
+}
+
+// Windows converts with today's offset, also for a time on the other side of a daylight-saving
+// change: the text is the UTC time shifted by the offset in force now.
+TEST(FormatFileTime, UsesTodaysOffsetOnBothSidesOfDaylightSaving) {
+    tessaly::test::ZoneScope zone("CET-1CEST,M3.5.0,M10.5.0/3");
+    const std::time_t tNow = std::time(nullptr);
+    std::tm tmNow{};
+    ASSERT_NE(localtime_r(&tNow, &tmNow), nullptr);
+    // Mid-January and mid-July 2015, at noon UTC: far from the changes' own hours.
+    for (long long llSeconds : {1421323200LL, 1436961600LL}) {
+        const std::time_t tShifted = static_cast<std::time_t>(llSeconds + tmNow.tm_gmtoff);
+        std::tm tmExpected{};
+        ASSERT_NE(gmtime_r(&tShifted, &tmExpected), nullptr);
+        char acExpected[64];
+        std::strftime(acExpected, sizeof(acExpected), "%Y/%m/%d %H:%M:%S", &tmExpected);
+        CString strText;
+        FormatFileTime(FromUnixSeconds(llSeconds), strText);
+        EXPECT_STREQ(strText, acExpected) << llSeconds;
     }
 }

@@ -150,4 +150,9 @@ void CMyFileDialog::ScrollToTop() {
     CRect rcLabel;
     m_ListCtrl.GetItemRect(0, rcLabel, LVIR_LABEL);
     m_ListCtrl.Scroll(CSize(rcLabel.left, -(m_ListCtrl.GetTopIndex() * rcLabel.Height())));
+    // Scrolled to the end, the list reports as topmost the row partly hidden above the first
+    // whole one, so the scroll above stops a row short.
+    if (m_ListCtrl.GetTopIndex() != 0) {
+        m_ListCtrl.EnsureVisible(0, FALSE);
+    }
 }

@@ -69,6 +69,11 @@ TEST_F(PickerListing, ListsEveryEntryOfAFolderLargerThanTheFirstTable) {
         EXPECT_STREQ(picker.m_ListCtrl.GetItemText(0, 0), "f10000");
         EXPECT_STREQ(picker.m_ListCtrl.GetItemText(2499, 0), "f12499");
         EXPECT_STREQ(picker.m_aFindData[2499].cFileName, "f12499");
+        // A new listing starts at the top, wherever the old one was scrolled to.
+        picker.m_ListCtrl.EnsureVisible(2499, FALSE);
+        ASSERT_GT(picker.m_ListCtrl.GetTopIndex(), 0);
+        picker.ReadFolder();
+        EXPECT_EQ(picker.m_ListCtrl.GetTopIndex(), 0);
         picker.EndDialog(IDCANCEL);
     });
 }

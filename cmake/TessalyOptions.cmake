@@ -29,12 +29,21 @@ if(TESSALY_SANITIZE)
   target_link_options(tessaly_options INTERFACE -fsanitize=address,undefined)
 endif()
 
+# Every test's properties: a timeout, so a hang fails instead of stalling CI, and under the
+# address sanitizer the leak checker told to pass over what system libraries keep until exit
+# (fontconfig's caches, loaded by Qt).
+set(TESSALY_TEST_PROPERTIES TIMEOUT 120)
+if(TESSALY_SANITIZE)
+  list(APPEND TESSALY_TEST_PROPERTIES ENVIRONMENT
+       "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0")
+endif()
+
 if(TESSALY_TSAN)
   target_compile_options(tessaly_options INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
   target_link_options(tessaly_options INTERFACE -fsanitize=thread)
 endif()
 
-# A test executable per source folder; every test gets a timeout so a hang fails instead of stalling CI.
+# A test executable per source folder, its tests with TESSALY_TEST_PROPERTIES.
 function(tessaly_add_test_folder name)
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   if(NOT sources)
@@ -42,7 +51,7 @@ function(tessaly_add_test_folder name)
   endif()
   add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE ${ARGN} GTest::gtest GTest::gtest_main tessaly_options)
-  gtest_discover_tests(${name} PROPERTIES TIMEOUT 120 DISCOVERY_TIMEOUT 60)
+  gtest_discover_tests(${name} PROPERTIES ${TESSALY_TEST_PROPERTIES} DISCOVERY_TIMEOUT 60)
 endfunction()
 
 # A static library of the folder's *.cpp files with its public dependencies; nothing while the

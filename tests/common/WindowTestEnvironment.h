@@ -1,5 +1,5 @@
 // The window system for a test executable: the application object on Qt's offscreen platform
-// (CMake sets QT_QPA_PLATFORM for window tests) and a main window slot. Include once per
+// (unless QT_QPA_PLATFORM names another) and a main window slot. Include once per
 // executable; the environment makes the QApplication before the first test runs.
 #pragma once
 

@@ -82,11 +82,14 @@ private:
         return true;
     }
 
-    // An event travels up the parents while they ignore it; it is translated once. The same
-    // address may come back for a new event, so only a parent of the last receiver counts.
-    bool SeenBefore(QObject* pObject, QEvent* pEvent) {
+    // A mouse event travels up the parents while they ignore it, as a new copy at each step with
+    // the same type, time and position; it is translated once, at the first receiver. Only a
+    // parent of the last receiver can be such a copy.
+    bool SeenBefore(QObject* pObject, QMouseEvent* pMouse) {
+        const QPointF ptGlobal = pMouse->globalPosition();
         bool bSeen = false;
-        if (pEvent == m_pLastEvent && pEvent->type() == m_eLastType && !m_pLastReceiver.isNull()) {
+        if (pMouse->type() == m_eLastType && pMouse->timestamp() == m_ulLastTime &&
+            ptGlobal == m_ptLastGlobal && !m_pLastReceiver.isNull()) {
             auto* pLast = qobject_cast<QWidget*>(m_pLastReceiver.data());
             for (QWidget* p = pLast != nullptr ? pLast->parentWidget() : nullptr; p != nullptr;
                  p = p->parentWidget()) {
@@ -96,9 +99,12 @@ private:
                 }
             }
         }
-        m_pLastEvent = pEvent;
-        m_eLastType = pEvent->type();
-        m_pLastReceiver = pObject;
+        if (!bSeen) {
+            m_eLastType = pMouse->type();
+            m_ulLastTime = pMouse->timestamp();
+            m_ptLastGlobal = ptGlobal;
+            m_pLastReceiver = pObject;
+        }
         return bSeen;
     }
 
@@ -192,8 +198,9 @@ private:
         return true;
     }
 
-    QEvent* m_pLastEvent = nullptr;
     QEvent::Type m_eLastType = QEvent::None;
+    quint64 m_ulLastTime = 0;
+    QPointF m_ptLastGlobal;
     QPointer<QObject> m_pLastReceiver;
 };
 

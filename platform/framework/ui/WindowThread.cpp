@@ -9,6 +9,8 @@
 #include <QThread>
 #include <QTimer>
 #include <atomic>
+#include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <unordered_map>
 
@@ -27,10 +29,24 @@ public:
     MSG m_msg;
 };
 
+// Qt's queue hands events over under its own locks, which a thread sanitizer does not see in an
+// uninstrumented Qt; these atomics make each hand-over visible as what it is, a release by the
+// poster and an acquire by the window thread.
+std::atomic<unsigned> g_uHandOvers{0};
+
+void ReleaseToWindowThread() {
+    g_uHandOvers.fetch_add(1, std::memory_order_acq_rel);
+}
+
+void AcquireOnWindowThread() {
+    (void)g_uHandOvers.load(std::memory_order_acquire);
+}
+
 class Dispatcher : public QObject {
 public:
     bool event(QEvent* pEvent) override {
         if (pEvent->type() == kPostedMessageEvent) {
+            AcquireOnWindowThread();
             MSG msg = static_cast<PostedMessageEvent*>(pEvent)->m_msg;
             detail::DeliverQueuedMessage(msg);
             return true;
@@ -69,6 +85,7 @@ BOOL Post(const MSG& msg) {
     if (pDispatcher == nullptr) {
         return FALSE;
     }
+    ReleaseToWindowThread();
     QCoreApplication::postEvent(pDispatcher, new PostedMessageEvent(msg));
     return TRUE;
 }
@@ -97,8 +114,39 @@ void RunOnWindowThread(const std::function<void()>& fn) {
         fn();
         return;
     }
+    // The caller waits until the call has run, or until Qt drops it undelivered as the
+    // application ends: the signal goes with the queued call's destruction either way.
+    struct Completion {
+        std::mutex mutex;
+        std::condition_variable cvDone;
+        bool bDone = false;
+    };
+    struct SignalOnDestroy {
+        explicit SignalOnDestroy(std::shared_ptr<Completion> pDone)
+            : pCompletion(std::move(pDone)) {}
+        SignalOnDestroy(const SignalOnDestroy&) = delete;
+        SignalOnDestroy& operator=(const SignalOnDestroy&) = delete;
+        std::shared_ptr<Completion> pCompletion;
+        ~SignalOnDestroy() {
+            {
+                std::lock_guard lock(pCompletion->mutex);
+                pCompletion->bDone = true;
+            }
+            pCompletion->cvDone.notify_one();
+        }
+    };
+    auto pCompletion = std::make_shared<Completion>();
+    auto pSignal = std::make_shared<SignalOnDestroy>(pCompletion);
+    ReleaseToWindowThread();
     QMetaObject::invokeMethod(
-        pDispatcher, [&fn] { fn(); }, Qt::BlockingQueuedConnection);
+        pDispatcher,
+        [pSignal = std::move(pSignal), &fn] {
+            AcquireOnWindowThread();
+            fn();
+        },
+        Qt::QueuedConnection);
+    std::unique_lock lock(pCompletion->mutex);
+    pCompletion->cvDone.wait(lock, [&] { return pCompletion->bDone; });
 }
 
 void PumpMessagesFor(DWORD dwMilliseconds) {

@@ -22,6 +22,7 @@ namespace tessaly::framework {
 namespace {
 
 const QEvent::Type kPostedMessageEvent = static_cast<QEvent::Type>(QEvent::User + 524);
+const QEvent::Type kCallEvent = static_cast<QEvent::Type>(QEvent::User + 525);
 
 class PostedMessageEvent : public QEvent {
 public:
@@ -29,13 +30,41 @@ public:
     MSG m_msg;
 };
 
+// What a caller on another thread waits for.
+struct Completion {
+    std::mutex mutex;
+    std::condition_variable cvDone;
+    bool bDone = false;
+};
+
+// A call from another thread. The caller learns that it is over when the event is destroyed:
+// after it has run, or undelivered when the application ends first.
+class CallEvent : public QEvent {
+public:
+    CallEvent(const std::function<void()>& fn, std::shared_ptr<Completion> pCompletion)
+        : QEvent(kCallEvent), m_fn(fn), m_pCompletion(std::move(pCompletion)) {}
+    CallEvent(const CallEvent&) = delete;
+    CallEvent& operator=(const CallEvent&) = delete;
+    ~CallEvent() override {
+        std::lock_guard lock(m_pCompletion->mutex);
+        m_pCompletion->bDone = true;
+        m_pCompletion->cvDone.notify_one();
+    }
+    void Run() const { m_fn(); }
+
+private:
+    const std::function<void()>& m_fn;
+    std::shared_ptr<Completion> m_pCompletion;
+};
+
 // Qt's queue hands events over under its own locks, which a thread sanitizer does not see in an
 // uninstrumented Qt; these atomics make each hand-over visible as what it is, a release by the
-// poster and an acquire by the window thread.
+// poster once the event is built and an acquire by the window thread before it is read.
 std::atomic<unsigned> g_uHandOvers{0};
 
-void ReleaseToWindowThread() {
+void PostToWindowThread(QObject* pReceiver, QEvent* pEvent) {
     g_uHandOvers.fetch_add(1, std::memory_order_acq_rel);
+    QCoreApplication::postEvent(pReceiver, pEvent);
 }
 
 void AcquireOnWindowThread() {
@@ -49,6 +78,11 @@ public:
             AcquireOnWindowThread();
             MSG msg = static_cast<PostedMessageEvent*>(pEvent)->m_msg;
             detail::DeliverQueuedMessage(msg);
+            return true;
+        }
+        if (pEvent->type() == kCallEvent) {
+            AcquireOnWindowThread();
+            static_cast<CallEvent*>(pEvent)->Run();
             return true;
         }
         return QObject::event(pEvent);
@@ -85,8 +119,7 @@ BOOL Post(const MSG& msg) {
     if (pDispatcher == nullptr) {
         return FALSE;
     }
-    ReleaseToWindowThread();
-    QCoreApplication::postEvent(pDispatcher, new PostedMessageEvent(msg));
+    PostToWindowThread(pDispatcher, new PostedMessageEvent(msg));
     return TRUE;
 }
 
@@ -114,37 +147,8 @@ void RunOnWindowThread(const std::function<void()>& fn) {
         fn();
         return;
     }
-    // The caller waits until the call has run, or until Qt drops it undelivered as the
-    // application ends: the signal goes with the queued call's destruction either way.
-    struct Completion {
-        std::mutex mutex;
-        std::condition_variable cvDone;
-        bool bDone = false;
-    };
-    struct SignalOnDestroy {
-        explicit SignalOnDestroy(std::shared_ptr<Completion> pDone)
-            : pCompletion(std::move(pDone)) {}
-        SignalOnDestroy(const SignalOnDestroy&) = delete;
-        SignalOnDestroy& operator=(const SignalOnDestroy&) = delete;
-        std::shared_ptr<Completion> pCompletion;
-        ~SignalOnDestroy() {
-            {
-                std::lock_guard lock(pCompletion->mutex);
-                pCompletion->bDone = true;
-            }
-            pCompletion->cvDone.notify_one();
-        }
-    };
     auto pCompletion = std::make_shared<Completion>();
-    auto pSignal = std::make_shared<SignalOnDestroy>(pCompletion);
-    ReleaseToWindowThread();
-    QMetaObject::invokeMethod(
-        pDispatcher,
-        [pSignal = std::move(pSignal), &fn] {
-            AcquireOnWindowThread();
-            fn();
-        },
-        Qt::QueuedConnection);
+    PostToWindowThread(pDispatcher, new CallEvent(fn, pCompletion));
     std::unique_lock lock(pCompletion->mutex);
     pCompletion->cvDone.wait(lock, [&] { return pCompletion->bDone; });
 }

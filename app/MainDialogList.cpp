@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "app/MainDialog.h"
+#include "app/SortKeys.h"
 #include "platform/win32/Win32.h"
 #include "res/ResourceIds.h"
 #include "support/AnsiText.h"
@@ -16,6 +17,9 @@ int g_iSortDirSize = 1;
 int g_iSortDirFolder = 1;
 
 namespace {
+
+// Filled for the length of one column sort.
+CSortKeys g_sortKeys;
 
 constexpr int kColumnTextMax = 260;
 constexpr DWORD kNumberBytes = 64;
@@ -186,7 +190,11 @@ void CMainDialog::OnColumnClick(NMHDR* pNMHDR, LRESULT* pResult) {
         break;
     }
     EnableControls(FALSE);
+    if (g_pSortList != nullptr) {
+        g_sortKeys.Build(*g_pSortList, iColumn);
+    }
     m_lstFiles.SortItems(CompareRows, static_cast<DWORD_PTR>(iColumn));
+    g_sortKeys.Clear();
     EnableControls(TRUE);
     *pResult = 0;
 }
@@ -195,25 +203,37 @@ int CALLBACK CMainDialog::CompareRows(LPARAM lParam1, LPARAM lParam2, LPARAM lPa
     if (g_pSortList == nullptr) {
         return 0;
     }
-    const CFileEntry* pEntry1 = g_pSortList->FindById(static_cast<DWORD>(lParam1));
-    const CFileEntry* pEntry2 = g_pSortList->FindById(static_cast<DWORD>(lParam2));
+    const DWORD nId1 = static_cast<DWORD>(lParam1);
+    const DWORD nId2 = static_cast<DWORD>(lParam2);
+    const BOOL bKeys = g_sortKeys.IsBuilt();
+    const CFileEntry* pEntry1 = bKeys ? g_sortKeys.Entry(nId1) : g_pSortList->FindById(nId1);
+    const CFileEntry* pEntry2 = bKeys ? g_sortKeys.Entry(nId2) : g_pSortList->FindById(nId2);
     if (lParamSort > 2 || lParamSort < 0 || pEntry1 == nullptr || pEntry2 == nullptr ||
         pEntry1 == pEntry2) {
         return 0;
     }
     switch (lParamSort) {
     case 0: {
+        if (g_sortKeys.HasNames()) {
+            return g_sortKeys.CompareNames(nId1, nId2) * g_iSortDirName;
+        }
         const CMyWString strName1(pEntry1->m_strName.GetString());
         const CMyWString strName2(pEntry2->m_strName.GetString());
         return strName1.Compare(strName2.GetBuff(), TRUE) * g_iSortDirName;
     }
     case 1: {
+        if (g_sortKeys.HasSizes()) {
+            return g_sortKeys.CompareSizes(nId1, nId2) * g_iSortDirSize;
+        }
         const int iOrder = pEntry1->m_ullSize < pEntry2->m_ullSize   ? -1
                            : pEntry1->m_ullSize > pEntry2->m_ullSize ? 1
                                                                      : 0;
         return iOrder * g_iSortDirSize;
     }
     default:
+        if (g_sortKeys.HasFolders()) {
+            return g_sortKeys.CompareFolders(nId1, nId2) * g_iSortDirFolder;
+        }
         const int iOrder =
             _mbscmp(reinterpret_cast<const unsigned char*>(pEntry1->m_strFolder.GetString()),
                     reinterpret_cast<const unsigned char*>(pEntry2->m_strFolder.GetString()));

@@ -1,0 +1,74 @@
+// The column sort's keys must order every pair exactly as the comparisons they stand for.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "app/SortKeys.h"
+#include "platform/win32/Win32CodePage.h"
+#include "support/AnsiText.h"
+#include "support/MyWString.h"
+
+namespace {
+
+int Sign(int i) {
+    return i < 0 ? -1 : i > 0 ? 1 : 0;
+}
+
+TEST(SortKeys, OrderEveryPairAsTheNameSizeAndFolderComparisons) {
+    // Case, '_' between the capitals and the small letters, prefixes, kana and kanji, names
+    // outside CP932, folders with a 0x5C trail byte and folders equal but for case.
+    const char* apszNames[] = {"A.wav",  "a.wav",    "_x.wav",   "Z.wav",  "[.wav",
+                               "ab.wav", "a.WAV",    "曲.wav",   "ソ.wav", "表.wav",
+                               "カ.wav", "café.wav", "한글.wav", "a",      ""};
+    const char* apszFolders[] = {"T:\\a",    "T:\\A",     "T:\\ソ", "T:\\ソ\\x", "T:\\表",
+                                 "T:\\a\\b", "T:\\a b",   "T:\\a",  "U:",        "T:\\_",
+                                 "T:\\Ａ",   "T:\\ab\\c", "T:\\ソ", "T:\\a",     "T:\\z"};
+    const ULONGLONG aullSizes[] = {
+        10, 5000000000ull, 0, 10, 7, 1, 0xFFFFFFFFFFFFFFFFull, 3, 3, 10, 0, 9, 2, 10, 1};
+    CFileCollector store;
+    for (size_t i = 0; i < std::size(apszNames); ++i) {
+        CFileEntry entry;
+        entry.m_strName = AnsiFromUtf8(apszNames[i]);
+        entry.m_strFolder = AnsiFromUtf8(apszFolders[i]);
+        entry.m_strFullPath = entry.m_strFolder + "\\" + entry.m_strName;
+        entry.m_strRoot = "T:";
+        entry.m_ullSize = aullSizes[i];
+        ASSERT_TRUE(store.Append(entry));
+    }
+    store.AssignIds();
+
+    for (int iColumn = 0; iColumn < 3; ++iColumn) {
+        CSortKeys keys;
+        keys.Build(store, iColumn);
+        for (DWORD i = 0; i < store.GetCount(); ++i) {
+            for (DWORD j = 0; j < store.GetCount(); ++j) {
+                const CFileEntry& a = store.GetAt(i);
+                const CFileEntry& b = store.GetAt(j);
+                ASSERT_EQ(keys.Entry(a.m_nId), &a);
+                int iExpected = 0;
+                int iActual = 0;
+                if (iColumn == 0) {
+                    const CMyWString strA(a.m_strName.GetString());
+                    const CMyWString strB(b.m_strName.GetString());
+                    iExpected = Sign(strA.Compare(strB.GetBuff(), TRUE));
+                    iActual = keys.CompareNames(a.m_nId, b.m_nId);
+                } else if (iColumn == 1) {
+                    iExpected = a.m_ullSize < b.m_ullSize ? -1 : a.m_ullSize > b.m_ullSize ? 1 : 0;
+                    iActual = keys.CompareSizes(a.m_nId, b.m_nId);
+                } else {
+                    iExpected = Sign(
+                        _mbscmp(reinterpret_cast<const unsigned char*>(a.m_strFolder.GetString()),
+                                reinterpret_cast<const unsigned char*>(b.m_strFolder.GetString())));
+                    iActual = keys.CompareFolders(a.m_nId, b.m_nId);
+                }
+                EXPECT_EQ(iActual, iExpected)
+                    << "column " << iColumn << ": " << apszNames[i] << " / " << apszNames[j];
+            }
+        }
+        keys.Clear();
+        EXPECT_FALSE(keys.IsBuilt());
+        EXPECT_EQ(keys.Entry(store.GetAt(0).m_nId), nullptr);
+    }
+}
+
+} // namespace

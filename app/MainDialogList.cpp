@@ -22,6 +22,10 @@ namespace {
 CSortKeys g_sortKeys;
 
 constexpr int kColumnTextMax = 260;
+// The longest wait for a finished worker to mark itself idle.
+constexpr int kIdleWaitMs = 2000;
+// Rows of one refill crossing: some 50 ms of the window thread.
+constexpr DWORD kRefillSlice = 50000;
 constexpr DWORD kNumberBytes = 64;
 constexpr DWORD kRowTextBytes = 5000;
 
@@ -66,20 +70,32 @@ void CMainDialog::InsertColumns() {
 }
 
 BOOL CMainDialog::FillList() {
-    BOOL bOk = TRUE;
-    // One crossing to the window thread for the whole refill.
-    tessaly::framework::RunOnWindowThread([&] { bOk = FillListRows(); });
-    return bOk;
+    // From the worker the rows go in by slices, one crossing to the window thread each, so that
+    // the window repaints and answers Abort between them; the rows are the same as one by one.
+    // A window that is closing meanwhile gets no more of them.
+    const DWORD dwCount = m_store.GetCount();
+    tessaly::framework::RunOnWindowThread([&] {
+        m_lstFiles.SetRedraw(FALSE);
+        m_lstFiles.DeleteAllItems();
+        m_nRowCount = 0;
+        m_lstFiles.SetItemCount(static_cast<int>(dwCount));
+        m_lstFiles.SetRedraw(TRUE);
+    });
+    BOOL bAll = TRUE;
+    DWORD dwStart = 0;
+    do {
+        const DWORD dwEnd = dwCount - dwStart > kRefillSlice ? dwStart + kRefillSlice : dwCount;
+        tessaly::framework::RunOnWindowThread([&] { bAll = FillListRows(dwStart, dwEnd) && bAll; });
+        dwStart = dwEnd;
+    } while (dwStart < dwCount && !g_bClosing);
+    return bAll;
 }
 
-BOOL CMainDialog::FillListRows() {
-    // Rows are built with redraw off and shown once; the result is the same as row by row.
+BOOL CMainDialog::FillListRows(DWORD dwStart, DWORD dwEnd) {
+    // Rows are built with redraw off and shown once per slice.
     m_lstFiles.SetRedraw(FALSE);
-    m_lstFiles.DeleteAllItems();
-    m_nRowCount = 0;
     BOOL bAll = TRUE;
-    const DWORD dwCount = m_store.GetCount();
-    for (DWORD i = 0; i < dwCount; ++i) {
+    for (DWORD i = dwStart; i < dwEnd; ++i) {
         bAll = InsertRow(m_store.GetAt(i)) != 0 && bAll;
     }
     m_lstFiles.SetRedraw(TRUE);
@@ -152,6 +168,11 @@ void CMainDialog::OnWorkDone() {
         return;
     }
     m_prgMove.SetPos(1024);
+    // The worker marks itself idle just after posting this. The commands come back only then,
+    // so that a click on them is never refused as if a worker still ran.
+    for (int i = 0; i < kIdleWaitMs && !g_bWorkerIdle; ++i) {
+        Sleep(1);
+    }
     EnableControls(TRUE);
     g_bAbort = FALSE;
 }

@@ -423,6 +423,10 @@ BOOL CListCtrl::DeleteAllItems() {
                : FALSE;
 }
 
+void CListCtrl::SetItemCount(int nItems) {
+    WithList(m_hWnd, [&](ListViewWidget*, ListModel* pModel) { pModel->Reserve(nItems); });
+}
+
 BOOL CListCtrl::DeleteItems(const std::vector<int>& vecItems) {
     BOOL bOk = FALSE;
     WithList(m_hWnd, [&](ListViewWidget*, ListModel* pModel) {

@@ -47,6 +47,8 @@ public:
     int GetNextItem(int nItem, int nFlags) const;
     BOOL DeleteItem(int nItem);
     BOOL DeleteAllItems();
+    // Prepares for nItems rows about to be added; the rows themselves are unchanged.
+    void SetItemCount(int nItems);
     // Deletes the rows whose indexes are listed (any order, repeats ignored) in one pass: the
     // same rows remain, in the same order, as deleting them one by one would leave.
     BOOL DeleteItems(const std::vector<int>& vecItems);

@@ -270,6 +270,12 @@ void ListModel::DeleteAll() {
     }
 }
 
+void ListModel::Reserve(int nRows) {
+    if (nRows > 0) {
+        m_vecRows.reserve(static_cast<size_t>(nRows));
+    }
+}
+
 void ListModel::DeleteMarked(const std::vector<bool>& vecGone) {
     if (!IsRedrawOff()) {
         beginResetModel();

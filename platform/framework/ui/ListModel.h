@@ -48,6 +48,8 @@ public:
     bool SetSelected(int nRow, bool bSelected); // nRow -1: every row
     bool DeleteRow(int nRow);
     void DeleteAll();
+    // Room for nRows rows, so that adding that many copies nothing.
+    void Reserve(int nRows);
     // Keeps the rows not marked, in order.
     void DeleteMarked(const std::vector<bool>& vecGone);
     void Sort(PFNLVCOMPARE pfnCompare, LPARAM lParamSort);

@@ -2,8 +2,12 @@
 #include <QDir>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QTimer>
 #include <QUrl>
+#include <atomic>
+#include <cstdio>
 #include <filesystem>
+#include <thread>
 
 #include "platform/framework/ui/DialogBuilder.h"
 #include "tests/app/window/MainWindowFixture.h"
@@ -260,6 +264,65 @@ TEST_F(MainWindowTest, ListShowsEntriesSortsByEachColumnAndExcludes) {
         EXPECT_EQ(Header(), "ファイル名 (0)");
         EXPECT_EQ(Text(1007), "0");
         EXPECT_EQ(m_dialog.m_store.GetCount(), 0u);
+    });
+}
+
+// The commands come back with the worker's completion message only once the worker is idle,
+// which it marks just after posting.
+TEST_F(MainWindowTest, CommandsReturnOnlyWhenTheWorkerIsIdle) {
+    Run([&] {
+        m_dialog.EnableControls(FALSE);
+        g_bWorkerIdle = FALSE;
+        std::thread worker([] {
+            Sleep(100);
+            g_bWorkerIdle = TRUE;
+        });
+        m_dialog.PostMessage(WM_WORK_DONE, 0, 0);
+        const bool bEnabled = WaitUntil([&] { return Control(1001)->isEnabled(); });
+        const BOOL bIdleThen = g_bWorkerIdle;
+        worker.join();
+        EXPECT_TRUE(bEnabled);
+        EXPECT_TRUE(bIdleThen);
+    });
+}
+
+// A worker's refill of more rows than one crossing takes: every row in the store's order, and
+// the window thread serves its events between the crossings.
+TEST_F(MainWindowTest, AWorkersLargeRefillKeepsEveryRowAndLetsTheWindowRun) {
+    const DWORD dwRows = 120001;
+    char acName[32];
+    for (DWORD i = 0; i < dwRows; ++i) {
+        std::snprintf(acName, sizeof(acName), "f%06u.wav", static_cast<unsigned>(i));
+        m_dialog.m_store.Append(Entry(i % 2 == 0 ? "T:\\even" : "T:\\odd", acName, i));
+    }
+    m_dialog.m_store.AssignIds();
+    Run([&] {
+        int iTicksDuringFill = 0;
+        std::atomic<bool> bFilling{true};
+        std::atomic<BOOL> bOk{FALSE};
+        QTimer timer;
+        // Ticks while some rows are in and others still to come.
+        QObject::connect(&timer, &QTimer::timeout, [&] {
+            const int iRows = List()->model()->rowCount();
+            iTicksDuringFill += iRows > 0 && iRows < static_cast<int>(dwRows) ? 1 : 0;
+        });
+        timer.start(1);
+        std::thread worker([&] {
+            bOk = m_dialog.FillList();
+            bFilling = false;
+        });
+        const bool bDone = WaitUntil([&] { return !bFilling; }, 60000);
+        worker.join();
+        ASSERT_TRUE(bDone);
+        EXPECT_TRUE(bOk);
+        EXPECT_GT(iTicksDuringFill, 0);
+        EXPECT_EQ(Header(), "ファイル名 (120001)");
+        ASSERT_EQ(List()->model()->rowCount(), static_cast<int>(dwRows));
+        for (DWORD i : {0u, 49999u, 50000u, 99999u, 100000u, 120000u}) {
+            std::snprintf(acName, sizeof(acName), "f%06u.wav", static_cast<unsigned>(i));
+            EXPECT_EQ(Cell(static_cast<int>(i), 0), acName);
+            EXPECT_EQ(Cell(static_cast<int>(i), 2), i % 2 == 0 ? "T:\\even" : "T:\\odd");
+        }
     });
 }
 

@@ -267,6 +267,43 @@ TEST_F(MainWindowTest, ListShowsEntriesSortsByEachColumnAndExcludes) {
     });
 }
 
+// A large selection, whose files are checked on several threads: a selected row goes only when
+// its file exists; the rest keep their order.
+TEST_F(MainWindowTest, ExcludeOfALargeSelectionTakesOnlyTheRowsWhoseFilesExist) {
+    const int iRows = 10000;
+    char acName[32];
+    for (int i = 0; i < iRows; ++i) {
+        std::snprintf(acName, sizeof(acName), "g%05d.wav", i);
+        if (i % 3 != 0) {
+            m_drive.WriteBytes(std::string("p/") + acName, "x");
+        }
+        m_dialog.m_store.Append(Entry("T:\\p", acName, 1));
+    }
+    m_dialog.m_store.AssignIds();
+    Run([&] {
+        ASSERT_TRUE(m_dialog.FillList());
+        for (int i = 0; i < iRows; i += 2) {
+            List()->selectionModel()->select(List()->model()->index(i, 0),
+                                             QItemSelectionModel::Select |
+                                                 QItemSelectionModel::Rows);
+        }
+        Click(1004);
+        std::vector<std::string> vecExpected;
+        for (int i = 0; i < iRows; ++i) {
+            if (i % 2 != 0 || i % 3 == 0) {
+                std::snprintf(acName, sizeof(acName), "g%05d.wav", i);
+                vecExpected.push_back(acName);
+            }
+        }
+        ASSERT_EQ(List()->model()->rowCount(), static_cast<int>(vecExpected.size()));
+        EXPECT_EQ(m_dialog.m_store.GetCount(), vecExpected.size());
+        EXPECT_EQ(Header(), "ファイル名 (" + std::to_string(vecExpected.size()) + ")");
+        for (size_t k = 0; k < vecExpected.size(); ++k) {
+            ASSERT_EQ(Cell(static_cast<int>(k), 0), vecExpected[k]) << k;
+        }
+    });
+}
+
 // The commands come back with the worker's completion message only once the worker is idle,
 // which it marks just after posting.
 TEST_F(MainWindowTest, CommandsReturnOnlyWhenTheWorkerIsIdle) {

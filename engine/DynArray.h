@@ -103,7 +103,9 @@ template <typename T> BOOL CDynArray<T>::SetCapacity(DWORD dwNewCapacity, BOOL b
         }
         return TRUE;
     }
-    if (dwNewCapacity > m_dwSlots && !Reallocate(dwNewCapacity, m_dwCapacity)) {
+    // Growing allocates ahead as appending does, so that a caller raising the capacity step by
+    // step copies the array O(log n) times, not once per step.
+    if (!Provide(dwNewCapacity)) {
         return FALSE;
     }
     m_dwCapacity = dwNewCapacity;

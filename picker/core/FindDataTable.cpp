@@ -13,9 +13,9 @@ BOOL CFindDataTable::SetAt(int iIndex, const WIN32_FIND_DATAA& data) {
     const size_t uIndex = static_cast<size_t>(iIndex);
     if (uIndex >= m_aData.size()) {
         const size_t uNeeded = uIndex + 1;
-        if (uNeeded > m_aData.capacity()) {
-            const size_t uStep = m_aData.capacity() + kGrowStep;
-            m_aData.reserve(uNeeded > uStep ? uNeeded : uStep);
+        if (uNeeded > m_uCapacity) {
+            const size_t uStep = m_uCapacity + kGrowStep;
+            m_uCapacity = uNeeded > uStep ? uNeeded : uStep;
         }
         m_aData.resize(uNeeded);
     }

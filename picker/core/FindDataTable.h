@@ -22,8 +22,11 @@ public:
     // Removes record iIndex; the records behind it move down one place.
     void RemoveAt(int iIndex);
     int GetSize() const { return static_cast<int>(m_aData.size()); }
-    int GetCapacity() const { return static_cast<int>(m_aData.capacity()); }
+    int GetCapacity() const { return static_cast<int>(m_uCapacity); }
 
 private:
     std::vector<WIN32_FIND_DATAA> m_aData;
+    // The capacity by the growth rule above; the vector underneath grows geometrically, so that
+    // a folder of n entries copies the table O(log n) times, not n / 5000 times.
+    size_t m_uCapacity = kInitialSize;
 };

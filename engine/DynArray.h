@@ -103,10 +103,16 @@ template <typename T> BOOL CDynArray<T>::SetCapacity(DWORD dwNewCapacity, BOOL b
         }
         return TRUE;
     }
-    // Growing allocates ahead as appending does, so that a caller raising the capacity step by
-    // step copies the array O(log n) times, not once per step.
-    if (!Provide(dwNewCapacity)) {
-        return FALSE;
+    // A small step allocates half as much again as there is, so that a caller raising the
+    // capacity step by step copies the array O(log n) times; a large one allocates what it asks.
+    if (dwNewCapacity > m_dwSlots) {
+        const unsigned long long ullAhead =
+            static_cast<unsigned long long>(m_dwSlots) + m_dwSlots / 2;
+        const DWORD dwAhead = ullAhead > kMaxCapacity ? kMaxCapacity : static_cast<DWORD>(ullAhead);
+        if (!Reallocate(dwAhead > dwNewCapacity ? dwAhead : dwNewCapacity, m_dwCapacity) &&
+            !Reallocate(dwNewCapacity, m_dwCapacity)) {
+            return FALSE;
+        }
     }
     m_dwCapacity = dwNewCapacity;
     return TRUE;

@@ -7,14 +7,6 @@
 #include "platform/win32/Win32CodePage.h"
 #include "support/MyWString.h"
 
-namespace {
-
-WCHAR FoldAsciiLetter(WCHAR wc) {
-    return (wc >= u'A' && wc <= u'Z') ? static_cast<WCHAR>(wc + (u'a' - u'A')) : wc;
-}
-
-} // namespace
-
 void CSortKeys::Build(const CFileCollector& store, int iColumn) {
     Clear();
     const DWORD dwCount = store.GetCount();
@@ -51,7 +43,7 @@ void CSortKeys::Build(const CFileCollector& store, int iColumn) {
             const WCHAR* pwc = strName.GetBuff() != nullptr ? strName.GetBuff() : u"";
             key.strFolded.assign(pwc, strName.GetBuff() != nullptr ? strName.GetLength() : 0);
             for (WCHAR& wc : key.strFolded) {
-                wc = FoldAsciiLetter(wc);
+                wc = CMyWString::FoldAscii(wc);
             }
         }
     }

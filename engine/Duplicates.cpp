@@ -20,8 +20,7 @@ bool FoldedTitle(const CString& strName, std::u16string& strKey) {
     }
     strKey.clear();
     for (const WCHAR* pwc = pwcTitle; *pwc != 0; ++pwc) {
-        const WCHAR wc = *pwc;
-        strKey.push_back(wc >= u'A' && wc <= u'Z' ? static_cast<WCHAR>(wc - u'A' + u'a') : wc);
+        strKey.push_back(CMyWString::FoldAscii(*pwc));
     }
     return true;
 }

@@ -103,16 +103,9 @@ template <typename T> BOOL CDynArray<T>::SetCapacity(DWORD dwNewCapacity, BOOL b
         }
         return TRUE;
     }
-    // A small step allocates half as much again as there is, so that a caller raising the
-    // capacity step by step copies the array O(log n) times; a large one allocates what it asks.
-    if (dwNewCapacity > m_dwSlots) {
-        const unsigned long long ullAhead =
-            static_cast<unsigned long long>(m_dwSlots) + m_dwSlots / 2;
-        const DWORD dwAhead = ullAhead > kMaxCapacity ? kMaxCapacity : static_cast<DWORD>(ullAhead);
-        if (!Reallocate(dwAhead > dwNewCapacity ? dwAhead : dwNewCapacity, m_dwCapacity) &&
-            !Reallocate(dwNewCapacity, m_dwCapacity)) {
-            return FALSE;
-        }
+    // Raised step by step, the capacity copies the array O(log n) times, as appending does.
+    if (!Provide(dwNewCapacity)) {
+        return FALSE;
     }
     m_dwCapacity = dwNewCapacity;
     return TRUE;
@@ -173,11 +166,12 @@ template <typename T> BOOL CDynArray<T>::Provide(DWORD dwCapacity) {
     if (dwCapacity <= m_dwSlots) {
         return TRUE;
     }
-    // Half as much again as needed, so n appends cost O(n) copies; the exact size if that fails.
-    const unsigned long long ullAhead =
-        static_cast<unsigned long long>(dwCapacity) + dwCapacity / 2;
+    // Half as much again as there is, so n small steps cost O(n) copies; a large step gets what it
+    // asks, and so does any step when the larger allocation fails.
+    const unsigned long long ullAhead = static_cast<unsigned long long>(m_dwSlots) + m_dwSlots / 2;
     const DWORD dwAhead = ullAhead > kMaxCapacity ? kMaxCapacity : static_cast<DWORD>(ullAhead);
-    return Reallocate(dwAhead, m_dwCapacity) || Reallocate(dwCapacity, m_dwCapacity);
+    return (dwAhead > dwCapacity && Reallocate(dwAhead, m_dwCapacity)) ||
+           Reallocate(dwCapacity, m_dwCapacity);
 }
 
 template <typename T> BOOL CDynArray<T>::Reallocate(DWORD dwSlots, DWORD dwKeep) {

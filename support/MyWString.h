@@ -74,6 +74,10 @@ public:
     // Ordinal comparison (<0, 0, >0); -1 for a null text or while the error flag is set.
     int Compare(const WCHAR* pwcStr, BOOL bIgnoreCase = FALSE) const;
     int Compare(const char* pcStr, BOOL bIgnoreCase = FALSE) const;
+    // The one case folding of the ignore-case searches and comparisons: A-Z to a-z.
+    static WCHAR FoldAscii(WCHAR wc) {
+        return (wc >= u'A' && wc <= u'Z') ? static_cast<WCHAR>(wc + (u'a' - u'A')) : wc;
+    }
 
     void Empty();
     // 0xFFFFFFFF means 0x7FFFFFFF; the content is cut to fit.

@@ -15,10 +15,6 @@ inline DWORD WideLen(const WCHAR* pwcStr) {
     return static_cast<DWORD>(std::char_traits<WCHAR>::length(pwcStr));
 }
 
-inline WCHAR FoldAscii(WCHAR wc) {
-    return (wc >= u'A' && wc <= u'Z') ? static_cast<WCHAR>(wc + (u'a' - u'A')) : wc;
-}
-
 inline WCHAR* AllocBuff(std::uint64_t qwSize, bool bZero) {
     if (qwSize == 0 || qwSize > 0xFFFFFFFFull) {
         return nullptr;

@@ -4,7 +4,6 @@
 #include "support/MyWStringInternal.h"
 #include "support/SJisConv.h"
 
-using mywstring_detail::FoldAscii;
 using mywstring_detail::WideLen;
 
 int CMyWString::Find(DWORD dwStart, const WCHAR* pwcPattern, DWORD dwPatternLen,

@@ -4,12 +4,8 @@
 # the count, quit. Checks that the flat files now sit in the template's layout.
 #   window_job.sh PATH-TO-tessaly
 set -euo pipefail
-exe=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+. "$(cd "$(dirname "$0")" && pwd)/scratch.sh" "$1"
 # The picker opens at the executable's folder, which holds the template and the flat folder.
-cp "$exe" "$work/tessaly"
-cd "$work"
 mkdir -p tpl/アルバム/disc1 tpl/b flat
 : > tpl/アルバム/disc1/曲1.wav
 : > tpl/b/song.wav
@@ -98,10 +94,7 @@ done
 kill -0 "$pid" 2>/dev/null && fail "the window did not close"
 wait "$pid"
 INNER
-if ! xvfb-run -a -s "-screen 0 1280x1024x24" bash drive.sh; then
-  cat out.txt 2>/dev/null || true
-  exit 1
-fi
+run_on_xvfb
 status=0
 # Everything in the picker's folder was picked, so tpl itself is part of the layout.
 for f in "flat/tpl/アルバム/disc1/曲1.mp3:one" "flat/tpl/b/song.mp3:two"; do

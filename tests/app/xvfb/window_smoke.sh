@@ -3,12 +3,7 @@
 # "終了" button as a user would, and checks the exit status and the empty trace log beside the
 # executable.   window_smoke.sh PATH-TO-tessaly
 set -euo pipefail
-exe=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-# A copy of its own, so TraceFile.txt lands in the scratch folder and not in the build tree.
-cp "$exe" "$work/tessaly"
-cd "$work"
+. "$(cd "$(dirname "$0")" && pwd)/scratch.sh" "$1"
 echo "left from a run before" > TraceFile.txt
 
 cat > drive.sh <<'INNER'
@@ -29,10 +24,7 @@ if kill -0 "$pid" 2>/dev/null; then
 fi
 wait "$pid"
 INNER
-if ! xvfb-run -a -s "-screen 0 1280x1024x24" bash drive.sh; then
-  cat out.txt 2>/dev/null || true
-  exit 1
-fi
+run_on_xvfb
 if [ -s TraceFile.txt ]; then
   echo "TraceFile.txt is not empty:"; cat TraceFile.txt; exit 1
 fi

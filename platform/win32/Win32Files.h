@@ -134,8 +134,17 @@ BOOL WINAPI GetFileInformationByHandle(HANDLE hFile,
 // the source's own name, which is renamed to the new case in place. Folders move within one file
 // system (else ERROR_NOT_SAME_DEVICE); a file moves across file systems by copy, flush and delete,
 // keeping its times and mode: the copy appears under its name only when complete, and a copy
-// that fails is removed and the source stays. A missing source: ERROR_FILE_NOT_FOUND; a missing
-// destination folder: ERROR_PATH_NOT_FOUND; a full disk: ERROR_DISK_FULL.
+// that fails is removed and the source stays. The source is removed only when all of its bytes
+// were copied and it is still the same file with the same size and modification time; a source
+// changed meanwhile stays, without a copy (ERROR_SHARING_VIOLATION). A missing source:
+// ERROR_FILE_NOT_FOUND; a missing destination folder: ERROR_PATH_NOT_FOUND; a full disk:
+// ERROR_DISK_FULL.
+// Where the file system has neither RENAME_NOREPLACE nor hard links, the destination name is
+// first claimed by an exclusive create (O_EXCL; mkdir for a folder) and rename(2) then replaces
+// only that placeholder, once it is found to be still ours and empty. What remains is the moment
+// between that check and rename(2): a file there is replaced only if someone removes the
+// placeholder and creates their own, or opens it without O_EXCL and writes to it, in that moment.
+// A folder can lose nothing there, as rename(2) never replaces a folder that is not empty.
 BOOL WINAPI MoveFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName);
 // A file (a folder: ERROR_ACCESS_DENIED; a missing one: ERROR_FILE_NOT_FOUND).
 BOOL WINAPI DeleteFileA(LPCSTR lpFileName);

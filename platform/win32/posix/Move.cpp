@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <string>
 #include <vector>
@@ -13,6 +12,7 @@
 #include "platform/win32/Win32Errors.h"
 #include "platform/win32/Win32Files.h"
 #include "platform/win32/posix/AnsiPath.h"
+#include "platform/win32/posix/MoveTemporary.h"
 #include "platform/win32/posix/PathResolve.h"
 #include "platform/win32/posix/Sys.h"
 
@@ -42,6 +42,58 @@ struct ErrnoKeeper {
     ~ErrnoKeeper() { errno = iSaved; }
 };
 
+// Whether strPath is still the placeholder claimed as stClaim: the same entry, and for a file
+// still empty, so nobody opened it and wrote.
+bool IsOurPlaceholder(const std::string& strPath, const struct stat& stClaim, bool bFolder) {
+    struct stat st;
+    if (::lstat(strPath.c_str(), &st) != 0 || st.st_dev != stClaim.st_dev ||
+        st.st_ino != stClaim.st_ino) {
+        return false;
+    }
+    return bFolder ? S_ISDIR(st.st_mode) : S_ISREG(st.st_mode) && st.st_size == 0;
+}
+
+// Neither a no-replace rename nor hard links (always so for folders there): the name is claimed
+// first by an exclusive create (an empty folder for a folder, which rename(2) replaces only while
+// it stays empty), checked to be still ours, and then renamed over.
+int RenameOverPlaceholder(const std::string& strFrom, const std::string& strTo, bool bFolder) {
+    AtMoveStep(MoveStep::NameClaim, strTo);
+    struct stat stClaim;
+    if (bFolder) {
+        if (SysMkdir(strTo.c_str(), 0700) != 0 || ::lstat(strTo.c_str(), &stClaim) != 0) {
+            return -1;
+        }
+    } else {
+        const int fd = SysOpen(strTo.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+        if (fd < 0) {
+            return -1;
+        }
+        const int iStat = ::fstat(fd, &stClaim);
+        ErrnoKeeper keep;
+        SysClose(fd);
+        if (iStat != 0) {
+            ::unlink(strTo.c_str());
+            return -1;
+        }
+    }
+    AtMoveStep(MoveStep::NameClaimed, strTo);
+    // Someone who opened our placeholder and wrote, or put their own file in its place, keeps it.
+    if (!IsOurPlaceholder(strTo, stClaim, bFolder)) {
+        errno = EEXIST;
+        return -1;
+    }
+    AtMoveStep(MoveStep::NameChecked, strTo);
+    if (SysRename(strFrom.c_str(), strTo.c_str()) == 0) {
+        return 0;
+    }
+    ErrnoKeeper keep;
+    if (IsOurPlaceholder(strTo, stClaim, bFolder)) {
+        // rmdir fails on a folder that someone filled meanwhile, which is then theirs.
+        bFolder ? ::rmdir(strTo.c_str()) : ::unlink(strTo.c_str());
+    }
+    return -1;
+}
+
 // Puts strFrom at strTo unless something is there. 0, or -1 with errno (EEXIST when taken).
 int RenameNoReplace(const std::string& strFrom, const std::string& strTo, bool bFolder) {
     if (SysRenameNoReplace(strFrom.c_str(), strTo.c_str()) == 0) {
@@ -52,7 +104,7 @@ int RenameNoReplace(const std::string& strFrom, const std::string& strTo, bool b
     }
     if (!bFolder) {
         if (SysLink(strFrom.c_str(), strTo.c_str()) == 0) {
-            if (::unlink(strFrom.c_str()) == 0) {
+            if (SysUnlink(strFrom.c_str()) == 0) {
                 return 0;
             }
             ErrnoKeeper keep;
@@ -63,37 +115,19 @@ int RenameNoReplace(const std::string& strFrom, const std::string& strTo, bool b
             return -1;
         }
     }
-    // Neither a no-replace rename nor hard links (always so for folders there): check, then
-    // rename. A name someone creates between the two would be replaced; such a file system
-    // offers nothing closer.
-    struct stat st;
-    if (::lstat(strTo.c_str(), &st) == 0) {
-        errno = EEXIST;
-        return -1;
-    }
-    if (errno != ENOENT) {
-        return -1;
-    }
-    return SysRename(strFrom.c_str(), strTo.c_str());
+    return RenameOverPlaceholder(strFrom, strTo, bFolder);
 }
 
-// A fresh, exclusively created name beside strTo for the copy to grow under.
-int CreateTemporary(const std::string& strTo, std::string& strTemp) {
-    static std::atomic<unsigned> s_uCounter{0};
-    const std::string strFolder = ParentOf(strTo);
-    for (;;) {
-        strTemp = strFolder + "/.tessaly-move-" + std::to_string(::getpid()) + "-" +
-                  std::to_string(s_uCounter.fetch_add(1)) + ".tmp";
-        const int fd = SysOpen(strTemp.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
-        if (fd >= 0 || errno != EEXIST) {
-            return fd;
-        }
-    }
+// The error a failed move reports for errno.
+DWORD MoveErrorFromErrno(int iErrno) {
+    return iErrno == EEXIST || iErrno == ENOTEMPTY ? ERROR_ALREADY_EXISTS : ErrorFromErrno(iErrno);
 }
 
-// All of the source's bytes into fdTo. 0, or -1 with errno (ENOSPC for a write that took none).
-int CopyBytes(int fdFrom, int fdTo) {
+// All of the source's bytes into fdTo, their count in llCopied. 0, or -1 with errno (ENOSPC for
+// a write that took none).
+int CopyBytes(int fdFrom, int fdTo, const std::string& strFrom, off_t& llCopied) {
     std::vector<char> buffer(kCopyChunk);
+    llCopied = 0;
     for (;;) {
         const ssize_t iRead = ::read(fdFrom, buffer.data(), buffer.size());
         if (iRead < 0 && errno == EINTR) {
@@ -115,6 +149,8 @@ int CopyBytes(int fdFrom, int fdTo) {
             }
             iDone += iWritten;
         }
+        llCopied += iRead;
+        AtMoveStep(MoveStep::CopyChunk, strFrom);
     }
 }
 
@@ -143,20 +179,32 @@ int PlaceCopy(const std::string& strTemp, const std::string& strTo) {
     return RenameNoReplace(strTemp, strTo, false);
 }
 
-// Copies the regular file strFrom to strTo, which does not exist: under a temporary name beside
-// it, written whole, with the source's permissions and times, flushed, then put in place, so that
-// strTo appears complete or not at all. On failure nothing of the copy is left. 0 or -1 (errno).
-int CopyIntoPlace(const std::string& strFrom, const std::string& strTo) {
+// Whether the source is still the file the copy was taken from: the same file under its name,
+// with the size and modification time it had when the copy began.
+bool SourceUnchanged(int fdFrom, const std::string& strFrom, const struct stat& stBefore) {
+    struct stat stOpen;
+    struct stat stNamed;
+    return ::fstat(fdFrom, &stOpen) == 0 && ::lstat(strFrom.c_str(), &stNamed) == 0 &&
+           stNamed.st_dev == stBefore.st_dev && stNamed.st_ino == stBefore.st_ino &&
+           stOpen.st_size == stBefore.st_size && stOpen.st_mtim.tv_sec == stBefore.st_mtim.tv_sec &&
+           stOpen.st_mtim.tv_nsec == stBefore.st_mtim.tv_nsec;
+}
+
+// Moves the regular file strFrom to strTo, which does not exist, on another file system: copied
+// under a temporary name beside strTo, written whole, with the source's permissions and times,
+// flushed, put in place so that strTo appears complete or not at all, and the source removed
+// only when it is still as it was when the copy began. On failure nothing of the copy is left and
+// the source stays. ERROR_SUCCESS or the error to report.
+DWORD MoveByCopy(const std::string& strFrom, const std::string& strTo) {
     const int fdFrom = SysOpen(strFrom.c_str(), O_RDONLY);
     if (fdFrom < 0) {
-        return -1;
+        return MoveErrorFromErrno(errno);
     }
     struct stat st;
     std::string strTemp;
     int fdTemp = -1;
     bool bPlaced = false;
-    const auto fail = [&] {
-        ErrnoKeeper keep;
+    const auto fail = [&](DWORD dwError) {
         if (fdTemp >= 0) {
             SysClose(fdTemp);
         }
@@ -168,19 +216,29 @@ int CopyIntoPlace(const std::string& strFrom, const std::string& strTo) {
             ::unlink(strTemp.c_str());
             NoteEntryRemoved(strTemp);
         }
-        return -1;
+        return dwError;
     };
+    const auto failErrno = [&] { return fail(MoveErrorFromErrno(errno)); };
+    // A source written to while it is copied: Windows refuses to move a file in use.
+    const auto failChanged = [&] { return fail(ERROR_SHARING_VIOLATION); };
     if (::fstat(fdFrom, &st) != 0) {
-        return fail();
+        return failErrno();
     }
-    fdTemp = CreateTemporary(strTo, strTemp);
+    const std::string strFolder = ParentOf(strTo);
+    RemoveStaleMoveTemporaries(strFolder);
+    fdTemp = CreateMoveTemporary(strFolder, strTemp);
     if (fdTemp < 0) {
         strTemp.clear();
-        return fail();
+        return failErrno();
     }
     NoteEntryAdded(strTemp);
-    if (CopyBytes(fdFrom, fdTemp) != 0) {
-        return fail();
+    off_t llCopied = 0;
+    if (CopyBytes(fdFrom, fdTemp, strFrom, llCopied) != 0) {
+        return failErrno();
+    }
+    // A short read or a source that grew or shrank meanwhile.
+    if (llCopied != st.st_size) {
+        return failChanged();
     }
     // Owner, mode and times are kept where the target file system can hold them (FAT cannot hold
     // owners or modes); their loss does not stop the move.
@@ -189,23 +247,33 @@ int CopyIntoPlace(const std::string& strFrom, const std::string& strTo) {
     const timespec aTimes[2] = {st.st_atim, st.st_mtim};
     (void)::futimens(fdTemp, aTimes);
     if (SysFsync(fdTemp) != 0) {
-        return fail();
+        return failErrno();
     }
     const int fdDone = fdTemp;
     fdTemp = -1;
     if (SysClose(fdDone) != 0) {
-        return fail();
+        return failErrno();
     }
     if (PlaceCopy(strTemp, strTo) != 0) {
-        return fail();
+        return failErrno();
     }
     bPlaced = true;
-    if (SyncFolder(ParentOf(strTo)) != 0) {
-        return fail();
+    if (SyncFolder(strFolder) != 0) {
+        return failErrno();
+    }
+    AtMoveStep(MoveStep::CopyPlaced, strFrom);
+    // Checked as late as possible: a change after this check and before the unlink below goes
+    // unseen, as no system call removes a name only if its file is unchanged.
+    if (!SourceUnchanged(fdFrom, strFrom, st)) {
+        return failChanged();
+    }
+    // A source that cannot be removed would leave the file in two places: undo the copy.
+    if (SysUnlink(strFrom.c_str()) != 0) {
+        return failErrno();
     }
     NoteEntryRemoved(strTemp);
     SysClose(fdFrom);
-    return 0;
+    return ERROR_SUCCESS;
 }
 
 // The last component of a Windows path, as it is given.
@@ -272,15 +340,9 @@ BOOL WINAPI MoveFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName) {
             SetLastError(ERROR_NOT_SAME_DEVICE);
             return FALSE;
         }
-        if (CopyIntoPlace(strFrom, strTo) != 0) {
-            SetMoveError(errno);
-            return FALSE;
-        }
-        // A source that cannot be removed would leave the file in two places: undo the copy.
-        if (::unlink(strFrom.c_str()) != 0) {
-            const int iErrno = errno;
-            ::unlink(strTo.c_str());
-            SetMoveError(iErrno);
+        const DWORD dwError = MoveByCopy(strFrom, strTo);
+        if (dwError != ERROR_SUCCESS) {
+            SetLastError(dwError);
             return FALSE;
         }
     }

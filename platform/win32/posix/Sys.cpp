@@ -10,9 +10,12 @@
 #include <array>
 #include <atomic>
 #include <cerrno>
+#include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/win32/Win32TestHooks.h"
@@ -80,7 +83,31 @@ std::string FdPath(int fd) {
     return it == state.mapFdPaths.end() ? std::string() : it->second;
 }
 
+// The move-step hook: a shared copy is taken under the lock and run outside it, so a hook may
+// itself move files.
+struct StepHook {
+    std::mutex mutex;
+    std::shared_ptr<const std::function<void(MoveStep, const std::string&)>> pHook;
+};
+
+StepHook& MoveStepHook() {
+    static StepHook* pState = new StepHook; // never destroyed, as Hooks()
+    return *pState;
+}
+
+std::atomic<bool> g_bMoveStepHook{false};
+
 } // namespace
+
+void SetMoveStepHookForTests(std::function<void(MoveStep, const std::string&)> fnHook) {
+    StepHook& state = MoveStepHook();
+    std::lock_guard lock(state.mutex);
+    const bool bSet = static_cast<bool>(fnHook);
+    state.pHook = bSet ? std::make_shared<const std::function<void(MoveStep, const std::string&)>>(
+                             std::move(fnHook))
+                       : nullptr;
+    g_bMoveStepHook.store(bSet, std::memory_order_release);
+}
 
 void FailSysCall(SysCall call, int iErrno, int iTimes, int iSkip, const std::string& strPathPart) {
     HookState& state = Hooks();
@@ -169,6 +196,30 @@ int SysClose(int fd) {
         state.mapFdPaths.erase(fd);
     }
     return ::close(fd);
+}
+
+int SysUnlink(const char* pszPath) {
+    if (ShouldFail(SysCall::Unlink, pszPath)) {
+        return -1;
+    }
+    return ::unlink(pszPath);
+}
+
+void AtMoveStep(MoveStep step, const std::string& strPosixPath) {
+    if (!g_bMoveStepHook.load(std::memory_order_acquire)) {
+        return;
+    }
+    StepHook& state = MoveStepHook();
+    std::shared_ptr<const std::function<void(MoveStep, const std::string&)>> pHook;
+    {
+        std::lock_guard lock(state.mutex);
+        pHook = state.pHook;
+    }
+    if (pHook) {
+        const int iSavedErrno = errno;
+        (*pHook)(step, strPosixPath);
+        errno = iSavedErrno;
+    }
 }
 
 } // namespace detail

@@ -4,6 +4,10 @@
 
 #include <sys/types.h>
 
+#include <string>
+
+#include "platform/win32/Win32TestHooks.h"
+
 namespace tessaly::win32::detail {
 
 int SysChdir(const char* pszPath);
@@ -16,5 +20,9 @@ int SysOpen(const char* pszPath, int iFlags, mode_t mode = 0);
 ssize_t SysWrite(int fd, const void* pBuf, size_t cb);
 int SysFsync(int fd);
 int SysClose(int fd);
+int SysUnlink(const char* pszPath);
+
+// Runs the test's hook for this step of a move, if one is set.
+void AtMoveStep(MoveStep step, const std::string& strPosixPath);
 
 } // namespace tessaly::win32::detail

@@ -32,6 +32,7 @@ protected:
 
     void TearDown() override {
         tessaly::win32::ClearSysCallFailures();
+        tessaly::win32::SetMoveStepHookForTests({});
         tessaly::win32::SetModuleFileNameForTests("");
         tessaly::win32::SetDriveTable(m_savedDrives);
         SetCurrentDirectoryA(m_strSavedCwd.c_str());

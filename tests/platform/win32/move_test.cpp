@@ -1,6 +1,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <filesystem>
@@ -11,6 +12,7 @@
 #include "tests/platform/win32/FileTestFolder.h"
 
 using tessaly::win32::FailSysCall;
+using tessaly::win32::MoveStep;
 using tessaly::win32::SysCall;
 
 class MoveFile : public FileTestFolder {};
@@ -180,4 +182,158 @@ TEST_F(MoveFile, AFailedCopyLeavesTheSourceAndNothingElse) {
         EXPECT_TRUE(ReadBytes(Posix("src.wav")) == strData);
         EXPECT_EQ(Names("dst"), std::set<std::string>{});
     }
+}
+
+// Without RENAME_NOREPLACE and hard links, another process creating the destination at any step
+// of the move keeps what it made: the move then fails, or the other's create does.
+TEST_F(MoveFile, WithoutNoReplaceOrLinksARacingCreatorIsNeverOverwritten) {
+    enum class Creator { Exclusive, Plain, RemoveAndCreate };
+    // Each creator puts "theirs" at the path and says whether it managed to.
+    const auto create = [](Creator creator, const std::string& strPath) {
+        if (creator == Creator::RemoveAndCreate) {
+            ::unlink(strPath.c_str());
+        }
+        const int iFlags = O_WRONLY | O_CREAT | (creator == Creator::Plain ? O_TRUNC : O_EXCL);
+        const int fd = ::open(strPath.c_str(), iFlags, 0644);
+        if (fd < 0) {
+            return false;
+        }
+        const bool bWritten = ::write(fd, "theirs", 6) == 6;
+        ::close(fd);
+        return bWritten;
+    };
+    const struct {
+        MoveStep step;
+        Creator creator;
+    } rows[] = {
+        {MoveStep::NameClaim, Creator::Exclusive},
+        {MoveStep::NameClaim, Creator::Plain},
+        {MoveStep::NameClaim, Creator::RemoveAndCreate},
+        {MoveStep::NameClaimed, Creator::Exclusive},
+        {MoveStep::NameClaimed, Creator::Plain},
+        {MoveStep::NameClaimed, Creator::RemoveAndCreate},
+        // After the last check only an exclusive creator is shut out; the other two are the
+        // moment MoveFileA's header names.
+        {MoveStep::NameChecked, Creator::Exclusive},
+    };
+    int i = 0;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << "row " << i++);
+        tessaly::win32::ClearSysCallFailures();
+        FailSysCall(SysCall::Rename, EINVAL, 1);
+        FailSysCall(SysCall::Link, EPERM);
+        std::filesystem::remove(Posix("dst.mp3"));
+        WriteBytes(Posix("src.mp3"), "source");
+        bool bTheirs = false;
+        tessaly::win32::SetMoveStepHookForTests(
+            [&, bDone = false](MoveStep step, const std::string& strPath) mutable {
+                if (step == row.step && !bDone) {
+                    bDone = true;
+                    bTheirs = create(row.creator, strPath);
+                }
+            });
+        SetLastError(ERROR_SUCCESS);
+        const BOOL bMoved = MoveFileA("T:\\src.mp3", "T:\\dst.mp3");
+        tessaly::win32::SetMoveStepHookForTests({});
+        EXPECT_NE(bMoved, bTheirs);
+        if (bTheirs) {
+            EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+            EXPECT_EQ(ReadBytes(Posix("dst.mp3")), "theirs");
+            EXPECT_EQ(ReadBytes(Posix("src.mp3")), "source");
+        } else {
+            EXPECT_EQ(ReadBytes(Posix("dst.mp3")), "source");
+            EXPECT_FALSE(Exists("src.mp3"));
+        }
+        // No placeholder or other trace of the move is left.
+        const std::set<std::string> left =
+            bMoved ? std::set<std::string>{"dst.mp3"} : std::set<std::string>{"dst.mp3", "src.mp3"};
+        EXPECT_EQ(Names(), left);
+    }
+}
+
+// A folder claims its name with an empty folder, which rename(2) replaces only while it is empty.
+TEST_F(MoveFile, WithoutNoReplaceAFolderNeverReplacesWhatOthersPutThere) {
+    enum class Creator { MakeFolder, FillPlaceholder, ReplacePlaceholder };
+    const auto create = [](Creator creator, const std::string& strPath) {
+        if (creator == Creator::ReplacePlaceholder && ::rmdir(strPath.c_str()) != 0) {
+            return false;
+        }
+        if (creator != Creator::FillPlaceholder && ::mkdir(strPath.c_str(), 0755) != 0) {
+            return false;
+        }
+        const int fd = ::open((strPath + "/theirs.txt").c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+        if (fd < 0) {
+            return false;
+        }
+        ::close(fd);
+        return true;
+    };
+    const struct {
+        MoveStep step;
+        Creator creator;
+    } rows[] = {
+        {MoveStep::NameClaim, Creator::MakeFolder},
+        {MoveStep::NameClaimed, Creator::MakeFolder}, // fails: the name is ours
+        {MoveStep::NameClaimed, Creator::FillPlaceholder},
+        {MoveStep::NameClaimed, Creator::ReplacePlaceholder},
+        {MoveStep::NameChecked, Creator::FillPlaceholder},
+        {MoveStep::NameChecked, Creator::ReplacePlaceholder},
+    };
+    int i = 0;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << "row " << i++);
+        tessaly::win32::ClearSysCallFailures();
+        FailSysCall(SysCall::Rename, EINVAL, 1);
+        std::filesystem::remove_all(Posix("moved"));
+        std::filesystem::remove_all(Posix("album"));
+        std::filesystem::create_directory(Posix("album"));
+        WriteBytes(Posix("album/song.mp3"), "song");
+        bool bTheirs = false;
+        tessaly::win32::SetMoveStepHookForTests(
+            [&, bDone = false](MoveStep step, const std::string& strPath) mutable {
+                if (step == row.step && !bDone) {
+                    bDone = true;
+                    bTheirs = create(row.creator, strPath);
+                }
+            });
+        SetLastError(ERROR_SUCCESS);
+        const BOOL bMoved = MoveFileA("T:\\album", "T:\\moved");
+        tessaly::win32::SetMoveStepHookForTests({});
+        EXPECT_NE(bMoved, bTheirs);
+        if (bTheirs) {
+            EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+            EXPECT_EQ(Names("moved"), std::set<std::string>{"theirs.txt"});
+            EXPECT_EQ(ReadBytes(Posix("album/song.mp3")), "song");
+        } else {
+            EXPECT_EQ(ReadBytes(Posix("moved/song.mp3")), "song");
+            EXPECT_FALSE(Exists("album"));
+        }
+    }
+}
+
+TEST_F(MoveFile, ACopyAcrossFileSystemsWithoutNoReplaceOrLinksNeverReplacesEither) {
+    WriteBytes(Posix("src.wav"), "source");
+    FailSysCall(SysCall::Rename, EXDEV, -1, 0, "src.wav");
+    FailSysCall(SysCall::Rename, EINVAL, 1, 0, ".tessaly-move-");
+    FailSysCall(SysCall::Link, EPERM);
+    tessaly::win32::SetMoveStepHookForTests([&](MoveStep step, const std::string& strPath) {
+        if (step == MoveStep::NameClaimed) {
+            WriteBytes(strPath, "theirs"); // opens the placeholder and writes
+        }
+    });
+    EXPECT_FALSE(MoveFileA("T:\\src.wav", "T:\\dst.wav"));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+    EXPECT_EQ(ReadBytes(Posix("dst.wav")), "theirs");
+    EXPECT_EQ(ReadBytes(Posix("src.wav")), "source");
+    EXPECT_EQ(Names(), (std::set<std::string>{"dst.wav", "src.wav"}));
+
+    tessaly::win32::SetMoveStepHookForTests({});
+    std::filesystem::remove(Posix("dst.wav"));
+    tessaly::win32::ClearSysCallFailures();
+    FailSysCall(SysCall::Rename, EXDEV, -1, 0, "src.wav");
+    FailSysCall(SysCall::Rename, EINVAL, 1, 0, ".tessaly-move-");
+    FailSysCall(SysCall::Link, EPERM);
+    ASSERT_TRUE(MoveFileA("T:\\src.wav", "T:\\dst.wav"));
+    EXPECT_EQ(ReadBytes(Posix("dst.wav")), "source");
+    EXPECT_EQ(Names(), std::set<std::string>{"dst.wav"});
 }

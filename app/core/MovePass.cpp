@@ -4,6 +4,7 @@
 #include "support/AnsiText.h"
 #include "support/MyWString.h"
 #include "support/PathHelpers.h"
+#include "support/SJisConv.h"
 #include "support/TraceLog.h"
 
 namespace {
@@ -13,6 +14,16 @@ void TracePath(const char* pcMessageUtf8, const CString& strPath) {
     CString strText;
     strText.Format(AnsiFromUtf8(pcMessageUtf8), static_cast<LPCSTR>(strPath));
     AppendTraceText(strText, TRUE);
+}
+
+// Whether strWide holds all of strAnsi: a text ending in a lone lead byte loses it, and a failed
+// conversion leaves nothing.
+bool ConvertedWhole(const CString& strAnsi, const CMyWString& strWide) {
+    if (strWide.GetError()) {
+        return false;
+    }
+    const DWORD dwBytes = static_cast<DWORD>(strAnsi.GetLength());
+    return dwBytes == 0 || (strWide.GetLength() > 0 && !IsEndingInSJisLeadByte(strAnsi, dwBytes));
 }
 
 } // namespace
@@ -25,11 +36,25 @@ int BuildMovePaths(const CFileEntry* pEntry, MovePaths* pPaths, LPCSTR pcOperati
     // The relative folder is cut by position in UTF-16, so a trail byte 0x5C is never a separator.
     const CMyWString strRoot(static_cast<LPCSTR>(pEntry->m_strRoot));
     const CMyWString strFolder(static_cast<LPCSTR>(pEntry->m_strFolder));
-    pPaths->m_strRelFolder = strFolder.GetSectorData(strRoot.GetLength() + 1);
     pPaths->m_strTitle = GetFileTitleFromPath(pEntry->m_strFullPath);
     pPaths->m_strNewName.Format("%s.%s", static_cast<LPCSTR>(pPaths->m_strTitle), pcTargetExt);
     pPaths->m_strSrcPath.Format("%s\\%s", pcOperationFolder,
                                 static_cast<LPCSTR>(pPaths->m_strNewName));
+    // A root or folder that did not convert whole would be cut at the wrong place: an empty root
+    // cuts T:\wav\sub into :\wav\sub, a folder ":" in the operation folder. A colon is never
+    // part of a name here (the name codec maps it), so one in the relative folder is such a cut.
+    pPaths->m_strRelFolder.Empty();
+    pPaths->m_strDstFolder.Empty();
+    pPaths->m_strDstPath.Empty();
+    if (pEntry->m_strRoot.IsEmpty() || !ConvertedWhole(pEntry->m_strRoot, strRoot) ||
+        !ConvertedWhole(pEntry->m_strFolder, strFolder)) {
+        return 0;
+    }
+    pPaths->m_strRelFolder = strFolder.GetSectorData(strRoot.GetLength() + 1);
+    if (pPaths->m_strRelFolder.Find(':') >= 0) {
+        pPaths->m_strRelFolder.Empty();
+        return 0;
+    }
     if (pPaths->m_strRelFolder.IsEmpty()) {
         pPaths->m_strDstFolder = pcOperationFolder;
     } else {
@@ -106,10 +131,15 @@ DWORD RunMovePass(const CFileList& store, LPCSTR pcOperationFolder, LPCSTR pcTar
             break;
         }
         MovePaths paths;
-        if (BuildMovePaths(&store.GetAt(i), &paths, pcOperationFolder, pcTargetExt)) {
+        const CFileEntry& entry = store.GetAt(i);
+        if (BuildMovePaths(&entry, &paths, pcOperationFolder, pcTargetExt)) {
             EMoveOutcome eOutcome;
             dwMoved += static_cast<DWORD>(MoveOneFile(paths, &eOutcome));
             host.OnEntryMoved(i, paths, eOutcome);
+        } else {
+            // A folder whose place below the operation folder cannot be told: nothing is moved.
+            TracePath("※　指定パスへの移動に失敗。\n:%s", entry.m_strFolder);
+            host.OnEntryMoved(i, paths, EMoveOutcome::MoveFailed);
         }
         g_dwMoveDone = i;
         dwVisited = i + 1;

@@ -38,7 +38,9 @@ public:
     virtual void ShowMoveResult(const CString& strMessage) = 0;
 };
 
-// Fills paths for one entry; 0 only for a null entry or record.
+// Fills paths for one entry; 0 for a null entry or record, and for an entry whose root or folder
+// does not convert whole or whose relative folder would hold a colon (the cut fell in the wrong
+// place): its destination fields are then empty, and nothing may be moved for it.
 int BuildMovePaths(const CFileEntry* pEntry, MovePaths* pPaths, LPCSTR pcOperationFolder,
                    LPCSTR pcTargetExt);
 
@@ -50,7 +52,8 @@ int MoveOneFile(const MovePaths& paths, EMoveOutcome* peOutcome = nullptr);
 EMoveOutcome PredictMove(const MovePaths& paths);
 
 // The whole pass over the store, with abort (g_bAbort), progress (g_dwMoveDone) and the current
-// directory restored. Returns the number of files moved.
+// directory restored. An entry BuildMovePaths refuses gets the trace line of a failed move with
+// its folder and the outcome MoveFailed. Returns the number of files moved.
 DWORD RunMovePass(const CFileList& store, LPCSTR pcOperationFolder, LPCSTR pcTargetExt,
                   IMovePassHost& host);
 

@@ -188,8 +188,10 @@ int Run(const CBatchOptions& options) {
         DWORD dwWouldMove = 0;
         for (DWORD i = 0; i < collection.GetCount(); ++i) {
             MovePaths paths;
-            BuildMovePaths(&collection.GetAt(i), &paths, strTarget, strExt);
-            const EMoveOutcome eOutcome = PredictMove(paths);
+            const EMoveOutcome eOutcome =
+                BuildMovePaths(&collection.GetAt(i), &paths, strTarget, strExt)
+                    ? PredictMove(paths)
+                    : EMoveOutcome::MoveFailed;
             PrintOutcome(paths, eOutcome, true);
             dwWouldMove += eOutcome == EMoveOutcome::Moved;
             if (IsSkipFailure(eOutcome)) {

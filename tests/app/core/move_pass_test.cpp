@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -171,4 +173,52 @@ TEST_F(MovePassTest, AbortStopsBeforeTheNextEntryWithoutTheCountMessage) {
     EXPECT_TRUE(host.messages.empty());
     EXPECT_TRUE(folders.Exists("X/a.mp3"));
     EXPECT_EQ(g_dwMoveDone.load(), 0u);
+}
+
+// A root or folder that does not convert whole would be cut at the wrong place (at index 1 for an
+// empty root, making a folder ":"): such an entry is refused, traced, and moves nothing.
+TEST_F(MovePassTest, AnEntryWhoseFolderCannotBeCutMovesNothing) {
+    const std::string strWav = folders.Drive() + "\\wav";
+    const struct {
+        const char* pszWhat;
+        std::string strRoot;
+        std::string strFolder;
+    } rows[] = {
+        {"empty root", "", strWav + "\\sub"},
+        // \x81 is a lead byte with nothing after it
+        {"root that is one lone lead byte", "\x81", strWav + "\\sub"},
+        {"root ending in a lone lead byte", strWav + "\x81", strWav + "\x81\\sub"},
+        {"folder ending in a lone lead byte", strWav, strWav + "\\sub\x81"},
+        {"a cut that leaves a colon", strWav, strWav + "\\sub\\T:"},
+    };
+    int i = 0;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.pszWhat);
+        const std::string strName = "f" + std::to_string(i++);
+        folders.WriteBytes("X/" + strName + ".mp3", "data");
+        CFileEntry entry;
+        entry.m_strRoot = row.strRoot.c_str();
+        entry.m_strFolder = row.strFolder.c_str();
+        entry.m_strName = (strName + ".wav").c_str();
+        entry.m_strFullPath = entry.m_strFolder + "\\" + entry.m_strName;
+        CFileList store;
+        store.Append(entry);
+        RecordingHost host;
+        const std::string strOperation = folders.Drive() + "\\X";
+        EXPECT_EQ(RunMovePass(store, strOperation.c_str(), "mp3", host), 0u);
+        EXPECT_EQ(host.outcomes, std::vector<EMoveOutcome>{EMoveOutcome::MoveFailed});
+        EXPECT_EQ(folders.ReadBytes("X/" + strName + ".mp3"), "data");
+        std::set<std::string> names;
+        for (const auto& file : std::filesystem::directory_iterator(folders.PosixPath("X"))) {
+            names.insert(file.path().filename().string());
+        }
+        EXPECT_EQ(names.count(":"), 0u);
+        EXPECT_EQ(names.size(), static_cast<size_t>(i));
+        MovePaths paths;
+        EXPECT_EQ(BuildMovePaths(&entry, &paths, strOperation.c_str(), "mp3"), 0);
+        EXPECT_TRUE(paths.m_strDstPath.IsEmpty());
+        EXPECT_NE(folders.TraceBytes().find(Ansi("※　指定パスへの移動に失敗。\n:") + row.strFolder +
+                                            "\n"),
+                  std::string::npos);
+    }
 }

@@ -3,6 +3,7 @@
 #include "engine/FileWriter.h"
 #include "platform/framework/core/Shell.h"
 #include "support/MyWString.h"
+#include "support/SJisConv.h"
 #include "support/StartUp.h"
 
 CString FormatDuplicateCountMessage(DWORD dwCount) {
@@ -19,14 +20,27 @@ CString GetConflictReportPath() {
 }
 
 BOOL WriteConflictReport(const CString& strPathList) {
+    // Every step is checked: a report that lost its paths, or an empty one, must not replace the
+    // file (the old one stays and FALSE says so).
     CMyWString strReport(strPathList.GetString());
-    strReport.ReplaceAll(0, u"\n", 1, u"\r\n", 2);
-    strReport.Insert(0, u"=====  重複したファイルのリスト  =====\r\n");
-    strReport.Append(u"\r\n");
-    if (strReport.GetError()) {
+    const DWORD dwListBytes = static_cast<DWORD>(strPathList.GetLength());
+    if (strReport.GetError() || (dwListBytes > 0 && strReport.GetLength() == 0) ||
+        IsEndingInSJisLeadByte(strPathList.GetString(), dwListBytes)) {
         return FALSE;
     }
-    const CString strBytes = strReport.GetString();
+    DWORD dwLineFeeds = 0;
+    for (DWORD i = 0; i < strReport.GetLength(); ++i) {
+        dwLineFeeds += strReport.GetBuff()[i] == u'\n' ? 1 : 0;
+    }
+    if (strReport.ReplaceAll(0, u"\n", 1, u"\r\n", 2) != dwLineFeeds ||
+        !strReport.Insert(0, u"=====  重複したファイルのリスト  =====\r\n") ||
+        !strReport.Append(u"\r\n") || strReport.GetError()) {
+        return FALSE;
+    }
+    CString strBytes;
+    if (!strReport.CopySectorData(&strBytes, 0, strReport.GetLength()) || strBytes.IsEmpty()) {
+        return FALSE;
+    }
 
     const CString strPath = GetConflictReportPath();
     CFileWriter writer;

@@ -86,6 +86,17 @@ TEST_F(ConflictReportTest, FailedWriteOpensNothing) {
     EXPECT_EQ(m_folders.ReadBytes("ConflictFile.txt"), "earlier report");
 }
 
+TEST_F(ConflictReportTest, AListThatDoesNotConvertWholeLeavesTheOldReport) {
+    m_folders.WriteBytes("ConflictFile.txt", "earlier report");
+    // \x81 is a lead byte with nothing after it: the conversion would drop it, or everything.
+    for (const char* pcList : {"\x81", "C:\\x.wav\nC:\\y.wav\x81"}) {
+        SCOPED_TRACE(pcList);
+        EXPECT_FALSE(WriteConflictReport(pcList));
+        EXPECT_EQ(m_folders.ReadBytes("ConflictFile.txt"), "earlier report");
+    }
+    EXPECT_TRUE(m_vecCalls.empty());
+}
+
 TEST(FormatDuplicateCountMessage, GivesTheCountInTheFixedText) {
     EXPECT_EQ(FormatDuplicateCountMessage(3), AnsiFromUtf8("※　3 個のファイルが重複しています。"));
     EXPECT_EQ(FormatDuplicateCountMessage(4294967295u),

@@ -5,11 +5,20 @@
 #include "platform/win32/NameCodec.h"
 
 CString AnsiFromUtf8(const char* pcUtf8) {
+    CString strAnsi;
+    AnsiFromUtf8(pcUtf8, strAnsi);
+    return strAnsi;
+}
+
+bool AnsiFromUtf8(const char* pcUtf8, CString& strAnsi) {
+    strAnsi.Empty();
     if (pcUtf8 == nullptr) {
-        return CString();
+        return false;
     }
-    std::string strAnsi;
-    // The program's texts are all CP932 characters, so the codec never needs a spare code here.
-    tessaly::win32::Utf8ToAnsi(pcUtf8, strAnsi, tessaly::win32::TextKind::Text);
-    return CString(strAnsi.c_str(), static_cast<int>(strAnsi.size()));
+    std::string strOut;
+    if (!tessaly::win32::Utf8ToAnsi(pcUtf8, strOut, tessaly::win32::TextKind::Text)) {
+        return false;
+    }
+    strAnsi = CString(strOut.c_str(), static_cast<int>(strOut.size()));
+    return true;
 }

@@ -4,5 +4,10 @@
 
 #include "platform/framework/core/CString.h"
 
-// The CP932 form of a UTF-8 text (the empty string for null).
+// The CP932 form of a UTF-8 text (the empty string for null, and also when it cannot be
+// converted): for the program's own texts, which always can be.
 CString AnsiFromUtf8(const char* pcUtf8);
+
+// The same for text from outside (a terminal's arguments): false, with strAnsi empty, for null or
+// a text the name codec cannot carry, so that a failure is not taken for an empty text.
+bool AnsiFromUtf8(const char* pcUtf8, CString& strAnsi);

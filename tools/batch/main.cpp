@@ -29,8 +29,15 @@ BOOL WINAPI OnCtrlC(DWORD) {
     return TRUE;
 }
 
-CString Ansi(const std::string& strUtf8) {
-    return AnsiFromUtf8(strUtf8.c_str());
+// A terminal argument as CP932; false, after saying which option it was, when it cannot be
+// converted (an empty text in its place would mean something else: every file, say).
+bool AnsiArgument(const char* pcOption, const std::string& strUtf8, CString& strAnsi) {
+    if (AnsiFromUtf8(strUtf8.c_str(), strAnsi)) {
+        return true;
+    }
+    PrintError(std::string("bad argument for ") + pcOption +
+               ": it cannot be converted to the program's code page");
+    return false;
 }
 
 // A terminal path (POSIX or drive form) as the program's Windows path.
@@ -119,14 +126,20 @@ int Run(const CBatchOptions& options) {
     InitProgramFolders();
 
     CFilterSetting setting;
-    setting.m_strFilterText = Ansi(options.m_strFilter);
+    CString strExt;
+    CString strTargetAnsi;
+    if (!AnsiArgument(options.m_bUseRegex ? "--regex" : "--filter", options.m_strFilter,
+                      setting.m_strFilterText) ||
+        !AnsiArgument("--ext", options.m_strExt, strExt) ||
+        !AnsiArgument("--target", options.m_strTarget, strTargetAnsi)) {
+        return kExitUsage;
+    }
     setting.m_bUseRegex = options.m_bUseRegex;
     CMyRegex validation;
     CString strRefusal = CheckFilterSetting(setting, validation);
-    const CString strExt = Ansi(options.m_strExt);
     const CString strTargetTyped = WindowsPath(options.m_strTarget);
     if (strRefusal.IsEmpty()) {
-        strRefusal = CheckExecuteInputs(Ansi(options.m_strTarget), strExt);
+        strRefusal = CheckExecuteInputs(strTargetAnsi, strExt);
     }
     if (!strRefusal.IsEmpty()) {
         PrintAnsiLine(strRefusal);

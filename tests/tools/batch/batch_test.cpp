@@ -229,3 +229,28 @@ TEST_F(BatchTest, TakesDrivePathsAndPickedFiles) {
     EXPECT_EQ(Read("music/X/sub/two.mp3"), "2");
     EXPECT_EQ(Read("music/X/sub/one.mp3"), "1");
 }
+
+// An argument the program's code page cannot carry is a bad argument, never an empty text (which
+// as a filter would take every file). 1,200 distinct Hangul syllables are more than the name
+// codec can give codes to.
+TEST_F(BatchTest, AnArgumentThatCannotBeConvertedIsRefusedWithStatus2) {
+    Write("wav/sub/a.wav");
+    Write("X/a.mp3", "a");
+    std::string strHangul;
+    for (char32_t cp = 0xAC00; cp < 0xAC00 + 1200; ++cp) {
+        strHangul += static_cast<char>(0xE0 | (cp >> 12));
+        strHangul += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        strHangul += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+    const std::vector<std::string> rows[] = {
+        {"-t", Path("X"), "-f", strHangul, Path("wav")},
+        {"-t", Path("X"), "-r", "(" + strHangul, Path("wav")},
+        {"-t", Path("X"), "-e", strHangul, Path("wav")},
+    };
+    for (const auto& args : rows) {
+        const Result result = Run(args);
+        EXPECT_EQ(result.iExit, 2) << args[2] << " " << result.strOut;
+        EXPECT_EQ(Read("X/a.mp3"), "a") << args[2];
+        EXPECT_FALSE(Exists("X/sub")) << args[2];
+    }
+}

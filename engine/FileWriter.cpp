@@ -1,6 +1,7 @@
 #include "engine/FileWriter.h"
 
 #include "platform/win32/Win32.h"
+#include "support/SJisConv.h"
 
 CFileWriter::CFileWriter() : m_hFile(nullptr), m_bOpen(false), m_ullBytes(0) {}
 
@@ -15,7 +16,8 @@ bool CFileWriter::SetPath(LPCSTR pcPath) {
         return false;
     }
     m_strFilePath = pcPath;
-    const int iBackslash = m_strFilePath.ReverseFind('\\');
+    // A "\\" may be the trail byte of a double-byte character (表 is 0x95 0x5C); "/" never is.
+    const int iBackslash = ReverseFindByteSJis(pcPath, '\\');
     const int iSlash = m_strFilePath.ReverseFind('/');
     const int iSep = iBackslash > iSlash ? iBackslash : iSlash;
     if (iSep < 0) {

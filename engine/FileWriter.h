@@ -25,7 +25,8 @@ public:
     // A failed write may leave part of the data, cut where the writing stopped.
     bool WriteAll(LPCSTR pcPath, const void* pData, ULONGLONG ullLength);
     // FALSE while a file is open or for a null or empty path. The folder and name are the parts
-    // before and after the last "\" or "/" (the whole path for both when it has none).
+    // before and after the last "\" or "/" that is a character of its own, never the trail byte of
+    // a double-byte character (the whole path for both when it has none).
     bool SetPath(LPCSTR pcPath);
     // Opens (or creates) the file for reading and writing, others may read; records its size.
     bool Open();

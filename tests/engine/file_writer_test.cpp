@@ -6,6 +6,7 @@
 
 #include "engine/FileWriter.h"
 #include "platform/win32/Win32.h"
+#include "support/AnsiText.h"
 #include "tests/common/TempDrive.h"
 
 namespace {
@@ -45,21 +46,27 @@ TEST_F(FileWriterTest, RefusesWhatItCannotOpen) {
 
 TEST_F(FileWriterTest, SetPathSplitsAtTheLastSeparator) {
     struct Row {
-        const char* pcPath;
+        const char* pcPath; // UTF-8, split as CP932
         const char* pcDir;
         const char* pcName;
     };
+    // 表 and ソ end in the byte 0x5C, which is then no separator.
     const Row rows[] = {
         {"W:\\dir\\name.txt", "W:\\dir", "name.txt"},
         {"W:/a\\b/c.txt", "W:/a\\b", "c.txt"},
         {"name.txt", "name.txt", "name.txt"},
         {"W:\\dir\\", "W:\\dir", ""},
+        {"W:\\dir\\表", "W:\\dir", "表"},
+        {"W:\\表\\ソ.txt", "W:\\表", "ソ.txt"},
+        {"W:\\ソ表", "W:", "ソ表"},
+        {"W:/表ソ", "W:", "表ソ"},
+        {"表", "表", "表"},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         CFileWriter writer;
-        ASSERT_TRUE(writer.SetPath(rows[i].pcPath)) << "row " << i;
-        EXPECT_EQ(writer.GetFileDir(), rows[i].pcDir) << "row " << i;
-        EXPECT_EQ(writer.GetFileName(), rows[i].pcName) << "row " << i;
+        ASSERT_TRUE(writer.SetPath(AnsiFromUtf8(rows[i].pcPath))) << "row " << i;
+        EXPECT_EQ(writer.GetFileDir(), AnsiFromUtf8(rows[i].pcDir)) << "row " << i;
+        EXPECT_EQ(writer.GetFileName(), AnsiFromUtf8(rows[i].pcName)) << "row " << i;
     }
     CFileWriter writer;
     ASSERT_TRUE(writer.SetPath(m_drive.WinPath("open.txt").c_str()));

@@ -63,8 +63,7 @@ bool FirstVisit(const std::string& strFolder) {
     return s_pSwept->insert(strFolder).second;
 }
 
-} // namespace
-
+// The process id in a name CreateMoveTemporary makes; 0 for any other name.
 long MoveTemporaryOwner(const std::string& strName) {
     const std::string_view strView(strName);
     if (strView.size() <= kPrefix.size() + kSuffix.size() || !strView.starts_with(kPrefix) ||
@@ -83,6 +82,8 @@ long MoveTemporaryOwner(const std::string& strName) {
     }
     return lPid;
 }
+
+} // namespace
 
 int CreateMoveTemporary(const std::string& strFolder, std::string& strTemp) {
     static std::atomic<unsigned> s_uCounter{0};

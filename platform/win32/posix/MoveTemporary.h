@@ -15,7 +15,4 @@ int CreateMoveTemporary(const std::string& strFolder, std::string& strTemp);
 // place), so nothing is lost. Failures are ignored.
 void RemoveStaleMoveTemporaries(const std::string& strFolder);
 
-// The process id a name of CreateMoveTemporary carries; 0 for any other name.
-long MoveTemporaryOwner(const std::string& strName);
-
 } // namespace tessaly::win32::detail

@@ -62,7 +62,7 @@ std::string WithSeparators(ULONGLONG ullValue) {
 }
 
 // "moving [#########...........]  45%  4,500 of 10,000"
-std::string MoveProgressBar(DWORD dwDone, DWORD dwTotal) {
+std::string MoveProgressBar(const char* pcLabel, DWORD dwDone, DWORD dwTotal) {
     constexpr int kWidth = 30;
     const int iFilled =
         dwTotal ? static_cast<int>(static_cast<ULONGLONG>(dwDone) * kWidth / dwTotal) : 0;
@@ -70,7 +70,7 @@ std::string MoveProgressBar(DWORD dwDone, DWORD dwTotal) {
         dwTotal ? static_cast<int>(static_cast<ULONGLONG>(dwDone) * 100 / dwTotal) : 0;
     char acPercent[8];
     std::snprintf(acPercent, sizeof acPercent, "%3d%%", iPercent);
-    return "moving [" + std::string(static_cast<size_t>(iFilled), '#') +
+    return std::string(pcLabel) + " [" + std::string(static_cast<size_t>(iFilled), '#') +
            std::string(static_cast<size_t>(kWidth - iFilled), '.') + "] " + acPercent + "  " +
            WithSeparators(dwDone) + " of " + WithSeparators(dwTotal);
 }
@@ -228,8 +228,10 @@ int Run(const CBatchOptions& options) {
     g_dwMoveTotal = dwCount;
     g_dwMoveDone = 0;
     {
-        CProgressLine progress([] { return MoveProgressBar(g_dwMoveDone, g_dwMoveTotal); },
-                               !options.m_bDryRun);
+        const char* pcLabel = options.m_bDryRun ? "checking" : "moving";
+        CProgressLine progress(
+            [pcLabel] { return MoveProgressBar(pcLabel, g_dwMoveDone, g_dwMoveTotal); },
+            !options.m_bDryRun);
         for (DWORD i = 0; i < dwCount && !g_bAbort; ++i) {
             MovePaths paths;
             if (!BuildMovePaths(&collection.GetAt(i), &paths, strTarget, strExt)) {

@@ -84,8 +84,8 @@ void CBatchOwner::OnListingOmission(void* pContext, std::string_view strFolder,
         strPath += '/';
     }
     strPath.append(strName);
+    ++pOwner->m_dwListingOmissions;
     if (eReason == tessaly::win32::ListingOmission::Unmappable) {
-        ++pOwner->m_dwUnmappable;
         pOwner->LeaveOut(strPath + ": the name cannot be mapped to the program's code page");
     } else {
         pOwner->LeaveOut(strPath + ": the name is too long for the program (its CP932 form "

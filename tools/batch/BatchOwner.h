@@ -38,7 +38,8 @@ public:
     ULONGLONG GetByteTotal() const { return m_ullTotal; }
     DWORD GetDuplicateCount() const { return m_dwDuplicates; }
     DWORD GetLeftOutCount() const { return m_dwLeftOut; }
-    DWORD GetUnmappableCount() const { return m_dwUnmappable; }
+    // Names the listings left out (whatever the codec counts of them as unmappable).
+    DWORD GetListingOmissionCount() const { return m_dwListingOmissions; }
     bool ReportFailed() const { return m_bReportFailed; }
 
 private:
@@ -52,7 +53,7 @@ private:
     ULONGLONG m_ullTotal = 0;
     DWORD m_dwDuplicates = 0;
     DWORD m_dwLeftOut = 0;
-    DWORD m_dwUnmappable = 0; // of m_dwLeftOut: names without a CP932 form
+    DWORD m_dwListingOmissions = 0; // of m_dwLeftOut
     bool m_bReportFailed = false;
     tessaly::win32::ListingOmissionListener m_pPreviousListener = nullptr;
 };

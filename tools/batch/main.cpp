@@ -145,9 +145,11 @@ void CollectTemplates(const CBatchOptions& options, CBatchOwner& owner) {
         const CBatchPicker::EOpen eOpen =
             strPath.IsEmpty() ? CBatchPicker::EOpen::Missing : picker.Open(strPath);
         if (eOpen == CBatchPicker::EOpen::Missing) {
+            const DWORD dwError = strPath.IsEmpty() ? ERROR_INVALID_NAME : picker.GetOpenError();
             owner.LeaveOut("TEMPLATE " + strTemplate + ": " +
-                           (strPath.IsEmpty() ? std::string("not a path the program can use")
-                                              : SystemReason(picker.GetOpenError())));
+                           (dwError == ERROR_FILE_NOT_FOUND || dwError == ERROR_PATH_NOT_FOUND
+                                ? std::string("neither a file nor a folder")
+                                : SystemReason(dwError)));
             continue;
         }
         CString strRoot;
@@ -213,8 +215,8 @@ int Run(const CBatchOptions& options) {
               WithSeparators(collection.TotalSize()) + " bytes");
     // Names the codec gave up on outside the listings the owner hears of.
     const std::size_t uUnmapped = tessaly::win32::UnmappableNameCount() - uUnmappedBefore;
-    if (uUnmapped > owner.GetUnmappableCount()) {
-        owner.LeaveOut(std::to_string(uUnmapped - owner.GetUnmappableCount()) +
+    if (uUnmapped > owner.GetListingOmissionCount()) {
+        owner.LeaveOut(std::to_string(uUnmapped - owner.GetListingOmissionCount()) +
                        " more names: they cannot be mapped to the program's code page");
     }
     if (g_bAbort) {

@@ -467,6 +467,22 @@ TEST_F(BatchTest, ExitStatusSaysWhetherEveryFileIsInPlace) {
     result = Run({"-t", Path("flat"), Path("tpl")});
     EXPECT_EQ(result.iExit, 1) << result.strOut;
     EXPECT_TRUE(Contains(result.strOut, Path("flat/two.mp3") + ": source missing"));
+    // Every file in place, but a missing TEMPLATE or a report that cannot be written fails.
+    Write("flat/b/two.mp3", "2");
+    result = Run({"-t", Path("flat"), Path("tpl"), Path("nowhere")});
+    EXPECT_EQ(result.iExit, 1) << result.strOut;
+    EXPECT_TRUE(Contains(result.strErr,
+                         "left out TEMPLATE " + Path("nowhere") + ": neither a file nor a folder"))
+        << result.strErr;
+    Write("dup/one.wav");
+    Write("dup/b/ONE.wav");
+    Write("other/c/three.wav");
+    Write("flat/three.mp3", "3");
+    fs::create_directories(m_root / "bin" / "ConflictFile.txt");
+    result = Run({"-t", Path("flat"), Path("dup"), Path("other")});
+    EXPECT_EQ(result.iExit, 1) << result.strOut;
+    EXPECT_TRUE(Contains(result.strErr, "could not write " + Path("bin/ConflictFile.txt")));
+    EXPECT_EQ(Read("flat/c/three.mp3"), "3");
 }
 
 TEST_F(BatchTest, FailuresSayWhatFailedAndWhy) {

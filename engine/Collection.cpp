@@ -7,9 +7,8 @@
 
 namespace {
 
-// Steps 3 to 9 of a collection, for a picker that has a folder.
-void CollectPicked(ICollectionOwner& owner, const ICollectionPicker& picker,
-                   const CString& strBase) {
+// Steps 3 to 5 of a collection, for a picker that has a folder.
+void AddPicked(ICollectionOwner& owner, const ICollectionPicker& picker, const CString& strBase) {
     CFileCollector& collection = owner.GetCollection();
     const BOOL bFiltered = owner.IsFilterActive();
     g_bCollecting = TRUE;
@@ -37,7 +36,22 @@ void CollectPicked(ICollectionOwner& owner, const ICollectionPicker& picker,
             collection.AddPath(strFolder, TRUE);
         }
     }
+}
 
+} // namespace
+
+BOOL CollectPicks(ICollectionOwner& owner, const ICollectionPicker& picker) {
+    CString strBase;
+    if (picker.GetPickedFolder(strBase) == 0) {
+        return FALSE;
+    }
+    AddPicked(owner, picker, strBase);
+    return TRUE;
+}
+
+// Steps 6 to 10: the duplicate check over the whole collection, the report and the list.
+void FinishCollection(ICollectionOwner& owner) {
+    CFileCollector& collection = owner.GetCollection();
     CFileList listDup;
     const DWORD dwDupCount = collection.FindDuplicates(listDup);
     if (dwDupCount != 0) {
@@ -56,14 +70,11 @@ void CollectPicked(ICollectionOwner& owner, const ICollectionPicker& picker,
     }
 }
 
-} // namespace
-
 void RunCollection(ICollectionOwner& owner, ICollectionPicker* pPicker) {
     if (pPicker != nullptr) {
         owner.SetNextPickerFolder(pPicker->GetCurDir());
-        CString strBase;
-        if (pPicker->GetPickedFolder(strBase) != 0) {
-            CollectPicked(owner, *pPicker, strBase);
+        if (CollectPicks(owner, *pPicker)) {
+            FinishCollection(owner);
         }
         pPicker->ReleasePicker();
     }

@@ -11,3 +11,12 @@
 // only: what was found still goes through the duplicate check and is shown. g_bCollecting is set
 // while the scans and the duplicate report run.
 void RunCollection(ICollectionOwner& owner, ICollectionPicker* pPicker);
+
+// RunCollection in two halves, for a caller that gathers several picks into one collection and
+// checks it for duplicates once (the batch tool): CollectPicks adds one picker's files and walks
+// its folders (FALSE, adding nothing, when the picker has no folder); FinishCollection reports and
+// removes the duplicates, assigns identifiers and shows the list. Neither releases a picker nor
+// tells the owner that the work is done. g_bCollecting is set from the first CollectPicks to the
+// end of FinishCollection's report.
+BOOL CollectPicks(ICollectionOwner& owner, const ICollectionPicker& picker);
+void FinishCollection(ICollectionOwner& owner);

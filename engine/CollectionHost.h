@@ -51,3 +51,22 @@ public:
     // Tells the owner's thread that the collection has ended (WM_WORK_DONE to the window).
     virtual void PostWorkDone() = 0;
 };
+
+// Why a walk could not take a file or folder it met.
+enum class ECollectSkip {
+    FolderNotEntered,   // SetCurrentDirectoryA refused it (dwError says why)
+    FolderNotListed,    // its enumeration could not start (dwError says why)
+    FilterGaveUp,       // the regular expression gave up on the name as too complex
+    FolderWalkedBefore, // reached again through a link: not walked twice (pcFirstPath: as what)
+};
+
+// Told of what a walk skips, for an owner that names each such entry (the batch tool). The window
+// sets none: its walks skip silently.
+class ICollectionSkipHost {
+public:
+    virtual ~ICollectionSkipHost() = default;
+    // pcPath: the file or folder as the walk built its path; pcFirstPath only for
+    // FolderWalkedBefore, else null.
+    virtual void OnCollectSkip(LPCSTR pcPath, ECollectSkip eWhy, DWORD dwError,
+                               LPCSTR pcFirstPath) = 0;
+};

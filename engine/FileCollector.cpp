@@ -56,10 +56,19 @@ BOOL CFileCollector::AddFoundIn(LPCSTR pcFolder, const WIN32_FIND_DATAA& findDat
     if (bFiltered) {
         CMyWString strName(findData.cFileName);
         if (!PassesFilter(strName, FALSE)) {
+            TellIfFilterGaveUp(CString(pcFolder), findData.cFileName);
             return FALSE;
         }
     }
     return AddFile(CString(pcFolder), findData);
+}
+
+void CFileCollector::TellIfFilterGaveUp(const CString& strFolder, LPCSTR pcName) {
+    if (m_pSkipHost != nullptr && m_bUseRegex && m_regex.LastMatchGaveUp()) {
+        CString strPath;
+        strPath.Format("%s\\%s", strFolder.GetString(), pcName);
+        TellSkip(strPath, ECollectSkip::FilterGaveUp, 0);
+    }
 }
 
 BOOL CFileCollector::AddFile(const CString& strFolder, const WIN32_FIND_DATAA& findData) {

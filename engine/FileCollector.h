@@ -9,10 +9,12 @@
 // them FALSE. Nothing here shows a message or writes a trace line.
 #pragma once
 
+#include <map>
 #include <set>
 #include <utility>
 #include <vector>
 
+#include "engine/CollectionHost.h"
 #include "engine/FileList.h"
 #include "platform/framework/core/CString.h"
 #include "platform/win32/Win32Files.h"
@@ -51,6 +53,17 @@ public:
     BOOL ScanFolder(LPCSTR pcFolder, BOOL bRecurse);
     BOOL ScanFolderFiltered(LPCSTR pcFolder, BOOL bRecurse);
 
+    // Where skipped entries are told (null: nowhere, the default).
+    void SetSkipHost(ICollectionSkipHost* pHost) { m_pSkipHost = pHost; }
+
+    // With bTrack, every folder walked is remembered until tracking is turned off again, so a
+    // folder reached a second time (through a link, or as another argument) is not walked again
+    // and the skip host is told. Off by default: a walk then only avoids the folders on its path.
+    void TrackWalkedFolders(BOOL bTrack);
+    // Remembers pcFolder as walked (a folder whose entries the caller picked itself). FALSE when
+    // it was walked before; pstrFirst then receives the path it was walked as.
+    BOOL MarkFolderWalked(LPCSTR pcFolder, CString* pstrFirst = nullptr);
+
     // Filter settings, written by the Add command before each collection.
     BOOL m_bExtFilter;
     BOOL m_bUseRegex;
@@ -60,7 +73,8 @@ public:
 
 private:
     // The (volume serial, file index) of every folder on the path being walked.
-    using CFolderIdSet = std::set<std::pair<DWORD, ULONGLONG>>;
+    using CFolderId = std::pair<DWORD, ULONGLONG>;
+    using CFolderIdSet = std::set<CFolderId>;
 
     BOOL AddFoundIn(LPCSTR pcFolder, const WIN32_FIND_DATAA& findData, BOOL bFiltered);
     BOOL AddPathIn(LPCSTR pcPath, BOOL bRecurse, BOOL bFiltered);
@@ -70,6 +84,12 @@ private:
     BOOL ScanEntries(const CString& strFolder, BOOL bRecurse, BOOL bFiltered,
                      std::vector<CString>& vecSubFolders);
     BOOL ExtensionMatches(const CMyWString& strExt);
+    void TellSkip(LPCSTR pcPath, ECollectSkip eWhy, DWORD dwError, LPCSTR pcFirst = nullptr);
+    void TellIfFilterGaveUp(const CString& strFolder, LPCSTR pcName);
+
+    ICollectionSkipHost* m_pSkipHost = nullptr;
+    BOOL m_bTrackWalked = FALSE;
+    std::map<CFolderId, CString> m_mapWalked; // with m_bTrackWalked: folder id -> path walked as
 
     // m_strExtFilter in UTF-16, converted again only when the setting changes.
     CString m_strExtFilterSeen;

@@ -32,10 +32,10 @@ BOOL RememberCurrentDir(CString& strDir) {
     return FALSE;
 }
 
-// The identity of the current directory: volume serial and file index.
-BOOL GetCurrentFolderId(std::pair<DWORD, ULONGLONG>& id) {
+// The identity of a folder: volume serial and file index.
+BOOL GetFolderId(LPCSTR pcFolder, std::pair<DWORD, ULONGLONG>& id) {
     const HANDLE hFolder =
-        CreateFileA(".", 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        CreateFileA(pcFolder, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (hFolder == INVALID_HANDLE_VALUE) {
         return FALSE;
@@ -56,6 +56,29 @@ BOOL IsDotsName(const char* pcName) {
 
 } // namespace
 
+void CFileCollector::TrackWalkedFolders(BOOL bTrack) {
+    m_bTrackWalked = bTrack;
+    m_mapWalked.clear();
+}
+
+BOOL CFileCollector::MarkFolderWalked(LPCSTR pcFolder, CString* pstrFirst) {
+    std::pair<DWORD, ULONGLONG> id;
+    if (pcFolder == nullptr || !GetFolderId(pcFolder, id)) {
+        return TRUE;
+    }
+    const auto [it, bNew] = m_mapWalked.try_emplace(id, CString(pcFolder));
+    if (!bNew && pstrFirst != nullptr) {
+        *pstrFirst = it->second;
+    }
+    return bNew ? TRUE : FALSE;
+}
+
+void CFileCollector::TellSkip(LPCSTR pcPath, ECollectSkip eWhy, DWORD dwError, LPCSTR pcFirst) {
+    if (m_pSkipHost != nullptr) {
+        m_pSkipHost->OnCollectSkip(pcPath, eWhy, dwError, pcFirst);
+    }
+}
+
 BOOL CFileCollector::ScanFolder(LPCSTR pcFolder, BOOL bRecurse) {
     CFolderIdSet setOnPath;
     return ScanFolderIn(pcFolder, bRecurse, FALSE, setOnPath);
@@ -73,17 +96,30 @@ BOOL CFileCollector::ScanFolderIn(LPCSTR pcFolder, BOOL bRecurse, BOOL bFiltered
     }
     // Without a directory to go back to, the walk would leave the process somewhere else.
     CString strPrevDir;
-    if (pcFolder == nullptr || !RememberCurrentDir(strPrevDir)) {
+    if (pcFolder == nullptr) {
+        return FALSE;
+    }
+    if (!RememberCurrentDir(strPrevDir)) {
+        TellSkip(pcFolder, ECollectSkip::FolderNotEntered, GetLastError());
         return FALSE;
     }
     if (!SetCurrentDirectoryA(pcFolder)) {
+        TellSkip(pcFolder, ECollectSkip::FolderNotEntered, GetLastError());
         return FALSE;
     }
 
     // A link back up the tree would make the walk endless: such a folder is not entered again.
     // A folder whose identity cannot be read is walked all the same.
     std::pair<DWORD, ULONGLONG> id;
-    const BOOL bKnown = GetCurrentFolderId(id);
+    const BOOL bKnown = GetFolderId(".", id);
+    if (bKnown && m_bTrackWalked) {
+        const auto [it, bNew] = m_mapWalked.try_emplace(id, CString(pcFolder));
+        if (!bNew) {
+            TellSkip(pcFolder, ECollectSkip::FolderWalkedBefore, 0, it->second);
+            SetCurrentDirectoryA(strPrevDir);
+            return FALSE;
+        }
+    }
     if (bKnown && !setOnPath.insert(id).second) {
         SetCurrentDirectoryA(strPrevDir);
         return FALSE;
@@ -114,6 +150,11 @@ BOOL CFileCollector::ScanEntries(const CString& strFolder, BOOL bRecurse, BOOL b
     WIN32_FIND_DATAA findData = {};
     const HANDLE hFind = FindFirstFileA("*.*", &findData);
     if (hFind == INVALID_HANDLE_VALUE) {
+        // An empty folder still lists "." and "..": a failure here is a folder we cannot read.
+        const DWORD dwError = GetLastError();
+        if (dwError != ERROR_FILE_NOT_FOUND && dwError != ERROR_NO_MORE_FILES) {
+            TellSkip(strFolder, ECollectSkip::FolderNotListed, dwError);
+        }
         return TRUE;
     }
 
@@ -140,6 +181,7 @@ BOOL CFileCollector::ScanEntries(const CString& strFolder, BOOL bRecurse, BOOL b
         if (bFiltered) {
             strName = findData.cFileName;
             if (!PassesFilter(strName, FALSE)) {
+                TellIfFilterGaveUp(strFolder, findData.cFileName);
                 bAll = FALSE;
                 continue;
             }

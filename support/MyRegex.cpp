@@ -91,6 +91,7 @@ BOOL CMyRegex::Compile() {
 }
 
 BOOL CMyRegex::IsMatch(const WCHAR* pwcText) const {
+    m_bGaveUp = FALSE;
     if (!m_bValid || pwcText == nullptr) {
         return FALSE;
     }
@@ -103,8 +104,10 @@ BOOL CMyRegex::IsMatch(const WCHAR* pwcText) const {
                    : FALSE;
     } catch (const std::runtime_error&) {
         // Too complex for this text, or out of the library's own stack: no match.
+        m_bGaveUp = TRUE;
         return FALSE;
     } catch (const std::bad_alloc&) {
+        m_bGaveUp = TRUE;
         return FALSE;
     }
 }

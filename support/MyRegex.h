@@ -21,11 +21,14 @@ public:
 
     // TRUE when the whole 0-terminated text matches the last pattern that compiled.
     BOOL IsMatch(const WCHAR* pwcText) const;
+    // Whether the last IsMatch gave up (too complex, out of memory) rather than found no match.
+    BOOL LastMatchGaveUp() const { return m_bGaveUp; }
 
 private:
     BOOL Compile();
 
     BOOL m_bValid;
+    mutable BOOL m_bGaveUp = FALSE;
     CMyWString m_strPattern;
     // UTF-16 is widened to the 32-bit wchar_t for matching; the expression carries a UTF-8 locale
     // of its own so that character classes know letters beyond ASCII.

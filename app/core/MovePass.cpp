@@ -1,6 +1,7 @@
 #include "app/core/MovePass.h"
 
 #include "engine/RunState.h"
+#include "platform/win32/Win32Errors.h"
 #include "support/AnsiText.h"
 #include "support/MyWString.h"
 #include "support/PathHelpers.h"
@@ -9,11 +10,14 @@
 
 namespace {
 
-// One trace entry "<message>\n:<path>" followed by a line feed, in CP932.
+// One trace entry "<message>\n:<path>" followed by a line feed, in CP932. The failure's own
+// code survives the log's writing, for a caller that shows why.
 void TracePath(const char* pcMessageUtf8, const CString& strPath) {
+    const DWORD dwError = GetLastError();
     CString strText;
     strText.Format(AnsiFromUtf8(pcMessageUtf8), static_cast<LPCSTR>(strPath));
     AppendTraceText(strText, TRUE);
+    SetLastError(dwError);
 }
 
 // Whether strWide holds all of strAnsi: a text ending in a lone lead byte loses it, and a failed

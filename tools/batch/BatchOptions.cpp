@@ -18,8 +18,9 @@ const char* BatchUsage() {
            "      --version        the version\n"
            "\n"
            "Paths are POSIX paths or drive paths (TESSALY_DRIVES='C=/srv/music;D=/media/usb').\n"
-           "Exit status: 0 every entry moved or already in place; 1 some entry skipped or some\n"
-           "name could not be mapped; 2 bad usage or a refused filter, folder or extension.\n";
+           "Exit status: 0 every collected file moved or already in place; 1 some file not moved,\n"
+           "left out or dropped as a duplicate with nothing left, or a report not written; 2 bad\n"
+           "usage or a refused filter, folder or extension; 130 interrupted (Ctrl-C).\n";
 }
 
 std::optional<CBatchOptions> ParseBatchOptions(int argc, const char* const* argv,
@@ -39,7 +40,8 @@ std::optional<CBatchOptions> ParseBatchOptions(int argc, const char* const* argv
             bOptionsEnded = true;
             continue;
         }
-        // "--name=value" and "--name value", "-x value" and "-xvalue".
+        // "--name=value" and "--name value", "-x value" and "-xvalue"; flags combine as in
+        // "-nt DIR" (every letter but the last takes no value).
         std::string strName = strArg;
         std::optional<std::string> value;
         if (strArg.rfind("--", 0) == 0) {
@@ -48,9 +50,16 @@ std::optional<CBatchOptions> ParseBatchOptions(int argc, const char* const* argv
                 strName = strArg.substr(0, uEq);
                 value = strArg.substr(uEq + 1);
             }
-        } else if (strArg.size() > 2) {
-            strName = strArg.substr(0, 2);
-            value = strArg.substr(2);
+        } else {
+            size_t uAt = 1;
+            while (uAt + 1 < strArg.size() && (strArg[uAt] == 'n' || strArg[uAt] == 'h')) {
+                (strArg[uAt] == 'n' ? options.m_bDryRun : options.m_bHelp) = true;
+                ++uAt;
+            }
+            strName = std::string("-") + strArg[uAt];
+            if (uAt + 1 < strArg.size()) {
+                value = strArg.substr(uAt + 1);
+            }
         }
         auto takeValue = [&]() -> std::optional<std::string> {
             if (value) {

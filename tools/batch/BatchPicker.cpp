@@ -12,11 +12,13 @@ CString CurrentDirectory() {
 
 } // namespace
 
-CString AbsoluteFolder(LPCSTR pcPath) {
+CString AbsoluteFolder(LPCSTR pcPath, DWORD* pdwError) {
     const CString strSaved = CurrentDirectory();
     CString strResult;
     if (SetCurrentDirectoryA(pcPath)) {
         strResult = CurrentDirectory();
+    } else if (pdwError != nullptr) {
+        *pdwError = GetLastError();
     }
     if (!strSaved.IsEmpty()) {
         SetCurrentDirectoryA(strSaved);
@@ -27,17 +29,24 @@ CString AbsoluteFolder(LPCSTR pcPath) {
 CBatchPicker::EOpen CBatchPicker::Open(LPCSTR pcPath) {
     const CString strSaved = CurrentDirectory();
     EOpen eResult = EOpen::Missing;
-    const CString strFolder = AbsoluteFolder(pcPath);
+    DWORD dwFolderError = 0;
+    const CString strFolder = AbsoluteFolder(pcPath, &dwFolderError);
+    m_dwOpenError = dwFolderError;
     if (!strFolder.IsEmpty()) {
         // Opened in the folder, everything selected and confirmed.
         m_folder.m_strCurDir = strFolder;
         if (m_folder.ListCurrentFolder()) {
             eResult = EOpen::Folder;
+        } else {
+            m_dwOpenError = GetLastError();
         }
     } else {
         WIN32_FIND_DATAA findData;
-        if (GetFileFindData(&findData, pcPath) &&
-            (findData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        const BOOL bFound = GetFileFindData(&findData, pcPath);
+        if (!bFound && dwFolderError == ERROR_PATH_NOT_FOUND) {
+            m_dwOpenError = GetLastError(); // the lookup of the file says more than the folder's
+        }
+        if (bFound && (findData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
             // The parent is cut on the UTF-16 form, so a trail byte 0x5C is never a separator.
             CMyWString strPath(pcPath);
             const int iBack = strPath.ReverseFindChar(u'\\');

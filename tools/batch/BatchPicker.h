@@ -11,6 +11,8 @@ public:
 
     // pcPath: a Windows path (CP932), absolute or relative. Leaves the working directory as it was.
     EOpen Open(LPCSTR pcPath);
+    // Why the last Open gave Missing (a Win32 error code).
+    DWORD GetOpenError() const { return m_dwOpenError; }
 
     CString GetCurDir() const override { return m_folder.m_strCurDir; }
     int GetPickedFolder(CString& strFolder) const override {
@@ -22,8 +24,10 @@ public:
 
 private:
     CPickerFolder m_folder;
+    DWORD m_dwOpenError = 0;
 };
 
 // The absolute form of an existing folder's Windows path, as the working directory shows it (a
-// root keeps its backslash); empty when it is not a folder. The working directory is kept.
-CString AbsoluteFolder(LPCSTR pcPath);
+// root keeps its backslash); empty when it is not a folder (*pdwError, when given, says why). The
+// working directory is kept.
+CString AbsoluteFolder(LPCSTR pcPath, DWORD* pdwError = nullptr);

@@ -1,9 +1,12 @@
-// What tessaly-batch says: the program's CP932 texts converted to UTF-8 on standard output, and a
-// progress line on standard error when that is a terminal.
+// What tessaly-batch says: the program's CP932 texts converted to UTF-8 on standard output, its own
+// diagnostics on standard error, and a progress line on standard error when that is a terminal.
+// Every line is written whole: a progress line showing is cleared first and drawn again after.
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -13,23 +16,39 @@
 std::string ToUtf8(LPCSTR pcAnsi);
 // A Windows path as the POSIX path it names (UTF-8); the Windows form when no drive maps it.
 std::string ShowPath(LPCSTR pcAnsiPath);
-// Writes a line (a "\n" is added unless the text ends in one) to standard output.
+// Writes a line (a "\n" is added unless the text ends in one) to standard output. Once a write to
+// standard output has failed (a closed pipe), nothing more is written there.
 void PrintLine(const std::string& strUtf8);
 void PrintAnsiLine(LPCSTR pcAnsi);
+// "tessaly-batch: " and the text, on standard error.
 void PrintError(const std::string& strUtf8);
+// Whether a write to standard output has failed.
+bool IsOutputClosed();
+// Called once, on the writing thread, when standard output first fails.
+void SetOutputClosedHandler(void (*pHandler)());
 
 // Redraws one status line on standard error while it lives, every 100 ms, from a callback's text.
-// Does nothing unless standard error is a terminal.
+// Does nothing unless standard error is a terminal. With bKeepLast the last text is drawn once
+// more at the end and left on its line; otherwise the line is cleared.
 class CProgressLine {
 public:
-    template <class F> explicit CProgressLine(F text) : m_text(std::move(text)) { Start(); }
+    template <class F>
+    explicit CProgressLine(F text, bool bKeepLast = false)
+        : m_text(std::move(text)), m_bKeepLast(bKeepLast) {
+        Start();
+    }
     ~CProgressLine();
     CProgressLine(const CProgressLine&) = delete;
     CProgressLine& operator=(const CProgressLine&) = delete;
 
+    // The current text, drawn again after a line was written (under the terminal's lock).
+    void DrawLocked();
+
 private:
     void Start();
     std::function<std::string()> m_text;
-    std::atomic<bool> m_bStop{false};
+    bool m_bKeepLast;
+    bool m_bStop = false; // under the terminal's lock
+    std::condition_variable m_wake;
     std::thread m_thread;
 };

@@ -1,5 +1,7 @@
-// tessaly-batch: the whole job of the window from a terminal. Each TEMPLATE is one Add confirmed
-// in the picker, then Execute moves the flat folder's files into the templates' layout.
+// tessaly-batch: the whole job of the window from a terminal. The TEMPLATE arguments are taken as
+// Adds confirmed in the picker, gathered into one collection that is checked for duplicate titles
+// once; then the flat folder's files are moved into the templates' layout.
+#include <csignal>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -12,9 +14,11 @@
 #include "support/AnsiText.h"
 #include "support/PathHelpers.h"
 #include "support/StartUp.h"
+#include "support/TraceLog.h"
 #include "tools/batch/BatchOptions.h"
 #include "tools/batch/BatchOwner.h"
 #include "tools/batch/BatchPicker.h"
+#include "tools/batch/MovePlan.h"
 #include "tools/batch/Terminal.h"
 
 namespace {
@@ -22,9 +26,13 @@ namespace {
 constexpr int kExitOk = 0;
 constexpr int kExitSkipped = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitInterrupted = 130; // the shell's 128 + SIGINT
+
+std::atomic<bool> g_bInterrupted{false};
 
 BOOL WINAPI OnCtrlC(DWORD) {
-    // Runs in signal context: only the lock-free flag.
+    // Runs in signal context: only the lock-free flags.
+    g_bInterrupted = true;
     g_bAbort = TRUE;
     return TRUE;
 }
@@ -38,6 +46,11 @@ bool AnsiArgument(const char* pcOption, const std::string& strUtf8, CString& str
     PrintError(std::string("bad argument for ") + pcOption +
                ": it cannot be converted to the program's code page");
     return false;
+}
+
+// Standard output went away (a closed pipe): stop after the current file.
+void OnOutputClosed() {
+    g_bAbort = TRUE;
 }
 
 // A terminal path (POSIX or drive form) as the program's Windows path.
@@ -56,7 +69,7 @@ std::string WithSeparators(ULONGLONG ullValue) {
 }
 
 // "moving [#########...........]  45%  4,500 of 10,000"
-std::string MoveProgressBar(DWORD dwDone, DWORD dwTotal) {
+std::string MoveProgressBar(const char* pcLabel, DWORD dwDone, DWORD dwTotal) {
     constexpr int kWidth = 30;
     const int iFilled =
         dwTotal ? static_cast<int>(static_cast<ULONGLONG>(dwDone) * kWidth / dwTotal) : 0;
@@ -64,66 +77,108 @@ std::string MoveProgressBar(DWORD dwDone, DWORD dwTotal) {
         dwTotal ? static_cast<int>(static_cast<ULONGLONG>(dwDone) * 100 / dwTotal) : 0;
     char acPercent[8];
     std::snprintf(acPercent, sizeof acPercent, "%3d%%", iPercent);
-    return "moving [" + std::string(static_cast<size_t>(iFilled), '#') +
+    return std::string(pcLabel) + " [" + std::string(static_cast<size_t>(iFilled), '#') +
            std::string(static_cast<size_t>(kWidth - iFilled), '.') + "] " + acPercent + "  " +
            WithSeparators(dwDone) + " of " + WithSeparators(dwTotal);
 }
 
-const char* Reason(EMoveOutcome eOutcome) {
-    switch (eOutcome) {
-    case EMoveOutcome::Moved:
-        return "moved";
-    case EMoveOutcome::SourceMissing:
-        return "source missing";
-    case EMoveOutcome::AlreadyInPlace:
-        return "already in place";
-    case EMoveOutcome::DestinationExists:
-        return "destination exists";
-    case EMoveOutcome::FolderNotCreated:
-        return "folder not created";
-    case EMoveOutcome::MoveFailed:
-        return "move failed";
-    }
-    return "";
-}
-
-bool IsSkipFailure(EMoveOutcome eOutcome) {
-    return eOutcome != EMoveOutcome::Moved && eOutcome != EMoveOutcome::AlreadyInPlace;
-}
-
-void PrintOutcome(const MovePaths& paths, EMoveOutcome eOutcome, bool bDryRun) {
-    if (eOutcome == EMoveOutcome::Moved) {
-        PrintLine(std::string(bDryRun ? "would move " : "moved ") + ShowPath(paths.m_strSrcPath) +
-                  " -> " + ShowPath(paths.m_strDstPath));
-    } else {
-        PrintLine(std::string(bDryRun ? "would skip " : "skipped ") + ShowPath(paths.m_strSrcPath) +
-                  ": " + Reason(eOutcome));
-    }
-}
-
-// The window's Execute worker, said on the terminal.
-class CBatchMoveHost : public IMovePassHost {
+// The outcome of every entry, said the same way by the dry run and the run.
+class COutcomeTally {
 public:
-    void OnMoveProgress() override {}
-    void OnEntryMoved(DWORD, const MovePaths& paths, EMoveOutcome eOutcome) override {
-        ++m_dwVisited;
-        if (eOutcome != EMoveOutcome::Moved) {
-            PrintOutcome(paths, eOutcome, false);
-        }
-        m_bSkipFailure = m_bSkipFailure || IsSkipFailure(eOutcome);
-    }
-    void ShowMoveResult(const CString& strMessage) override { PrintAnsiLine(strMessage); }
+    COutcomeTally(const CFileList& store, bool bDryRun) : m_store(store), m_bDryRun(bDryRun) {}
 
-    bool HadSkipFailure() const { return m_bSkipFailure; }
-    DWORD Visited() const { return m_dwVisited; }
+    void Report(const MovePaths& paths, const CBatchResult& result) {
+        const std::string strSrc = ShowPath(paths.m_strSrcPath);
+        if (result.m_eOutcome == EBatchOutcome::Moved) {
+            ++m_dwMoved;
+            PrintLine(std::string(m_bDryRun ? "would move " : "moved ") + strSrc + " -> " +
+                      ShowPath(paths.m_strDstPath));
+            return;
+        }
+        if (result.m_eOutcome == EBatchOutcome::AlreadyInPlace) {
+            ++m_dwInPlace;
+        } else {
+            ++m_dwNotMoved;
+        }
+        PrintLine(std::string(m_bDryRun ? "would skip " : "skipped ") + strSrc + ": " +
+                  DescribeOutcome(result, m_store));
+        if (result.m_eOutcome == EBatchOutcome::FolderNotCreated) {
+            PrintError(std::string(m_bDryRun ? "would not create " : "could not create ") +
+                       "the folder " + ShowPath(paths.m_strDstFolder) + ": " + Why(result));
+        } else if (result.m_eOutcome == EBatchOutcome::MoveFailed) {
+            const std::string strTo =
+                paths.m_strDstPath.IsEmpty() ? "" : " to " + ShowPath(paths.m_strDstPath);
+            PrintError(std::string(m_bDryRun ? "would not move " : "could not move ") + strSrc +
+                       strTo + ": " + Why(result));
+        }
+    }
+
+    DWORD Moved() const { return m_dwMoved; }
+    DWORD InPlace() const { return m_dwInPlace; }
+    DWORD NotMoved() const { return m_dwNotMoved; }
+    DWORD Visited() const { return m_dwMoved + m_dwInPlace + m_dwNotMoved; }
 
 private:
-    DWORD m_dwVisited = 0;
-    bool m_bSkipFailure = false;
+    static std::string Why(const CBatchResult& result) {
+        return result.m_strWhy.empty() ? SystemReason(result.m_dwError) : result.m_strWhy;
+    }
+
+    const CFileList& m_store;
+    bool m_bDryRun;
+    DWORD m_dwMoved = 0;
+    DWORD m_dwInPlace = 0;
+    DWORD m_dwNotMoved = 0;
 };
 
+// The program's folders, as the window sets them at start. A dry run leaves TraceFile.txt as it
+// was: it neither empties nor writes it.
+void InitFolders(bool bDryRun) {
+    if (bDryRun) {
+        GetModuleFolder(&g_strExeFolder);
+    } else {
+        InitProgramFolders();
+    }
+}
+
+// Every TEMPLATE into the owner's collection; the duplicate check runs once over all of them.
+void CollectTemplates(const CBatchOptions& options, CBatchOwner& owner) {
+    CFileCollector& collection = owner.GetCollection();
+    CProgressLine progress(
+        [&] { return "collecting: " + WithSeparators(collection.GetCount()) + " files"; });
+    for (const std::string& strTemplate : options.m_astrTemplates) {
+        if (g_bAbort) {
+            break;
+        }
+        CBatchPicker picker;
+        const CString strPath = WindowsPath(strTemplate);
+        const CBatchPicker::EOpen eOpen =
+            strPath.IsEmpty() ? CBatchPicker::EOpen::Missing : picker.Open(strPath);
+        if (eOpen == CBatchPicker::EOpen::Missing) {
+            const DWORD dwError = strPath.IsEmpty() ? ERROR_INVALID_NAME : picker.GetOpenError();
+            owner.LeaveOut("TEMPLATE " + strTemplate + ": " +
+                           (dwError == ERROR_FILE_NOT_FOUND || dwError == ERROR_PATH_NOT_FOUND
+                                ? std::string("neither a file nor a folder")
+                                : SystemReason(dwError)));
+            continue;
+        }
+        CString strRoot;
+        picker.GetPickedFolder(strRoot);
+        // A folder TEMPLATE is its own first walked folder: a link inside it back to it, or a
+        // later TEMPLATE naming it again, is not walked twice.
+        CString strFirst;
+        if (eOpen == CBatchPicker::EOpen::Folder &&
+            !collection.MarkFolderWalked(picker.GetCurDir(), &strFirst)) {
+            owner.NoteWalkedBefore(strTemplate, ShowPath(strFirst));
+            continue;
+        }
+        g_strPickRoot = strRoot;
+        CollectPicks(owner, picker);
+    }
+    FinishCollection(owner);
+}
+
 int Run(const CBatchOptions& options) {
-    InitProgramFolders();
+    InitFolders(options.m_bDryRun);
 
     CFilterSetting setting;
     CString strExt;
@@ -142,103 +197,111 @@ int Run(const CBatchOptions& options) {
         strRefusal = CheckExecuteInputs(strTargetAnsi, strExt);
     }
     if (!strRefusal.IsEmpty()) {
-        PrintAnsiLine(strRefusal);
+        PrintError(ToUtf8(strRefusal));
         return kExitUsage;
     }
-    const CString strTarget = strTargetTyped.IsEmpty() ? CString() : AbsoluteFolder(strTargetTyped);
+    DWORD dwTargetError = ERROR_PATH_NOT_FOUND;
+    const CString strTarget =
+        strTargetTyped.IsEmpty() ? CString() : AbsoluteFolder(strTargetTyped, &dwTargetError);
     if (strTarget.IsEmpty()) {
-        PrintError("the operation folder " + options.m_strTarget + " is not an existing folder");
+        PrintError("the operation folder " + options.m_strTarget +
+                   (dwTargetError == ERROR_PATH_NOT_FOUND || dwTargetError == ERROR_FILE_NOT_FOUND
+                        ? std::string(" is not an existing folder")
+                        : " cannot be used: " + SystemReason(dwTargetError)));
         return kExitUsage;
     }
 
-    CBatchOwner owner(TRUE);
+    CBatchOwner owner(TRUE, options.m_bDryRun);
     strRefusal = ApplyFilterSetting(setting, owner.GetCollection());
     if (!strRefusal.IsEmpty()) {
-        PrintAnsiLine(strRefusal);
+        PrintError(ToUtf8(strRefusal));
         return kExitUsage;
     }
     owner.SetFilterActive(setting.m_bUseRegex || setting.m_bFilterActive);
 
     SetConsoleCtrlHandler(OnCtrlC, TRUE);
-    bool bMissingTemplate = false;
-    {
-        CFileCollector& collection = owner.GetCollection();
-        CProgressLine progress(
-            [&] { return "collecting: " + WithSeparators(collection.GetCount()) + " files"; });
-        for (const std::string& strTemplate : options.m_astrTemplates) {
-            if (g_bAbort) {
-                break;
-            }
-            CBatchPicker picker;
-            const CString strPath = WindowsPath(strTemplate);
-            if (strPath.IsEmpty() || picker.Open(strPath) == CBatchPicker::EOpen::Missing) {
-                PrintError("TEMPLATE " + strTemplate + " is neither a file nor a folder; skipped");
-                bMissingTemplate = true;
-                continue;
-            }
-            CString strRoot;
-            picker.GetPickedFolder(strRoot);
-            g_strPickRoot = strRoot;
-            RunCollection(owner, &picker);
-        }
-    }
+    SetOutputClosedHandler(OnOutputClosed);
+    const std::size_t uUnmappedBefore = tessaly::win32::UnmappableNameCount();
+    CollectTemplates(options, owner);
+
     const CFileCollector& collection = owner.GetCollection();
-    PrintLine("collected " + WithSeparators(collection.GetCount()) + " files, " +
+    const DWORD dwCount = collection.GetCount();
+    PrintLine("collected " + WithSeparators(dwCount) + " files, " +
               WithSeparators(collection.TotalSize()) + " bytes");
-    const std::size_t uUnmapped = tessaly::win32::UnmappableNameCount();
-    if (uUnmapped > 0) {
-        PrintError(std::to_string(uUnmapped) +
-                   " names could not be mapped to the program's code page; their files were left "
-                   "out");
+    // Names the codec gave up on outside the listings the owner hears of.
+    const std::size_t uUnmapped = tessaly::win32::UnmappableNameCount() - uUnmappedBefore;
+    if (uUnmapped > owner.GetListingOmissionCount()) {
+        owner.LeaveOut(std::to_string(uUnmapped - owner.GetListingOmissionCount()) +
+                       " more names: they cannot be mapped to the program's code page");
     }
     if (g_bAbort) {
         PrintLine("aborted while collecting: nothing was moved");
-        return kExitSkipped;
+        return g_bInterrupted ? kExitInterrupted : kExitSkipped;
     }
 
-    int iExit = bMissingTemplate || uUnmapped > 0 ? kExitSkipped : kExitOk;
-    if (options.m_bDryRun) {
-        DWORD dwWouldMove = 0;
-        for (DWORD i = 0; i < collection.GetCount(); ++i) {
-            MovePaths paths;
-            const EMoveOutcome eOutcome =
-                BuildMovePaths(&collection.GetAt(i), &paths, strTarget, strExt)
-                    ? PredictMove(paths)
-                    : EMoveOutcome::MoveFailed;
-            PrintOutcome(paths, eOutcome, true);
-            dwWouldMove += eOutcome == EMoveOutcome::Moved;
-            if (IsSkipFailure(eOutcome)) {
-                iExit = kExitSkipped;
-            }
-        }
-        PrintLine("dry run: " + std::to_string(dwWouldMove) + " of " +
-                  std::to_string(collection.GetCount()) + " files would move; nothing was moved");
-        return iExit;
-    }
-
-    g_dwMoveTotal = collection.GetCount();
+    // Claims are settled before anything moves, so the dry run and the run name the same ones.
+    const std::vector<DWORD> vecClaimedBy = FindClaims(collection, strTarget, strExt);
+    COutcomeTally tally(collection, options.m_bDryRun);
+    g_dwMoveTotal = dwCount;
     g_dwMoveDone = 0;
-    CBatchMoveHost host;
-    DWORD dwMoved = 0;
     {
-        CProgressLine progress([] { return MoveProgressBar(g_dwMoveDone, g_dwMoveTotal); });
-        dwMoved = RunMovePass(collection, strTarget, strExt, host);
+        const char* pcLabel = options.m_bDryRun ? "checking" : "moving";
+        CProgressLine progress(
+            [pcLabel] { return MoveProgressBar(pcLabel, g_dwMoveDone, g_dwMoveTotal); },
+            !options.m_bDryRun);
+        for (DWORD i = 0; i < dwCount && !g_bAbort; ++i) {
+            MovePaths paths;
+            CBatchResult result;
+            if (!BuildMovePaths(&collection.GetAt(i), &paths, strTarget, strExt)) {
+                // Its place below the operation folder cannot be told: nothing moves for it.
+                result.m_eOutcome = EBatchOutcome::MoveFailed;
+                result.m_strWhy = "its template folder cannot be placed below the operation folder";
+            } else if (vecClaimedBy[i] != i) {
+                result.m_eOutcome = EBatchOutcome::Claimed;
+                result.m_dwClaimedBy = vecClaimedBy[i];
+            } else {
+                result = options.m_bDryRun ? PredictBatchMove(paths) : RunBatchMove(paths);
+            }
+            g_dwMoveDone = i + 1;
+            tally.Report(paths, result);
+        }
     }
-    if (g_bAbort) {
-        PrintLine("aborted: " + std::to_string(dwMoved) + " of " +
-                  std::to_string(collection.GetCount()) + " files moved, " +
-                  std::to_string(collection.GetCount() - host.Visited()) + " not looked at");
-        return kExitSkipped;
+
+    if (!options.m_bDryRun && !g_bAbort) {
+        // The window's count message.
+        PrintAnsiLine(FormatMoveResult(dwCount, tally.Moved()));
     }
-    if (host.HadSkipFailure() || tessaly::win32::UnmappableNameCount() > uUnmapped) {
-        iExit = kExitSkipped;
+    const DWORD dwNotLookedAt = dwCount - tally.Visited();
+    PrintLine(std::string(options.m_bDryRun ? "dry run: " : "") +
+              (g_bInterrupted ? "interrupted: " : "") + std::to_string(tally.Moved()) + " of " +
+              std::to_string(dwCount) +
+              (options.m_bDryRun ? " files would move, " : " files moved, ") +
+              std::to_string(tally.InPlace()) + " already in place, " +
+              std::to_string(tally.NotMoved()) + " not moved" +
+              (dwNotLookedAt ? ", " + std::to_string(dwNotLookedAt) + " not looked at" : "") +
+              "; " + std::to_string(owner.GetDuplicateCount()) + " dropped as duplicates, " +
+              std::to_string(owner.GetLeftOutCount()) + " left out" +
+              (options.m_bDryRun ? "; nothing was moved" : ""));
+    if (IsOutputClosed()) {
+        PrintError("standard output was closed: stopped after the current file");
     }
-    return iExit;
+
+    if (g_bInterrupted) {
+        return kExitInterrupted;
+    }
+    const bool bAllDropped = dwCount == 0 && owner.GetDuplicateCount() > 0;
+    const bool bFailed = IsOutputClosed() || dwNotLookedAt > 0 || tally.NotMoved() > 0 ||
+                         owner.GetLeftOutCount() > 0 || owner.ReportFailed() || bAllDropped;
+    return bFailed ? kExitSkipped : kExitOk;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+#ifdef SIGPIPE
+    // A closed pipe shows as a failed write, so the move in hand can finish.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
     std::string strError;
     const auto options = ParseBatchOptions(argc, argv, strError);
     if (!options) {

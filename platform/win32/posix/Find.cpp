@@ -11,6 +11,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "platform/win32/ListingOmissions.h"
 #include "platform/win32/NameCodec.h"
 #include "platform/win32/Win32Errors.h"
 #include "platform/win32/Win32Files.h"
@@ -118,9 +119,26 @@ HANDLE Fail(DWORD dwError) {
     return INVALID_HANDLE_VALUE;
 }
 
-// The CP932 form of a listed name, or false when it has none that fits cFileName.
-bool ListedName(std::string_view strDisk, std::string& strAnsi) {
-    return DiskNameToAnsi(strDisk, strAnsi) && strAnsi.size() < MAX_PATH;
+thread_local ListingOmissionListener t_pOmissionListener = nullptr;
+thread_local void* t_pOmissionContext = nullptr;
+
+// The CP932 form of a listed name, or false when it has none that fits cFileName; the thread's
+// listener hears of every name left out.
+bool ListedName(std::string_view strFolder, std::string_view strDisk, std::string& strAnsi) {
+    ListingOmission eReason;
+    if (!DiskNameToAnsi(strDisk, strAnsi)) {
+        eReason = ListingOmission::Unmappable;
+    } else if (strAnsi.size() >= MAX_PATH) {
+        eReason = ListingOmission::TooLong;
+    } else {
+        return true;
+    }
+    if (t_pOmissionListener != nullptr) {
+        const DWORD dwError = GetLastError();
+        t_pOmissionListener(t_pOmissionContext, strFolder, strDisk, eReason);
+        SetLastError(dwError);
+    }
+    return false;
 }
 
 // Fills search with the folder's entries that match the pattern, in NTFS order.
@@ -219,11 +237,19 @@ bool ReadListing(WindowsPath& path, FindSearch& search) {
     for (const Key& key : aKeys) {
         const std::string_view strDisk = view(key).substr(key.uDiskOffset);
         // Codes for names the codec has not met are handed out here, in listing order.
-        if (ListedName(strDisk, strAnsi)) {
+        if (ListedName(strFolder, strDisk, strAnsi)) {
             search.Add(strDisk, strAnsi);
         }
     }
     return true;
+}
+
+std::string ParentFolder(const std::string& strPosixPath) {
+    const std::size_t uSlash = strPosixPath.find_last_of('/');
+    if (uSlash == std::string::npos) {
+        return ".";
+    }
+    return uSlash == 0 ? "/" : strPosixPath.substr(0, uSlash);
 }
 
 // The one entry a path without a wildcard names. A drive's root or a path ending in a separator
@@ -243,7 +269,8 @@ bool ReadSingle(WindowsPath& path, FindSearch& search) {
         return false;
     }
     std::string strAnsi;
-    if (!path.aDisk.empty() && !ListedName(path.aDisk.back(), strAnsi)) {
+    if (!path.aDisk.empty() &&
+        !ListedName(ParentFolder(path.PosixPath()), path.aDisk.back(), strAnsi)) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return false;
     }
@@ -254,6 +281,18 @@ bool ReadSingle(WindowsPath& path, FindSearch& search) {
 
 } // namespace
 } // namespace tessaly::win32::detail
+
+namespace tessaly::win32 {
+
+ListingOmissionListener SetListingOmissionListener(ListingOmissionListener pListener,
+                                                   void* pContext) {
+    const ListingOmissionListener pPrevious = detail::t_pOmissionListener;
+    detail::t_pOmissionListener = pListener;
+    detail::t_pOmissionContext = pContext;
+    return pPrevious;
+}
+
+} // namespace tessaly::win32
 
 using tessaly::win32::detail::FindSearch;
 

@@ -1,11 +1,18 @@
 #include <gtest/gtest.h>
+#include <pty.h>
+#include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -16,7 +23,29 @@ namespace {
 struct Result {
     int iExit = -1;
     std::string strOut;
+    std::string strErr;
 };
+
+bool Contains(const std::string& strText, const std::string& strPart) {
+    return strText.find(strPart) != std::string::npos;
+}
+
+std::string ReadAll(int fd) {
+    std::string strOut;
+    char acBuf[4096];
+    for (;;) {
+        const ssize_t cb = read(fd, acBuf, sizeof acBuf);
+        if (cb > 0) {
+            strOut.append(acBuf, static_cast<size_t>(cb));
+        } else if (cb == 0 || errno != EINTR) {
+            return strOut;
+        }
+    }
+}
+
+int ExitCode(int iStatus) {
+    return WIFEXITED(iStatus) ? WEXITSTATUS(iStatus) : -1;
+}
 
 // A temporary tree with its own copy of tessaly-batch, so that the TraceFile.txt and
 // ConflictFile.txt beside it belong to this test alone.
@@ -57,17 +86,25 @@ protected:
         return strPath;
     }
 
-    // Runs the tool with the arguments (each quoted for the shell) and an optional environment.
-    Result Run(const std::vector<std::string>& args, const std::string& strEnv = "") const {
-        std::string strCommand = strEnv + " '" + (m_root / "bin" / "tessaly-batch").string() + "'";
-        for (const std::string& strArg : args) {
-            std::string strQuoted = "'";
-            for (char c : strArg) {
-                strQuoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-            }
-            strCommand += " " + strQuoted + "'";
+    static std::string Quote(const std::string& strArg) {
+        std::string strQuoted = "'";
+        for (char c : strArg) {
+            strQuoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
         }
-        strCommand += " 2>/dev/null";
+        return strQuoted + "'";
+    }
+    std::string Command(const std::vector<std::string>& args, const std::string& strEnv) const {
+        std::string strCommand = strEnv + " " + Quote((m_root / "bin" / "tessaly-batch").string());
+        for (const std::string& strArg : args) {
+            strCommand += " " + Quote(strArg);
+        }
+        return strCommand;
+    }
+
+    // Runs the tool with the arguments and an optional environment (or prefix command).
+    Result Run(const std::vector<std::string>& args, const std::string& strEnv = "") const {
+        const fs::path errPath = m_root / "stderr.txt";
+        const std::string strCommand = Command(args, strEnv) + " 2>" + Quote(errPath.string());
         Result result;
         FILE* pPipe = popen(strCommand.c_str(), "r");
         if (pPipe == nullptr) {
@@ -78,13 +115,57 @@ protected:
         while ((cb = fread(acBuf, 1, sizeof acBuf, pPipe)) > 0) {
             result.strOut.append(acBuf, cb);
         }
-        const int iStatus = pclose(pPipe);
-        result.iExit = WIFEXITED(iStatus) ? WEXITSTATUS(iStatus) : -1;
+        result.iExit = ExitCode(pclose(pPipe));
+        std::ifstream err(errPath, std::ios::binary);
+        result.strErr = {std::istreambuf_iterator<char>(err), std::istreambuf_iterator<char>()};
         return result;
+    }
+
+    // Every file, folder and link below strRelative: its kind and content or target.
+    std::map<std::string, std::string> Snapshot(const std::string& strRelative) const {
+        std::map<std::string, std::string> mapTree;
+        for (auto it = fs::recursive_directory_iterator(m_root / strRelative);
+             it != fs::recursive_directory_iterator(); ++it) {
+            const fs::path& path = it->path();
+            const std::string strKey = fs::relative(path, m_root).string();
+            if (fs::is_symlink(fs::symlink_status(path))) {
+                mapTree[strKey] = "link " + fs::read_symlink(path).string();
+            } else if (fs::is_directory(path)) {
+                mapTree[strKey] = "folder";
+            } else {
+                mapTree[strKey] = "file " + Read(strKey);
+            }
+        }
+        return mapTree;
     }
 
     fs::path m_root;
 };
+
+// The per-file lines, with the dry run's "would move"/"would skip" said as the run says them.
+std::vector<std::string> Outcomes(const std::string& strOut) {
+    std::vector<std::string> lines;
+    size_t uStart = 0;
+    while (uStart < strOut.size()) {
+        size_t uEnd = strOut.find('\n', uStart);
+        if (uEnd == std::string::npos) {
+            uEnd = strOut.size();
+        }
+        std::string strLine = strOut.substr(uStart, uEnd - uStart);
+        uStart = uEnd + 1;
+        for (const auto& [strFrom, strTo] :
+             {std::pair<std::string, std::string>{"would move ", "moved "},
+              {"would skip ", "skipped "}}) {
+            if (strLine.rfind(strFrom, 0) == 0) {
+                strLine = strTo + strLine.substr(strFrom.size());
+            }
+        }
+        if (strLine.rfind("moved ", 0) == 0 || strLine.rfind("skipped ", 0) == 0) {
+            lines.push_back(strLine);
+        }
+    }
+    return lines;
+}
 
 } // namespace
 
@@ -177,7 +258,9 @@ TEST_F(BatchTest, RefusesBadInputWithTheWindowsMessagesAndStatus2) {
     for (const auto& row : rows) {
         const Result result = Run(row.args);
         EXPECT_EQ(result.iExit, 2) << row.args[0] << " " << result.strOut;
-        EXPECT_NE(result.strOut.find(row.strMessage), std::string::npos) << result.strOut;
+        // Refusals are diagnostics: standard error, nothing on standard output.
+        EXPECT_TRUE(Contains(result.strErr, row.strMessage)) << result.strErr;
+        EXPECT_EQ(result.strOut, "") << row.args[0];
     }
     EXPECT_TRUE(Exists("wav/a.wav"));
 }
@@ -253,4 +336,476 @@ TEST_F(BatchTest, AnArgumentThatCannotBeConvertedIsRefusedWithStatus2) {
         EXPECT_EQ(Read("X/a.mp3"), "a") << args[2];
         EXPECT_FALSE(Exists("X/sub")) << args[2];
     }
+}
+
+namespace {
+
+// How the tests run the tool as an unprivileged user when they are root (CI), so that a folder
+// without permissions is really unreadable.
+bool IsRoot() {
+    return geteuid() == 0;
+}
+
+} // namespace
+
+TEST_F(BatchTest, TemplatesFormOneCollectionWhateverTheirOrder) {
+    // é has no CP932 form: standard output still shows it.
+    const std::vector<std::string> dups = {"t1/x/song.wav", "t1/y/song.wav", "t2/é/song.wav"};
+    for (const std::string& strDup : dups) {
+        Write(strDup);
+    }
+    Write("flat/song.mp3", "s");
+    for (const auto& order : {std::vector<std::string>{"t2", "t1"}, {"t1", "t2"}}) {
+        SCOPED_TRACE(order[0]);
+        fs::remove(m_root / "bin" / "ConflictFile.txt");
+        const Result result = Run({"-t", Path("flat"), Path(order[0]), Path(order[1])});
+        EXPECT_EQ(result.iExit, 1) << result.strOut; // everything was dropped as a duplicate
+        EXPECT_TRUE(Contains(result.strOut, "※　3 個のファイルが重複しています。"))
+            << result.strOut;
+        for (const std::string& strDup : dups) {
+            EXPECT_TRUE(Contains(result.strOut, "  " + Path(strDup) + "\n")) << result.strOut;
+        }
+        const std::string strReport = Read("bin/ConflictFile.txt");
+        size_t uLines = 0;
+        for (size_t u = strReport.find("\r\n"); u != std::string::npos;
+             u = strReport.find("\r\n", u + 2)) {
+            ++uLines;
+        }
+        EXPECT_EQ(uLines, 5u) << strReport; // header, three paths, the empty last line
+        EXPECT_TRUE(Contains(strReport, WinPath("t1/x/song.wav") + "\r\n"));
+        EXPECT_TRUE(Contains(strReport, WinPath("t1/y/song.wav") + "\r\n"));
+        EXPECT_EQ(Read("flat/song.mp3"), "s");
+        EXPECT_EQ(Snapshot("flat").size(), 1u);
+    }
+}
+
+TEST_F(BatchTest, EveryEntryTheWalkCannotTakeIsNamedAndFails) {
+    const std::string strLong = std::string(246, 'a') + "?????.wav"; // CP932 form: 260 bytes
+    const struct {
+        const char* pcName;
+        std::vector<std::string> extraArgs;
+        std::string strLeftOut; // below the row's tpl/
+        std::string strWhy;
+    } rows[] = {
+        {"long", {}, strLong, ": the name is too long for the program"},
+        {"deep", {}, "deep/", ": folder cannot be entered: the name or the path is too long"},
+        {"regex",
+         {"-r", "(a*)*(a*)*c|.*\\.wav"},
+         std::string(60, 'a'),
+         ": the regular expression is too complex for this name"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.pcName);
+        const std::string strRow = row.pcName;
+        Write(strRow + "/tpl/sub/ok.wav");
+        Write(strRow + "/flat/ok.mp3", "ok");
+        if (strRow == "deep") {
+            // 45 levels of 100 bytes, made one level at a time: a path too long for one call.
+            const fs::path saved = fs::current_path();
+            fs::create_directories(m_root / strRow / "tpl" / "deep");
+            fs::current_path(m_root / strRow / "tpl" / "deep");
+            for (int i = 0; i < 45; ++i) {
+                ASSERT_EQ(::mkdir(std::string(100, 'd').c_str(), 0755), 0);
+                ASSERT_EQ(::chdir(std::string(100, 'd').c_str()), 0);
+            }
+            std::ofstream("deep.wav") << "x";
+            fs::current_path(saved);
+        } else {
+            Write(strRow + "/tpl/" + row.strLeftOut);
+        }
+        std::vector<std::string> args = {"-t", Path(strRow + "/flat")};
+        args.insert(args.end(), row.extraArgs.begin(), row.extraArgs.end());
+        args.push_back(Path(strRow + "/tpl"));
+        const Result result = Run(args);
+        EXPECT_EQ(result.iExit, 1) << result.strOut;
+        EXPECT_TRUE(Contains(result.strErr, "left out " + Path(strRow + "/tpl/" + row.strLeftOut)))
+            << result.strErr;
+        EXPECT_TRUE(Contains(result.strErr, row.strWhy)) << result.strErr;
+        EXPECT_TRUE(Contains(result.strOut, "; 0 dropped as duplicates, 1 left out"))
+            << result.strOut;
+        EXPECT_EQ(Read(strRow + "/flat/sub/ok.mp3"), "ok");
+    }
+}
+
+TEST_F(BatchTest, UnreadableFoldersAreNamedWithTheSystemsReason) {
+    Write("tpl/locked/x.wav");
+    Write("tpl/sub/ok.wav");
+    Write("flat/ok.mp3", "ok");
+    Write("flat/x.mp3", "x");
+    fs::create_directories(m_root / "shut");
+    fs::permissions(m_root / "tpl" / "locked", fs::perms::none);
+    fs::permissions(m_root / "shut", fs::perms::none);
+    std::string strAs;
+    if (IsRoot()) {
+        ASSERT_EQ(std::system(("chown -R 65534:65534 " + Quote(m_root.string())).c_str()), 0);
+        strAs = "setpriv --reuid=65534 --regid=65534 --clear-groups";
+    }
+    Result result = Run({"-t", Path("flat"), Path("tpl")}, strAs);
+    EXPECT_EQ(result.iExit, 1) << result.strOut;
+    EXPECT_TRUE(Contains(result.strErr, "left out " + Path("tpl/locked") +
+                                            ": folder cannot be entered: permission denied"))
+        << result.strErr;
+    EXPECT_EQ(Read("flat/sub/ok.mp3"), "ok");
+    EXPECT_EQ(Read("flat/x.mp3"), "x");
+    // An operation folder that cannot be entered is not called missing.
+    result = Run({"-t", Path("shut"), Path("tpl")}, strAs);
+    EXPECT_EQ(result.iExit, 2);
+    EXPECT_TRUE(Contains(result.strErr, "cannot be used: permission denied")) << result.strErr;
+    fs::permissions(m_root / "tpl" / "locked", fs::perms::owner_all);
+    fs::permissions(m_root / "shut", fs::perms::owner_all);
+}
+
+TEST_F(BatchTest, LinksToFoldersAlreadyWalkedAreNotWalkedAgain) {
+    Write("tpl/one.wav");
+    Write("tpl/b/two.wav");
+    Write("flat/one.mp3", "1");
+    Write("flat/two.mp3", "2");
+    fs::create_directories(m_root / "tpl" / "a");
+    fs::create_directory_symlink("..", m_root / "tpl" / "a" / "up");
+    fs::create_directory_symlink(".", m_root / "tpl" / "self");
+    const Result result = Run({"-t", Path("flat"), Path("tpl")});
+    EXPECT_EQ(result.iExit, 0) << result.strOut << result.strErr;
+    EXPECT_FALSE(Contains(result.strOut, "重複")) << result.strOut;
+    EXPECT_TRUE(Contains(result.strOut, "collected 2 files")) << result.strOut;
+    EXPECT_EQ(Read("flat/b/two.mp3"), "2");
+    for (const char* pcLink : {"tpl/a/up", "tpl/self"}) {
+        EXPECT_TRUE(
+            Contains(result.strErr, "not walked again: " + Path(pcLink) + " is the folder already"))
+            << result.strErr;
+    }
+}
+
+TEST_F(BatchTest, ExitStatusSaysWhetherEveryFileIsInPlace) {
+    Write("tpl/a/one.wav");
+    Write("tpl/b/two.wav");
+    Write("flat/one.mp3", "1");
+    Write("flat/two.mp3", "2");
+    Result result = Run({"-t", Path("flat"), Path("tpl")});
+    EXPECT_EQ(result.iExit, 0) << result.strOut;
+    // A second run finds every file where the first put it.
+    result = Run({"-t", Path("flat"), Path("tpl")});
+    EXPECT_EQ(result.iExit, 0) << result.strOut;
+    EXPECT_TRUE(Contains(result.strOut, Path("flat/one.mp3") + ": already in place"));
+    EXPECT_TRUE(Contains(result.strOut, Path("flat/two.mp3") + ": already in place"));
+    EXPECT_FALSE(Contains(result.strOut, "source missing")) << result.strOut;
+    fs::remove(m_root / "flat" / "b" / "two.mp3");
+    result = Run({"-t", Path("flat"), Path("tpl")});
+    EXPECT_EQ(result.iExit, 1) << result.strOut;
+    EXPECT_TRUE(Contains(result.strOut, Path("flat/two.mp3") + ": source missing"));
+    // Every file in place, but a missing TEMPLATE or a report that cannot be written fails.
+    Write("flat/b/two.mp3", "2");
+    result = Run({"-t", Path("flat"), Path("tpl"), Path("nowhere")});
+    EXPECT_EQ(result.iExit, 1) << result.strOut;
+    EXPECT_TRUE(Contains(result.strErr,
+                         "left out TEMPLATE " + Path("nowhere") + ": neither a file nor a folder"))
+        << result.strErr;
+    Write("dup/one.wav");
+    Write("dup/b/ONE.wav");
+    Write("other/c/three.wav");
+    Write("flat/three.mp3", "3");
+    fs::create_directories(m_root / "bin" / "ConflictFile.txt");
+    result = Run({"-t", Path("flat"), Path("dup"), Path("other")});
+    EXPECT_EQ(result.iExit, 1) << result.strOut;
+    EXPECT_TRUE(Contains(result.strErr, "could not write " + Path("bin/ConflictFile.txt")));
+    EXPECT_EQ(Read("flat/c/three.mp3"), "3");
+}
+
+TEST_F(BatchTest, FailuresSayWhatFailedAndWhy) {
+    Write("tpl/f/song.wav");
+    Write("tpl/p/x.wav");
+    Write("flat/song.mp3", "s");
+    Write("flat/x.mp3", "x");
+    Write("flat/p", "a file where a folder should be");
+    fs::create_directories(m_root / "flat" / "f" / "song.mp3");
+    const Result result = Run({"-t", Path("flat"), Path("tpl")});
+    EXPECT_EQ(result.iExit, 1);
+    EXPECT_TRUE(Contains(result.strOut, "skipped " + Path("flat/song.mp3") + ": move failed\n"));
+    EXPECT_TRUE(
+        Contains(result.strOut, "skipped " + Path("flat/x.mp3") + ": folder not created\n"));
+    EXPECT_TRUE(Contains(result.strErr, "could not move " + Path("flat/song.mp3") + " to " +
+                                            Path("flat/f/song.mp3") +
+                                            ": something of that name already exists"))
+        << result.strErr;
+    EXPECT_TRUE(Contains(result.strErr, "could not create the folder " + Path("flat/p") + ": "))
+        << result.strErr;
+    EXPECT_EQ(Read("flat/song.mp3"), "s");
+    EXPECT_EQ(Read("flat/p"), "a file where a folder should be");
+}
+
+// Trees with every kind of outcome, drawn from fixed seeds: the dry run must say, file by file,
+// what the run then does, and touch nothing.
+class DryRunTest : public BatchTest {
+protected:
+    // Writes, unless something already in the tree is in the way.
+    void TryWrite(const std::string& strRelative, const std::string& strBytes = "x") {
+        std::error_code ec;
+        const fs::path path = m_root / strRelative;
+        fs::create_directories(path.parent_path(), ec);
+        if (!ec && !fs::exists(fs::symlink_status(path))) {
+            std::ofstream(path, std::ios::binary) << strBytes;
+        }
+    }
+    bool IsFree(const std::string& strRelative) const {
+        return !fs::exists(fs::symlink_status(m_root / strRelative));
+    }
+
+    void Generate(unsigned uSeed) {
+        std::mt19937 rng(uSeed);
+        const char* apcFolders[] = {"", "a", "b", "b/c", "d/e"};
+        for (int k = 0; k < 24; ++k) {
+            const std::string strTitle = "n" + std::to_string(k);
+            const std::string strFolder = apcFolders[rng() % 5];
+            const std::string strRel = strFolder.empty() ? "" : strFolder + "/";
+            const std::string strTop = strFolder.substr(0, strFolder.find('/'));
+            TryWrite("tpl/" + strRel + strTitle + ".wav");
+            switch (rng() % 9) {
+            case 0: // no source
+                break;
+            case 1: // the destination is taken
+                TryWrite("flat/" + strRel + strTitle + ".mp3", "taken " + strTitle);
+                TryWrite("flat/" + strTitle + ".mp3", strTitle);
+                break;
+            case 2: // a folder where the file should go
+                if (!strRel.empty()) {
+                    std::error_code ec;
+                    fs::create_directories(m_root / "flat" / strRel / (strTitle + ".mp3"), ec);
+                }
+                TryWrite("flat/" + strTitle + ".mp3", strTitle);
+                break;
+            case 3: // a file where a folder should be
+                if (!strTop.empty() && IsFree("flat/" + strTop)) {
+                    TryWrite("flat/" + strTop, "file " + strTop);
+                }
+                TryWrite("flat/" + strTitle + ".mp3", strTitle);
+                break;
+            case 4: // a dangling link where a folder should be
+                if (!strTop.empty() && IsFree("flat/" + strTop)) {
+                    fs::create_directories(m_root / "flat");
+                    fs::create_symlink("nowhere", m_root / "flat" / strTop);
+                }
+                TryWrite("flat/" + strTitle + ".mp3", strTitle);
+                break;
+            case 5: // a duplicate title, dropped
+                TryWrite("tpl/x/N" + std::to_string(k) + ".WAV");
+                TryWrite("flat/" + strTitle + ".mp3", strTitle);
+                break;
+            default:
+                TryWrite("flat/" + strTitle + ".mp3", strTitle);
+                break;
+            }
+        }
+        // Two entries claiming one flat file: titles equal only ignoring non-ASCII case, and (in
+        // regex mode) titles the duplicate check and the move cut differently.
+        TryWrite("tpl/a/café.wav");
+        TryWrite("tpl/b/CAFÉ.wav");
+        TryWrite("flat/café.mp3", "café");
+        TryWrite("tpl/a/r.flacc");
+        TryWrite("tpl/b/r.wav");
+        TryWrite("flat/r.mp3", "r");
+    }
+
+    // The contents of every file below flat, counted.
+    std::multiset<std::string> Contents() const {
+        std::multiset<std::string> setContents;
+        for (const auto& [strPath, strWhat] : Snapshot("flat")) {
+            if (strWhat.rfind("file ", 0) == 0) {
+                setContents.insert(strWhat);
+            }
+        }
+        return setContents;
+    }
+};
+
+TEST_F(DryRunTest, PredictsEveryOutcomeOfTheRun) {
+    std::set<std::string> setSeen;
+    for (unsigned uSeed = 1; uSeed <= 8; ++uSeed) {
+        SCOPED_TRACE("seed " + std::to_string(uSeed));
+        fs::remove_all(m_root / "tpl");
+        fs::remove_all(m_root / "flat");
+        Generate(uSeed);
+        std::vector<std::string> args = {"-t", Path("flat"), Path("tpl")};
+        if (uSeed % 2 == 0) {
+            args.insert(args.begin(), {"-r", ".+\\.(wav|WAV|flacc)"});
+        }
+        Write("bin/ConflictFile.txt", "an earlier report");
+        Write("bin/TraceFile.txt", "an earlier trace");
+        const auto before = Snapshot("flat");
+        const std::multiset<std::string> contents = Contents();
+
+        std::vector<std::string> dryArgs = args;
+        dryArgs.insert(dryArgs.begin(), "--dry-run");
+        const Result dry = Run(dryArgs);
+        EXPECT_EQ(Snapshot("flat"), before);
+        EXPECT_EQ(Read("bin/ConflictFile.txt"), "an earlier report");
+        EXPECT_EQ(Read("bin/TraceFile.txt"), "an earlier trace");
+
+        const Result run = Run(args);
+        const std::vector<std::string> predicted = Outcomes(dry.strOut);
+        const std::vector<std::string> outcomes = Outcomes(run.strOut);
+        EXPECT_EQ(predicted, outcomes) << dry.strOut << "\n---\n" << run.strOut;
+        EXPECT_EQ(dry.iExit, run.iExit);
+        EXPECT_EQ(Contents(), contents); // nothing lost, nothing duplicated
+
+        // Each move took the file it names; a second run finds it in place.
+        const Result again = Run(args);
+        for (const std::string& strLine : outcomes) {
+            setSeen.insert(
+                strLine
+                    .substr(strLine.find(": ") == std::string::npos ? 0 : strLine.find(": ") + 2,
+                            std::string::npos)
+                    .substr(0, 10));
+            const size_t uArrow = strLine.find(" -> ");
+            if (uArrow == std::string::npos) {
+                continue;
+            }
+            const std::string strSrc = strLine.substr(6, uArrow - 6);
+            const std::string strDst = strLine.substr(uArrow + 4);
+            EXPECT_FALSE(fs::exists(strSrc)) << strSrc;
+            EXPECT_TRUE(Contains(Read(fs::relative(strDst, m_root).string()),
+                                 fs::path(strSrc).stem().string()))
+                << strDst;
+            EXPECT_TRUE(Contains(again.strOut, "skipped " + strSrc + ": already in place"))
+                << again.strOut;
+        }
+    }
+    // The trees did produce every kind of outcome ("moved ..." lines keep their first 10 bytes).
+    for (const char* pcKind :
+         {"source mis", "already in", "destinatio", "folder not", "move faile", "claimed by"}) {
+        EXPECT_EQ(setSeen.count(pcKind), 1u) << pcKind;
+    }
+}
+
+TEST_F(BatchTest, ShortOptionsCombine) {
+    Write("tpl/sub/a.wav");
+    Write("flat/a.mp3");
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"-nt", Path("flat"), Path("tpl")},
+          {"-nt" + Path("flat"), Path("tpl")},
+          {"-nnt", Path("flat"), Path("tpl")}}) {
+        const Result result = Run(args);
+        EXPECT_EQ(result.iExit, 0) << args[0] << result.strErr;
+        EXPECT_TRUE(Contains(result.strOut, "would move " + Path("flat/a.mp3"))) << result.strOut;
+    }
+    EXPECT_TRUE(Exists("flat/a.mp3"));
+}
+
+namespace {
+
+// A tree of n entries in 20 folders, every other one with its flat file.
+void WriteManyEntries(const fs::path& root, int n) {
+    for (int i = 0; i < n; ++i) {
+        const fs::path folder = root / "tpl" / ("d" + std::to_string(i % 20));
+        fs::create_directories(folder);
+        std::ofstream(folder / ("f" + std::to_string(i) + ".wav")) << "";
+        if (i % 2 == 0) {
+            fs::create_directories(root / "flat");
+            std::ofstream(root / "flat" / ("f" + std::to_string(i) + ".mp3")) << i;
+        }
+    }
+}
+
+} // namespace
+
+TEST_F(BatchTest, CtrlCStopsAfterTheCurrentFileAndExits130AfterTheSummary) {
+    WriteManyEntries(m_root, 3000);
+    int afd[2];
+    ASSERT_EQ(pipe(afd), 0);
+    const std::string strExe = (m_root / "bin" / "tessaly-batch").string();
+    const std::string strFlat = Path("flat");
+    const std::string strTpl = Path("tpl");
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        dup2(afd[1], STDOUT_FILENO);
+        close(afd[0]);
+        close(afd[1]);
+        execl(strExe.c_str(), strExe.c_str(), "-t", strFlat.c_str(), strTpl.c_str(), nullptr);
+        _exit(127);
+    }
+    close(afd[1]);
+    // The per-file lines outgrow the pipe: the tool waits on it until the signal has arrived.
+    std::string strOut;
+    char acBuf[256];
+    while (!Contains(strOut, "\n")) {
+        const ssize_t cb = read(afd[0], acBuf, sizeof acBuf);
+        ASSERT_GT(cb, 0);
+        strOut.append(acBuf, static_cast<size_t>(cb));
+    }
+    usleep(300 * 1000);
+    kill(pid, SIGINT);
+    strOut += ReadAll(afd[0]);
+    close(afd[0]);
+    int iStatus = 0;
+    waitpid(pid, &iStatus, 0);
+    EXPECT_EQ(ExitCode(iStatus), 130) << strOut.substr(strOut.size() - 300);
+    const size_t uLast = strOut.rfind("interrupted: ");
+    ASSERT_NE(uLast, std::string::npos);
+    EXPECT_TRUE(Contains(strOut.substr(uLast), "not looked at")) << strOut.substr(uLast);
+    // Every file is whole, in one place, and some were never looked at.
+    int iFlat = 0;
+    int iFiles = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(m_root / "flat")) {
+        if (entry.is_regular_file()) {
+            ++iFiles;
+            iFlat += entry.path().parent_path() == m_root / "flat";
+        }
+    }
+    EXPECT_EQ(iFiles, 1500);
+    EXPECT_GT(iFlat, 0);
+}
+
+TEST_F(BatchTest, ABrokenPipeStopsTheOutputAfterTheCurrentFile) {
+    WriteManyEntries(m_root, 3000);
+    {
+        std::ofstream script(m_root / "pipe.sh");
+        script << Command({"-t", Path("flat"), Path("tpl")}, "")
+               << " 2>/dev/null | head -n 1 >/dev/null; exit ${PIPESTATUS[0]}\n";
+    }
+    const int iExit = ExitCode(std::system(("bash " + Quote(Path("pipe.sh"))).c_str()));
+    EXPECT_EQ(iExit, 1);
+    int iFlat = 0;
+    int iFiles = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(m_root / "flat")) {
+        if (entry.is_regular_file()) {
+            ++iFiles;
+            iFlat += entry.path().parent_path() == m_root / "flat";
+        }
+    }
+    EXPECT_EQ(iFiles, 1500);
+    EXPECT_GT(iFlat, 1000); // it stopped early
+}
+
+TEST_F(BatchTest, TheProgressBarNeverGluesToALineAndEndsAt100) {
+    WriteManyEntries(m_root, 600);
+    const std::string strExe = (m_root / "bin" / "tessaly-batch").string();
+    const std::string strFlat = Path("flat");
+    const std::string strTpl = Path("tpl");
+    int fdMaster = -1;
+    const pid_t pid = forkpty(&fdMaster, nullptr, nullptr, nullptr);
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        execl(strExe.c_str(), strExe.c_str(), "-t", strFlat.c_str(), strTpl.c_str(), nullptr);
+        _exit(127);
+    }
+    const std::string strScreen = ReadAll(fdMaster); // ends with EIO once the tool has gone
+    close(fdMaster);
+    int iStatus = 0;
+    waitpid(pid, &iStatus, 0);
+    EXPECT_EQ(ExitCode(iStatus), 1); // half the sources are missing
+    ASSERT_TRUE(Contains(strScreen, "moving [")) << strScreen.substr(0, 300);
+    // Whatever follows a drawn bar is the clearing of its line or the end of the line.
+    for (size_t u = strScreen.find(" of 600"); u != std::string::npos;
+         u = strScreen.find(" of 600", u + 1)) {
+        if (strScreen.compare(u + 7, 6, " files") == 0) {
+            continue; // the summary
+        }
+        const char c = u + 7 < strScreen.size() ? strScreen[u + 7] : '\n';
+        EXPECT_TRUE(c == '\r' || c == '\n' || c == '\033') << strScreen.substr(u - 60, 120);
+    }
+    EXPECT_TRUE(Contains(strScreen, "100%  600 of 600\r\n"))
+        << strScreen.substr(strScreen.size() - 300);
+    // Through a pipe, none of it.
+    const Result result = Run({"-t", Path("flat"), Path("tpl")});
+    EXPECT_FALSE(Contains(result.strOut + result.strErr, "\033"));
+    EXPECT_FALSE(Contains(result.strErr, "moving ["));
 }

@@ -1,0 +1,179 @@
+#include "tools/batch/MovePlan.h"
+
+#include <map>
+#include <utility>
+
+#include "platform/win32/Win32.h"
+#include "support/MyWString.h"
+#include "support/PathHelpers.h"
+#include "tools/batch/Terminal.h"
+
+namespace {
+
+// The identity of an existing file: volume serial and file index.
+bool GetFileId(LPCSTR pcPath, std::pair<DWORD, ULONGLONG>& id) {
+    const HANDLE hFile =
+        CreateFileA(pcPath, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    BY_HANDLE_FILE_INFORMATION info = {};
+    const BOOL bOk = GetFileInformationByHandle(hFile, &info);
+    CloseHandle(hFile);
+    if (!bOk) {
+        return false;
+    }
+    id = {info.dwVolumeSerialNumber, MakeUInt64(info.nFileIndexLow, info.nFileIndexHigh)};
+    return true;
+}
+
+// The folder part of a path: everything before its last separator (cut on UTF-16, so a trail
+// byte 0x5C is never one); empty when there is none.
+CString ParentOf(const CString& strPath) {
+    const CMyWString strWide(static_cast<LPCSTR>(strPath));
+    const int iSep = strWide.ReverseFindChar(u'\\');
+    return iSep > 0 ? strWide.GetSectorData(0, static_cast<DWORD>(iSep)) : CString();
+}
+
+CBatchResult Result(EBatchOutcome eOutcome, std::string strWhy = {}) {
+    CBatchResult result;
+    result.m_eOutcome = eOutcome;
+    result.m_strWhy = std::move(strWhy);
+    return result;
+}
+
+} // namespace
+
+std::vector<DWORD> FindClaims(const CFileList& store, LPCSTR pcOperationFolder,
+                              LPCSTR pcTargetExt) {
+    const DWORD dwCount = store.GetCount();
+    std::vector<DWORD> vecClaimedBy(dwCount);
+    std::map<std::pair<DWORD, ULONGLONG>, DWORD> mapFirst;
+    for (DWORD i = 0; i < dwCount; ++i) {
+        vecClaimedBy[i] = i;
+        MovePaths paths;
+        std::pair<DWORD, ULONGLONG> id;
+        if (!BuildMovePaths(&store.GetAt(i), &paths, pcOperationFolder, pcTargetExt) ||
+            !IsExistFile(paths.m_strSrcPath, FALSE, FALSE) || !GetFileId(paths.m_strSrcPath, id)) {
+            continue;
+        }
+        vecClaimedBy[i] = mapFirst.try_emplace(id, i).first->second;
+    }
+    return vecClaimedBy;
+}
+
+CBatchResult PredictBatchMove(const MovePaths& paths) {
+    if (!IsExistFile(paths.m_strSrcPath, FALSE, FALSE)) {
+        return Result(IsExistFile(paths.m_strDstPath, FALSE, FALSE) ? EBatchOutcome::AlreadyInPlace
+                                                                    : EBatchOutcome::SourceMissing);
+    }
+    if (IsExistFile(paths.m_strDstPath, FALSE, FALSE)) {
+        return Result(paths.m_strDstPath == paths.m_strSrcPath ? EBatchOutcome::AlreadyInPlace
+                                                               : EBatchOutcome::DestinationExists);
+    }
+    if (IsExistFile(paths.m_strDstPath, TRUE, FALSE)) {
+        return Result(EBatchOutcome::MoveFailed,
+                      "a folder " + ShowPath(paths.m_strDstPath) + " is in the way");
+    }
+    // The folders to be made: the first part of the path that exists must be a folder.
+    for (CString strFolder = paths.m_strDstFolder; !strFolder.IsEmpty();
+         strFolder = ParentOf(strFolder)) {
+        if (IsExistFile(strFolder, TRUE, FALSE)) {
+            break;
+        }
+        WIN32_FIND_DATAA findData;
+        if (GetFileFindData(&findData, strFolder)) {
+            return Result(EBatchOutcome::FolderNotCreated,
+                          ShowPath(strFolder) + " is not a folder (a file or a broken link)");
+        }
+    }
+    return Result(EBatchOutcome::Moved);
+}
+
+CBatchResult RunBatchMove(const MovePaths& paths) {
+    EMoveOutcome eMove = EMoveOutcome::SourceMissing;
+    MoveOneFile(paths, &eMove);
+    CBatchResult result;
+    switch (eMove) {
+    case EMoveOutcome::Moved:
+        result.m_eOutcome = EBatchOutcome::Moved;
+        break;
+    case EMoveOutcome::SourceMissing:
+        // The file already moved by an earlier run is where it belongs.
+        result.m_eOutcome = IsExistFile(paths.m_strDstPath, FALSE, FALSE)
+                                ? EBatchOutcome::AlreadyInPlace
+                                : EBatchOutcome::SourceMissing;
+        break;
+    case EMoveOutcome::AlreadyInPlace:
+        result.m_eOutcome = EBatchOutcome::AlreadyInPlace;
+        break;
+    case EMoveOutcome::DestinationExists:
+        result.m_eOutcome = EBatchOutcome::DestinationExists;
+        break;
+    case EMoveOutcome::FolderNotCreated:
+        result.m_eOutcome = EBatchOutcome::FolderNotCreated;
+        result.m_dwError = GetLastError();
+        break;
+    case EMoveOutcome::MoveFailed:
+        result.m_eOutcome = EBatchOutcome::MoveFailed;
+        result.m_dwError = GetLastError();
+        break;
+    }
+    return result;
+}
+
+std::string DescribeOutcome(const CBatchResult& result, const CFileList& store) {
+    switch (result.m_eOutcome) {
+    case EBatchOutcome::Moved:
+        return "moved";
+    case EBatchOutcome::AlreadyInPlace:
+        return "already in place";
+    case EBatchOutcome::SourceMissing:
+        return "source missing";
+    case EBatchOutcome::DestinationExists:
+        return "destination exists";
+    case EBatchOutcome::FolderNotCreated:
+        return "folder not created";
+    case EBatchOutcome::MoveFailed:
+        return "move failed";
+    case EBatchOutcome::Claimed:
+        return "claimed by " + ShowPath(store.GetAt(result.m_dwClaimedBy).m_strFullPath);
+    }
+    return "";
+}
+
+std::string SystemReason(DWORD dwError) {
+    switch (dwError) {
+    case ERROR_FILE_NOT_FOUND:
+        return "no such file";
+    case ERROR_PATH_NOT_FOUND:
+        return "no such folder, or a part of the path is not a folder";
+    case ERROR_ACCESS_DENIED:
+        return "permission denied";
+    case ERROR_ALREADY_EXISTS:
+    case ERROR_FILE_EXISTS:
+        return "something of that name already exists";
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return "no space left on the device";
+    case ERROR_WRITE_PROTECT:
+        return "read-only file system";
+    case ERROR_FILENAME_EXCED_RANGE:
+        return "the name or the path is too long";
+    case ERROR_INVALID_NAME:
+        return "the name is not valid";
+    case ERROR_NOT_ENOUGH_MEMORY:
+        return "out of memory";
+    case ERROR_TOO_MANY_OPEN_FILES:
+        return "too many open files";
+    case ERROR_BUSY:
+        return "the file or folder is busy";
+    case ERROR_GEN_FAILURE:
+        return "input/output error";
+    case ERROR_NOT_SAME_DEVICE:
+        return "the destination is on another device";
+    default:
+        return "system error " + std::to_string(dwError);
+    }
+}

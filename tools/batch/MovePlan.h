@@ -1,0 +1,46 @@
+// The batch tool's view of one entry's move: the outcome the run gives it, predicted for the dry
+// run from the same checks the move makes, and which entries claim a flat file that an earlier
+// entry already claims (names equal only to the file system's case rules, or titles cut apart by
+// the duplicate check and the move). Both the dry run and the run settle the claims before any
+// file moves, so both report the same claimant.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/core/MovePass.h"
+#include "engine/FileList.h"
+#include "platform/framework/core/CString.h"
+
+enum class EBatchOutcome {
+    Moved,
+    AlreadyInPlace, // the destination is the source, or it exists and the source is gone
+    SourceMissing,
+    DestinationExists,
+    FolderNotCreated,
+    MoveFailed,
+    Claimed, // another entry, earlier in the collection, takes the same flat file
+};
+
+struct CBatchResult {
+    EBatchOutcome m_eOutcome = EBatchOutcome::SourceMissing;
+    DWORD m_dwError = 0;     // FolderNotCreated, MoveFailed: the system's code, 0 if predicted
+    std::string m_strWhy;    // predicted failures: what stands in the way (UTF-8)
+    DWORD m_dwClaimedBy = 0; // Claimed: the entry that claims the file
+};
+
+// For every entry of the store, in store order: the index of the earlier entry whose source is
+// the same file, or the entry's own index.
+std::vector<DWORD> FindClaims(const CFileList& store, LPCSTR pcOperationFolder, LPCSTR pcTargetExt);
+
+// What MoveOneFile will do with these paths, touching nothing.
+CBatchResult PredictBatchMove(const MovePaths& paths);
+
+// Moves one file through MoveOneFile, with the system's reason for a failure.
+CBatchResult RunBatchMove(const MovePaths& paths);
+
+// "moved", "source missing", ..., "claimed by PATH" (UTF-8).
+std::string DescribeOutcome(const CBatchResult& result, const CFileList& store);
+
+// The system's reason for a Win32 error code, in a few words (UTF-8).
+std::string SystemReason(DWORD dwError);

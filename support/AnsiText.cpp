@@ -9,7 +9,7 @@ CString AnsiFromUtf8(const char* pcUtf8) {
         return CString();
     }
     std::string strAnsi;
-    // The program's texts are all CP932 characters, so the codec never needs a spare code here.
+    // Free text always has a CP932 form.
     tessaly::win32::Utf8ToAnsi(pcUtf8, strAnsi, tessaly::win32::TextKind::Text);
     return CString(strAnsi.c_str(), static_cast<int>(strAnsi.size()));
 }

@@ -118,9 +118,13 @@ HANDLE Fail(DWORD dwError) {
     return INVALID_HANDLE_VALUE;
 }
 
-// The CP932 form of a listed name, or false when it has none that fits cFileName.
+// The CP932 form of a listed name, or false (counted) when it does not fit cFileName.
 bool ListedName(std::string_view strDisk, std::string& strAnsi) {
-    return DiskNameToAnsi(strDisk, strAnsi) && strAnsi.size() < MAX_PATH;
+    if (DiskNameToAnsi(strDisk, strAnsi) && strAnsi.size() < MAX_PATH) {
+        return true;
+    }
+    NoteUnmappableName();
+    return false;
 }
 
 // Fills search with the folder's entries that match the pattern, in NTFS order.
@@ -218,7 +222,6 @@ bool ReadListing(WindowsPath& path, FindSearch& search) {
     std::string strAnsi;
     for (const Key& key : aKeys) {
         const std::string_view strDisk = view(key).substr(key.uDiskOffset);
-        // Codes for names the codec has not met are handed out here, in listing order.
         if (ListedName(strDisk, strAnsi)) {
             search.Add(strDisk, strAnsi);
         }

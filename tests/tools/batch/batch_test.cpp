@@ -201,8 +201,11 @@ TEST_F(BatchTest, DryRunShowsWhatWouldMoveAndMovesNothing) {
 }
 
 TEST_F(BatchTest, MovesNamesOfEveryKindIntact) {
-    // 表, ソ, 十 and 能 end in the byte 0x5C in CP932; é, the emoji and 〜 have no CP932 form.
-    const std::vector<std::string> names = {"表", "ソ十能", "café", "🎵 song", "波〜線", "a:b"};
+    // 表, ソ, 十 and 能 end in the byte 0x5C in CP932; é, the emoji, 〜 and Hangul have no CP932
+    // form; 冝 and 纊 are IBM extensions (0xFA81, 0xFA5C); then a byte of invalid UTF-8 and U+E000.
+    const std::vector<std::string> names = {"表",       "ソ十能", "café",        "🎵 song",
+                                            "波〜線",   "a:b",    "k冝",         "纊k",
+                                            "한글노래", "x\xff",  "\xee\x80\x80"};
     for (const std::string& strName : names) {
         Write("wav/表/" + strName + "/" + strName + ".wav");
         Write("X/" + strName + ".mp3", strName);
@@ -228,4 +231,16 @@ TEST_F(BatchTest, TakesDrivePathsAndPickedFiles) {
     EXPECT_EQ(result.iExit, 0) << result.strOut;
     EXPECT_EQ(Read("music/X/sub/two.mp3"), "2");
     EXPECT_EQ(Read("music/X/sub/one.mp3"), "1");
+}
+
+TEST_F(BatchTest, RegexFilterMatchesTheNamesRealCharacters) {
+    for (const std::string strName : {"café", "CAFÉ", "cafe", "Straße", "한국"}) {
+        Write("wav/" + strName + ".wav");
+        Write("X/" + strName + ".mp3", strName);
+    }
+    Write("wav/sub/unrelated.wav");
+    const Result result = Run(
+        {"-t", Path("X"), "-r", "(?i)CAFÉ\\.WAV|\\w+ße\\.wav|[[:alpha:]]{2}\\.wav", Path("wav")});
+    EXPECT_EQ(result.iExit, 0) << result.strOut;
+    EXPECT_NE(result.strOut.find("collected 4 files"), std::string::npos) << result.strOut;
 }

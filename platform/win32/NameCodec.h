@@ -35,7 +35,7 @@ bool Utf8ToAnsi(std::string_view strUtf8, std::string& strOut, TextKind kind = T
 std::string AnsiToUtf8(std::string_view strAnsi);
 
 // A Windows path's component (as the path parser cut it) to the bytes of the on-disk name: a name
-// that DiskNameToAnsi gave comes back byte for byte.
+// that DiskNameToAnsi gave comes back byte for byte; other bytes read as in AnsiToUtf8.
 std::string AnsiNameToDisk(std::string_view strAnsiName);
 // An on-disk name (one component) to CP932, TextKind::Name.
 bool DiskNameToAnsi(std::string_view strDiskName, std::string& strOut);

@@ -85,8 +85,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
         DWORD dwSJisLen = 0;
         char* pcSJis = ConvWideCharToSJis(pwcWhole, dwWholeLen, &dwSJisLen);
         FUZZ_CHECK(pcSJis != nullptr && std::strlen(pcSJis) == dwSJisLen);
-        // Read back without the end test: CP932 writes NEC-selected characters with the IBM
-        // codes 0xFA-0xFC, whose trail byte the program's own test may take for a lead byte.
+        // Read back without the end test: CP932 writes the user-defined characters of leads
+        // 0xF6-0xF9, whose trail byte the program's own test may take for a lead byte.
         WCHAR* pwcAgain = ConvSJisToWideCharSimple(pcSJis);
         FUZZ_CHECK(pwcAgain != nullptr && WideLen(pwcAgain) == dwWholeLen);
         FUZZ_CHECK(std::memcmp(pwcAgain, pwcWhole, dwWholeLen * sizeof(WCHAR)) == 0);

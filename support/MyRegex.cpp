@@ -6,27 +6,17 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/win32/NameCodec.h"
+
 namespace {
 
-// Code points for the 32-bit wchar_t: a surrogate pair becomes one character; a lone surrogate is
-// kept as its own value, so that no name is ever refused for it.
+// The name's real characters for the 32-bit wchar_t: the codec's pairs give back the character
+// they stand for, a surrogate pair one character; a lone surrogate is kept as its own value, so
+// that no name is ever refused for it.
 std::wstring WidenUtf16(const WCHAR* pwcText, DWORD dwLen) {
-    std::wstring strWide;
-    strWide.reserve(dwLen);
-    for (DWORD i = 0; i < dwLen; ++i) {
-        const char32_t cHigh = pwcText[i];
-        if (cHigh >= 0xD800 && cHigh <= 0xDBFF && i + 1 < dwLen) {
-            const char32_t cLow = pwcText[i + 1];
-            if (cLow >= 0xDC00 && cLow <= 0xDFFF) {
-                strWide.push_back(
-                    static_cast<wchar_t>(0x10000 + ((cHigh - 0xD800) << 10) + (cLow - 0xDC00)));
-                ++i;
-                continue;
-            }
-        }
-        strWide.push_back(static_cast<wchar_t>(cHigh));
-    }
-    return strWide;
+    const std::u32string strCodePoints =
+        tessaly::win32::WideToCodePoints(std::u16string_view(pwcText, dwLen));
+    return std::wstring(strCodePoints.begin(), strCodePoints.end());
 }
 
 // Built once; the process's global locale is left alone.

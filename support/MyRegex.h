@@ -30,7 +30,8 @@ private:
     BOOL m_bValid;
     mutable BOOL m_bGaveUp = FALSE;
     CMyWString m_strPattern;
-    // UTF-16 is widened to the 32-bit wchar_t for matching; the expression carries a UTF-8 locale
-    // of its own so that character classes know letters beyond ASCII.
+    // Pattern and names are matched as the characters they stand for (the name codec's pairs
+    // decoded), in the 32-bit wchar_t; the expression carries a UTF-8 locale of its own so that
+    // character classes and case folding know letters beyond ASCII.
     boost::wregex m_regex;
 };

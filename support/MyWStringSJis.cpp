@@ -3,6 +3,7 @@
 #include "platform/win32/Win32.h"
 #include "support/MyWString.h"
 #include "support/MyWStringInternal.h"
+#include "support/SJisConv.h"
 
 using mywstring_detail::WriteTrace;
 
@@ -37,6 +38,7 @@ CString CMyWString::GetSectorData(DWORD dwStart, DWORD dwCount) const {
                    dwTempSize);
         return CString();
     }
+    UseNecSelectedTwins(pcTemp, static_cast<DWORD>(iDone));
     CString strResult(pcTemp, iDone);
     delete[] pcTemp;
     return strResult;
@@ -73,6 +75,7 @@ char* CMyWString::GetSectorDataA(DWORD dwStart, DWORD dwCount) const {
                    dwTempSize);
         return new (std::nothrow) char[1]();
     }
+    UseNecSelectedTwins(pcTemp, static_cast<DWORD>(iDone));
     pcTemp[iDone] = 0;
     return pcTemp;
 }

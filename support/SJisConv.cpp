@@ -1,6 +1,7 @@
 // Every conversion goes through the platform's code-page functions with the ANSI code page.
 #include "support/SJisConv.h"
 
+#include <array>
 #include <cstring>
 #include <new>
 #include <string>
@@ -71,7 +72,50 @@ int ConvertPiece(const char* pcPiece, DWORD dwLen, LPWSTR pwcOut, DWORD dwFree) 
                                ClampLen(dwRoom));
 }
 
+// The NEC-selected twin of each IBM-extension code, 0 where there is none; [lead - 0xFA][trail].
+using TwinTable = std::array<std::array<WORD, 256>, 3>;
+
+TwinTable MakeTwinTable() {
+    TwinTable aTwins{};
+    for (int iLead = 0xED; iLead <= 0xEE; ++iLead) {
+        for (int iTrail = 0x40; iTrail <= 0xFC; ++iTrail) {
+            const char acTwin[2] = {static_cast<char>(iLead), static_cast<char>(iTrail)};
+            WCHAR wc = 0;
+            char acIbm[2] = {};
+            if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, acTwin, 2, &wc, 1) != 1 ||
+                WideCharToMultiByte(CP_ACP, 0, &wc, 1, acIbm, 2, nullptr, nullptr) != 2) {
+                continue;
+            }
+            const auto byIbmLead = static_cast<BYTE>(acIbm[0]);
+            if (byIbmLead >= 0xFA && byIbmLead <= 0xFC) {
+                aTwins[byIbmLead - 0xFA][static_cast<BYTE>(acIbm[1])] =
+                    static_cast<WORD>(iLead << 8 | iTrail);
+            }
+        }
+    }
+    return aTwins;
+}
+
 } // namespace
+
+void UseNecSelectedTwins(LPSTR pcStr, DWORD dwLen) {
+    static const TwinTable aTwins = MakeTwinTable();
+    for (DWORD i = 0; i < dwLen;) {
+        const auto byLead = static_cast<BYTE>(pcStr[i]);
+        if (i + 1 == dwLen || !IsDBCSLeadByteEx(CP_ACP, byLead)) {
+            ++i;
+            continue;
+        }
+        if (byLead >= 0xFA && byLead <= 0xFC) {
+            const WORD wTwin = aTwins[byLead - 0xFA][static_cast<BYTE>(pcStr[i + 1])];
+            if (wTwin != 0) {
+                pcStr[i] = static_cast<char>(wTwin >> 8);
+                pcStr[i + 1] = static_cast<char>(wTwin & 0xFF);
+            }
+        }
+        i += 2;
+    }
+}
 
 BOOL IsSJisLeadByte(BYTE byChar) {
     const BYTE byShifted = static_cast<BYTE>(byChar ^ 0x20);
@@ -270,6 +314,7 @@ LPSTR ConvWideCharToSJis(LPCWSTR pwcSrcStr, DWORD dwSrcLen, LPDWORD pdwConvLen) 
         return nullptr;
     }
     pcResult[iConv] = '\0';
+    UseNecSelectedTwins(pcResult, static_cast<DWORD>(iConv));
     if (pdwConvLen != nullptr) {
         *pdwConvLen = static_cast<DWORD>(iConv);
     }

@@ -19,7 +19,8 @@ BOOL ConvSJisToWideCharGetLen(LPWSTR pwcResultBuff, LPCSTR pcSrcStr, DWORD dwRes
 LPWSTR ConvSJisToWideChar(LPCSTR pcSrcStr, DWORD dwSrcLen = 0, LPDWORD pdwConvLen = nullptr);
 
 // A new terminated Shift-JIS string of dwSrcLen characters of pwcSrcStr (0: up to the
-// terminator); characters CP932 lacks become "?". Null for an empty text or on failure.
+// terminator); characters CP932 lacks become "?", IBM extensions come out as their NEC-selected
+// twins (UseNecSelectedTwins). Null for an empty text or on failure.
 LPSTR ConvWideCharToSJis(LPCWSTR pwcSrcStr, DWORD dwSrcLen = 0, LPDWORD pdwConvLen = nullptr);
 
 // Silent conversions.
@@ -37,6 +38,12 @@ BOOL IsSJisTrailByte(BYTE byChar);
 // TRUE when walking dwLen bytes of pcStr from the first, character by character, ends on a lone
 // lead byte.
 BOOL IsEndingInSJisLeadByte(LPCSTR pcStr, DWORD dwLen);
+
+// Rewrites in place every IBM-extension character of dwLen bytes of CP932 as written by
+// WideCharToMultiByte (leads 0xFA-0xFC, which the program's lead-byte test does not know, so that
+// their trail byte could pass for a lead byte or a backslash) as its NEC-selected twin at
+// 0xED/0xEE, which decodes to the same character. The length stays the same.
+void UseNecSelectedTwins(LPSTR pcStr, DWORD dwLen);
 
 // Index of the last cByte in pcStr, stepping over double-byte characters so that a trail byte is
 // never taken for it; -1 if none.

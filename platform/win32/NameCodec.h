@@ -1,12 +1,18 @@
 // The one place where the program's CP932 text meets the UTF-8 of the outside world (names on disk,
 // the window's text, a terminal's arguments and output).
 //
-// The round trip is lossless: a character that CP932 cannot carry exactly (it does not come back
-// unchanged from CP932: é, most emoji, U+301C, characters Windows forbids in names such as \ : * ?
-// " < > |, user-defined-area characters themselves) and every byte of invalid UTF-8 is given a
-// code of CP932's user-defined area, lead bytes 0xF0-0xF5 and trail bytes other than 0x5C and
-// 0x7C, from a process-wide, thread-safe table, in the order met. A mapped character counts as
-// two bytes in CP932, as every double-byte character does.
+// The round trip is lossless and the same in every run. A character is written as its own CP932
+// bytes when they decode back to it and the program's byte tests read them as one character (lead
+// bytes up to 0xF5: an IBM-extension character at 0xFA-0xFC is written as its NEC-selected twin at
+// 0xED/0xEE, which decodes to the same character). Every other character (é, Hangul, most emoji,
+// U+301C, characters of the user-defined area themselves, in names also \ : * ? " < > | and
+// control characters) becomes two codes of CP932's user-defined area computed from its code
+// point: lead bytes 0xF0-0xF5 and trail bytes other than 0x5C and 0x7C give 1,116 codes, and the
+// pair (high, low) stands for high * 1,116 + low. Each byte of invalid UTF-8 is carried the same
+// way as a value of its own above U+10FFFF. Such a character costs four bytes of CP932 text.
+//
+// Decoding takes a pair only when it is what the encoder writes; any other user-defined code reads
+// as Windows reads it (U+E000-U+E757), so no CP932 text is misread as a pair.
 #pragma once
 
 #include <cstddef>
@@ -16,33 +22,41 @@
 namespace tessaly::win32 {
 
 enum class TextKind {
-    Name, // one path component: the characters Windows forbids in names are mapped too
-    Text  // free text (paths, messages): only what CP932 cannot carry is mapped
+    Name, // one path component: the characters Windows forbids in names are paired too
+    Text  // free text (paths, messages): only what CP932 cannot carry is paired
 };
 
-// UTF-8 (or any bytes) to CP932. False when the table's codes are spent; strOut is then
-// unspecified and the unmappable-name count grows by one. A text that needs more new codes than
-// are left takes none of them. Pure ASCII and plain CP932 text takes no lock.
+// UTF-8 (or any bytes) to CP932. Text always converts; a Name fails (strOut empty) when it holds
+// '/' or NUL, as no single on-disk name does.
 bool Utf8ToAnsi(std::string_view strUtf8, std::string& strOut, TextKind kind = TextKind::Text);
 
-// CP932 to UTF-8: mapped codes give back their original character or bytes; other bytes are
-// converted as Windows' MultiByteToWideChar does (invalid bytes become U+30FB).
+// CP932 to UTF-8: pairs give back their original character or byte; other bytes are converted as
+// Windows' MultiByteToWideChar does (invalid bytes become U+30FB).
 std::string AnsiToUtf8(std::string_view strAnsi);
 
-// A Windows path's component, converted to the bytes of the on-disk name (AnsiToUtf8: a name that
-// DiskNameToAnsi gave comes back byte for byte).
+// A Windows path's component (as the path parser cut it) to the bytes of the on-disk name: a name
+// that DiskNameToAnsi gave comes back byte for byte; other bytes read as in AnsiToUtf8.
 std::string AnsiNameToDisk(std::string_view strAnsiName);
-// An on-disk name (one component, no '/') to CP932, TextKind::Name; false when it cannot be mapped
-// (counted).
+// An on-disk name (one component) to CP932, TextKind::Name.
 bool DiskNameToAnsi(std::string_view strDiskName, std::string& strOut);
 
-// Names that could not be mapped since the last reset (listings leave them out).
+// The code points a CP932 text stands for: what AnsiToUtf8 gives, as UTF-32; a byte of invalid
+// UTF-8 gives kRawByteBase + its value.
+std::u32string AnsiToCodePoints(std::string_view strAnsi);
+// The same for the program's UTF-16 (CP932 read by MultiByteToWideChar, where a pair is two
+// characters of U+E000-U+E45F): pairs give their original, surrogate pairs their character.
+std::u32string WideToCodePoints(std::u16string_view strWide);
+inline constexpr char32_t kRawByteBase = 0x110000;
+
+// Listed names left out since the last reset because their CP932 form does not fit the listing's
+// limits; NoteUnmappableName counts one.
 std::size_t UnmappableNameCount();
-// Empties the table and the count (tests only: names converted before no longer round-trip).
+void NoteUnmappableName();
+// Zeroes the count (tests).
 void ResetNameCodec();
 
-// How many distinct characters and bytes the table can hold: 6 lead bytes (0xF0-0xF5) times 186
-// trail bytes (0x40-0x7E and 0x80-0xFC without 0x5C and 0x7C).
-inline constexpr std::size_t kNameCodeCapacity = 6 * 186;
+// Codes of the user-defined area that pairs use: 6 lead bytes (0xF0-0xF5) times 186 trail bytes
+// (0x40-0x7E and 0x80-0xFC without 0x5C and 0x7C).
+inline constexpr std::size_t kPairCodeCount = 6 * 186;
 
 } // namespace tessaly::win32

@@ -6,6 +6,8 @@
 #include "support/AnsiText.h"
 #include "support/MyRegex.h"
 
+#include "platform/win32/NameCodec.h"
+
 namespace {
 
 struct MatchRow {
@@ -114,4 +116,56 @@ TEST(CMyRegex, ExplodingPatternFailsQuickly) {
 
     ASSERT_TRUE(regex.SetPattern(u"(x+x+)+y"));
     EXPECT_FALSE(regex.IsMatch(std::u16string(40, u'x').c_str()));
+}
+
+namespace {
+
+// A name as the folder scan hands it over: listed from disk through the codec into CP932, then
+// read into UTF-16 as the program reads every name.
+std::u16string NameFromDisk(const std::string& strUtf8) {
+    std::string strAnsi;
+    EXPECT_TRUE(tessaly::win32::DiskNameToAnsi(strUtf8, strAnsi)) << strUtf8;
+    CMyWString strName;
+    EXPECT_TRUE(strName.SetData(strAnsi.c_str()));
+    return std::u16string(strName.GetBuff(), strName.GetLength());
+}
+
+} // namespace
+
+TEST(CMyRegex, MatchesTheRealCharactersOfNamesOutsideCp932) {
+    const struct {
+        const char* pcPattern; // UTF-8, set as CP932 as the window and the terminal hand it over
+        const char* pcName;
+        BOOL bExpected;
+    } rows[] = {
+        {"\\w+\\.wav", "café.wav", TRUE},
+        {"\\w+\\.wav", "Straße.wav", TRUE},
+        {"\\w+\\.wav", "한국.wav", TRUE},
+        {"\\w+\\.wav", "日本.wav", TRUE},
+        {"\\w+\\.wav", "a b.wav", FALSE},
+        {"\\w+\\.wav", "😀.wav", FALSE},
+        {"[[:alpha:]]+\\.wav", "naïve.wav", TRUE},
+        {"[[:alpha:]]+\\.wav", "한국.wav", TRUE},
+        {"[[:alpha:]]+\\.wav", "a1.wav", FALSE},
+        {"(?i)CAFÉ\\.WAV", "café.wav", TRUE},
+        {"(?i)CAFÉ\\.WAV", "CAFÉ.wav", TRUE},
+        {"(?i)CAFÉ\\.WAV", "cafe.wav", FALSE},
+        {"CAFÉ\\.WAV", "café.wav", FALSE},
+        {"caf\\x{00e9}\\.wav", "café.wav", TRUE},
+        {"caf\\x{00e9}\\.wav", "cafe.wav", FALSE},
+        {".\\.wav", "😀.wav", TRUE}, // one character each, however many codes carry it
+        {".\\.wav", "é.wav", TRUE},
+        {".\\.wav", "\xff.wav", TRUE}, // a byte of invalid UTF-8
+        {"..\\.wav", "é.wav", FALSE},
+        {"한.+", "한국.wav", TRUE},
+        {"[^:]+", "a:b", FALSE}, // a character Windows forbids, carried as a pair
+        {"表.*\\.wav", "表示.wav", TRUE},
+        {"纊.", "纊k", TRUE}, // an IBM extension, whichever code the name was in
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        CMyRegex regex;
+        ASSERT_TRUE(regex.SetPattern(AnsiFromUtf8(rows[i].pcPattern))) << "row " << i;
+        EXPECT_EQ(regex.IsMatch(NameFromDisk(rows[i].pcName).c_str()), rows[i].bExpected)
+            << "row " << i << ": " << rows[i].pcPattern << " / " << rows[i].pcName;
+    }
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/NameCodec.h"
 #include "platform/win32/Win32CodePage.h"
 #include "support/AnsiText.h"
 #include "tests/common/ProgramFolders.h"
@@ -303,3 +304,62 @@ TEST_F(SJisConv, SilentConversionsAndCounts) {
 }
 
 } // namespace
+
+TEST_F(SJisConv, EveryCp932CharacterIsOneCharacterOfTheProgramBothWays) {
+    // Every character of CP932 as a name on disk reaches the program through the codec, is read
+    // into UTF-16 and written back: the bytes stay the same and the program's byte tests read
+    // them as whole characters, with a backslash before and after.
+    std::size_t cChecked = 0;
+    for (unsigned uCode = 0x80; uCode <= 0xFCFC; ++uCode) {
+        if (uCode >= 0x100 && uCode < 0x8100) {
+            continue;
+        }
+        const char acCode[2] = {static_cast<char>(uCode >> 8), static_cast<char>(uCode & 0xFF)};
+        const bool bSingle = uCode < 0x100;
+        WCHAR awc[2] = {};
+        if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bSingle ? acCode + 1 : acCode,
+                                bSingle ? 1 : 2, awc, 1) != 1) {
+            continue;
+        }
+        ++cChecked;
+        SCOPED_TRACE(::testing::Message() << std::hex << "code 0x" << uCode);
+        // The character's UTF-8 form as a name on disk.
+        std::string strUtf8(8, '\0');
+        strUtf8.resize(static_cast<std::size_t>(
+            WideCharToMultiByte(CP_UTF8, 0, awc, 1, strUtf8.data(), 8, nullptr, nullptr)));
+        std::string strAnsi;
+        ASSERT_TRUE(tessaly::win32::DiskNameToAnsi(strUtf8, strAnsi));
+        const DWORD dwLen = static_cast<DWORD>(strAnsi.size());
+        EXPECT_FALSE(IsEndingInSJisLeadByte(strAnsi.c_str(), dwLen));
+        const std::string strPath = "X:\\" + strAnsi + "\\" + strAnsi;
+        EXPECT_EQ(ReverseFindByteSJis(strPath.c_str(), '\\'), static_cast<int>(3 + dwLen));
+
+        DWORD dwWide = 0;
+        const WideText pwcWide(ConvSJisToWideChar(strAnsi.c_str(), dwLen, &dwWide));
+        ASSERT_NE(pwcWide, nullptr);
+        DWORD dwBack = 0;
+        const AnsiText pcBack(ConvWideCharToSJis(pwcWide.get(), dwWide, &dwBack));
+        ASSERT_NE(pcBack, nullptr);
+        EXPECT_EQ(std::string(pcBack.get(), dwBack), strAnsi);
+    }
+    EXPECT_GT(cChecked, 9000u);
+}
+
+TEST(SJisBytes, IbmExtensionsBecomeTheirNecSelectedTwins) {
+    const struct {
+        std::string strIn;
+        std::string strOut;
+    } rows[] = {
+        {"\xfa\x5c", "\xed\x40"},                 // 纊, trail byte 0x5C
+        {"k\xfa\x81", "k\xed\x64"},               // 冝, trail byte 0x81 (a lead value)
+        {"\xfa\x40\xfa\x4a", "\xee\xef\xfa\x4a"}, // ⅰ has a twin; Ⅰ as CP932 never writes it
+        {"\x95\x5c\xfa\x5c", "\x95\x5c\xed\x40"}, // 表 first: its trail byte is no lead
+        {"\xfa", "\xfa"},                         // a lone byte is left alone
+        {"\xfc\x4b", "\xee\xec"},                 // 黑, the last IBM extension
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        std::string str = rows[i].strIn;
+        UseNecSelectedTwins(str.data(), static_cast<DWORD>(str.size()));
+        EXPECT_EQ(str, rows[i].strOut) << "row " << i;
+    }
+}

@@ -228,11 +228,11 @@ int Run(const CBatchOptions& options) {
     const DWORD dwCount = collection.GetCount();
     PrintLine("collected " + WithSeparators(dwCount) + " files, " +
               WithSeparators(collection.TotalSize()) + " bytes");
-    // Names the codec gave up on outside the listings the owner hears of.
+    // Names left out where the owner does not hear of it (another thread's listing, say).
     const std::size_t uUnmapped = tessaly::win32::UnmappableNameCount() - uUnmappedBefore;
     if (uUnmapped > owner.GetListingOmissionCount()) {
         owner.LeaveOut(std::to_string(uUnmapped - owner.GetListingOmissionCount()) +
-                       " more names: they cannot be mapped to the program's code page");
+                       " more names: they are too long in the program's code page");
     }
     if (g_bAbort) {
         PrintLine("aborted while collecting: nothing was moved");

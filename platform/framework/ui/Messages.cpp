@@ -68,14 +68,9 @@ QString ToQString(const std::string& strAnsi) {
 CString FromQString(const QString& str) {
     const QByteArray utf8 = str.toUtf8();
     std::string strAnsi;
-    if (!win32::Utf8ToAnsi(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())),
-                           strAnsi)) {
-        // The codec has no codes left: unmappable characters become '?', as Windows' default.
-        strAnsi.clear();
-        for (QChar ch : str) {
-            strAnsi.push_back(ch.unicode() < 0x80 ? static_cast<char>(ch.unicode()) : '?');
-        }
-    }
+    // Free text always has a CP932 form.
+    win32::Utf8ToAnsi(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())), strAnsi,
+                      win32::TextKind::Text);
     return CString(strAnsi.data(), static_cast<int>(strAnsi.size()));
 }
 

@@ -1,7 +1,8 @@
-// Separator search in CP932 paths: lead bytes take their trail byte with them.
+// Separator search in CP932 paths: characters end where the path parser says they do.
 #include "platform/win32/posix/AnsiPath.h"
 
 #include "platform/win32/Win32CodePage.h"
+#include "platform/win32/posix/CodePage932Tables.h"
 
 namespace tessaly::win32::detail {
 namespace {
@@ -19,15 +20,17 @@ std::size_t RootLength(std::string_view strAnsiPath) {
     return !strAnsiPath.empty() && IsSeparator(strAnsiPath[0]) ? 1 : 0;
 }
 
+std::size_t CharLengthAt(std::string_view str, std::size_t i) {
+    return Cp932CharLength(reinterpret_cast<const unsigned char*>(str.data()) + i, str.size() - i);
+}
+
 } // namespace
 
 std::vector<std::size_t> SeparatorPositions(std::string_view strAnsiPath) {
     std::vector<std::size_t> positions;
-    for (std::size_t i = 0; i < strAnsiPath.size(); ++i) {
-        const char c = strAnsiPath[i];
-        if (IsDBCSLeadByte(static_cast<BYTE>(c)) && i + 1 < strAnsiPath.size()) {
-            ++i;
-        } else if (IsSeparator(c)) {
+    for (std::size_t i = 0, cb; i < strAnsiPath.size(); i += cb) {
+        cb = CharLengthAt(strAnsiPath, i);
+        if (cb == 1 && IsSeparator(strAnsiPath[i])) {
             positions.push_back(i);
         }
     }
@@ -43,13 +46,10 @@ std::string_view WithoutTrailingSeparators(std::string_view strAnsiPath) {
     const std::size_t uRoot = RootLength(strAnsiPath);
     // The end of the last character that is not a separator (trail bytes included).
     std::size_t uEnd = uRoot;
-    for (std::size_t i = 0; i < strAnsiPath.size(); ++i) {
-        const char c = strAnsiPath[i];
-        if (IsDBCSLeadByte(static_cast<BYTE>(c)) && i + 1 < strAnsiPath.size()) {
-            ++i;
-            uEnd = i + 1;
-        } else if (!IsSeparator(c)) {
-            uEnd = i + 1;
+    for (std::size_t i = 0, cb; i < strAnsiPath.size(); i += cb) {
+        cb = CharLengthAt(strAnsiPath, i);
+        if (cb == 2 || !IsSeparator(strAnsiPath[i])) {
+            uEnd = i + cb;
         }
     }
     return strAnsiPath.substr(0, uEnd < uRoot ? uRoot : uEnd);

@@ -83,6 +83,27 @@ void Offer(Cp932Tables& t, std::uint16_t wCode, char16_t wc) {
     }
 }
 
+// The program's byte tests stop at lead 0xF5: the IBM extensions that Windows writes at 0xFA-0xFC
+// go to their NEC-selected twins, which decode to the same characters.
+void BuildCarried(Cp932Tables& t) {
+    for (std::size_t wc = 0; wc < 65536; ++wc) {
+        const std::uint16_t wCode = t.aFromUnicode[wc];
+        const unsigned uLead = wCode >> 8;
+        const bool bProgramReads =
+            wCode < 0x100 || IsProgramLead(static_cast<unsigned char>(uLead));
+        const bool bUserDefined = uLead >= kUserLeadFirst && uLead <= kUserLeadLast;
+        t.aCarried[wc] = wCode != kNoCode && bProgramReads && !bUserDefined ? wCode : kNoCode;
+    }
+    for (int b : {0xED, 0xEE}) {
+        for (int c = 0x40; c <= 0xFC; ++c) {
+            const char16_t wc = t.aDouble[t.aLeadRow[b]][c];
+            if (wc != kNoChar && t.aCarried[wc] == kNoCode && (t.aFromUnicode[wc] >> 8) >= 0xFA) {
+                t.aCarried[wc] = static_cast<std::uint16_t>(b << 8 | c);
+            }
+        }
+    }
+}
+
 void Build(Cp932Tables& t) {
     iconv_t cd = iconv_open("UTF-16LE", "CP932");
     if (cd == reinterpret_cast<iconv_t>(-1)) {
@@ -133,6 +154,7 @@ void Build(Cp932Tables& t) {
             Offer(t, static_cast<std::uint16_t>(b << 8 | c), t.aDouble[t.aLeadRow[b]][c]);
         }
     }
+    BuildCarried(t);
 }
 
 } // namespace

@@ -20,6 +20,10 @@ struct Cp932Tables {
     std::int8_t aLeadRow[256];              // lead byte -> row of aDouble; -1 for single bytes
     char16_t aDouble[kCp932LeadCount][256]; // [row][trail] -> UTF-16; kNoChar when unassigned
     std::uint16_t aFromUnicode[65536];      // UTF-16 unit -> code (< 0x100: one byte); kNoCode
+    // UTF-16 unit -> the code the name codec writes for it: aFromUnicode, but an IBM extension's
+    // NEC-selected twin; kNoCode (the codec writes a pair) for the user-defined area and where the
+    // program's byte tests could not read the code as one character.
+    std::uint16_t aCarried[65536];
 };
 
 // Builds the tables from glibc's iconv once (thread-safe), patched where glibc differs from
@@ -39,6 +43,21 @@ inline bool IsCp932Lead(unsigned char b) {
 }
 inline bool IsCp932Trail(unsigned char b) {
     return b >= 0x40 && b <= 0xFC && b != 0x7F;
+}
+
+// The program's own lead bytes, 0x81-0x9F and 0xE0-0xF5. The name codec never writes a lead byte
+// above 0xF5.
+inline bool IsProgramLead(unsigned char b) {
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xF5);
+}
+
+// Where the character at p (n >= 1 bytes left) ends, as the program's byte tests read it, and with
+// them the path parser, the name check and the separator search: a program lead byte followed by a
+// trail byte is two bytes; every other byte is one, so a lead byte before '\', '/', a control byte
+// or the end never takes that byte with it. Bytes 0xF6-0xFC are not leads here: the program would
+// otherwise see a separator that the layer does not.
+inline std::size_t Cp932CharLength(const unsigned char* p, std::size_t n) {
+    return n >= 2 && IsProgramLead(p[0]) && IsCp932Trail(p[1]) ? 2 : 1;
 }
 
 // Decodes the character at p (n >= 1 bytes left) and sets cb to the bytes it takes. An invalid

@@ -122,8 +122,8 @@ HANDLE Fail(DWORD dwError) {
 thread_local ListingOmissionListener t_pOmissionListener = nullptr;
 thread_local void* t_pOmissionContext = nullptr;
 
-// The CP932 form of a listed name, or false when it has none that fits cFileName; the thread's
-// listener hears of every name left out.
+// The CP932 form of a listed name, or false when it has none that fits cFileName (counted); the
+// thread's listener hears of every name left out.
 bool ListedName(std::string_view strFolder, std::string_view strDisk, std::string& strAnsi) {
     ListingOmission eReason;
     if (!DiskNameToAnsi(strDisk, strAnsi)) {
@@ -133,6 +133,7 @@ bool ListedName(std::string_view strFolder, std::string_view strDisk, std::strin
     } else {
         return true;
     }
+    NoteUnmappableName();
     if (t_pOmissionListener != nullptr) {
         const DWORD dwError = GetLastError();
         t_pOmissionListener(t_pOmissionContext, strFolder, strDisk, eReason);
@@ -236,7 +237,6 @@ bool ReadListing(WindowsPath& path, FindSearch& search) {
     std::string strAnsi;
     for (const Key& key : aKeys) {
         const std::string_view strDisk = view(key).substr(key.uDiskOffset);
-        // Codes for names the codec has not met are handed out here, in listing order.
         if (ListedName(strFolder, strDisk, strAnsi)) {
             search.Add(strDisk, strAnsi);
         }

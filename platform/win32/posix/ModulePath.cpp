@@ -11,6 +11,7 @@
 #include "platform/win32/Win32Errors.h"
 #include "platform/win32/Win32Files.h"
 #include "platform/win32/Win32TestHooks.h"
+#include "platform/win32/posix/CodePage932Tables.h"
 
 namespace tessaly::win32 {
 namespace {
@@ -76,7 +77,8 @@ DWORD WINAPI GetModuleFileNameA(HMODULE /*hModule*/, LPSTR lpFilename, DWORD nSi
     // Cut as Windows XP and later do, but never between the two bytes of one character.
     std::size_t uCut = 0;
     for (std::size_t i = 0; i < nSize - 1;) {
-        const std::size_t cb = IsDBCSLeadByte(static_cast<BYTE>((*strPath)[i])) ? 2 : 1;
+        const std::size_t cb = tessaly::win32::detail::Cp932CharLength(
+            reinterpret_cast<const unsigned char*>(strPath->data()) + i, strPath->size() - i);
         if (i + cb > nSize - 1) {
             break;
         }

@@ -1,14 +1,9 @@
-// The name codec: CP932 tables for what CP932 carries, a process-wide table of user-defined-area
-// codes for the rest. Readers of the table take no lock: a code's original is published before the
-// count of used codes that makes it visible.
+// The name codec: CP932 tables for what CP932 carries, pairs of user-defined codes computed from
+// the code point for the rest. No state but the count of names left out of listings.
 #include "platform/win32/NameCodec.h"
 
-#include <array>
 #include <atomic>
 #include <cstdint>
-#include <mutex>
-#include <unordered_map>
-#include <vector>
 
 #include "platform/win32/posix/CodePage932Tables.h"
 #include "platform/win32/posix/Utf8.h"
@@ -18,23 +13,27 @@ namespace {
 
 using namespace detail;
 
-constexpr unsigned char kCodeLeadFirst = 0xF0;
-constexpr unsigned char kCodeLeadLast = 0xF5;
+constexpr unsigned char kPairLeadFirst = 0xF0;
+constexpr unsigned char kPairLeadLast = 0xF5;
 constexpr std::size_t kTrailsPerLead = 186;
-static_assert(kNameCodeCapacity == (kCodeLeadLast - kCodeLeadFirst + 1) * kTrailsPerLead);
+static_assert(kPairCodeCount == (kPairLeadLast - kPairLeadFirst + 1) * kTrailsPerLead);
+// Every value a pair stands for fits: code points, then one value per byte of invalid UTF-8.
+static_assert(kRawByteBase + 0x100 <= kPairCodeCount * kPairCodeCount);
 
-// An original is a Unicode scalar value, or a byte of invalid UTF-8 marked with this bit.
-constexpr std::uint32_t kRawByte = 0x80000000u;
+// The first user-defined code and its UTF-16 unit: 0xF040 reads as U+E000, and every lead byte
+// has 188 trail bytes (0x40-0x7E, 0x80-0xFC).
+constexpr char16_t kUserFirstChar = 0xE000;
+constexpr std::size_t kUserTrailsPerLead = 188;
 
 // Trail bytes the program's own tests read as trail bytes, without '\' and '|' so that no code
 // can be taken for a separator or a pipe.
-struct CodeTrails {
+struct PairTrails {
     unsigned char abTrail[kTrailsPerLead];
     std::int16_t aiIndex[256]; // trail byte -> position in abTrail, -1 when unused
 };
 
-constexpr CodeTrails MakeCodeTrails() {
-    CodeTrails trails{};
+constexpr PairTrails MakePairTrails() {
+    PairTrails trails{};
     std::size_t i = 0;
     for (int b = 0; b < 256; ++b) {
         const bool bUsed = b >= 0x40 && b <= 0xFC && b != 0x7F && b != 0x5C && b != 0x7C;
@@ -45,64 +44,47 @@ constexpr CodeTrails MakeCodeTrails() {
     }
     return trails;
 }
-constexpr CodeTrails kCodeTrails = MakeCodeTrails();
+constexpr PairTrails kPairTrails = MakePairTrails();
 
-std::uint16_t CodeAt(std::size_t iIndex) {
-    return static_cast<std::uint16_t>((kCodeLeadFirst + iIndex / kTrailsPerLead) << 8 |
-                                      kCodeTrails.abTrail[iIndex % kTrailsPerLead]);
-}
+std::atomic<std::size_t> g_cUnmappable{0};
 
-// The table position of a lead and trail byte; -1 when they are no code of the table.
-long IndexOfCode(unsigned char bLead, unsigned char bTrail) {
-    if (bLead < kCodeLeadFirst || bLead > kCodeLeadLast || kCodeTrails.aiIndex[bTrail] < 0) {
+// The index (0 to 1,115) of a pair code; -1 when the bytes are none.
+long PairIndex(unsigned char bLead, unsigned char bTrail) {
+    if (bLead < kPairLeadFirst || bLead > kPairLeadLast || kPairTrails.aiIndex[bTrail] < 0) {
         return -1;
     }
-    return static_cast<long>((bLead - kCodeLeadFirst) * kTrailsPerLead) +
-           kCodeTrails.aiIndex[bTrail];
+    return static_cast<long>((bLead - kPairLeadFirst) * kTrailsPerLead) +
+           kPairTrails.aiIndex[bTrail];
 }
 
-class CCodeTable {
-public:
-    // The number of codes handed out; codes below it have their original published.
-    std::size_t Used() const { return m_cUsed.load(std::memory_order_acquire); }
-    std::uint32_t Original(std::size_t iIndex) const {
-        return m_aOriginals[iIndex].load(std::memory_order_relaxed);
+// The same for the UTF-16 unit that MultiByteToWideChar gives for a code.
+long PairIndexOfWide(char16_t wc) {
+    if (wc < kUserFirstChar) {
+        return -1;
     }
-
-    // Caller holds Mutex().
-    const std::uint16_t* Find(std::uint32_t uOriginal) const {
-        const auto it = m_mapCodes.find(uOriginal);
-        return it == m_mapCodes.end() ? nullptr : &it->second;
+    const std::size_t iUser = wc - kUserFirstChar;
+    const std::size_t iLead = iUser / kUserTrailsPerLead;
+    const std::size_t iTrail = iUser % kUserTrailsPerLead;
+    if (iLead > static_cast<std::size_t>(kPairLeadLast - kPairLeadFirst)) {
+        return -1;
     }
-    std::size_t Free() const { return kNameCodeCapacity - m_cUsed.load(std::memory_order_relaxed); }
-    void Add(std::uint32_t uOriginal) {
-        const std::size_t iIndex = m_cUsed.load(std::memory_order_relaxed);
-        m_aOriginals[iIndex].store(uOriginal, std::memory_order_relaxed);
-        m_mapCodes.emplace(uOriginal, CodeAt(iIndex));
-        m_cUsed.store(iIndex + 1, std::memory_order_release);
-    }
-    void Reset() {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_cUsed.store(0, std::memory_order_release);
-        m_mapCodes.clear();
-        m_cUnmappable.store(0, std::memory_order_relaxed);
-    }
-    void NoteUnmappable() { m_cUnmappable.fetch_add(1, std::memory_order_relaxed); }
-    std::size_t Unmappable() const { return m_cUnmappable.load(std::memory_order_relaxed); }
-    std::mutex& Mutex() { return m_mutex; }
+    const unsigned char bTrail =
+        static_cast<unsigned char>(iTrail < 0x3F ? 0x40 + iTrail : 0x80 + (iTrail - 0x3F));
+    return PairIndex(static_cast<unsigned char>(kPairLeadFirst + iLead), bTrail);
+}
 
-private:
-    std::mutex m_mutex;
-    std::unordered_map<std::uint32_t, std::uint16_t> m_mapCodes;
-    std::array<std::atomic<std::uint32_t>, kNameCodeCapacity> m_aOriginals{};
-    std::atomic<std::size_t> m_cUsed{0};
-    std::atomic<std::size_t> m_cUnmappable{0};
-};
+void AppendPairCode(std::string& str, std::size_t iIndex) {
+    str.push_back(static_cast<char>(kPairLeadFirst + iIndex / kTrailsPerLead));
+    str.push_back(static_cast<char>(kPairTrails.abTrail[iIndex % kTrailsPerLead]));
+}
 
-CCodeTable g_table;
+void AppendPair(std::string& str, char32_t uValue) {
+    AppendPairCode(str, uValue / kPairCodeCount);
+    AppendPairCode(str, uValue % kPairCodeCount);
+}
 
-bool IsForbiddenInName(unsigned char b) {
-    switch (b) {
+bool IsForbiddenInName(char32_t c) {
+    switch (c) {
     case '\\':
     case ':':
     case '*':
@@ -113,77 +95,66 @@ bool IsForbiddenInName(unsigned char b) {
     case '|':
         return true;
     default:
-        return b >= 0x01 && b <= 0x1F;
+        return c >= 0x01 && c <= 0x1F;
     }
 }
 
-// One step through UTF-8 text: the CP932 code it becomes, or kNoCode and the original that needs
-// a code of the table.
-struct Step {
-    std::size_t cb;
-    std::uint16_t wCode;
-    std::uint32_t uOriginal;
-};
-
-Step NextStep(const Cp932Tables& tables, const unsigned char* pb, std::size_t cb, TextKind kind) {
-    if (pb[0] < 0x80) {
-        const bool bMap = kind == TextKind::Name && IsForbiddenInName(pb[0]);
-        return {1, bMap ? kNoCode : static_cast<std::uint16_t>(pb[0]), pb[0]};
+// Whether the encoder writes uValue as a pair (in names: the Name kind pairs the most), so that a
+// pair is read back only when it is what the encoder would have written.
+bool IsPairedValue(const Cp932Tables& tables, char32_t uValue) {
+    if (uValue >= kRawByteBase) {
+        return uValue >= kRawByteBase + 0x80 && uValue <= kRawByteBase + 0xFF;
     }
-    char32_t cp;
-    std::size_t cbBad;
-    const std::size_t cbChar = DecodeUtf8(pb, cb, cp, cbBad);
-    if (cbChar == 0) {
-        return {1, kNoCode, kRawByte | pb[0]};
+    if (uValue >= 0xD800 && uValue <= 0xDFFF) {
+        return false;
     }
-    // Characters of the user-defined area itself would be read back as mapped codes.
-    if (cp >= 0x10000 || (cp >= 0xE000 && cp <= 0xE757)) {
-        return {cbChar, kNoCode, cp};
+    if (uValue < 0x80) {
+        return IsForbiddenInName(uValue);
     }
-    return {cbChar, tables.aFromUnicode[cp], cp};
+    return uValue >= 0x10000 || tables.aCarried[uValue] == kNoCode;
 }
 
-void AppendCode(std::string& str, std::uint16_t wCode) {
-    if (wCode >= 0x100) {
-        str.push_back(static_cast<char>(wCode >> 8));
+// The value that two pair indices stand for, or false when the encoder never writes them.
+bool PairValue(const Cp932Tables& tables, long iHigh, long iLow, char32_t& uValue) {
+    if (iHigh < 0 || iLow < 0) {
+        return false;
     }
-    str.push_back(static_cast<char>(wCode & 0xFF));
+    uValue = static_cast<char32_t>(iHigh) * kPairCodeCount + static_cast<char32_t>(iLow);
+    return IsPairedValue(tables, uValue);
 }
 
-// The rest of a text from the first step that needs a code: every new original of it gets one,
-// in the order met, or none does.
-bool ConvertWithCodes(const Cp932Tables& tables, const unsigned char* pb, std::size_t cb,
-                      std::string& strOut, TextKind kind) {
-    std::lock_guard<std::mutex> lock(g_table.Mutex());
-    std::vector<std::uint32_t> vNew;
+void AppendValue(std::string& str, char32_t uValue) {
+    if (uValue >= kRawByteBase) {
+        str.push_back(static_cast<char>(uValue - kRawByteBase));
+    } else {
+        AppendUtf8(str, uValue);
+    }
+}
+
+// Walks CP932 text and hands each code point (or raw byte value) to fnPut.
+template <typename Fn> void DecodeAnsi(std::string_view strAnsi, Fn fnPut) {
+    const Cp932Tables& tables = Cp932();
+    const auto* pb = reinterpret_cast<const unsigned char*>(strAnsi.data());
+    const std::size_t cb = strAnsi.size();
     for (std::size_t i = 0; i < cb;) {
-        const Step step = NextStep(tables, pb + i, cb - i, kind);
-        i += step.cb;
-        if (step.wCode != kNoCode || g_table.Find(step.uOriginal) != nullptr) {
+        if (pb[i] < 0x80) {
+            fnPut(static_cast<char32_t>(pb[i++]));
             continue;
         }
-        bool bSeen = false;
-        for (std::uint32_t uNew : vNew) {
-            bSeen = bSeen || uNew == step.uOriginal;
-        }
-        if (!bSeen) {
-            if (vNew.size() == g_table.Free()) {
-                g_table.NoteUnmappable();
-                strOut.clear();
-                return false;
+        if (i + 3 < cb) {
+            char32_t uValue;
+            if (PairValue(tables, PairIndex(pb[i], pb[i + 1]), PairIndex(pb[i + 2], pb[i + 3]),
+                          uValue)) {
+                fnPut(uValue);
+                i += 4;
+                continue;
             }
-            vNew.push_back(step.uOriginal);
         }
+        std::size_t cbChar;
+        const char16_t wc = DecodeCp932(tables, pb + i, cb - i, cbChar);
+        i += cbChar;
+        fnPut(static_cast<char32_t>(wc == kNoChar ? kCp932Replacement : wc));
     }
-    for (std::uint32_t uNew : vNew) {
-        g_table.Add(uNew);
-    }
-    for (std::size_t i = 0; i < cb;) {
-        const Step step = NextStep(tables, pb + i, cb - i, kind);
-        i += step.cb;
-        AppendCode(strOut, step.wCode != kNoCode ? step.wCode : *g_table.Find(step.uOriginal));
-    }
-    return true;
 }
 
 } // namespace
@@ -193,45 +164,47 @@ bool Utf8ToAnsi(std::string_view strUtf8, std::string& strOut, TextKind kind) {
     const auto* pb = reinterpret_cast<const unsigned char*>(strUtf8.data());
     const std::size_t cb = strUtf8.size();
     strOut.clear();
-    strOut.reserve(cb);
+    strOut.reserve(cb + cb / 2);
     for (std::size_t i = 0; i < cb;) {
-        const Step step = NextStep(tables, pb + i, cb - i, kind);
-        if (step.wCode == kNoCode) {
-            return ConvertWithCodes(tables, pb + i, cb - i, strOut, kind);
+        if (pb[i] < 0x80) {
+            if (kind == TextKind::Name && (pb[i] == '/' || pb[i] == 0)) {
+                strOut.clear();
+                return false;
+            }
+            if (kind == TextKind::Name && IsForbiddenInName(pb[i])) {
+                AppendPair(strOut, pb[i]);
+            } else {
+                strOut.push_back(static_cast<char>(pb[i]));
+            }
+            ++i;
+            continue;
         }
-        AppendCode(strOut, step.wCode);
-        i += step.cb;
+        char32_t cp;
+        std::size_t cbBad;
+        const std::size_t cbChar = DecodeUtf8(pb + i, cb - i, cp, cbBad);
+        if (cbChar == 0) {
+            AppendPair(strOut, kRawByteBase + pb[i]); // each byte on its own, so each comes back
+            ++i;
+            continue;
+        }
+        i += cbChar;
+        const std::uint16_t wCode = cp < 0x10000 ? tables.aCarried[cp] : kNoCode;
+        if (wCode == kNoCode) {
+            AppendPair(strOut, cp);
+        } else if (wCode < 0x100) {
+            strOut.push_back(static_cast<char>(wCode));
+        } else {
+            strOut.push_back(static_cast<char>(wCode >> 8));
+            strOut.push_back(static_cast<char>(wCode & 0xFF));
+        }
     }
     return true;
 }
 
 std::string AnsiToUtf8(std::string_view strAnsi) {
-    const Cp932Tables& tables = Cp932();
-    const auto* pb = reinterpret_cast<const unsigned char*>(strAnsi.data());
-    const std::size_t cb = strAnsi.size();
-    const std::size_t cUsed = g_table.Used();
     std::string strOut;
-    strOut.reserve(cb + cb / 2);
-    for (std::size_t i = 0; i < cb;) {
-        if (pb[i] < 0x80) {
-            strOut.push_back(static_cast<char>(pb[i++]));
-            continue;
-        }
-        std::size_t cbChar;
-        const char16_t wc = DecodeCp932(tables, pb + i, cb - i, cbChar);
-        const long iIndex = cbChar == 2 ? IndexOfCode(pb[i], pb[i + 1]) : -1;
-        i += cbChar;
-        if (iIndex >= 0 && static_cast<std::size_t>(iIndex) < cUsed) {
-            const std::uint32_t uOriginal = g_table.Original(static_cast<std::size_t>(iIndex));
-            if (uOriginal & kRawByte) {
-                strOut.push_back(static_cast<char>(uOriginal & 0xFF));
-            } else {
-                AppendUtf8(strOut, uOriginal);
-            }
-            continue;
-        }
-        AppendUtf8(strOut, wc == kNoChar ? kCp932Replacement : wc);
-    }
+    strOut.reserve(strAnsi.size() + strAnsi.size() / 2);
+    DecodeAnsi(strAnsi, [&strOut](char32_t uValue) { AppendValue(strOut, uValue); });
     return strOut;
 }
 
@@ -243,12 +216,49 @@ bool DiskNameToAnsi(std::string_view strDiskName, std::string& strOut) {
     return Utf8ToAnsi(strDiskName, strOut, TextKind::Name);
 }
 
+std::u32string AnsiToCodePoints(std::string_view strAnsi) {
+    std::u32string strOut;
+    strOut.reserve(strAnsi.size());
+    DecodeAnsi(strAnsi, [&strOut](char32_t uValue) { strOut.push_back(uValue); });
+    return strOut;
+}
+
+std::u32string WideToCodePoints(std::u16string_view strWide) {
+    const Cp932Tables& tables = Cp932();
+    std::u32string strOut;
+    strOut.reserve(strWide.size());
+    for (std::size_t i = 0; i < strWide.size();) {
+        const char16_t wc = strWide[i];
+        if (i + 1 < strWide.size()) {
+            const char16_t wcNext = strWide[i + 1];
+            char32_t uValue;
+            if (PairValue(tables, PairIndexOfWide(wc), PairIndexOfWide(wcNext), uValue)) {
+                strOut.push_back(uValue);
+                i += 2;
+                continue;
+            }
+            if (wc >= 0xD800 && wc <= 0xDBFF && wcNext >= 0xDC00 && wcNext <= 0xDFFF) {
+                strOut.push_back(0x10000 + ((wc - 0xD800) << 10) + (wcNext - 0xDC00));
+                i += 2;
+                continue;
+            }
+        }
+        strOut.push_back(wc); // a lone surrogate stays as it is: no name is refused for it
+        ++i;
+    }
+    return strOut;
+}
+
 std::size_t UnmappableNameCount() {
-    return g_table.Unmappable();
+    return g_cUnmappable.load(std::memory_order_relaxed);
+}
+
+void NoteUnmappableName() {
+    g_cUnmappable.fetch_add(1, std::memory_order_relaxed);
 }
 
 void ResetNameCodec() {
-    g_table.Reset();
+    g_cUnmappable.store(0, std::memory_order_relaxed);
 }
 
 } // namespace tessaly::win32

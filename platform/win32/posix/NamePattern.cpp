@@ -7,6 +7,7 @@
 #include "platform/win32/NameCodec.h"
 #include "platform/win32/Win32CodePage.h"
 #include "platform/win32/posix/CaseFold.h"
+#include "platform/win32/posix/CodePage932Tables.h"
 
 namespace tessaly::win32::detail {
 namespace {
@@ -20,14 +21,15 @@ struct RawToken {
 
 std::vector<RawToken> Tokenize(std::string_view strAnsi) {
     std::vector<RawToken> aTokens;
-    for (std::size_t i = 0; i < strAnsi.size(); ++i) {
+    const auto* pb = reinterpret_cast<const unsigned char*>(strAnsi.data());
+    for (std::size_t i = 0, cb; i < strAnsi.size(); i += cb) {
+        cb = Cp932CharLength(pb + i, strAnsi.size() - i);
         const char c = strAnsi[i];
-        if (IsDBCSLeadByte(static_cast<BYTE>(c)) && i + 1 < strAnsi.size()) {
+        if (cb == 2) {
             if (aTokens.empty() || aTokens.back().kind != Raw::Text) {
                 aTokens.push_back({Raw::Text, {}});
             }
             aTokens.back().strText.append(strAnsi.substr(i, 2));
-            ++i;
         } else if (c == '*' || c == '?' || c == '.') {
             aTokens.push_back({c == '*' ? Raw::Star : c == '?' ? Raw::Question : Raw::Dot, {}});
         } else {

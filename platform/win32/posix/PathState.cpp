@@ -17,6 +17,7 @@
 #include "platform/win32/Win32CodePage.h"
 #include "platform/win32/Win32Drives.h"
 #include "platform/win32/Win32Errors.h"
+#include "platform/win32/posix/CodePage932Tables.h"
 #include "platform/win32/posix/Sys.h"
 
 namespace tessaly::win32 {
@@ -186,10 +187,11 @@ bool Fail(DWORD dwError) {
 // Characters that Windows refuses in a name; '*' and '?' are reported apart as a pattern.
 bool CheckName(std::string_view strName, bool& bPattern) {
     bPattern = false;
-    for (std::size_t i = 0; i < strName.size(); ++i) {
-        const auto b = static_cast<unsigned char>(strName[i]);
-        if (IsDBCSLeadByte(b) && i + 1 < strName.size()) {
-            ++i;
+    const auto* pb = reinterpret_cast<const unsigned char*>(strName.data());
+    for (std::size_t i = 0, cb; i < strName.size(); i += cb) {
+        cb = Cp932CharLength(pb + i, strName.size() - i);
+        const unsigned char b = pb[i];
+        if (cb == 2) {
             continue;
         }
         if (b < 0x20 || b == '<' || b == '>' || b == ':' || b == '"' || b == '|') {
@@ -280,10 +282,11 @@ bool ParseWindowsPath(std::string_view strAnsi, WindowsPath& out, bool bAllowPat
 
     std::vector<std::string_view> aRaw;
     std::size_t uStart = uPos;
-    for (std::size_t i = uPos; i < strAnsi.size(); ++i) {
-        if (IsDBCSLeadByte(static_cast<BYTE>(strAnsi[i])) && i + 1 < strAnsi.size()) {
-            ++i; // its trail byte may be 0x5C, which is no separator then
-        } else if (IsSeparator(strAnsi[i])) {
+    const auto* pbAnsi = reinterpret_cast<const unsigned char*>(strAnsi.data());
+    for (std::size_t i = uPos, cb; i < strAnsi.size(); i += cb) {
+        // A trail byte may be 0x5C, which is no separator then.
+        cb = Cp932CharLength(pbAnsi + i, strAnsi.size() - i);
+        if (cb == 1 && IsSeparator(strAnsi[i])) {
             if (i > uStart) {
                 aRaw.push_back(strAnsi.substr(uStart, i - uStart));
             }

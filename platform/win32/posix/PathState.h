@@ -30,7 +30,8 @@ struct WindowsPath {
 // Reads strAnsi (absolute, "X:" relative, "\" rooted, or relative to the current directory).
 // False with GetLastError set: ERROR_PATH_NOT_FOUND for an empty path or an unmapped drive,
 // ERROR_INVALID_NAME for a UNC path, a character Windows forbids in names (control characters,
-// < > : " |, and * ? outside an allowed pattern).
+// < > : " |, and * ? outside an allowed pattern). Characters end where Cp932CharLength says, so a
+// lead byte before a separator, a control byte or the end takes nothing with it.
 bool ParseWindowsPath(std::string_view strAnsi, WindowsPath& out, bool bAllowPattern = false);
 
 // POSIX path helpers, lexical: "/a//b/./c/../d" -> {"a", "b", "d"}.

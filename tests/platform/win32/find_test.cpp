@@ -197,37 +197,38 @@ TEST_F(FindFile, RecordsCarrySizesTimesAndKinds) {
     EXPECT_EQ(records["dangling"].nFileSizeLow, 7u); // the link itself: "nowhere"
 }
 
-TEST_F(FindFile, LeavesOutNamesThatHaveNoCp932Form) {
-    // The codec's table is the process's: start it empty and leave it so for the tests after.
-    struct CodecReset {
-        CodecReset() { tessaly::win32::ResetNameCodec(); }
-        ~CodecReset() { tessaly::win32::ResetNameCodec(); }
-    } reset;
-    // 0xFF is no UTF-8: each such byte takes two CP932 bytes, 280 for the long name, more than
+TEST_F(FindFile, ListsEveryNameAndCountsTheOnesTooLongInCp932) {
+    tessaly::win32::ResetNameCodec();
+    // 0xFF is no UTF-8: each such byte takes four CP932 bytes, 280 for the long name, more than
     // cFileName holds.
     MakeFolder("long");
-    MakeFile("long/" + std::string(140, '\xFF'));
+    MakeFile("long/" + std::string(70, '\xFF'));
     MakeFile("long/" + std::string(1, '\xFF'));
     EXPECT_EQ(List("P:\\long\\*"), Names({".", "..", "\xFF"}));
+    EXPECT_EQ(tessaly::win32::UnmappableNameCount(), 1u);
     tessaly::win32::ResetNameCodec();
+    // More distinct characters than there are user-defined codes, each in a name of its own,
+    // among the names a filter would keep.
     MakeFolder("h");
-    // Hangul syllables: each needs a code of its own, more than there are.
-    constexpr std::size_t kNames = tessaly::win32::kNameCodeCapacity + 40;
     std::vector<std::string> names;
-    for (std::size_t i = 0; i < kNames; ++i) {
+    for (char32_t c = 0xAC00; c < 0xAC00 + 1200; ++c) {
         std::string strName;
-        const char32_t c = 0xAC00 + static_cast<char32_t>(i);
         strName += static_cast<char>(0xE0 | (c >> 12));
         strName += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
         strName += static_cast<char>(0x80 | (c & 0x3F));
-        names.push_back(strName);
+        names.push_back(strName + ".jpg");
+    }
+    for (const char* pszName : {"café.wav", "naïve.wav", "😀.wav", "한글노래.wav"}) {
+        names.emplace_back(pszName);
+    }
+    for (const std::string& strName : names) {
         MakeFile("h/" + strName);
     }
-    const std::vector<std::string> listed = List("P:\\h\\*");
-    ASSERT_EQ(listed.size(), 2 + tessaly::win32::kNameCodeCapacity);
-    // The codes went to the names in listing order.
-    EXPECT_EQ(
-        std::vector<std::string>(listed.begin() + 2, listed.end()),
-        std::vector<std::string>(names.begin(), names.begin() + tessaly::win32::kNameCodeCapacity));
-    EXPECT_GE(tessaly::win32::UnmappableNameCount(), 40u);
+    std::vector<std::string> listed = List("P:\\h\\*");
+    ASSERT_EQ(listed.size(), 2 + names.size());
+    listed.erase(listed.begin(), listed.begin() + 2);
+    std::sort(listed.begin(), listed.end());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(listed, names);
+    EXPECT_EQ(tessaly::win32::UnmappableNameCount(), 0u);
 }

@@ -1,34 +1,29 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <random>
+#include <cstdio>
 #include <set>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/win32/Win32.h"
 
 using tessaly::win32::AnsiNameToDisk;
+using tessaly::win32::AnsiToCodePoints;
 using tessaly::win32::AnsiToUtf8;
 using tessaly::win32::DiskNameToAnsi;
-using tessaly::win32::kNameCodeCapacity;
-using tessaly::win32::ResetNameCodec;
+using tessaly::win32::kRawByteBase;
 using tessaly::win32::TextKind;
-using tessaly::win32::UnmappableNameCount;
 using tessaly::win32::Utf8ToAnsi;
+using tessaly::win32::WideToCodePoints;
 
 namespace {
 
-// Each test starts with an empty table, so codes are handed out from 0xF040.
-class NameCodec : public ::testing::Test {
-protected:
-    void SetUp() override { ResetNameCodec(); }
-    void TearDown() override { ResetNameCodec(); }
-};
-
 std::string Utf8Of(char32_t c) {
     std::string strOut;
+    if (c < 0x80) {
+        strOut += static_cast<char>(c);
+        return strOut;
+    }
     if (c < 0x800) {
         strOut += static_cast<char>(0xC0 | (c >> 6));
     } else if (c < 0x10000) {
@@ -52,182 +47,265 @@ bool IsProgramTrail(unsigned char b) {
     return b >= 0x40 && b <= 0xFC && b != 0x7F;
 }
 
-// The single-byte characters of a CP932 text as the program walks it.
-std::string SingleBytes(const std::string& strAnsi) {
-    std::string strSingles;
-    for (std::size_t i = 0; i < strAnsi.size(); ++i) {
-        const auto b = static_cast<unsigned char>(strAnsi[i]);
-        if (IsProgramLead(b) && i + 1 < strAnsi.size() &&
-            IsProgramTrail(static_cast<unsigned char>(strAnsi[i + 1]))) {
-            ++i;
-        } else {
-            strSingles += strAnsi[i];
-        }
+// The characters of a CP932 text as the program walks it.
+std::vector<std::string> ProgramCharacters(const std::string& strAnsi) {
+    std::vector<std::string> aChars;
+    for (std::size_t i = 0; i < strAnsi.size();) {
+        const bool bPair = IsProgramLead(static_cast<unsigned char>(strAnsi[i])) &&
+                           i + 1 < strAnsi.size() &&
+                           IsProgramTrail(static_cast<unsigned char>(strAnsi[i + 1]));
+        aChars.push_back(strAnsi.substr(i, bPair ? 2 : 1));
+        i += bPair ? 2 : 1;
     }
-    return strSingles;
+    return aChars;
 }
 
-std::string CodeBytes(unsigned uCode) {
-    return {static_cast<char>(uCode >> 8), static_cast<char>(uCode & 0xFF)};
+// True when the bytes are one pair of the codec: two codes with leads 0xF0-0xF5 whose trail byte
+// is neither '\' nor '|'.
+bool IsPair(const std::string& str) {
+    if (str.size() != 4) {
+        return false;
+    }
+    for (std::size_t i = 0; i < 4; i += 2) {
+        const auto bLead = static_cast<unsigned char>(str[i]);
+        const auto bTrail = static_cast<unsigned char>(str[i + 1]);
+        if (bLead < 0xF0 || bLead > 0xF5 || !IsProgramTrail(bTrail) || bTrail == 0x5C ||
+            bTrail == 0x7C) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// What Windows' MultiByteToWideChar makes of a code; 0 when it is no character.
+char16_t WindowsChar(unsigned uCode) {
+    const char ac[2] = {static_cast<char>(uCode >> 8), static_cast<char>(uCode & 0xFF)};
+    const int cb = uCode < 0x100 ? 1 : 2;
+    WCHAR wc = 0;
+    if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, uCode < 0x100 ? ac + 1 : ac, cb, &wc,
+                            1) != 1) {
+        return 0;
+    }
+    return wc;
+}
+
+std::string Bytes(std::initializer_list<unsigned> codes) {
+    std::string str;
+    for (unsigned u : codes) {
+        str.push_back(static_cast<char>(u >> 8));
+        str.push_back(static_cast<char>(u & 0xFF));
+    }
+    return str;
+}
+
+// Code points as text, for readable failures.
+std::string Hex(const std::u32string& str) {
+    std::string strHex;
+    for (char32_t c : str) {
+        char ac[12];
+        std::snprintf(ac, sizeof ac, "%X ", static_cast<unsigned>(c));
+        strHex += ac;
+    }
+    return strHex;
 }
 
 } // namespace
 
-TEST_F(NameCodec, DiskNamesRoundTripByteForByte) {
-    const char* const names[] = {
+TEST(NameCodec, DiskNamesRoundTripByteForByte) {
+    const std::string names[] = {
         "plain.txt",
         "日本語の名前.mp3",
         "表示とソース.wav", // trail bytes 0x5C in CP932
         "café.mp3",
+        "naïve",
+        "😀",
         "🎵 song.mp3",
         "한국어.wav",
         "波〜線", // U+301C WAVE DASH: CP932 reads 0x8160 back as U+FF5E
         "a\\b",
         "a:b*c?d\"e<f>g|h",
         "tab\there\x01",
-        "\xff\xfe",         // invalid UTF-8
-        "x\xe6\x97y",       // a truncated three-byte sequence
-        "\xed\xa0\x80.txt", // an encoded surrogate
-        "\xc0\xaf",         // an overlong '/'
-        "\xee\x80\x80私用", // U+E000, a user-defined-area character on disk
+        "\xff\xfe",                     // invalid UTF-8
+        "x\xe6\x97y",                   // a truncated three-byte sequence
+        "\xed\xa0\x80.txt",             // an encoded surrogate
+        "\xc0\xaf",                     // an overlong '/'
+        "\xee\x80\x80\xee\x80\x81私用", // U+E000 U+E001: the user-defined area on disk
+        "\xf4\x8f\xbf\xbf",             // U+10FFFF
         "ⅰⅱ①≒￢",
+        "纊k冝", // IBM extensions: at the start, in the middle, at the end
+        "k冝",
+        "髙橋﨑",
     };
     for (std::size_t i = 0; i < std::size(names); ++i) {
         std::string strAnsi;
         ASSERT_TRUE(DiskNameToAnsi(names[i], strAnsi)) << "row " << i;
         EXPECT_EQ(AnsiNameToDisk(strAnsi), names[i]) << "row " << i;
-        const std::string strSingles = SingleBytes(strAnsi);
-        EXPECT_EQ(strSingles.find_first_of("\\:*?\"<>|\x01\t"), std::string::npos)
-            << "row " << i << ": a forbidden byte stands alone in the CP932 name";
+        for (const std::string& strChar : ProgramCharacters(strAnsi)) {
+            if (strChar.size() == 1) {
+                EXPECT_EQ(std::string("\\:*?\"<>|\x01\t").find(strChar[0]), std::string::npos)
+                    << "row " << i << ": a forbidden byte stands alone in the CP932 name";
+                EXPECT_FALSE(IsProgramLead(static_cast<unsigned char>(strChar[0])))
+                    << "row " << i << ": a dangling lead byte";
+            }
+        }
     }
 }
 
-TEST_F(NameCodec, PlainCp932TextTakesNoCode) {
+TEST(NameCodec, EveryCp932CharacterRoundTripsAsOneCharacterOfTheProgram) {
+    std::size_t cChecked = 0;
+    for (unsigned uCode = 0x01; uCode <= 0xFCFC; ++uCode) {
+        const char16_t wc = WindowsChar(uCode);
+        if (wc == 0 || (uCode >= 0x100 && uCode < 0x8100)) {
+            continue;
+        }
+        ++cChecked;
+        const std::string strUtf8 = Utf8Of(wc);
+        SCOPED_TRACE(::testing::Message() << std::hex << "code 0x" << uCode << " U+" << +wc);
+        for (const std::string& strName :
+             {strUtf8, "a" + strUtf8 + "b", strUtf8 + "x", "x" + strUtf8}) {
+            if (wc == u'/') {
+                break; // in no on-disk name
+            }
+            std::string strAnsi;
+            ASSERT_TRUE(DiskNameToAnsi(strName, strAnsi));
+            ASSERT_EQ(AnsiNameToDisk(strAnsi), strName);
+        }
+        std::string strAnsi;
+        ASSERT_TRUE(Utf8ToAnsi(strUtf8, strAnsi, TextKind::Text));
+        const std::vector<std::string> aChars = ProgramCharacters(strAnsi);
+        // Only the user-defined area, which pairs are made of, is itself written as pairs.
+        const bool bUserDefined = uCode >= 0xF040 && uCode <= 0xF9FC;
+        ASSERT_EQ(IsPair(strAnsi), bUserDefined);
+        if (bUserDefined) {
+            continue;
+        }
+        ASSERT_EQ(aChars.size(), 1u) << "the program reads it as one character";
+        if (strAnsi.size() == 1) {
+            EXPECT_FALSE(IsProgramLead(static_cast<unsigned char>(strAnsi[0])));
+        }
+        // Carried as CP932 bytes, they are bytes that Windows reads as the same character.
+        const unsigned uCarried = strAnsi.size() == 1
+                                      ? static_cast<unsigned char>(strAnsi[0])
+                                      : static_cast<unsigned char>(strAnsi[0]) << 8 |
+                                            static_cast<unsigned char>(strAnsi[1]);
+        EXPECT_EQ(WindowsChar(uCarried), wc);
+        const unsigned uLead = uCode >> 8;
+        if (uLead >= 0xFA && uLead <= 0xFC) {
+            EXPECT_TRUE((uCarried >> 8) == 0xED || (uCarried >> 8) == 0xEE ||
+                        (uCarried >> 8) < 0xA0)
+                << "an IBM extension goes to its twin";
+        }
+    }
+    EXPECT_GT(cChecked, 9000u);
+}
+
+TEST(NameCodec, PairsAreComputedFromTheCodePoint) {
+    // The same bytes in every run and every process, whatever came before.
     std::string strAnsi;
-    ASSERT_TRUE(DiskNameToAnsi("日本", strAnsi));
-    EXPECT_EQ(strAnsi, "\x93\xfa\x96\x7b"); // 日本 in CP932
     ASSERT_TRUE(DiskNameToAnsi("é", strAnsi));
-    EXPECT_EQ(strAnsi, CodeBytes(0xF040)) << "the first code handed out";
+    // 0xE9 = 0 * 1,116 + 233: code 0 is 0xF040, code 233 is lead 0xF1 and its 48th trail byte.
+    EXPECT_EQ(strAnsi, Bytes({0xF040, 0xF170}));
+    ASSERT_TRUE(DiskNameToAnsi("\\", strAnsi));
+    EXPECT_EQ(strAnsi, Bytes({0xF040, 0xF09F})) << "92: 0x5C and 0x7C are skipped";
+    ASSERT_TRUE(DiskNameToAnsi("\xf4\x8f\xbf\xbf", strAnsi));
+    EXPECT_EQ(strAnsi, Bytes({0xF587, 0xF1E0})) << "U+10FFFF = 998 * 1,116 + 343";
+
+    // 5,000 distinct Hangul and CJK characters in one run: all distinct, all four bytes.
+    std::set<std::string> setForms;
+    for (unsigned c = 0; c < 5000; ++c) {
+        const char32_t cp = c < 2500 ? 0xAC00 + c : 0x20000 + c;
+        ASSERT_TRUE(DiskNameToAnsi(Utf8Of(cp), strAnsi)) << c;
+        ASSERT_TRUE(IsPair(strAnsi)) << c;
+        ASSERT_EQ(AnsiNameToDisk(strAnsi), Utf8Of(cp)) << c;
+        setForms.insert(strAnsi);
+    }
+    EXPECT_EQ(setForms.size(), 5000u);
 }
 
-TEST_F(NameCodec, CodesComeInOrderMetAndStayTheSame) {
-    std::string strAcute, strUmlaut, strBoth;
-    ASSERT_TRUE(DiskNameToAnsi("é", strAcute));
-    ASSERT_TRUE(DiskNameToAnsi("ü", strUmlaut));
-    ASSERT_TRUE(DiskNameToAnsi("üé", strBoth));
-    EXPECT_EQ(strAcute, CodeBytes(0xF040));
-    EXPECT_EQ(strUmlaut, CodeBytes(0xF041));
-    EXPECT_EQ(strBoth, CodeBytes(0xF041) + CodeBytes(0xF040));
-}
-
-TEST_F(NameCodec, TextKindKeepsSeparatorsAndNameKindMapsThem) {
+TEST(NameCodec, TextKindKeepsSeparatorsAndNameKindPairsThem) {
     std::string strText, strName;
     ASSERT_TRUE(Utf8ToAnsi("C:\\dir\\é", strText, TextKind::Text));
-    EXPECT_EQ(strText, "C:\\dir\\" + CodeBytes(0xF040));
+    EXPECT_EQ(strText, "C:\\dir\\" + Bytes({0xF040, 0xF170}));
     EXPECT_EQ(AnsiToUtf8(strText), "C:\\dir\\é");
     ASSERT_TRUE(Utf8ToAnsi("a\\b", strName, TextKind::Name));
-    // Appended rather than "a" + ...: GCC 12 at -O3 reports a false -Wrestrict on that insert.
-    EXPECT_EQ(strName, std::string("a").append(CodeBytes(0xF041)).append("b"));
+    EXPECT_EQ(strName, std::string("a").append(Bytes({0xF040, 0xF09F})).append("b"));
+    EXPECT_EQ(AnsiToUtf8(strName), "a\\b");
+    // Not one on-disk name.
+    EXPECT_FALSE(Utf8ToAnsi("a/b", strName, TextKind::Name));
+    EXPECT_TRUE(strName.empty());
+    EXPECT_FALSE(Utf8ToAnsi(std::string("a\0b", 3), strName, TextKind::Name));
 }
 
-TEST_F(NameCodec, CodesSkipBackslashAndPipeTrailsAndStayBelowLeadF6) {
-    std::set<std::string> setCodes;
-    for (std::size_t i = 0; i < kNameCodeCapacity; ++i) {
-        std::string strAnsi;
-        ASSERT_TRUE(DiskNameToAnsi(Utf8Of(0xAC00 + static_cast<char32_t>(i)), strAnsi)) << i;
-        ASSERT_EQ(strAnsi.size(), 2u) << i;
-        const auto bLead = static_cast<unsigned char>(strAnsi[0]);
-        const auto bTrail = static_cast<unsigned char>(strAnsi[1]);
-        EXPECT_TRUE(bLead >= 0xF0 && bLead <= 0xF5) << i;
-        EXPECT_TRUE(IsProgramTrail(bTrail) && bTrail != 0x5C && bTrail != 0x7C) << i;
-        setCodes.insert(strAnsi);
+TEST(NameCodec, CodesThatAreNoPairReadAsWindowsReadsThem) {
+    const std::string rows[] = {
+        Bytes({0xF040}),         // one code alone
+        Bytes({0xF05C}),         // a trail byte that pairs never use
+        Bytes({0xF9FC}),         // beyond the pairs' lead bytes
+        Bytes({0xF040, 0xF084}), // 'A', carried as itself
+        Bytes({0xF040, 0xF040}), // NUL
+        Bytes({0xF057, 0xF26E}), // 日, carried as its CP932 bytes
+        Bytes({0xF072, 0xF377}), // a surrogate
+        Bytes({0xF587, 0xF266}), // the raw value of a byte below 0x80, always valid UTF-8
+        Bytes({0xF5FC, 0xF5FC}), // beyond every value a pair stands for
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        std::u16string strWide(rows[i].size(), u'\0');
+        const int cch =
+            MultiByteToWideChar(CP_ACP, 0, rows[i].data(), static_cast<int>(rows[i].size()),
+                                strWide.data(), static_cast<int>(strWide.size()));
+        std::string strWindows;
+        for (int k = 0; k < cch; ++k) {
+            strWindows += Utf8Of(strWide[static_cast<std::size_t>(k)]);
+        }
+        EXPECT_EQ(AnsiToUtf8(rows[i]), strWindows) << "row " << i;
     }
-    EXPECT_EQ(setCodes.size(), kNameCodeCapacity);
-    std::string strAnsi;
-    ASSERT_TRUE(DiskNameToAnsi(Utf8Of(0xAC00 + 28), strAnsi));
-    EXPECT_EQ(strAnsi, CodeBytes(0xF05D)) << "0xF05C is skipped";
-}
+    // Values that pairs do stand for, next to the rows above.
+    EXPECT_EQ(AnsiToUtf8(Bytes({0xF587, 0xF36A})), "\xff");
+    EXPECT_EQ(AnsiToUtf8(Bytes({0xF587, 0xF2A7})), "\x80");
+    EXPECT_EQ(AnsiToUtf8(Bytes({0xF040, 0xF09F})), "\\");
 
-TEST_F(NameCodec, SpentCodesFailCountAndResetRestores) {
-    for (std::size_t i = 0; i + 1 < kNameCodeCapacity; ++i) {
-        std::string strAnsi;
-        ASSERT_TRUE(DiskNameToAnsi(Utf8Of(0xAC00 + static_cast<char32_t>(i)), strAnsi)) << i;
-    }
-    std::string strAnsi;
-    // Two new characters with one code left: neither gets one.
-    EXPECT_FALSE(DiskNameToAnsi("éü", strAnsi));
-    EXPECT_EQ(UnmappableNameCount(), 1u);
-    ASSERT_TRUE(DiskNameToAnsi("ü", strAnsi));
-    EXPECT_FALSE(DiskNameToAnsi("é", strAnsi));
-    EXPECT_FALSE(Utf8ToAnsi("é", strAnsi, TextKind::Text));
-    EXPECT_EQ(UnmappableNameCount(), 3u);
-    // Known characters and plain names still convert.
-    ASSERT_TRUE(DiskNameToAnsi("ü" + Utf8Of(0xAC00) + "日本", strAnsi));
-    EXPECT_EQ(AnsiNameToDisk(strAnsi), "ü" + Utf8Of(0xAC00) + "日本");
-
-    ResetNameCodec();
-    EXPECT_EQ(UnmappableNameCount(), 0u);
-    ASSERT_TRUE(DiskNameToAnsi("é", strAnsi));
-    EXPECT_EQ(strAnsi, CodeBytes(0xF040));
-}
-
-TEST_F(NameCodec, UnassignedAndInvalidCp932ConvertAsWindows) {
     const struct {
         std::string strAnsi;
         std::string strUtf8;
-    } rows[] = {
-        {CodeBytes(0xF040), "\ue000"}, // a user-defined code the table never handed out
-        {CodeBytes(0xF05C), "\ue01c"}, // a code the table never hands out
-        {CodeBytes(0xF9FC), "\ue757"},
+    } windows[] = {
         {"\x81", "・"},               // a lone lead byte
         {"\x81 a", "・ a"},           // a lead byte before a non-trail byte
         {"\x85\x40", "・"},           // an unassigned pair
         {"\x83\x5c\x95\x5c", "ソ表"}, // trail bytes 0x5C
         {"\xb1\x80\xa0", "ｱ\u0080\uf8f0"},
+        {"\xfa\x40\xee\xef", "ⅰⅰ"}, // both codes of ⅰ
     };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        EXPECT_EQ(AnsiToUtf8(rows[i].strAnsi), rows[i].strUtf8) << "row " << i;
+    for (std::size_t i = 0; i < std::size(windows); ++i) {
+        EXPECT_EQ(AnsiToUtf8(windows[i].strAnsi), windows[i].strUtf8) << "row " << i;
     }
 }
 
-TEST_F(NameCodec, ThreadsAgreeOnCodes) {
-    std::vector<std::string> vNames;
-    for (int i = 0; i < 300; ++i) {
-        // Shared characters across names and some of each name's own.
-        vNames.push_back("曲" + Utf8Of(0x1F300 + static_cast<char32_t>(i % 37)) + "é" +
-                         Utf8Of(0xAC00 + static_cast<char32_t>(i)) + ".mp3");
+TEST(NameCodec, CodePointsOfCp932AndOfTheProgramsUtf16) {
+    std::string strAnsi;
+    ASSERT_TRUE(DiskNameToAnsi("café\xff😀表", strAnsi));
+    const std::u32string expected = {U'c', U'a', U'f', U'é', kRawByteBase + 0xFF, U'😀', U'表'};
+    EXPECT_EQ(Hex(AnsiToCodePoints(strAnsi)), Hex(expected));
+
+    // The same text read by MultiByteToWideChar: the pairs' codes are U+E000-area units.
+    std::u16string strWide(strAnsi.size(), u'\0');
+    const int cch = MultiByteToWideChar(CP_ACP, 0, strAnsi.data(), static_cast<int>(strAnsi.size()),
+                                        strWide.data(), static_cast<int>(strWide.size()));
+    ASSERT_GT(cch, 0);
+    strWide.resize(static_cast<std::size_t>(cch));
+    EXPECT_EQ(Hex(WideToCodePoints(strWide)), Hex(expected));
+
+    const struct {
+        std::u16string strWide;
+        std::u32string expected;
+    } rows[] = {
+        {u"\xD83D\xDE00", U"😀"},
+        {u"a\xD83D", U"a" + std::u32string(1, 0xD83D)},
+        {std::u16string(u"\xDE00x"), U"\xDE00x"},
+        {u"\xE000\xE043", U"\xE000\xE043"}, // 'A' as a pair is no pair
+        {u"\xE000", U"\xE000"},
+        {u"\xE01C\xE000", U"\xE01C\xE000"}, // 0xF05C is no pair code
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        EXPECT_EQ(Hex(WideToCodePoints(rows[i].strWide)), Hex(rows[i].expected)) << "row " << i;
     }
-    constexpr int kThreads = 4;
-    std::vector<std::vector<std::string>> vResults(kThreads,
-                                                   std::vector<std::string>(vNames.size()));
-    std::vector<std::thread> vThreads;
-    for (int t = 0; t < kThreads; ++t) {
-        vThreads.emplace_back([&, t] {
-            // Each thread meets the names in another order.
-            std::vector<std::size_t> vOrder(vNames.size());
-            for (std::size_t k = 0; k < vOrder.size(); ++k) {
-                vOrder[k] = k;
-            }
-            std::shuffle(vOrder.begin(), vOrder.end(), std::mt19937(static_cast<unsigned>(t)));
-            for (std::size_t i : vOrder) {
-                std::string strAnsi;
-                if (DiskNameToAnsi(vNames[i], strAnsi) && AnsiNameToDisk(strAnsi) == vNames[i]) {
-                    vResults[t][i] = strAnsi;
-                }
-            }
-        });
-    }
-    for (std::thread& thread : vThreads) {
-        thread.join();
-    }
-    std::set<std::string> setDistinct;
-    for (std::size_t i = 0; i < vNames.size(); ++i) {
-        ASSERT_FALSE(vResults[0][i].empty()) << "name " << i;
-        for (int t = 1; t < kThreads; ++t) {
-            EXPECT_EQ(vResults[t][i], vResults[0][i]) << "name " << i << " thread " << t;
-        }
-        setDistinct.insert(vResults[0][i]);
-    }
-    EXPECT_EQ(setDistinct.size(), vNames.size());
-    EXPECT_EQ(UnmappableNameCount(), 0u);
 }

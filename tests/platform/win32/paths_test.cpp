@@ -84,6 +84,35 @@ TEST_F(PathForms, WindowsPathsMapToPosixLexically) {
     }
 }
 
+TEST_F(PathForms, MalformedCp932NeverHidesASeparatorOrAForbiddenByte) {
+    // A lead byte takes the next byte only when that is a trail byte; an invalid byte is read as
+    // Windows reads it (U+30FB). Bytes 0xF6-0xFC start no character for the program's byte tests,
+    // so they take nothing with them either.
+    const std::string strRoot = m_strRoot;
+    const struct {
+        std::string strWindows;
+        std::optional<std::string> expected;
+    } rows[] = {
+        {"P:\\\x81/x", strRoot + "/・/x"},
+        {"P:\\a\x81\\b", strRoot + "/a―b"}, // 0x815C: the '\' is its trail byte
+        {"P:\\a\x81", strRoot + "/a・"},
+        {"P:\\a\x81\\", strRoot + "/a―"},
+        {"P:\\a\x81\\\\b", strRoot + "/a―/b"},
+        {"P:\\\x81\n", std::nullopt},
+        {"P:\\\x81\x01x", std::nullopt},
+        {"P:\\\x81<", std::nullopt},
+        {"P:\\\x81:b", std::nullopt},
+        {"P:\\\x81|", strRoot + "/－"}, // 0x817C: the '|' is its trail byte
+        {"P:\\\xf6\\x", strRoot + "/・/x"},
+        {"P:\\\xfa\\x", strRoot + "/・/x"},
+        {"P:\\\xfa|", std::nullopt},
+        {"P:\\\xfa\x40", strRoot + "/ⅰ"},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        EXPECT_EQ(WindowsToPosixPath(rows[i].strWindows), rows[i].expected) << "row " << i;
+    }
+}
+
 TEST_F(PathForms, PosixPathsMapThroughTheLongestRoot) {
     MapDrives({{'P', m_strRoot}, {'O', m_strRoot + "/cur"}});
     const std::string strRoot = m_strRoot;

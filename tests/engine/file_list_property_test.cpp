@@ -227,7 +227,7 @@ TEST(CFileListIndex, FindsGivePositionsAcrossWideGapsLeftByRemovals) {
         for (int i = 0; i < 4000; ++i) {
             const std::string strName = std::to_string(i) + ".wav";
             ASSERT_TRUE(list.Append(tessaly::test::MakeEntry("C:\\g", strName)));
-            const CString strPath = list.GetAt(static_cast<DWORD>(i)).m_strFullPath;
+            const CString strPath(list.GetAt(static_cast<DWORD>(i)).m_strFullPath);
             if (row.pfnGone(i)) {
                 vecGone.push_back(strPath);
             } else {

@@ -2,7 +2,6 @@
 #include <functional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include "engine/FileList.h"
@@ -28,8 +27,20 @@ bool FoldedTitle(LPCSTR pcName, std::u16string& strKey) {
     return true;
 }
 
-std::uint64_t TitleHash(const std::u16string& strKey) {
-    return std::hash<std::u16string_view>()(strKey);
+// A title's 32-bit hash above the entry's position: sorting these orders the entries by hash,
+// then by store order.
+std::uint64_t SortKey(const std::u16string& strKey, DWORD dwPos) {
+    const std::size_t uHash = std::hash<std::u16string_view>()(strKey);
+    const std::uint64_t ullHash32 = static_cast<std::uint32_t>(uHash ^ (uHash >> 32));
+    return (ullHash32 << 32) | dwPos;
+}
+
+DWORD HashOf(std::uint64_t ullKey) {
+    return static_cast<DWORD>(ullKey >> 32);
+}
+
+DWORD PositionOf(std::uint64_t ullKey) {
+    return static_cast<DWORD>(ullKey);
 }
 
 } // namespace
@@ -43,18 +54,18 @@ DWORD CFileList::FindDuplicates(CFileList& listDup) const {
 
     // Comparing each entry with every later one gives each group once, members in store order,
     // groups in the order of their first members. The same list comes from sorting the entries
-    // by a hash of their titles: a million titles then cost 16 bytes each for a moment, not a
+    // by a hash of their titles: a million titles then cost 8 bytes each for a moment, not a
     // table of strings. Equal hashes are checked on the titles themselves.
     std::vector<DWORD> vecNext(dwCount, kNone); // the next member of the entry's group
     std::vector<bool> vecFirst(dwCount, false); // the first member of a group of two or more
     DWORD dwTotal = 0;
     {
-        std::vector<std::pair<std::uint64_t, DWORD>> vecKeys;
+        std::vector<std::uint64_t> vecKeys;
         vecKeys.reserve(dwCount);
         std::u16string strKey;
         for (DWORD i = 0; i < dwCount; ++i) {
             if (FoldedTitle(m_aEntries[i].m_strName.GetString(), strKey)) {
-                vecKeys.emplace_back(TitleHash(strKey), i);
+                vecKeys.push_back(SortKey(strKey, i));
             }
         }
         std::sort(vecKeys.begin(), vecKeys.end());
@@ -68,14 +79,14 @@ DWORD CFileList::FindDuplicates(CFileList& listDup) const {
         std::vector<Group> vecGroups;
         for (std::size_t uRun = 0; uRun < vecKeys.size();) {
             std::size_t uEnd = uRun + 1;
-            while (uEnd < vecKeys.size() && vecKeys[uEnd].first == vecKeys[uRun].first) {
+            while (uEnd < vecKeys.size() && HashOf(vecKeys[uEnd]) == HashOf(vecKeys[uRun])) {
                 ++uEnd;
             }
             if (uEnd - uRun >= 2) {
-                // One title nearly always; a hash collision makes more groups of the run.
+                // One title nearly always; titles whose hashes collide make more groups.
                 vecGroups.clear();
                 for (std::size_t k = uRun; k < uEnd; ++k) {
-                    const DWORD dwPos = vecKeys[k].second;
+                    const DWORD dwPos = PositionOf(vecKeys[k]);
                     if (!FoldedTitle(m_aEntries[dwPos].m_strName.GetString(), strKey)) {
                         continue;
                     }

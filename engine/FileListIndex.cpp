@@ -1,7 +1,6 @@
 #include "engine/FileListIndex.h"
 
 #include <algorithm>
-#include <bit>
 #include <functional>
 
 namespace {
@@ -21,9 +20,14 @@ constexpr std::size_t kMinSlots = 16;
 // ---- the table ----
 
 std::size_t CFileListIndex::CHolderTable::Home(DWORD dwKey) const {
-    // Fibonacci hashing spreads consecutive identifiers over the whole table.
-    return static_cast<std::size_t>((static_cast<std::uint64_t>(dwKey) * 0x9E3779B97F4A7C15ull) >>
-                                    m_uShift);
+    // Fibonacci hashing spreads consecutive identifiers; the product's share of 2^32 then picks
+    // the slot, so the table can be any size.
+    const std::uint32_t uMixed = static_cast<std::uint32_t>(dwKey * 2654435769u);
+    return static_cast<std::size_t>((static_cast<std::uint64_t>(uMixed) * m_vecSlots.size()) >> 32);
+}
+
+std::size_t CFileListIndex::CHolderTable::Next(std::size_t i) const {
+    return i + 1 == m_vecSlots.size() ? 0 : i + 1;
 }
 
 template <typename Same>
@@ -32,8 +36,7 @@ CFileListIndex::CHolderTable::Slot* CFileListIndex::CHolderTable::Find(DWORD dwK
     if (m_vecSlots.empty()) {
         return nullptr;
     }
-    const std::size_t uMask = m_vecSlots.size() - 1;
-    for (std::size_t i = Home(dwKey);; i = (i + 1) & uMask) {
+    for (std::size_t i = Home(dwKey);; i = Next(i)) {
         const Slot& slot = m_vecSlots[i];
         if (slot.dwCount == 0) {
             return nullptr;
@@ -47,12 +50,11 @@ CFileListIndex::CHolderTable::Slot* CFileListIndex::CHolderTable::Find(DWORD dwK
 template <typename Same>
 CFileListIndex::CHolderTable::Slot& CFileListIndex::CHolderTable::FindOrAdd(DWORD dwKey,
                                                                             Same same) {
-    // At most three quarters full, so that a probe ends soon.
+    // At most three quarters full, so that a probe ends soon; half as large again when it is.
     if ((m_uUsed + 1) * 4 > m_vecSlots.size() * 3) {
-        Resize(std::max(kMinSlots, m_vecSlots.size() * 2));
+        Resize(std::max(kMinSlots, m_vecSlots.size() + m_vecSlots.size() / 2));
     }
-    const std::size_t uMask = m_vecSlots.size() - 1;
-    for (std::size_t i = Home(dwKey);; i = (i + 1) & uMask) {
+    for (std::size_t i = Home(dwKey);; i = Next(i)) {
         Slot& slot = m_vecSlots[i];
         if (slot.dwCount == 0) {
             slot = Slot{0, 0, dwKey};
@@ -66,10 +68,9 @@ CFileListIndex::CHolderTable::Slot& CFileListIndex::CHolderTable::FindOrAdd(DWOR
 }
 
 void CFileListIndex::CHolderTable::Erase(Slot* pSlot) {
-    const std::size_t uMask = m_vecSlots.size() - 1;
     std::size_t uHole = static_cast<std::size_t>(pSlot - m_vecSlots.data());
     // Later slots of the same run move back into the hole unless their home lies after it.
-    for (std::size_t j = (uHole + 1) & uMask; m_vecSlots[j].dwCount != 0; j = (j + 1) & uMask) {
+    for (std::size_t j = Next(uHole); m_vecSlots[j].dwCount != 0; j = Next(j)) {
         const std::size_t uHome = Home(m_vecSlots[j].dwKey);
         const bool bStays =
             uHole <= j ? (uHole < uHome && uHome <= j) : (uHome > uHole || uHome <= j);
@@ -85,11 +86,10 @@ void CFileListIndex::CHolderTable::Erase(Slot* pSlot) {
 void CFileListIndex::CHolderTable::Clear() {
     std::vector<Slot>().swap(m_vecSlots);
     m_uUsed = 0;
-    m_uShift = 64;
 }
 
 void CFileListIndex::CHolderTable::Reserve(std::size_t uKeys) {
-    const std::size_t uSlots = std::bit_ceil(std::max(kMinSlots, uKeys + uKeys / 3 + 1));
+    const std::size_t uSlots = std::max(kMinSlots, uKeys + uKeys / 3 + 1);
     if (uSlots > m_vecSlots.size()) {
         Resize(uSlots);
     }
@@ -98,15 +98,13 @@ void CFileListIndex::CHolderTable::Reserve(std::size_t uKeys) {
 void CFileListIndex::CHolderTable::Resize(std::size_t uSlots) {
     std::vector<Slot> vecOld(uSlots, Slot{0, 0, 0});
     vecOld.swap(m_vecSlots);
-    m_uShift = 64 - static_cast<unsigned>(std::countr_zero(uSlots));
-    const std::size_t uMask = uSlots - 1;
     for (const Slot& slot : vecOld) {
         if (slot.dwCount == 0) {
             continue;
         }
         std::size_t i = Home(slot.dwKey);
         while (m_vecSlots[i].dwCount != 0) {
-            i = (i + 1) & uMask;
+            i = Next(i);
         }
         m_vecSlots[i] = slot;
     }

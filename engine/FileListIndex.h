@@ -67,11 +67,11 @@ public:
 
     private:
         std::size_t Home(DWORD dwKey) const;
+        std::size_t Next(std::size_t i) const;
         void Resize(std::size_t uSlots);
 
-        std::vector<Slot> m_vecSlots; // a power of two in size, or empty
+        std::vector<Slot> m_vecSlots; // empty until the first key
         std::size_t m_uUsed = 0;
-        unsigned m_uShift = 64;
     };
 
 private:

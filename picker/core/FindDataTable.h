@@ -41,6 +41,8 @@ public:
     void RemoveAt(int iIndex);
     int GetSize() const { return static_cast<int>(m_vecRecords.size()); }
     int GetCapacity() const { return static_cast<int>(m_uCapacity); }
+    // Bytes of the name pool in use, overwritten names included.
+    std::uint64_t GetPoolBytes() const { return m_ullPoolEnd; }
 
 private:
     struct Record {

@@ -19,7 +19,8 @@ int CPickerHandOver::GetItemNum() const {
 }
 
 const WIN32_FIND_DATAA& CPickerHandOver::GetFindData(int i) const {
-    return m_pPicker->m_aFindData[i];
+    m_findData = m_pPicker->m_aFindData[i];
+    return m_findData;
 }
 
 void CPickerHandOver::ReleasePicker() {

@@ -23,4 +23,5 @@ public:
 
 private:
     CMyFileDialog* m_pPicker;
+    mutable WIN32_FIND_DATAA m_findData{}; // the record GetFindData gave last
 };

@@ -59,7 +59,7 @@ void CSortKeys::BuildFolderRanks() {
         if (m_vecEntries[nId] == nullptr) {
             continue;
         }
-        const CString& strFolder = m_vecEntries[nId]->m_strFolder;
+        const CSharedText& strFolder = m_vecEntries[nId]->m_strFolder;
         const std::string_view svFolder(strFolder.GetString(),
                                         static_cast<size_t>(strFolder.GetLength()));
         const auto [it, bNew] = mapFolders.emplace(svFolder, static_cast<DWORD>(vecFolders.size()));

@@ -200,7 +200,7 @@ void BenchStore(long lEntries) {
     const double dExclude = Seconds([&] {
         for (int i = 0; i < kExcludes; ++i) {
             const DWORD dwPos = static_cast<DWORD>(rng() % list.GetCount());
-            const CString strPath = list.GetAt(dwPos).m_strFullPath;
+            const CString strPath(list.GetAt(dwPos).m_strFullPath);
             list.RemoveByPath(strPath);
         }
     });

@@ -16,7 +16,6 @@ void AddPicked(ICollectionOwner& owner, const ICollectionPicker& picker, const C
     // Picked files go in at once; picked folders are walked afterwards, in the picker's order.
     const int iItemNum = picker.GetItemNum();
     std::vector<CString> vecFolders;
-    vecFolders.reserve(iItemNum > 0 ? static_cast<size_t>(iItemNum) : 0);
     for (int i = 0; i < iItemNum; ++i) {
         const WIN32_FIND_DATAA& findData = picker.GetFindData(i);
         if ((findData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {

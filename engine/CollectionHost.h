@@ -20,7 +20,8 @@ public:
     // 0 when the picker has no current folder.
     virtual int GetPickedFolder(CString& strFolder) const = 0;
     // The number of selected entries and the i-th of them (0 <= i < GetItemNum()), in row order;
-    // a record holds the bare name, the directory bit and the size.
+    // a record holds the bare name, the directory bit and the size. The reference holds until the
+    // next call.
     virtual int GetItemNum() const = 0;
     virtual const WIN32_FIND_DATAA& GetFindData(int i) const = 0;
     // Ends the picker's life once the collection has read it (the dialog deletes itself); the

@@ -1,5 +1,7 @@
+#include <algorithm>
+#include <functional>
 #include <string>
-#include <unordered_map>
+#include <string_view>
 #include <vector>
 
 #include "engine/FileList.h"
@@ -7,12 +9,12 @@
 
 namespace {
 
-constexpr DWORD kNoGroup = 0xFFFFFFFF;
+constexpr DWORD kNone = 0xFFFFFFFF;
 
 // The title as the comparison sees it: the UTF-16 text up to its first 0, ASCII letters folded.
 // False when the title compares equal to nothing (a string whose allocation failed).
-bool FoldedTitle(const CString& strName, std::u16string& strKey) {
-    CMyWString strTitle(strName.GetString());
+bool FoldedTitle(LPCSTR pcName, std::u16string& strKey) {
+    CMyWString strTitle(pcName);
     strTitle.LeaveFileTitle(4);
     const WCHAR* pwcTitle = strTitle.GetBuff();
     if (strTitle.GetError() || pwcTitle == nullptr) {
@@ -25,6 +27,22 @@ bool FoldedTitle(const CString& strName, std::u16string& strKey) {
     return true;
 }
 
+// A title's 32-bit hash above the entry's position: sorting these orders the entries by hash,
+// then by store order.
+std::uint64_t SortKey(const std::u16string& strKey, DWORD dwPos) {
+    const std::size_t uHash = std::hash<std::u16string_view>()(strKey);
+    const std::uint64_t ullHash32 = static_cast<std::uint32_t>(uHash ^ (uHash >> 32));
+    return (ullHash32 << 32) | dwPos;
+}
+
+DWORD HashOf(std::uint64_t ullKey) {
+    return static_cast<DWORD>(ullKey >> 32);
+}
+
+DWORD PositionOf(std::uint64_t ullKey) {
+    return static_cast<DWORD>(ullKey);
+}
+
 } // namespace
 
 DWORD CFileList::FindDuplicates(CFileList& listDup) const {
@@ -33,58 +51,81 @@ DWORD CFileList::FindDuplicates(CFileList& listDup) const {
     if (dwCount < 2) {
         return 0;
     }
-    if (listDup.GetCapacity() < dwCount) {
-        listDup.SetCapacity(dwCount, TRUE);
-    }
 
-    // Titles are computed once and grouped by their folded form. Comparing each entry with every
-    // later one gives each group once, members in store order, groups in the order of their first
-    // members: the grouping below yields that same list.
-    std::vector<DWORD> vecGroupOf(dwCount, kNoGroup);
-    std::vector<DWORD> vecGroupSize;
+    // Comparing each entry with every later one gives each group once, members in store order,
+    // groups in the order of their first members. The same list comes from sorting the entries
+    // by a hash of their titles: a million titles then cost 8 bytes each for a moment, not a
+    // table of strings. Equal hashes are checked on the titles themselves.
+    std::vector<DWORD> vecNext(dwCount, kNone); // the next member of the entry's group
+    std::vector<bool> vecFirst(dwCount, false); // the first member of a group of two or more
+    DWORD dwTotal = 0;
     {
-        std::unordered_map<std::u16string, DWORD> mapGroups;
-        mapGroups.reserve(dwCount);
+        std::vector<std::uint64_t> vecKeys;
+        vecKeys.reserve(dwCount);
         std::u16string strKey;
         for (DWORD i = 0; i < dwCount; ++i) {
-            if (!FoldedTitle(m_aEntries[i].m_strName, strKey)) {
-                continue;
+            if (FoldedTitle(m_aEntries[i].m_strName.GetString(), strKey)) {
+                vecKeys.push_back(SortKey(strKey, i));
             }
-            const auto [it, bNew] =
-                mapGroups.try_emplace(strKey, static_cast<DWORD>(vecGroupSize.size()));
-            if (bNew) {
-                vecGroupSize.push_back(0);
-            }
-            vecGroupOf[i] = it->second;
-            ++vecGroupSize[it->second];
         }
-    }
+        std::sort(vecKeys.begin(), vecKeys.end());
 
-    // Members of each group, contiguous, in store order.
-    std::vector<DWORD> vecStart(vecGroupSize.size() + 1, 0);
-    for (std::size_t g = 0; g < vecGroupSize.size(); ++g) {
-        vecStart[g + 1] = vecStart[g] + vecGroupSize[g];
-    }
-    std::vector<DWORD> vecMembers(vecStart.back());
-    {
-        std::vector<DWORD> vecFill(vecStart.begin(), vecStart.end() - 1);
-        for (DWORD i = 0; i < dwCount; ++i) {
-            if (vecGroupOf[i] != kNoGroup) {
-                vecMembers[vecFill[vecGroupOf[i]]++] = i;
+        struct Group {
+            std::u16string strTitle;
+            DWORD dwFirst;
+            DWORD dwLast;
+            DWORD dwSize;
+        };
+        std::vector<Group> vecGroups;
+        for (std::size_t uRun = 0; uRun < vecKeys.size();) {
+            std::size_t uEnd = uRun + 1;
+            while (uEnd < vecKeys.size() && HashOf(vecKeys[uEnd]) == HashOf(vecKeys[uRun])) {
+                ++uEnd;
             }
+            if (uEnd - uRun >= 2) {
+                // One title nearly always; titles whose hashes collide make more groups.
+                vecGroups.clear();
+                for (std::size_t k = uRun; k < uEnd; ++k) {
+                    const DWORD dwPos = PositionOf(vecKeys[k]);
+                    if (!FoldedTitle(m_aEntries[dwPos].m_strName.GetString(), strKey)) {
+                        continue;
+                    }
+                    auto it = std::find_if(vecGroups.begin(), vecGroups.end(),
+                                           [&](const Group& g) { return g.strTitle == strKey; });
+                    if (it == vecGroups.end()) {
+                        vecGroups.push_back(Group{strKey, dwPos, dwPos, 1});
+                        continue;
+                    }
+                    vecNext[it->dwLast] = dwPos;
+                    it->dwLast = dwPos;
+                    ++it->dwSize;
+                }
+                for (const Group& group : vecGroups) {
+                    if (group.dwSize >= 2) {
+                        vecFirst[group.dwFirst] = true;
+                        dwTotal += group.dwSize;
+                    }
+                }
+            }
+            uRun = uEnd;
         }
+    }
+    if (dwTotal == 0) {
+        return 0;
+    }
+    // Room for what was found, so a million entries without duplicates reserve nothing.
+    if (listDup.GetCapacity() < dwTotal) {
+        listDup.SetCapacity(dwTotal, TRUE);
     }
 
     DWORD dwFound = 0;
     for (DWORD i = 0; i < dwCount; ++i) {
-        const DWORD dwGroup = vecGroupOf[i];
-        if (dwGroup == kNoGroup || vecGroupSize[dwGroup] < 2 ||
-            vecMembers[vecStart[dwGroup]] != i) {
+        if (!vecFirst[i]) {
             continue;
         }
-        for (DWORD m = vecStart[dwGroup]; m < vecStart[dwGroup + 1]; ++m) {
+        for (DWORD m = i; m != kNone; m = vecNext[m]) {
             // A failed append leaves the entry out of the list; it still counts.
-            listDup.Append(m_aEntries[vecMembers[m]]);
+            listDup.Append(m_aEntries[m]);
             ++dwFound;
         }
     }

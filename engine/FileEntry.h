@@ -1,7 +1,9 @@
 // One collected file: what the scan found (CFileInfo) and what the collection adds to it
-// (CFileEntry). Records are plain values; the store keeps them in one array.
+// (CFileEntry). Records are plain values; the store keeps them in one array. Their texts share
+// buffers (CSharedText), so an entry costs its full path's bytes and little more.
 #pragma once
 
+#include "engine/SharedText.h"
 #include "platform/framework/core/CString.h"
 #include "platform/win32/Win32Types.h"
 
@@ -14,9 +16,9 @@ public:
     CFileInfo& operator=(const CFileInfo&) = default;
     CFileInfo& operator=(CFileInfo&&) noexcept = default;
 
-    CString m_strName;     // the name as listed, without folder
-    CString m_strFullPath; // "%s\%s" of folder and name; a folder ending in "\" doubles it
-    CString m_strFolder;   // the folder exactly as the scan received it
+    CSharedText m_strName;     // the name as listed, without folder
+    CSharedText m_strFullPath; // "%s\%s" of folder and name; a folder ending in "\" doubles it
+    CSharedText m_strFolder;   // the folder exactly as the scan received it
     ULONGLONG m_ullSize;
 };
 
@@ -39,6 +41,6 @@ public:
     // The text DumpToTrace appends.
     CString FormatDump() const;
 
-    CString m_strRoot; // the picker's folder (no trailing "\") the file was collected from
-    DWORD m_nId;       // the list view's row key; kNoId until AssignIds gives one
+    CSharedText m_strRoot; // the picker's folder (no trailing "\") the file was collected from
+    DWORD m_nId;           // the list view's row key; kNoId until AssignIds gives one
 };

@@ -6,7 +6,7 @@
 #include "platform/framework/core/MessageBox.h"
 #include "support/AnsiText.h"
 
-CFileList::CFileList() = default;
+CFileList::CFileList() : m_index(m_aEntries) {}
 
 CFileList::~CFileList() = default;
 
@@ -30,7 +30,7 @@ BOOL CFileList::RemoveAt(DWORD dwIndex) {
     if (dwIndex >= dwCount) {
         return FALSE;
     }
-    m_index.Unlink(dwIndex, m_aEntries, nullptr);
+    m_index.Unlink(dwIndex, nullptr);
     m_index.ErasePosition(dwIndex);
     for (DWORD i = dwIndex + 1; i < dwCount; ++i) {
         m_aEntries[i - 1] = std::move(m_aEntries[i]);
@@ -71,7 +71,7 @@ template <typename PathAt> DWORD CFileList::RemoveEach(std::size_t uPaths, PathA
         if (nId != CFileEntry::kNoId) {
             ReleaseId(nId);
         }
-        m_index.Unlink(dwPos, m_aEntries, &vecGone);
+        m_index.Unlink(dwPos, &vecGone);
         vecGone[dwPos] = true;
         ++dwRemoved;
     }
@@ -181,7 +181,7 @@ DWORD CFileList::BuildPathList(CString& strOut, ULONGLONG ullLimit) const {
     }
     LPTSTR pcOut = strOut.GetBufferSetLength(static_cast<int>(ullSum));
     for (DWORD i = 0; i < dwCount; ++i) {
-        const CString& strPath = m_aEntries[i].m_strFullPath;
+        const CSharedText& strPath = m_aEntries[i].m_strFullPath;
         const std::size_t uLen = static_cast<std::size_t>(strPath.GetLength());
         std::memcpy(pcOut, strPath.GetString(), uLen);
         pcOut += uLen;
@@ -221,7 +221,7 @@ BOOL CFileList::SetCapacity(DWORD dwCapacity, BOOL bKeep) {
         return FALSE;
     }
     if (m_aEntries.GetCount() != dwBefore) {
-        m_index.Rebuild(m_aEntries);
+        m_index.Rebuild();
     }
     return TRUE;
 }

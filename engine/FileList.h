@@ -52,7 +52,8 @@ public:
     DWORD BuildPathList(CString& strOut, ULONGLONG ullLimit = kMaxPathListBytes) const;
     // Copies every entry whose file title another entry shares into listDup, groups in the order
     // of their first members, members in store order; returns how many it placed. Titles are
-    // compared ignoring the case of ASCII letters only.
+    // compared ignoring the case of ASCII letters only. listDup's capacity is raised to what it
+    // receives, not to the size of this store.
     DWORD FindDuplicates(CFileList& listDup) const;
 
     // Appends a copy by the grow-by-1000 rule; FALSE (nothing added) when the growth fails. The

@@ -1,85 +1,193 @@
 #include "engine/FileListIndex.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 // Paths compare as C strings (lstrcmpA), so the key stops at the first 0 byte.
 std::string_view PathKey(const CFileEntry& entry) {
     return std::string_view(entry.m_strFullPath.GetString());
 }
+
+DWORD PathHash(std::string_view strPath) {
+    const std::size_t uHash = std::hash<std::string_view>()(strPath);
+    return static_cast<DWORD>(uHash ^ (uHash >> 32));
+}
+
+constexpr std::size_t kMinSlots = 16;
 } // namespace
+
+// ---- the table ----
+
+std::size_t CFileListIndex::CHolderTable::Home(DWORD dwKey) const {
+    // Fibonacci hashing spreads consecutive identifiers; the product's share of 2^32 then picks
+    // the slot, so the table can be any size.
+    const std::uint32_t uMixed = static_cast<std::uint32_t>(dwKey * 2654435769u);
+    return static_cast<std::size_t>((static_cast<std::uint64_t>(uMixed) * m_vecSlots.size()) >> 32);
+}
+
+std::size_t CFileListIndex::CHolderTable::Next(std::size_t i) const {
+    return i + 1 == m_vecSlots.size() ? 0 : i + 1;
+}
+
+template <typename Same>
+CFileListIndex::CHolderTable::Slot* CFileListIndex::CHolderTable::Find(DWORD dwKey,
+                                                                       Same same) const {
+    if (m_vecSlots.empty()) {
+        return nullptr;
+    }
+    for (std::size_t i = Home(dwKey);; i = Next(i)) {
+        const Slot& slot = m_vecSlots[i];
+        if (slot.dwCount == 0) {
+            return nullptr;
+        }
+        if (slot.dwKey == dwKey && same(slot)) {
+            return const_cast<Slot*>(&slot);
+        }
+    }
+}
+
+template <typename Same>
+CFileListIndex::CHolderTable::Slot& CFileListIndex::CHolderTable::FindOrAdd(DWORD dwKey,
+                                                                            Same same) {
+    // At most three quarters full, so that a probe ends soon; half as large again when it is.
+    if ((m_uUsed + 1) * 4 > m_vecSlots.size() * 3) {
+        Resize(std::max(kMinSlots, m_vecSlots.size() + m_vecSlots.size() / 2));
+    }
+    for (std::size_t i = Home(dwKey);; i = Next(i)) {
+        Slot& slot = m_vecSlots[i];
+        if (slot.dwCount == 0) {
+            slot = Slot{0, 0, dwKey};
+            ++m_uUsed;
+            return slot;
+        }
+        if (slot.dwKey == dwKey && same(slot)) {
+            return slot;
+        }
+    }
+}
+
+void CFileListIndex::CHolderTable::Erase(Slot* pSlot) {
+    std::size_t uHole = static_cast<std::size_t>(pSlot - m_vecSlots.data());
+    // Later slots of the same run move back into the hole unless their home lies after it.
+    for (std::size_t j = Next(uHole); m_vecSlots[j].dwCount != 0; j = Next(j)) {
+        const std::size_t uHome = Home(m_vecSlots[j].dwKey);
+        const bool bStays =
+            uHole <= j ? (uHole < uHome && uHome <= j) : (uHome > uHole || uHome <= j);
+        if (!bStays) {
+            m_vecSlots[uHole] = m_vecSlots[j];
+            uHole = j;
+        }
+    }
+    m_vecSlots[uHole].dwCount = 0;
+    --m_uUsed;
+}
+
+void CFileListIndex::CHolderTable::Clear() {
+    std::vector<Slot>().swap(m_vecSlots);
+    m_uUsed = 0;
+}
+
+void CFileListIndex::CHolderTable::Reserve(std::size_t uKeys) {
+    const std::size_t uSlots = std::max(kMinSlots, uKeys + uKeys / 3 + 1);
+    if (uSlots > m_vecSlots.size()) {
+        Resize(uSlots);
+    }
+}
+
+void CFileListIndex::CHolderTable::Resize(std::size_t uSlots) {
+    std::vector<Slot> vecOld(uSlots, Slot{0, 0, 0});
+    vecOld.swap(m_vecSlots);
+    for (const Slot& slot : vecOld) {
+        if (slot.dwCount == 0) {
+            continue;
+        }
+        std::size_t i = Home(slot.dwKey);
+        while (m_vecSlots[i].dwCount != 0) {
+            i = Next(i);
+        }
+        m_vecSlots[i] = slot;
+    }
+}
+
+// ---- the index ----
 
 void CFileListIndex::Clear() {
     m_vecSeqs.clear();
-    m_mapPaths.clear();
-    m_mapIds.clear();
+    m_paths.Clear();
+    m_ids.Clear();
+    m_bIdsLive = false;
 }
 
-void CFileListIndex::AddHolder(Holder& holder, std::uint64_t ullSeq, bool bNew) {
-    if (bNew) {
-        holder = Holder{ullSeq, 1};
+const CFileEntry& CFileListIndex::HolderOf(const Slot& slot) const {
+    return m_aEntries[static_cast<DWORD>(PositionOf(slot.ullSeq))];
+}
+
+void CFileListIndex::AddHolder(Slot& slot, std::uint64_t ullSeq) {
+    if (slot.dwCount++ == 0) {
+        slot.ullSeq = ullSeq;
         return;
     }
-    ++holder.dwCount;
-    holder.ullSeq = std::min(holder.ullSeq, ullSeq);
+    slot.ullSeq = std::min(slot.ullSeq, ullSeq);
+}
+
+void CFileListIndex::AddId(DWORD nId, std::uint64_t ullSeq) const {
+    AddHolder(m_ids.FindOrAdd(nId, [](const Slot&) { return true; }), ullSeq);
 }
 
 void CFileListIndex::OnAppend(const CFileEntry& entry) {
     const std::uint64_t ullSeq = m_ullNextSeq++;
     m_vecSeqs.push_back(ullSeq);
     const std::string_view strKey = PathKey(entry);
-    auto itPath = m_mapPaths.find(strKey);
-    const bool bNewPath = itPath == m_mapPaths.end();
-    if (bNewPath) {
-        itPath = m_mapPaths.emplace(std::string(strKey), Holder{}).first;
-    }
-    AddHolder(itPath->second, ullSeq, bNewPath);
-    if (entry.m_nId != CFileEntry::kNoId) {
-        auto [itId, bNewId] = m_mapIds.try_emplace(entry.m_nId, Holder{});
-        AddHolder(itId->second, ullSeq, bNewId);
+    AddHolder(
+        m_paths.FindOrAdd(PathHash(strKey),
+                          [&](const Slot& slot) { return PathKey(HolderOf(slot)) == strKey; }),
+        ullSeq);
+    if (m_bIdsLive && entry.m_nId != CFileEntry::kNoId) {
+        AddId(entry.m_nId, ullSeq);
     }
 }
 
 void CFileListIndex::OnIdAssigned(DWORD dwPos, DWORD nId) {
-    auto [itId, bNewId] = m_mapIds.try_emplace(nId, Holder{});
-    AddHolder(itId->second, m_vecSeqs[dwPos], bNewId);
+    if (m_bIdsLive) {
+        AddId(nId, m_vecSeqs[dwPos]);
+    }
 }
 
-template <typename Map, typename Key, typename Same>
-void CFileListIndex::DropHolder(Map& map, const Key& key, DWORD dwPos,
-                                const CDynArray<CFileEntry>& aEntries,
+template <typename Same>
+void CFileListIndex::DropHolder(CHolderTable& table, Slot* pSlot, DWORD dwPos,
                                 const std::vector<bool>* pbGone, Same same) {
-    auto it = map.find(key);
-    if (it == map.end()) {
+    if (pSlot == nullptr) {
         return;
     }
-    Holder& holder = it->second;
-    if (--holder.dwCount == 0) {
-        map.erase(it);
+    if (--pSlot->dwCount == 0) {
+        table.Erase(pSlot);
         return;
     }
-    if (holder.ullSeq != m_vecSeqs[dwPos]) {
+    if (pSlot->ullSeq != m_vecSeqs[dwPos]) {
         return;
     }
     // The first holder goes: the next one lies behind it (keys occurring twice are rare).
     const DWORD dwCount = static_cast<DWORD>(m_vecSeqs.size());
     for (DWORD i = dwPos + 1; i < dwCount; ++i) {
-        if ((pbGone == nullptr || !(*pbGone)[i]) && same(aEntries[i])) {
-            holder.ullSeq = m_vecSeqs[i];
+        if ((pbGone == nullptr || !(*pbGone)[i]) && same(m_aEntries[i])) {
+            pSlot->ullSeq = m_vecSeqs[i];
             return;
         }
     }
 }
 
-void CFileListIndex::Unlink(DWORD dwPos, const CDynArray<CFileEntry>& aEntries,
-                            const std::vector<bool>* pbGone) {
-    const CFileEntry& entry = aEntries[dwPos];
+void CFileListIndex::Unlink(DWORD dwPos, const std::vector<bool>* pbGone) {
+    const CFileEntry& entry = m_aEntries[dwPos];
     const std::string_view strPath = PathKey(entry);
-    DropHolder(m_mapPaths, strPath, dwPos, aEntries, pbGone,
+    Slot* pPath = m_paths.Find(
+        PathHash(strPath), [&](const Slot& slot) { return PathKey(HolderOf(slot)) == strPath; });
+    DropHolder(m_paths, pPath, dwPos, pbGone,
                [&](const CFileEntry& other) { return PathKey(other) == strPath; });
     const DWORD nId = entry.m_nId;
-    if (nId != CFileEntry::kNoId) {
-        DropHolder(m_mapIds, nId, dwPos, aEntries, pbGone,
+    if (m_bIdsLive && nId != CFileEntry::kNoId) {
+        Slot* pId = m_ids.Find(nId, [](const Slot&) { return true; });
+        DropHolder(m_ids, pId, dwPos, pbGone,
                    [nId](const CFileEntry& other) { return other.m_nId == nId; });
     }
 }
@@ -98,14 +206,26 @@ void CFileListIndex::ErasePositions(const std::vector<bool>& pbGone) {
     m_vecSeqs.resize(uKept);
 }
 
-void CFileListIndex::Rebuild(const CDynArray<CFileEntry>& aEntries) {
+void CFileListIndex::Rebuild() {
     Clear();
-    const DWORD dwCount = aEntries.GetCount();
+    const DWORD dwCount = m_aEntries.GetCount();
     m_vecSeqs.reserve(dwCount);
-    m_mapPaths.reserve(dwCount);
+    m_paths.Reserve(dwCount);
     for (DWORD i = 0; i < dwCount; ++i) {
-        OnAppend(aEntries[i]);
+        OnAppend(m_aEntries[i]);
     }
+}
+
+void CFileListIndex::BuildIds() const {
+    m_ids.Clear();
+    const DWORD dwCount = static_cast<DWORD>(m_vecSeqs.size());
+    m_ids.Reserve(dwCount);
+    for (DWORD i = 0; i < dwCount; ++i) {
+        if (m_aEntries[i].m_nId != CFileEntry::kNoId) {
+            AddId(m_aEntries[i].m_nId, m_vecSeqs[i]);
+        }
+    }
+    m_bIdsLive = true;
 }
 
 long long CFileListIndex::PositionOf(std::uint64_t ullSeq) const {
@@ -137,11 +257,15 @@ long long CFileListIndex::PositionOf(std::uint64_t ullSeq) const {
 }
 
 long long CFileListIndex::FindPath(std::string_view strPath) const {
-    const auto it = m_mapPaths.find(strPath);
-    return it == m_mapPaths.end() ? -1 : PositionOf(it->second.ullSeq);
+    const Slot* pSlot = m_paths.Find(
+        PathHash(strPath), [&](const Slot& slot) { return PathKey(HolderOf(slot)) == strPath; });
+    return pSlot == nullptr ? -1 : PositionOf(pSlot->ullSeq);
 }
 
 long long CFileListIndex::FindId(DWORD nId) const {
-    const auto it = m_mapIds.find(nId);
-    return it == m_mapIds.end() ? -1 : PositionOf(it->second.ullSeq);
+    if (!m_bIdsLive) {
+        BuildIds();
+    }
+    const Slot* pSlot = m_ids.Find(nId, [](const Slot&) { return true; });
+    return pSlot == nullptr ? -1 : PositionOf(pSlot->ullSeq);
 }

@@ -3,16 +3,19 @@
 //
 // Every entry gets a sequence number when it is appended. Removals keep the store's order, so the
 // numbers of the entries stay increasing along the array, and an entry's position is found from
-// its number by a search down from the highest position the number allows. The maps hold numbers,
-// not positions, and so survive the shift of a removal untouched. Keys that occur more than once
-// (the store does not forbid it) are counted; when the first holder of such a key goes, the next
-// one is looked up in the array.
+// its number by a search down from the highest position the number allows. The tables hold
+// numbers, not positions, and so survive the shift of a removal untouched. Keys that occur more
+// than once (the store does not forbid it) are counted; when the first holder of such a key goes,
+// the next one is looked up in the array.
+//
+// The tables are open-addressed arrays of 16-byte slots that keep no copy of a key: a path is
+// compared with the entry its slot points at. The identifier table is built on the first find by
+// identifier and kept in step from then on, so a store nobody looks up by identifier (the batch
+// tool's, the duplicate list) never pays for it.
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "engine/DynArray.h"
@@ -20,21 +23,22 @@
 
 class CFileListIndex {
 public:
+    explicit CFileListIndex(const CDynArray<CFileEntry>& aEntries) : m_aEntries(aEntries) {}
+
     void Clear();
-    // The entry just appended at the end of aEntries.
+    // The entry just appended at the end of the entries.
     void OnAppend(const CFileEntry& entry);
     // The entry at dwPos has been given nId, having had none.
     void OnIdAssigned(DWORD dwPos, DWORD nId);
-    // Takes the entry at dwPos out of both maps. pbGone marks entries already taken out by the
+    // Takes the entry at dwPos out of both tables. pbGone marks entries already taken out by the
     // same batch, which are passed over when the next holder of a key is sought.
-    void Unlink(DWORD dwPos, const CDynArray<CFileEntry>& aEntries,
-                const std::vector<bool>* pbGone);
+    void Unlink(DWORD dwPos, const std::vector<bool>* pbGone);
     // Drops the sequence number of a removed position (after Unlink).
     void ErasePosition(DWORD dwPos);
     // Drops the numbers of every position marked in pbGone (after Unlink of each).
     void ErasePositions(const std::vector<bool>& pbGone);
     // Rebuilds from the entries, for changes that are not worth following step by step.
-    void Rebuild(const CDynArray<CFileEntry>& aEntries);
+    void Rebuild();
 
     // The first position holding the key, or -1.
     long long FindPath(std::string_view strPath) const;
@@ -42,30 +46,52 @@ public:
 
     std::size_t GetSize() const { return m_vecSeqs.size(); }
 
+    // Linear probing with backward-shift removal: no tombstones, so removals never slow finds.
+    class CHolderTable {
+    public:
+        struct Slot {
+            std::uint64_t ullSeq; // the first holder in store order
+            DWORD dwCount;        // how many entries hold the key; 0 for a free slot
+            DWORD dwKey;          // the identifier, or the path's hash
+        };
+
+        // The slot of dwKey that same() accepts, or null.
+        template <typename Same> Slot* Find(DWORD dwKey, Same same) const;
+        // Find, or a new slot with count 0 for the caller to fill.
+        template <typename Same> Slot& FindOrAdd(DWORD dwKey, Same same);
+        // Frees pSlot; other slot pointers are then stale.
+        void Erase(Slot* pSlot);
+        void Clear();
+        void Reserve(std::size_t uKeys);
+        std::size_t GetSlotCount() const { return m_vecSlots.size(); }
+
+    private:
+        std::size_t Home(DWORD dwKey) const;
+        std::size_t Next(std::size_t i) const;
+        void Resize(std::size_t uSlots);
+
+        std::vector<Slot> m_vecSlots; // empty until the first key
+        std::size_t m_uUsed = 0;
+    };
+
 private:
-    struct Holder {
-        std::uint64_t ullSeq; // the first holder in store order
-        DWORD dwCount;        // how many entries hold the key
-    };
-    struct PathHash {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view str) const noexcept {
-            return std::hash<std::string_view>()(str);
-        }
-    };
-    struct PathEq {
-        using is_transparent = void;
-        bool operator()(std::string_view a, std::string_view b) const noexcept { return a == b; }
-    };
+    using Slot = CHolderTable::Slot;
 
     long long PositionOf(std::uint64_t ullSeq) const;
-    void AddHolder(Holder& holder, std::uint64_t ullSeq, bool bNew);
-    template <typename Map, typename Key, typename Same>
-    void DropHolder(Map& map, const Key& key, DWORD dwPos, const CDynArray<CFileEntry>& aEntries,
-                    const std::vector<bool>* pbGone, Same same);
+    const CFileEntry& HolderOf(const Slot& slot) const;
+    static void AddHolder(Slot& slot, std::uint64_t ullSeq);
+    void AddId(DWORD nId, std::uint64_t ullSeq) const;
+    // The next holder of the key after dwPos (passing over pbGone), for a slot whose first holder
+    // at dwPos goes; the slot is freed when none is left.
+    template <typename Same>
+    void DropHolder(CHolderTable& table, Slot* pSlot, DWORD dwPos, const std::vector<bool>* pbGone,
+                    Same same);
+    void BuildIds() const;
 
+    const CDynArray<CFileEntry>& m_aEntries;
     std::vector<std::uint64_t> m_vecSeqs; // per position, increasing
     std::uint64_t m_ullNextSeq = 0;
-    std::unordered_map<std::string, Holder, PathHash, PathEq> m_mapPaths;
-    std::unordered_map<DWORD, Holder> m_mapIds;
+    CHolderTable m_paths;
+    mutable CHolderTable m_ids;
+    mutable bool m_bIdsLive = false;
 };

@@ -86,7 +86,8 @@ void CMyFileDialog::ReadFolder() {
 
 void CMyFileDialog::WriteAllRows(int iOldRows) {
     for (int i = 0; i < m_iItemNum; ++i) {
-        SetListItem(i, &m_aFindData[i]);
+        const WIN32_FIND_DATAA data = m_aFindData[i];
+        SetListItem(i, &data);
     }
     for (int i = iOldRows - 1; i >= m_iItemNum; --i) {
         m_ListCtrl.DeleteItem(i);

@@ -131,7 +131,7 @@ void CMyFileDialog::OnDblclkFileList(NMHDR* /*pNMHDR*/, LRESULT* pResult) {
     if (iRow < 0 || iRow >= m_iItemNum) {
         return;
     }
-    if (m_aFindData[iRow].dwFileAttributes != FILE_ATTRIBUTE_DIRECTORY) {
+    if (m_aFindData.GetAttributes(iRow) != FILE_ATTRIBUTE_DIRECTORY) {
         return;
     }
     const CString strName = m_ListCtrl.GetItemText(iRow, 0);

@@ -1,5 +1,7 @@
 #include "app/core/MovePass.h"
 
+#include <cstring>
+
 #include "engine/RunState.h"
 #include "platform/win32/Win32Errors.h"
 #include "support/AnsiText.h"
@@ -12,22 +14,22 @@ namespace {
 
 // One trace entry "<message>\n:<path>" followed by a line feed, in CP932. The failure's own
 // code survives the log's writing, for a caller that shows why.
-void TracePath(const char* pcMessageUtf8, const CString& strPath) {
+void TracePath(const char* pcMessageUtf8, LPCSTR pcPath) {
     const DWORD dwError = GetLastError();
     CString strText;
-    strText.Format(AnsiFromUtf8(pcMessageUtf8), static_cast<LPCSTR>(strPath));
+    strText.Format(AnsiFromUtf8(pcMessageUtf8), pcPath);
     AppendTraceText(strText, TRUE);
     SetLastError(dwError);
 }
 
 // Whether strWide holds all of strAnsi: a text ending in a lone lead byte loses it, and a failed
 // conversion leaves nothing.
-bool ConvertedWhole(const CString& strAnsi, const CMyWString& strWide) {
+bool ConvertedWhole(LPCSTR pcAnsi, const CMyWString& strWide) {
     if (strWide.GetError()) {
         return false;
     }
-    const DWORD dwBytes = static_cast<DWORD>(strAnsi.GetLength());
-    return dwBytes == 0 || (strWide.GetLength() > 0 && !IsEndingInSJisLeadByte(strAnsi, dwBytes));
+    const DWORD dwBytes = static_cast<DWORD>(std::strlen(pcAnsi));
+    return dwBytes == 0 || (strWide.GetLength() > 0 && !IsEndingInSJisLeadByte(pcAnsi, dwBytes));
 }
 
 } // namespace

@@ -1,9 +1,48 @@
 #include "picker/core/FindDataTable.h"
 
 #include <cstring>
+#include <utility>
 
-CFindDataTable::CFindDataTable() : m_aData(kInitialSize) {
-    // vector value-initialises, which zero-fills the plain records
+namespace {
+constexpr unsigned kChunkBits = 20;
+constexpr std::uint64_t kChunkSize = std::uint64_t{1} << kChunkBits;
+constexpr std::uint64_t kPoolLimit = std::uint64_t{1} << 32;
+} // namespace
+
+CFindDataTable::CFindDataTable() : m_vecRecords(kInitialSize) {
+    // vector value-initialises, which zero-fills the records: every one has the empty name at 0.
+    m_vecChunks.emplace_back(new char[kChunkSize]);
+    m_vecChunks[0][0] = '\0';
+    m_ullPoolEnd = 1;
+}
+
+const char* CFindDataTable::NameAt(std::uint32_t uOffset) const {
+    return &m_vecChunks[uOffset >> kChunkBits][uOffset & (kChunkSize - 1)];
+}
+
+BOOL CFindDataTable::AddName(const char* pcName, size_t uMax, std::uint32_t& uOffset) {
+    const size_t uLen = strnlen(pcName, uMax);
+    if (uLen == 0) {
+        uOffset = 0;
+        return TRUE;
+    }
+    std::uint64_t ullAt = m_ullPoolEnd;
+    if ((ullAt & (kChunkSize - 1)) + uLen + 1 > kChunkSize) {
+        ullAt = (ullAt | (kChunkSize - 1)) + 1;
+    }
+    if (ullAt + uLen + 1 > kPoolLimit) {
+        return FALSE;
+    }
+    while ((ullAt >> kChunkBits) >= m_vecChunks.size()) {
+        // Left uninitialised: pages the names never reach cost nothing.
+        m_vecChunks.emplace_back(new char[kChunkSize]);
+    }
+    char* pcOut = &m_vecChunks[ullAt >> kChunkBits][ullAt & (kChunkSize - 1)];
+    std::memcpy(pcOut, pcName, uLen);
+    pcOut[uLen] = '\0';
+    uOffset = static_cast<std::uint32_t>(ullAt);
+    m_ullPoolEnd = ullAt + uLen + 1;
+    return TRUE;
 }
 
 BOOL CFindDataTable::SetAt(int iIndex, const WIN32_FIND_DATAA& data) {
@@ -11,21 +50,90 @@ BOOL CFindDataTable::SetAt(int iIndex, const WIN32_FIND_DATAA& data) {
         return FALSE;
     }
     const size_t uIndex = static_cast<size_t>(iIndex);
-    if (uIndex >= m_aData.size()) {
+    if (uIndex < m_vecRecords.size()) {
+        // A folder listed again overwrites the names of the last listing.
+        const Record& old = m_vecRecords[uIndex];
+        m_ullOverwritten += old.uName == 0 ? 0 : std::strlen(NameAt(old.uName)) + 1;
+        m_ullOverwritten += old.uAltName == 0 ? 0 : std::strlen(NameAt(old.uAltName)) + 1;
+        CompactIfWasteful();
+    }
+    Record rec{data.dwFileAttributes,
+               data.ftCreationTime,
+               data.ftLastAccessTime,
+               data.ftLastWriteTime,
+               data.nFileSizeHigh,
+               data.nFileSizeLow,
+               data.dwReserved0,
+               data.dwReserved1,
+               0,
+               0};
+    // A name filling its whole buffer without terminator is cut to leave room for one.
+    if (!AddName(data.cFileName, sizeof data.cFileName - 1, rec.uName) ||
+        !AddName(data.cAlternateFileName, sizeof data.cAlternateFileName - 1, rec.uAltName)) {
+        return FALSE;
+    }
+    if (uIndex >= m_vecRecords.size()) {
         const size_t uNeeded = uIndex + 1;
         if (uNeeded > m_uCapacity) {
             const size_t uStep = m_uCapacity + kGrowStep;
             m_uCapacity = uNeeded > uStep ? uNeeded : uStep;
         }
-        m_aData.resize(uNeeded);
+        m_vecRecords.resize(uNeeded);
     }
-    m_aData[uIndex] = data;
+    m_vecRecords[uIndex] = rec;
     return TRUE;
 }
 
+WIN32_FIND_DATAA CFindDataTable::GetAt(int iIndex) const {
+    const Record& rec = Rec(iIndex);
+    WIN32_FIND_DATAA data{};
+    data.dwFileAttributes = rec.dwFileAttributes;
+    data.ftCreationTime = rec.ftCreationTime;
+    data.ftLastAccessTime = rec.ftLastAccessTime;
+    data.ftLastWriteTime = rec.ftLastWriteTime;
+    data.nFileSizeHigh = rec.nFileSizeHigh;
+    data.nFileSizeLow = rec.nFileSizeLow;
+    data.dwReserved0 = rec.dwReserved0;
+    data.dwReserved1 = rec.dwReserved1;
+    // The pool holds at most the buffer's size less its terminator.
+    std::strcpy(data.cFileName, NameAt(rec.uName));
+    std::strcpy(data.cAlternateFileName, NameAt(rec.uAltName));
+    return data;
+}
+
+void CFindDataTable::Swap(int iIndex1, int iIndex2) {
+    std::swap(m_vecRecords[static_cast<size_t>(iIndex1)],
+              m_vecRecords[static_cast<size_t>(iIndex2)]);
+}
+
+void CFindDataTable::CopyRecord(int iTo, int iFrom) {
+    // Both records then read the same names, which compaction copies for each.
+    m_vecRecords[static_cast<size_t>(iTo)] = m_vecRecords[static_cast<size_t>(iFrom)];
+}
+
 void CFindDataTable::RemoveAt(int iIndex) {
-    if (iIndex < 0 || static_cast<size_t>(iIndex) >= m_aData.size()) {
+    if (iIndex < 0 || static_cast<size_t>(iIndex) >= m_vecRecords.size()) {
         return;
     }
-    m_aData.erase(m_aData.begin() + iIndex);
+    m_vecRecords.erase(m_vecRecords.begin() + iIndex);
+}
+
+void CFindDataTable::CompactIfWasteful() {
+    if (m_ullOverwritten < kChunkSize || m_ullOverwritten * 2 < m_ullPoolEnd) {
+        return;
+    }
+    CFindDataTable fresh;
+    fresh.m_vecRecords.swap(m_vecRecords);
+    fresh.m_uCapacity = m_uCapacity;
+    for (Record& rec : fresh.m_vecRecords) {
+        // The names were stored within their limits, so the fresh pool takes them whole.
+        if (rec.uName != 0) {
+            fresh.AddName(NameAt(rec.uName), MAX_PATH - 1, rec.uName);
+        }
+        if (rec.uAltName != 0) {
+            fresh.AddName(NameAt(rec.uAltName), sizeof(WIN32_FIND_DATAA::cAlternateFileName) - 1,
+                          rec.uAltName);
+        }
+    }
+    *this = std::move(fresh);
 }

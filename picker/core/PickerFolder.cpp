@@ -72,7 +72,7 @@ private:
         if (iHigh < 0) {
             return iLow;
         }
-        return m_better(m_table[iHigh], m_table[iLow]) ? iHigh : iLow;
+        return m_better(m_table, iHigh, iLow) ? iHigh : iLow;
     }
 
     CFindDataTable& m_table;
@@ -86,7 +86,7 @@ private:
 } // namespace
 
 bool CPickerFolder::IsFolder(int iIndex) const {
-    return m_aFindData[iIndex].dwFileAttributes == FILE_ATTRIBUTE_DIRECTORY;
+    return m_aFindData.GetAttributes(iIndex) == FILE_ATTRIBUTE_DIRECTORY;
 }
 
 template <class Better> void CPickerFolder::SelectionSort(int iFirst, int iLast, Better better) {
@@ -97,7 +97,7 @@ template <class Better> void CPickerFolder::SelectionSort(int iFirst, int iLast,
     for (int i = iFirst; i < iLast; ++i) {
         const int iBest = tree.BestFrom(i);
         if (iBest != i) {
-            std::swap(m_aFindData[i], m_aFindData[iBest]);
+            m_aFindData.Swap(i, iBest);
             tree.Refresh(i);
             tree.Refresh(iBest);
         }
@@ -175,7 +175,7 @@ void CPickerFolder::SortFolderFirst() {
                 ++iNextFolder;
             }
             if (iNextFolder < n) {
-                std::swap(m_aFindData[i], m_aFindData[iNextFolder]);
+                m_aFindData.Swap(i, iNextFolder);
                 --iRemaining;
             }
         }
@@ -201,23 +201,24 @@ int CPickerFolder::CompareNames(const char* pcName1, const char* pcName2) {
 }
 
 namespace {
-bool NameLess(const WIN32_FIND_DATAA& a, const WIN32_FIND_DATAA& b) {
-    return CPickerFolder::CompareNames(a.cFileName, b.cFileName) < 0;
+// The orders compare table positions: the fields are read in place, not rebuilt as records.
+bool NameLess(const CFindDataTable& t, int a, int b) {
+    return CPickerFolder::CompareNames(t.GetName(a), t.GetName(b)) < 0;
 }
-bool NameGreater(const WIN32_FIND_DATAA& a, const WIN32_FIND_DATAA& b) {
-    return CPickerFolder::CompareNames(a.cFileName, b.cFileName) > 0;
+bool NameGreater(const CFindDataTable& t, int a, int b) {
+    return CPickerFolder::CompareNames(t.GetName(a), t.GetName(b)) > 0;
 }
-bool SizeLess(const WIN32_FIND_DATAA& a, const WIN32_FIND_DATAA& b) {
-    return CPickerFolder::Compare64BitData(&a, &b) < 0;
+bool SizeLess(const CFindDataTable& t, int a, int b) {
+    return t.GetFileSize(a) < t.GetFileSize(b);
 }
-bool SizeGreater(const WIN32_FIND_DATAA& a, const WIN32_FIND_DATAA& b) {
-    return CPickerFolder::Compare64BitData(&a, &b) > 0;
+bool SizeGreater(const CFindDataTable& t, int a, int b) {
+    return t.GetFileSize(a) > t.GetFileSize(b);
 }
-bool TimeLess(const WIN32_FIND_DATAA& a, const WIN32_FIND_DATAA& b) {
-    return CPickerFolder::CompareFileTimeStruct(&a.ftLastWriteTime, &b.ftLastWriteTime) < 0;
+bool TimeLess(const CFindDataTable& t, int a, int b) {
+    return CPickerFolder::CompareFileTimeStruct(&t.GetWriteTime(a), &t.GetWriteTime(b)) < 0;
 }
-bool TimeGreater(const WIN32_FIND_DATAA& a, const WIN32_FIND_DATAA& b) {
-    return CPickerFolder::CompareFileTimeStruct(&a.ftLastWriteTime, &b.ftLastWriteTime) > 0;
+bool TimeGreater(const CFindDataTable& t, int a, int b) {
+    return CPickerFolder::CompareFileTimeStruct(&t.GetWriteTime(a), &t.GetWriteTime(b)) > 0;
 }
 } // namespace
 
@@ -328,7 +329,7 @@ void CPickerFolder::KeepEntries(const std::vector<bool>& abSelected) {
     for (int i = 0; i < m_iItemNum; ++i) {
         if (static_cast<size_t>(i) < abSelected.size() && abSelected[static_cast<size_t>(i)]) {
             if (iKept != i) {
-                m_aFindData[iKept] = m_aFindData[i];
+                m_aFindData.CopyRecord(iKept, i);
             }
             ++iKept;
         }

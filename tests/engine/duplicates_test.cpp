@@ -112,6 +112,25 @@ TEST(FindDuplicates, ListsEveryMemberOfEveryGroup) {
     }
 }
 
+TEST(FindDuplicates, TheListReservesRoomForWhatItReceivesOnly) {
+    // A reservation as large as the collection would cost a whole entry per collected file.
+    CFileList list;
+    for (int i = 0; i < 5000; ++i) {
+        ASSERT_TRUE(list.Append(MakeEntry("C:\\d", "f" + std::to_string(i) + ".wav")));
+    }
+    CFileList listDup;
+    EXPECT_EQ(list.FindDuplicates(listDup), 0u);
+    EXPECT_EQ(listDup.GetCapacity(), 0u);
+    ASSERT_TRUE(list.Append(MakeEntry("C:\\e", "F17.mp3")));
+    ASSERT_TRUE(list.Append(MakeEntry("C:\\e", "f4999.ogg")));
+    ASSERT_TRUE(list.Append(MakeEntry("C:\\f", "f17.wav")));
+    EXPECT_EQ(list.FindDuplicates(listDup), 5u);
+    EXPECT_EQ(listDup.GetCapacity(), 5u);
+    EXPECT_EQ(Paths(listDup),
+              (std::vector<std::string>{"C:\\d\\f17.wav", "C:\\e\\F17.mp3", "C:\\f\\f17.wav",
+                                        "C:\\d\\f4999.wav", "C:\\e\\f4999.ogg"}));
+}
+
 TEST(FindDuplicates, RemovingThemReleasesTheIdsOfEarlierEntries) {
     CFileList list;
     list.Append(MakeEntry("C:\\old", "Track.wav"));

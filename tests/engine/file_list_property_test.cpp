@@ -84,7 +84,7 @@ struct LinearList {
 };
 
 void ExpectSame(const CFileList& list, const LinearList& model,
-                const std::vector<std::string>& vecPool, DWORD nMaxId, int iStep) {
+                const std::vector<std::string>& vecPool, DWORD nMaxId, int iStep, bool bIds) {
     ASSERT_EQ(list.GetCount(), model.vecEntries.size()) << "step " << iStep;
     for (std::size_t i = 0; i < model.vecEntries.size(); ++i) {
         const CFileEntry& a = list.GetAt(static_cast<DWORD>(i));
@@ -101,7 +101,7 @@ void ExpectSame(const CFileList& list, const LinearList& model,
         ASSERT_EQ(list.FindByPath(strPath.c_str()), model.FindByPath(strPath.c_str()))
             << "step " << iStep << " path " << strPath;
     }
-    for (DWORD nId = 0; nId <= nMaxId + 1; ++nId) {
+    for (DWORD nId = 0; bIds && nId <= nMaxId + 1; ++nId) {
         const int iPos = model.FindById(nId);
         const CFileEntry* pExpected = iPos < 0 ? nullptr : &list.GetAt(static_cast<DWORD>(iPos));
         ASSERT_EQ(list.FindById(nId), pExpected) << "step " << iStep << " id " << nId;
@@ -198,8 +198,9 @@ TEST(CFileListIndex, AgreesWithALinearStoreOnRandomOperations) {
             } else {
                 ASSERT_TRUE(list.MakeRoom(static_cast<DWORD>(pick(5000))));
             }
-            // Identifiers past the range the test hands out can come from AssignIds.
-            ExpectSame(list, model, vecPool, nMaxId + 60, iStep);
+            // Identifiers past the range the test hands out can come from AssignIds. Odd seeds
+            // look them up rarely, so that the identifier table is mostly built from scratch.
+            ExpectSame(list, model, vecPool, nMaxId + 60, iStep, uSeed % 2 == 0 || iStep % 97 == 0);
             if (HasFatalFailure()) {
                 return;
             }
@@ -227,7 +228,7 @@ TEST(CFileListIndex, FindsGivePositionsAcrossWideGapsLeftByRemovals) {
         for (int i = 0; i < 4000; ++i) {
             const std::string strName = std::to_string(i) + ".wav";
             ASSERT_TRUE(list.Append(tessaly::test::MakeEntry("C:\\g", strName)));
-            const CString strPath = list.GetAt(static_cast<DWORD>(i)).m_strFullPath;
+            const CString strPath(list.GetAt(static_cast<DWORD>(i)).m_strFullPath);
             if (row.pfnGone(i)) {
                 vecGone.push_back(strPath);
             } else {

@@ -19,12 +19,16 @@ public:
         return m_folder.GetPickedFolder(strFolder);
     }
     int GetItemNum() const override { return m_folder.m_iItemNum; }
-    const WIN32_FIND_DATAA& GetFindData(int i) const override { return m_folder.m_aFindData[i]; }
+    const WIN32_FIND_DATAA& GetFindData(int i) const override {
+        m_findData = m_folder.m_aFindData[i];
+        return m_findData;
+    }
     void ReleasePicker() override {}
 
 private:
     CPickerFolder m_folder;
     DWORD m_dwOpenError = 0;
+    mutable WIN32_FIND_DATAA m_findData{}; // the record GetFindData gave last
 };
 
 // The absolute form of an existing folder's Windows path, as the working directory shows it (a

@@ -143,7 +143,8 @@ TEST_F(PickerListing, RewriteOfANegativeRowOnlyWritesTheTraceLine) {
     MakeFile("one/x.txt", 1);
     CTestPicker picker;
     RunPicker(picker, "one", [&] {
-        picker.ReWriteListItem(-1, &picker.m_aFindData[0]);
+        const WIN32_FIND_DATAA first = picker.m_aFindData[0];
+        picker.ReWriteListItem(-1, &first);
         picker.ReWriteListItem(0, nullptr);
         EXPECT_STREQ(picker.m_ListCtrl.GetItemText(0, 0), "x.txt");
         picker.EndDialog(IDCANCEL);

@@ -29,6 +29,12 @@ constexpr std::size_t kMaxNames = std::size_t{1} << 20; // about 80 MB at most
 // modification time would not show; such an index is read again when a name is not found in it.
 constexpr long long kRacyNs = 50'000'000;
 constexpr auto kMinRecheck = std::chrono::milliseconds(50);
+// While the layer itself is changing a folder, its index answers without a stat of the folder for
+// this long after it was read (longer for a big folder, so that reading it again stays a small
+// part of the time), then the folder is read again: its new time cannot tell our changes from
+// someone else's.
+constexpr auto kMinTrust = std::chrono::milliseconds(100);
+constexpr int kTrustPerBuild = 8;
 
 struct IdentityHash {
     std::size_t operator()(std::uint64_t u) const noexcept { return static_cast<std::size_t>(u); }
@@ -40,6 +46,9 @@ struct FolderIndex {
     timespec tsMtime{};
     bool bRacy = false;
     SteadyClock::time_point tRecheck;
+    SteadyClock::time_point tRead;
+    SteadyClock::duration dTrust{};
+    bool bSelfChanged = false; // by the layer since it was read
     std::unordered_multimap<std::uint64_t, std::string, IdentityHash> mapNames;
     std::list<std::string>::iterator itLru;
 };
@@ -133,6 +142,8 @@ std::optional<FolderIndex> Build(const std::string& strFolder) {
     const SteadyClock::time_point tEnd = SteadyClock::now();
     // Reading again at most every so often keeps a folder that changes all the time cheap.
     index.tRecheck = tEnd + std::max<SteadyClock::duration>(kMinRecheck, 4 * (tEnd - tStart));
+    index.tRead = tEnd;
+    index.dTrust = std::max<SteadyClock::duration>(kMinTrust, kTrustPerBuild * (tEnd - tStart));
     return index;
 }
 
@@ -142,7 +153,12 @@ void Erase(Cache& cache, std::unordered_map<std::string, FolderIndex>::iterator 
     cache.mapFolders.erase(it);
 }
 
-FolderIndex& Install(Cache& cache, const std::string& strFolder, FolderIndex&& index) {
+bool IsTrusted(const FolderIndex& index, SteadyClock::time_point tNow) {
+    return index.bSelfChanged && tNow - index.tRead < index.dTrust;
+}
+
+FolderIndex& Install(Cache& cache, const std::string& strFolder, FolderIndex&& index,
+                     bool bRead = true) {
     auto itOld = cache.mapFolders.find(strFolder);
     if (itOld != cache.mapFolders.end()) {
         Erase(cache, itOld);
@@ -150,7 +166,7 @@ FolderIndex& Install(Cache& cache, const std::string& strFolder, FolderIndex&& i
     cache.lstLru.push_front(strFolder);
     index.itLru = cache.lstLru.begin();
     cache.nNames += index.mapNames.size();
-    ++cache.nBuilds;
+    cache.nBuilds += bRead ? 1 : 0;
     FolderIndex& installed = cache.mapFolders.emplace(strFolder, std::move(index)).first->second;
     while ((cache.mapFolders.size() > kMaxFolders || cache.nNames > kMaxNames) &&
            cache.lstLru.size() > 1) {
@@ -159,8 +175,45 @@ FolderIndex& Install(Cache& cache, const std::string& strFolder, FolderIndex&& i
     return installed;
 }
 
-void Note(const std::string& strFolder, std::string_view strName, bool bAdded) {
+void UpdateNames(Cache& cache, FolderIndex& index, std::string_view strName, bool bAdded) {
+    const std::uint64_t uHash = UpcasedNameHash(strName);
+    auto [itBegin, itEnd] = index.mapNames.equal_range(uHash);
+    auto itName =
+        std::find_if(itBegin, itEnd, [&](const auto& entry) { return entry.second == strName; });
+    if (bAdded && itName == itEnd) {
+        index.mapNames.emplace(uHash, strName);
+        ++cache.nNames;
+    } else if (!bAdded && itName != itEnd) {
+        index.mapNames.erase(itName);
+        --cache.nNames;
+    }
+}
+
+// A change the layer makes many of in a row (moves): no stat to take the folder's new time. The
+// index is trusted for a while instead (IsTrusted), and read again once a lookup needs its time.
+void NoteTrusting(Cache& cache, const std::string& strFolder, std::string_view strName,
+                  bool bAdded) {
+    std::lock_guard lock(cache.mutex);
+    if (!bAdded) {
+        auto itSelf =
+            cache.mapFolders.find(strFolder + (strFolder == "/" ? "" : "/") + std::string(strName));
+        if (itSelf != cache.mapFolders.end()) {
+            Erase(cache, itSelf);
+        }
+    }
+    auto it = cache.mapFolders.find(strFolder);
+    if (it != cache.mapFolders.end()) {
+        UpdateNames(cache, it->second, strName, bAdded);
+        it->second.bSelfChanged = true;
+    }
+}
+
+void Note(const std::string& strFolder, std::string_view strName, bool bAdded, bool bTakeTime) {
     Cache& cache = TheCache();
+    if (!bTakeTime) {
+        NoteTrusting(cache, strFolder, strName, bAdded);
+        return;
+    }
     {
         // Most changes land in folders nobody has looked up ignoring case: no stat for those.
         std::lock_guard lock(cache.mutex);
@@ -192,17 +245,7 @@ void Note(const std::string& strFolder, std::string_view strName, bool bAdded) {
         Erase(cache, it);
         return;
     }
-    const std::uint64_t uHash = UpcasedNameHash(strName);
-    auto [itBegin, itEnd] = index.mapNames.equal_range(uHash);
-    auto itName =
-        std::find_if(itBegin, itEnd, [&](const auto& entry) { return entry.second == strName; });
-    if (bAdded && itName == itEnd) {
-        index.mapNames.emplace(uHash, strName);
-        ++cache.nNames;
-    } else if (!bAdded && itName != itEnd) {
-        index.mapNames.erase(itName);
-        --cache.nNames;
-    }
+    UpdateNames(cache, index, strName, bAdded);
     // The change is the layer's own, so the new time does not call for reading the folder again.
     // (Someone else's change made since the last look and before this one goes unseen.)
     index.tsMtime = st.st_mtim;
@@ -212,6 +255,8 @@ void Note(const std::string& strFolder, std::string_view strName, bool bAdded) {
 
 bool FindNameIgnoringCase(const std::string& strFolder, std::string_view strDiskName,
                           std::string& strFound, const struct stat* pFolderStat) {
+    const std::uint64_t uHash = UpcasedNameHash(strDiskName);
+    Cache& cache = TheCache();
     struct stat st;
     if (pFolderStat != nullptr) {
         st = *pFolderStat;
@@ -221,12 +266,11 @@ bool FindNameIgnoringCase(const std::string& strFolder, std::string_view strDisk
     if (!S_ISDIR(st.st_mode)) {
         return false;
     }
-    const std::uint64_t uHash = UpcasedNameHash(strDiskName);
-    Cache& cache = TheCache();
     {
         std::lock_guard lock(cache.mutex);
         auto it = cache.mapFolders.find(strFolder);
-        if (it != cache.mapFolders.end() && IsSameFolder(it->second, st)) {
+        if (it != cache.mapFolders.end() && !it->second.bSelfChanged &&
+            IsSameFolder(it->second, st)) {
             cache.lstLru.splice(cache.lstLru.begin(), cache.lstLru, it->second.itLru);
             if (Search(it->second, uHash, strDiskName, strFound)) {
                 return true;
@@ -245,12 +289,43 @@ bool FindNameIgnoringCase(const std::string& strFolder, std::string_view strDisk
     return Search(Install(cache, strFolder, std::move(*fresh)), uHash, strDiskName, strFound);
 }
 
-void CaseIndexNoteAdded(const std::string& strFolder, std::string_view strName) {
-    Note(strFolder, strName, true);
+int FindNameInTrustedIndex(const std::string& strFolder, std::string_view strDiskName,
+                           std::string& strFound) {
+    Cache& cache = TheCache();
+    std::lock_guard lock(cache.mutex);
+    auto it = cache.mapFolders.find(strFolder);
+    if (it == cache.mapFolders.end() || !IsTrusted(it->second, SteadyClock::now())) {
+        return -1;
+    }
+    cache.lstLru.splice(cache.lstLru.begin(), cache.lstLru, it->second.itLru);
+    return Search(it->second, UpcasedNameHash(strDiskName), strDiskName, strFound) ? 1 : 0;
 }
 
-void CaseIndexNoteRemoved(const std::string& strFolder, std::string_view strName) {
-    Note(strFolder, strName, false);
+void CaseIndexNoteCreatedFolder(const std::string& strFolder) {
+    FolderIndex index;
+    index.tRead = SteadyClock::now();
+    index.dTrust = kMinTrust;
+    index.bSelfChanged = true; // its time is not known: read it once the trust runs out
+    Cache& cache = TheCache();
+    std::lock_guard lock(cache.mutex);
+    Install(cache, strFolder, std::move(index), false);
+}
+
+void CaseIndexForget(const std::string& strFolder) {
+    Cache& cache = TheCache();
+    std::lock_guard lock(cache.mutex);
+    auto it = cache.mapFolders.find(strFolder);
+    if (it != cache.mapFolders.end()) {
+        Erase(cache, it);
+    }
+}
+
+void CaseIndexNoteAdded(const std::string& strFolder, std::string_view strName, bool bTakeTime) {
+    Note(strFolder, strName, true, bTakeTime);
+}
+
+void CaseIndexNoteRemoved(const std::string& strFolder, std::string_view strName, bool bTakeTime) {
+    Note(strFolder, strName, false, bTakeTime);
 }
 
 CaseIndexStats GetCaseIndexStats() {

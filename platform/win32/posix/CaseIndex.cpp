@@ -15,6 +15,7 @@
 #include <mutex>
 #include <optional>
 #include <unordered_map>
+#include <vector>
 
 #include "platform/win32/posix/CaseFold.h"
 
@@ -34,10 +35,105 @@ constexpr auto kMinRecheck = std::chrono::milliseconds(50);
 // part of the time), then the folder is read again: its new time cannot tell our changes from
 // someone else's.
 constexpr auto kMinTrust = std::chrono::milliseconds(100);
-constexpr int kTrustPerBuild = 8;
+constexpr int kTrustPerBuild = 16;
 
 struct IdentityHash {
     std::size_t operator()(std::uint64_t u) const noexcept { return static_cast<std::size_t>(u); }
+};
+
+// The names of one folder: those read from disk in one block sorted by hash, and those the layer
+// added since in a small map, so that reading a big folder costs a few allocations, not two a name.
+class NameTable {
+public:
+    void AddRead(std::uint64_t uHash, std::string_view strName) {
+        m_aRead.push_back({uHash, static_cast<std::uint32_t>(m_strArena.size()),
+                           static_cast<std::uint32_t>(strName.size()), true});
+        m_strArena.append(strName);
+        ++m_nLive;
+    }
+    void SealRead() {
+        std::sort(m_aRead.begin(), m_aRead.end(),
+                  [](const ReadName& a, const ReadName& b) { return a.uHash < b.uHash; });
+    }
+    // Calls fn with every name whose hash is uHash.
+    template <typename Fn> void ForEach(std::uint64_t uHash, Fn&& fn) const {
+        for (auto it = LowerBound(uHash); it != m_aRead.end() && it->uHash == uHash; ++it) {
+            if (it->bLive) {
+                fn(NameOf(*it));
+            }
+        }
+        const auto [itBegin, itEnd] = m_mapAdded.equal_range(uHash);
+        for (auto it = itBegin; it != itEnd; ++it) {
+            fn(std::string_view(it->second));
+        }
+    }
+    // Returns +1, -1 or 0: the change to the number of names.
+    int Add(std::uint64_t uHash, std::string_view strName) {
+        if (Contains(uHash, strName)) {
+            return 0;
+        }
+        for (auto it = LowerBound(uHash); it != m_aRead.end() && it->uHash == uHash; ++it) {
+            if (!it->bLive && NameOf(*it) == strName) {
+                it->bLive = true;
+                ++m_nLive;
+                return 1;
+            }
+        }
+        m_mapAdded.emplace(uHash, strName);
+        ++m_nLive;
+        return 1;
+    }
+    int Remove(std::uint64_t uHash, std::string_view strName) {
+        for (auto it = LowerBound(uHash); it != m_aRead.end() && it->uHash == uHash; ++it) {
+            if (it->bLive && NameOf(*it) == strName) {
+                it->bLive = false;
+                --m_nLive;
+                return -1;
+            }
+        }
+        const auto [itBegin, itEnd] = m_mapAdded.equal_range(uHash);
+        for (auto it = itBegin; it != itEnd; ++it) {
+            if (it->second == strName) {
+                m_mapAdded.erase(it);
+                --m_nLive;
+                return -1;
+            }
+        }
+        return 0;
+    }
+    std::size_t size() const { return m_nLive; }
+
+private:
+    struct ReadName {
+        std::uint64_t uHash;
+        std::uint32_t uOffset;
+        std::uint32_t uLength;
+        bool bLive;
+    };
+    std::vector<ReadName>::iterator LowerBound(std::uint64_t uHash) {
+        return std::lower_bound(
+            m_aRead.begin(), m_aRead.end(), uHash,
+            [](const ReadName& name, std::uint64_t u) { return name.uHash < u; });
+    }
+    std::vector<ReadName>::const_iterator LowerBound(std::uint64_t uHash) const {
+        return std::lower_bound(
+            m_aRead.begin(), m_aRead.end(), uHash,
+            [](const ReadName& name, std::uint64_t u) { return name.uHash < u; });
+    }
+    std::string_view NameOf(const ReadName& name) const {
+        return std::string_view(m_strArena).substr(name.uOffset, name.uLength);
+    }
+    bool Contains(std::uint64_t uHash, std::string_view strName) const {
+        bool bFound = false;
+        ForEach(uHash,
+                [&](std::string_view strCandidate) { bFound = bFound || strCandidate == strName; });
+        return bFound;
+    }
+
+    std::string m_strArena;
+    std::vector<ReadName> m_aRead;
+    std::unordered_multimap<std::uint64_t, std::string, IdentityHash> m_mapAdded;
+    std::size_t m_nLive = 0;
 };
 
 struct FolderIndex {
@@ -49,7 +145,7 @@ struct FolderIndex {
     SteadyClock::time_point tRead;
     SteadyClock::duration dTrust{};
     bool bSelfChanged = false; // by the layer since it was read
-    std::unordered_multimap<std::uint64_t, std::string, IdentityHash> mapNames;
+    NameTable mapNames;
     std::list<std::string>::iterator itLru;
 };
 
@@ -73,25 +169,27 @@ bool IsSameFolder(const FolderIndex& index, const struct stat& st) {
 
 bool Search(const FolderIndex& index, std::uint64_t uHash, std::string_view strName,
             std::string& strFound) {
-    const auto [itBegin, itEnd] = index.mapNames.equal_range(uHash);
-    const std::string* pBest = nullptr;
-    for (auto it = itBegin; it != itEnd; ++it) {
-        const std::string& strCandidate = it->second;
+    bool bExact = false;
+    std::optional<std::string_view> best;
+    index.mapNames.ForEach(uHash, [&](std::string_view strCandidate) {
+        if (bExact) {
+            return;
+        }
         if (strCandidate == strName) {
-            strFound = strCandidate;
-            return true;
+            bExact = true;
+            best = strCandidate;
+            return;
         }
         // Equal hashes need not be equal names; among equal names the first listed has the
         // smallest bytes.
-        if ((pBest == nullptr || strCandidate < *pBest) &&
-            EqualIgnoringCase(strCandidate, strName)) {
-            pBest = &strCandidate;
+        if ((!best || strCandidate < *best) && EqualIgnoringCase(strCandidate, strName)) {
+            best = strCandidate;
         }
-    }
-    if (pBest == nullptr) {
+    });
+    if (!best) {
         return false;
     }
-    strFound = *pBest;
+    strFound = std::string(*best);
     return true;
 }
 
@@ -127,12 +225,13 @@ std::optional<FolderIndex> Build(const std::string& strFolder) {
         if (strName == "." || strName == "..") {
             continue;
         }
-        index.mapNames.emplace(UpcasedNameHash(strName), strName);
+        index.mapNames.AddRead(UpcasedNameHash(strName), strName);
     }
     ::closedir(pDir);
     if (!bOk) {
         return std::nullopt;
     }
+    index.mapNames.SealRead();
     timespec tsNow;
     ::clock_gettime(CLOCK_REALTIME, &tsNow);
     const long long llAgeNs =
@@ -177,16 +276,9 @@ FolderIndex& Install(Cache& cache, const std::string& strFolder, FolderIndex&& i
 
 void UpdateNames(Cache& cache, FolderIndex& index, std::string_view strName, bool bAdded) {
     const std::uint64_t uHash = UpcasedNameHash(strName);
-    auto [itBegin, itEnd] = index.mapNames.equal_range(uHash);
-    auto itName =
-        std::find_if(itBegin, itEnd, [&](const auto& entry) { return entry.second == strName; });
-    if (bAdded && itName == itEnd) {
-        index.mapNames.emplace(uHash, strName);
-        ++cache.nNames;
-    } else if (!bAdded && itName != itEnd) {
-        index.mapNames.erase(itName);
-        --cache.nNames;
-    }
+    const int iChange =
+        bAdded ? index.mapNames.Add(uHash, strName) : index.mapNames.Remove(uHash, strName);
+    cache.nNames = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(cache.nNames) + iChange);
 }
 
 // A change the layer makes many of in a row (moves): no stat to take the folder's new time. The

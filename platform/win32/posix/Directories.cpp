@@ -37,8 +37,8 @@ bool EnsureFolder(std::string_view strAnsiPath) {
     struct stat st;
     if (bExists && found.stx.stx_mask != 0 && !found.bLink) {
         st.st_mode = found.stx.stx_mode;
-    } else if (::stat(strPosix.c_str(), &st) != 0) {
-        if (errno != ENOENT) {
+    } else if (!bExists || ::stat(strPosix.c_str(), &st) != 0) {
+        if (bExists && errno != ENOENT) {
             SetLastErrorFromErrno(errno);
             return false;
         }

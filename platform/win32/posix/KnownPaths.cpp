@@ -4,8 +4,8 @@
 
 #include <array>
 #include <chrono>
-#include <map>
 #include <mutex>
+#include <set>
 #include <unordered_map>
 
 namespace tessaly::win32::detail {
@@ -36,7 +36,8 @@ struct Recent {
 
 struct Known {
     std::mutex mutex;
-    std::map<std::string, Folder> mapFolders;                // by on-disk path
+    std::unordered_map<std::string, Folder> mapFolders; // by on-disk path
+    std::set<std::string> setFolders;                   // the same paths in order, for subtrees
     std::unordered_map<std::string, std::string> mapAliases; // spelling -> on-disk path
     std::array<Recent, kRecentSlots> aRecent;
     std::size_t uNextRecent = 0;
@@ -63,9 +64,14 @@ std::string ParentOf(const std::string& strPath) {
 }
 
 void ForgetLocked(Known& known, const std::string& strTop) {
-    for (auto it = known.mapFolders.lower_bound(strTop);
-         it != known.mapFolders.end() && it->first.compare(0, strTop.size(), strTop) == 0;) {
-        it = IsAtOrBelow(it->first, strTop) ? known.mapFolders.erase(it) : std::next(it);
+    for (auto it = known.setFolders.lower_bound(strTop);
+         it != known.setFolders.end() && it->compare(0, strTop.size(), strTop) == 0;) {
+        if (IsAtOrBelow(*it, strTop)) {
+            known.mapFolders.erase(*it);
+            it = known.setFolders.erase(it);
+        } else {
+            ++it;
+        }
     }
     for (auto it = known.mapAliases.begin(); it != known.mapAliases.end();) {
         const bool bStale = IsAtOrBelow(it->first, strTop) || IsAtOrBelow(it->second, strTop);
@@ -86,8 +92,10 @@ void NoteFolderSeen(const std::string& strGiven, const std::string& strResolved,
     std::lock_guard lock(known.mutex);
     if (known.mapFolders.size() >= kMaxFolders) {
         known.mapFolders.clear();
+        known.setFolders.clear();
         known.mapAliases.clear();
     }
+    known.setFolders.insert(strResolved);
     Folder& folder = known.mapFolders[strResolved];
     folder.entry = entry;
     folder.tSeen = Clock::now();
@@ -175,6 +183,7 @@ void ClearKnownPaths() {
     Known& known = TheKnown();
     std::lock_guard lock(known.mutex);
     known.mapFolders.clear();
+    known.setFolders.clear();
     known.mapAliases.clear();
     known.aRecent.fill(Recent());
 }

@@ -101,8 +101,9 @@ bool TakeKnown(WindowsPath& path, std::size_t n, const KnownEntry& known, FoundE
     return true;
 }
 
-// The answer from what the layer knows, without the disk where it can: 1 found (bExists set),
-// 0 not answered. Only a name the index holds costs a statx, so that a file's own data is fresh.
+// The answer from what the layer knows, without the disk where it can: 1 answered (bExists set),
+// -1 failed (GetLastError set: a folder on the way is missing), 0 not answered. Only a name the
+// index holds costs a statx, so that a file's own data is fresh.
 int ResolveFromKnown(WindowsPath& path, std::size_t n, const std::string& strGiven, bool& bExists,
                      FoundEntry* pFound, Reuse eReuse) {
     KnownEntry known;
@@ -112,20 +113,31 @@ int ResolveFromKnown(WindowsPath& path, std::size_t n, const std::string& strGiv
         bExists = true;
         return 1;
     }
-    if (!LookupTrustedFolder(path.PosixPath(n - 1), known) || known.aDisk.size() != n - 1) {
+    // The nearest folder on the way that the layer is changing itself.
+    std::size_t m = n;
+    while (m-- > 0) {
+        if (LookupTrustedFolder(path.PosixPath(m), known) && known.aDisk.size() == m) {
+            break;
+        }
+    }
+    if (m == static_cast<std::size_t>(-1)) {
         return 0;
     }
     const std::vector<std::string> aGiven = path.aDisk;
     std::copy(known.aDisk.begin(), known.aDisk.end(), path.aDisk.begin());
-    const std::string strFolder = path.PosixPath(n - 1);
+    const std::string strFolder = path.PosixPath(m);
     std::string strFound;
-    const int iAnswer = FindNameInTrustedIndex(strFolder, path.aDisk[n - 1], strFound);
+    const int iAnswer = FindNameInTrustedIndex(strFolder, path.aDisk[m], strFound);
     if (iAnswer == 0) {
+        if (m + 1 < n) {
+            Fail(ERROR_PATH_NOT_FOUND);
+            return -1;
+        }
         bExists = false;
         return 1;
     }
-    if (iAnswer > 0) {
-        path.aDisk[n - 1] = strFound;
+    if (iAnswer > 0 && m + 1 == n) {
+        path.aDisk[m] = strFound;
         FoundEntry found;
         if (StatFound(path.PosixPath(n), found)) {
             NoteFound(strGiven, path, n, found);
@@ -140,6 +152,26 @@ int ResolveFromKnown(WindowsPath& path, std::size_t n, const std::string& strGiv
     }
     path.aDisk = aGiven;
     return 0;
+}
+
+// FindNameIgnoringCase, taking a trusted index's answer first where the lookup may.
+bool FindName(const std::string& strFolder, const std::string& strName, std::string& strFound,
+              const struct stat* pFolderStat, Reuse eReuse) {
+    if (eReuse != Reuse::None) {
+        const int iAnswer = FindNameInTrustedIndex(strFolder, strName, strFound);
+        if (iAnswer == 0) {
+            return false;
+        }
+        struct stat st;
+        const std::string strPath = strFolder + (strFolder.back() == '/' ? "" : "/") + strFound;
+        if (iAnswer > 0 && ::lstat(strPath.c_str(), &st) == 0) {
+            return true;
+        }
+        if (iAnswer > 0) {
+            CaseIndexForget(strFolder); // behind someone else's change
+        }
+    }
+    return FindNameIgnoringCase(strFolder, strName, strFound, pFolderStat);
 }
 
 } // namespace
@@ -166,7 +198,10 @@ bool ResolveOnDisk(WindowsPath& path, bool bLastMayBeMissing, bool& bExists, std
     }
     FoundEntry found;
     if (StatFound(strGiven, found)) {
-        NoteFound(strGiven, path, n, found);
+        // Only the checks before a move or a creation are followed by calls that use it.
+        if (eReuse != Reuse::None) {
+            NoteFound(strGiven, path, n, found);
+        }
         if (pFound != nullptr) {
             *pFound = found;
         }
@@ -203,7 +238,7 @@ bool ResolveOnDisk(WindowsPath& path, bool bLastMayBeMissing, bool& bExists, std
             }
         }
         std::string strFound;
-        if (FindNameIgnoringCase(strFolder, strName, strFound, pFolderStat)) {
+        if (FindName(strFolder, strName, strFound, pFolderStat, eReuse)) {
             strName = std::move(strFound);
             Append(strFolder, strName);
             continue;

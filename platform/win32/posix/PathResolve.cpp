@@ -113,17 +113,24 @@ int ResolveFromKnown(WindowsPath& path, std::size_t n, const std::string& strGiv
         bExists = true;
         return 1;
     }
-    // The nearest folder on the way that the layer is changing itself.
+    // The nearest folder on the way that the layer is changing itself; its spelling is strGiven
+    // cut short, as PosixPath would build it.
+    std::string strPrefix = strGiven;
     std::size_t m = n;
     while (m-- > 0) {
-        if (LookupTrustedFolder(path.PosixPath(m), known) && known.aDisk.size() == m) {
+        strPrefix.resize(strPrefix.size() - path.aDisk[m].size());
+        if (strPrefix.size() > 1 && strPrefix.size() > path.strRoot.size()) {
+            strPrefix.pop_back(); // the separator before the name
+        }
+        if (LookupTrustedFolder(strPrefix, known) && known.aDisk.size() == m) {
             break;
         }
     }
     if (m == static_cast<std::size_t>(-1)) {
         return 0;
     }
-    const std::vector<std::string> aGiven = path.aDisk;
+    const std::vector<std::string> aGiven(path.aDisk.begin(),
+                                          path.aDisk.begin() + static_cast<std::ptrdiff_t>(m + 1));
     std::copy(known.aDisk.begin(), known.aDisk.end(), path.aDisk.begin());
     const std::string strFolder = path.PosixPath(m);
     std::string strFound;
@@ -150,7 +157,7 @@ int ResolveFromKnown(WindowsPath& path, std::size_t n, const std::string& strGiv
         // The index is behind someone else's change.
         CaseIndexForget(strFolder);
     }
-    path.aDisk = aGiven;
+    std::copy(aGiven.begin(), aGiven.end(), path.aDisk.begin());
     return 0;
 }
 

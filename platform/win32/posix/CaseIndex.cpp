@@ -15,6 +15,7 @@
 #include <mutex>
 #include <optional>
 #include <unordered_map>
+#include <vector>
 
 #include "platform/win32/posix/CaseFold.h"
 
@@ -29,9 +30,110 @@ constexpr std::size_t kMaxNames = std::size_t{1} << 20; // about 80 MB at most
 // modification time would not show; such an index is read again when a name is not found in it.
 constexpr long long kRacyNs = 50'000'000;
 constexpr auto kMinRecheck = std::chrono::milliseconds(50);
+// While the layer itself is changing a folder, its index answers without a stat of the folder for
+// this long after it was read (longer for a big folder, so that reading it again stays a small
+// part of the time), then the folder is read again: its new time cannot tell our changes from
+// someone else's.
+constexpr auto kMinTrust = std::chrono::milliseconds(100);
+constexpr int kTrustPerBuild = 16;
 
 struct IdentityHash {
     std::size_t operator()(std::uint64_t u) const noexcept { return static_cast<std::size_t>(u); }
+};
+
+// The names of one folder: those read from disk in one block sorted by hash, and those the layer
+// added since in a small map, so that reading a big folder costs a few allocations, not two a name.
+class NameTable {
+public:
+    void AddRead(std::uint64_t uHash, std::string_view strName) {
+        m_aRead.push_back({uHash, static_cast<std::uint32_t>(m_strArena.size()),
+                           static_cast<std::uint32_t>(strName.size()), true});
+        m_strArena.append(strName);
+        ++m_nLive;
+    }
+    void SealRead() {
+        std::sort(m_aRead.begin(), m_aRead.end(),
+                  [](const ReadName& a, const ReadName& b) { return a.uHash < b.uHash; });
+    }
+    // Calls fn with every name whose hash is uHash.
+    template <typename Fn> void ForEach(std::uint64_t uHash, Fn&& fn) const {
+        for (auto it = LowerBound(uHash); it != m_aRead.end() && it->uHash == uHash; ++it) {
+            if (it->bLive) {
+                fn(NameOf(*it));
+            }
+        }
+        const auto [itBegin, itEnd] = m_mapAdded.equal_range(uHash);
+        for (auto it = itBegin; it != itEnd; ++it) {
+            fn(std::string_view(it->second));
+        }
+    }
+    // Returns +1, -1 or 0: the change to the number of names.
+    int Add(std::uint64_t uHash, std::string_view strName) {
+        if (Contains(uHash, strName)) {
+            return 0;
+        }
+        for (auto it = LowerBound(uHash); it != m_aRead.end() && it->uHash == uHash; ++it) {
+            if (!it->bLive && NameOf(*it) == strName) {
+                it->bLive = true;
+                ++m_nLive;
+                return 1;
+            }
+        }
+        m_mapAdded.emplace(uHash, strName);
+        ++m_nLive;
+        return 1;
+    }
+    int Remove(std::uint64_t uHash, std::string_view strName) {
+        for (auto it = LowerBound(uHash); it != m_aRead.end() && it->uHash == uHash; ++it) {
+            if (it->bLive && NameOf(*it) == strName) {
+                it->bLive = false;
+                --m_nLive;
+                return -1;
+            }
+        }
+        const auto [itBegin, itEnd] = m_mapAdded.equal_range(uHash);
+        for (auto it = itBegin; it != itEnd; ++it) {
+            if (it->second == strName) {
+                m_mapAdded.erase(it);
+                --m_nLive;
+                return -1;
+            }
+        }
+        return 0;
+    }
+    std::size_t size() const { return m_nLive; }
+
+private:
+    struct ReadName {
+        std::uint64_t uHash;
+        std::uint32_t uOffset;
+        std::uint32_t uLength;
+        bool bLive;
+    };
+    std::vector<ReadName>::iterator LowerBound(std::uint64_t uHash) {
+        return std::lower_bound(
+            m_aRead.begin(), m_aRead.end(), uHash,
+            [](const ReadName& name, std::uint64_t u) { return name.uHash < u; });
+    }
+    std::vector<ReadName>::const_iterator LowerBound(std::uint64_t uHash) const {
+        return std::lower_bound(
+            m_aRead.begin(), m_aRead.end(), uHash,
+            [](const ReadName& name, std::uint64_t u) { return name.uHash < u; });
+    }
+    std::string_view NameOf(const ReadName& name) const {
+        return std::string_view(m_strArena).substr(name.uOffset, name.uLength);
+    }
+    bool Contains(std::uint64_t uHash, std::string_view strName) const {
+        bool bFound = false;
+        ForEach(uHash,
+                [&](std::string_view strCandidate) { bFound = bFound || strCandidate == strName; });
+        return bFound;
+    }
+
+    std::string m_strArena;
+    std::vector<ReadName> m_aRead;
+    std::unordered_multimap<std::uint64_t, std::string, IdentityHash> m_mapAdded;
+    std::size_t m_nLive = 0;
 };
 
 struct FolderIndex {
@@ -40,7 +142,10 @@ struct FolderIndex {
     timespec tsMtime{};
     bool bRacy = false;
     SteadyClock::time_point tRecheck;
-    std::unordered_multimap<std::uint64_t, std::string, IdentityHash> mapNames;
+    SteadyClock::time_point tRead;
+    SteadyClock::duration dTrust{};
+    bool bSelfChanged = false; // by the layer since it was read
+    NameTable mapNames;
     std::list<std::string>::iterator itLru;
 };
 
@@ -64,25 +169,27 @@ bool IsSameFolder(const FolderIndex& index, const struct stat& st) {
 
 bool Search(const FolderIndex& index, std::uint64_t uHash, std::string_view strName,
             std::string& strFound) {
-    const auto [itBegin, itEnd] = index.mapNames.equal_range(uHash);
-    const std::string* pBest = nullptr;
-    for (auto it = itBegin; it != itEnd; ++it) {
-        const std::string& strCandidate = it->second;
+    bool bExact = false;
+    std::optional<std::string_view> best;
+    index.mapNames.ForEach(uHash, [&](std::string_view strCandidate) {
+        if (bExact) {
+            return;
+        }
         if (strCandidate == strName) {
-            strFound = strCandidate;
-            return true;
+            bExact = true;
+            best = strCandidate;
+            return;
         }
         // Equal hashes need not be equal names; among equal names the first listed has the
         // smallest bytes.
-        if ((pBest == nullptr || strCandidate < *pBest) &&
-            EqualIgnoringCase(strCandidate, strName)) {
-            pBest = &strCandidate;
+        if ((!best || strCandidate < *best) && EqualIgnoringCase(strCandidate, strName)) {
+            best = strCandidate;
         }
-    }
-    if (pBest == nullptr) {
+    });
+    if (!best) {
         return false;
     }
-    strFound = *pBest;
+    strFound = std::string(*best);
     return true;
 }
 
@@ -118,12 +225,13 @@ std::optional<FolderIndex> Build(const std::string& strFolder) {
         if (strName == "." || strName == "..") {
             continue;
         }
-        index.mapNames.emplace(UpcasedNameHash(strName), strName);
+        index.mapNames.AddRead(UpcasedNameHash(strName), strName);
     }
     ::closedir(pDir);
     if (!bOk) {
         return std::nullopt;
     }
+    index.mapNames.SealRead();
     timespec tsNow;
     ::clock_gettime(CLOCK_REALTIME, &tsNow);
     const long long llAgeNs =
@@ -133,6 +241,8 @@ std::optional<FolderIndex> Build(const std::string& strFolder) {
     const SteadyClock::time_point tEnd = SteadyClock::now();
     // Reading again at most every so often keeps a folder that changes all the time cheap.
     index.tRecheck = tEnd + std::max<SteadyClock::duration>(kMinRecheck, 4 * (tEnd - tStart));
+    index.tRead = tEnd;
+    index.dTrust = std::max<SteadyClock::duration>(kMinTrust, kTrustPerBuild * (tEnd - tStart));
     return index;
 }
 
@@ -142,7 +252,12 @@ void Erase(Cache& cache, std::unordered_map<std::string, FolderIndex>::iterator 
     cache.mapFolders.erase(it);
 }
 
-FolderIndex& Install(Cache& cache, const std::string& strFolder, FolderIndex&& index) {
+bool IsTrusted(const FolderIndex& index, SteadyClock::time_point tNow) {
+    return index.bSelfChanged && tNow - index.tRead < index.dTrust;
+}
+
+FolderIndex& Install(Cache& cache, const std::string& strFolder, FolderIndex&& index,
+                     bool bRead = true) {
     auto itOld = cache.mapFolders.find(strFolder);
     if (itOld != cache.mapFolders.end()) {
         Erase(cache, itOld);
@@ -150,7 +265,7 @@ FolderIndex& Install(Cache& cache, const std::string& strFolder, FolderIndex&& i
     cache.lstLru.push_front(strFolder);
     index.itLru = cache.lstLru.begin();
     cache.nNames += index.mapNames.size();
-    ++cache.nBuilds;
+    cache.nBuilds += bRead ? 1 : 0;
     FolderIndex& installed = cache.mapFolders.emplace(strFolder, std::move(index)).first->second;
     while ((cache.mapFolders.size() > kMaxFolders || cache.nNames > kMaxNames) &&
            cache.lstLru.size() > 1) {
@@ -159,8 +274,38 @@ FolderIndex& Install(Cache& cache, const std::string& strFolder, FolderIndex&& i
     return installed;
 }
 
-void Note(const std::string& strFolder, std::string_view strName, bool bAdded) {
+void UpdateNames(Cache& cache, FolderIndex& index, std::string_view strName, bool bAdded) {
+    const std::uint64_t uHash = UpcasedNameHash(strName);
+    const int iChange =
+        bAdded ? index.mapNames.Add(uHash, strName) : index.mapNames.Remove(uHash, strName);
+    cache.nNames = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(cache.nNames) + iChange);
+}
+
+// A change the layer makes many of in a row (moves): no stat to take the folder's new time. The
+// index is trusted for a while instead (IsTrusted), and read again once a lookup needs its time.
+void NoteTrusting(Cache& cache, const std::string& strFolder, std::string_view strName,
+                  bool bAdded) {
+    std::lock_guard lock(cache.mutex);
+    if (!bAdded) {
+        auto itSelf =
+            cache.mapFolders.find(strFolder + (strFolder == "/" ? "" : "/") + std::string(strName));
+        if (itSelf != cache.mapFolders.end()) {
+            Erase(cache, itSelf);
+        }
+    }
+    auto it = cache.mapFolders.find(strFolder);
+    if (it != cache.mapFolders.end()) {
+        UpdateNames(cache, it->second, strName, bAdded);
+        it->second.bSelfChanged = true;
+    }
+}
+
+void Note(const std::string& strFolder, std::string_view strName, bool bAdded, bool bTakeTime) {
     Cache& cache = TheCache();
+    if (!bTakeTime) {
+        NoteTrusting(cache, strFolder, strName, bAdded);
+        return;
+    }
     {
         // Most changes land in folders nobody has looked up ignoring case: no stat for those.
         std::lock_guard lock(cache.mutex);
@@ -192,17 +337,7 @@ void Note(const std::string& strFolder, std::string_view strName, bool bAdded) {
         Erase(cache, it);
         return;
     }
-    const std::uint64_t uHash = UpcasedNameHash(strName);
-    auto [itBegin, itEnd] = index.mapNames.equal_range(uHash);
-    auto itName =
-        std::find_if(itBegin, itEnd, [&](const auto& entry) { return entry.second == strName; });
-    if (bAdded && itName == itEnd) {
-        index.mapNames.emplace(uHash, strName);
-        ++cache.nNames;
-    } else if (!bAdded && itName != itEnd) {
-        index.mapNames.erase(itName);
-        --cache.nNames;
-    }
+    UpdateNames(cache, index, strName, bAdded);
     // The change is the layer's own, so the new time does not call for reading the folder again.
     // (Someone else's change made since the last look and before this one goes unseen.)
     index.tsMtime = st.st_mtim;
@@ -212,6 +347,8 @@ void Note(const std::string& strFolder, std::string_view strName, bool bAdded) {
 
 bool FindNameIgnoringCase(const std::string& strFolder, std::string_view strDiskName,
                           std::string& strFound, const struct stat* pFolderStat) {
+    const std::uint64_t uHash = UpcasedNameHash(strDiskName);
+    Cache& cache = TheCache();
     struct stat st;
     if (pFolderStat != nullptr) {
         st = *pFolderStat;
@@ -221,12 +358,11 @@ bool FindNameIgnoringCase(const std::string& strFolder, std::string_view strDisk
     if (!S_ISDIR(st.st_mode)) {
         return false;
     }
-    const std::uint64_t uHash = UpcasedNameHash(strDiskName);
-    Cache& cache = TheCache();
     {
         std::lock_guard lock(cache.mutex);
         auto it = cache.mapFolders.find(strFolder);
-        if (it != cache.mapFolders.end() && IsSameFolder(it->second, st)) {
+        if (it != cache.mapFolders.end() && !it->second.bSelfChanged &&
+            IsSameFolder(it->second, st)) {
             cache.lstLru.splice(cache.lstLru.begin(), cache.lstLru, it->second.itLru);
             if (Search(it->second, uHash, strDiskName, strFound)) {
                 return true;
@@ -245,12 +381,43 @@ bool FindNameIgnoringCase(const std::string& strFolder, std::string_view strDisk
     return Search(Install(cache, strFolder, std::move(*fresh)), uHash, strDiskName, strFound);
 }
 
-void CaseIndexNoteAdded(const std::string& strFolder, std::string_view strName) {
-    Note(strFolder, strName, true);
+int FindNameInTrustedIndex(const std::string& strFolder, std::string_view strDiskName,
+                           std::string& strFound) {
+    Cache& cache = TheCache();
+    std::lock_guard lock(cache.mutex);
+    auto it = cache.mapFolders.find(strFolder);
+    if (it == cache.mapFolders.end() || !IsTrusted(it->second, SteadyClock::now())) {
+        return -1;
+    }
+    cache.lstLru.splice(cache.lstLru.begin(), cache.lstLru, it->second.itLru);
+    return Search(it->second, UpcasedNameHash(strDiskName), strDiskName, strFound) ? 1 : 0;
 }
 
-void CaseIndexNoteRemoved(const std::string& strFolder, std::string_view strName) {
-    Note(strFolder, strName, false);
+void CaseIndexNoteCreatedFolder(const std::string& strFolder) {
+    FolderIndex index;
+    index.tRead = SteadyClock::now();
+    index.dTrust = kMinTrust;
+    index.bSelfChanged = true; // its time is not known: read it once the trust runs out
+    Cache& cache = TheCache();
+    std::lock_guard lock(cache.mutex);
+    Install(cache, strFolder, std::move(index), false);
+}
+
+void CaseIndexForget(const std::string& strFolder) {
+    Cache& cache = TheCache();
+    std::lock_guard lock(cache.mutex);
+    auto it = cache.mapFolders.find(strFolder);
+    if (it != cache.mapFolders.end()) {
+        Erase(cache, it);
+    }
+}
+
+void CaseIndexNoteAdded(const std::string& strFolder, std::string_view strName, bool bTakeTime) {
+    Note(strFolder, strName, true, bTakeTime);
+}
+
+void CaseIndexNoteRemoved(const std::string& strFolder, std::string_view strName, bool bTakeTime) {
+    Note(strFolder, strName, false, bTakeTime);
 }
 
 CaseIndexStats GetCaseIndexStats() {

@@ -1,7 +1,9 @@
 // Inside the layer: finding a name in a folder ignoring case without reading the folder each time.
 // Each folder gets an index of its names by upper-cased form, built on first need, kept in step
 // with the layer's own changes and rebuilt when the folder's inode or modification time shows that
-// someone else changed it. The indexes are bounded (least recently used ones are dropped).
+// someone else changed it. While the layer is moving names in and out of a folder, its index is
+// trusted for a short while without a stat, then read again. The indexes are bounded (least
+// recently used ones are dropped).
 #pragma once
 
 #include <cstddef>
@@ -18,9 +20,23 @@ namespace tessaly::win32::detail {
 bool FindNameIgnoringCase(const std::string& strFolder, std::string_view strDiskName,
                           std::string& strFound, const struct stat* pFolderStat = nullptr);
 
-// The layer itself added or removed strName in strFolder.
-void CaseIndexNoteAdded(const std::string& strFolder, std::string_view strName);
-void CaseIndexNoteRemoved(const std::string& strFolder, std::string_view strName);
+// The same answer from an index the layer is keeping in step with its own changes, without a
+// system call: 1 found, 0 no such name, -1 no such index now (ask FindNameIgnoringCase).
+int FindNameInTrustedIndex(const std::string& strFolder, std::string_view strDiskName,
+                           std::string& strFound);
+
+// The layer itself made strFolder: it is empty, no need to read it.
+void CaseIndexNoteCreatedFolder(const std::string& strFolder);
+// Drops strFolder's index: it was found to be behind someone else's change.
+void CaseIndexForget(const std::string& strFolder);
+
+// The layer itself added or removed strName in strFolder. bTakeTime: stat the folder to take its
+// new time, so that the next lookup needs no new index; without it the index is trusted for a
+// short while (FindNameInTrustedIndex) and read again when a lookup needs the folder's time.
+void CaseIndexNoteAdded(const std::string& strFolder, std::string_view strName,
+                        bool bTakeTime = true);
+void CaseIndexNoteRemoved(const std::string& strFolder, std::string_view strName,
+                          bool bTakeTime = true);
 
 struct CaseIndexStats {
     std::size_t nBuilds = 0;  // indexes built (read from disk) since the start

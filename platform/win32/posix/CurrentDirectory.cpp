@@ -28,11 +28,15 @@ BOOL WINAPI SetCurrentDirectoryA(LPCSTR lpPathName) {
     }
     WindowsPath path;
     bool bExists = false;
-    if (!ParseWindowsPath(lpPathName, path) || !ResolveOnDisk(path, false, bExists)) {
+    FoundEntry found;
+    if (!ParseWindowsPath(lpPathName, path) ||
+        !ResolveOnDisk(path, false, bExists, static_cast<std::size_t>(-1), &found)) {
         return FALSE;
     }
     struct stat st;
-    if (::stat(path.PosixPath().c_str(), &st) != 0) {
+    if (found.stx.stx_mask != 0) {
+        st.st_mode = found.stx.stx_mode; // the lookup's statx followed a link already
+    } else if (::stat(path.PosixPath().c_str(), &st) != 0) {
         tessaly::win32::SetLastErrorFromErrno(errno);
         return FALSE;
     }

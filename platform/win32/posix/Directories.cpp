@@ -11,6 +11,7 @@
 #include "platform/win32/Win32Files.h"
 #include "platform/win32/posix/AnsiPath.h"
 #include "platform/win32/posix/PathResolve.h"
+#include "platform/win32/posix/PathState.h"
 #include "platform/win32/posix/Sys.h"
 
 namespace tessaly::win32::detail {
@@ -21,18 +22,29 @@ constexpr mode_t kNewFolderMode = 0777; // narrowed by the umask
 // Creates the folder strAnsiPath names unless a folder (of any case) is there already; false
 // with the error set when it cannot be made or another kind of entry holds the name.
 bool EnsureFolder(std::string_view strAnsiPath) {
-    std::string strPosix;
-    if (!ResolvePath(strAnsiPath, strPosix)) {
+    WindowsPath path;
+    if (!ParseWindowsPath(strAnsiPath, path)) {
         return false;
     }
+    const std::string strGiven = path.PosixPath();
+    bool bExists = false;
+    FoundEntry found;
+    // mkdir never replaces: a folder that appeared meanwhile is as good.
+    if (!ResolveOnDisk(path, true, bExists, static_cast<std::size_t>(-1), &found, Reuse::Known)) {
+        return false;
+    }
+    const std::string strPosix = path.PosixPath();
     struct stat st;
-    if (::stat(strPosix.c_str(), &st) != 0) {
-        if (errno != ENOENT) {
+    if (bExists && found.stx.stx_mask != 0 && !found.bLink) {
+        st.st_mode = found.stx.stx_mode;
+    } else if (!bExists || ::stat(strPosix.c_str(), &st) != 0) {
+        if (bExists && errno != ENOENT) {
             SetLastErrorFromErrno(errno);
             return false;
         }
         if (SysMkdir(strPosix.c_str(), kNewFolderMode) == 0) {
-            NoteEntryAdded(strPosix);
+            NoteEntryAdded(strPosix, false);
+            NoteFolderCreated(strGiven, path);
             return true;
         }
         // Another thread or process may have made it meanwhile: that is as good.

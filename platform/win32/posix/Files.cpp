@@ -130,11 +130,17 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD /*dwSh
         return INVALID_HANDLE_VALUE;
     }
     std::string strPosix;
-    if (!ResolvePath(lpFileName, strPosix)) {
+    bool bExists = false;
+    FoundEntry found;
+    if (!ResolvePath(lpFileName, strPosix, &bExists, &found)) {
         return INVALID_HANDLE_VALUE;
     }
     struct stat st;
-    if (::stat(strPosix.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+    // The lookup's statx, when it has one, follows links as stat does.
+    const bool bFolder = found.stx.stx_mask != 0
+                             ? S_ISDIR(found.stx.stx_mode)
+                             : bExists && ::stat(strPosix.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    if (bFolder) {
         return OpenFolder(strPosix, dwCreationDisposition, dwFlagsAndAttributes);
     }
     if (dwFlagsAndAttributes & FILE_FLAG_WRITE_THROUGH) {

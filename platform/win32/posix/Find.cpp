@@ -256,10 +256,12 @@ std::string ParentFolder(const std::string& strPosixPath) {
 // names the folder itself.
 bool ReadSingle(WindowsPath& path, FindSearch& search) {
     bool bExists = false;
-    struct statx stx;
-    if (!ResolveOnDisk(path, false, bExists, static_cast<std::size_t>(-1), &stx)) {
+    FoundEntry found;
+    // A single lookup is the check before a move or a creation, which guard themselves.
+    if (!ResolveOnDisk(path, false, bExists, static_cast<std::size_t>(-1), &found, Reuse::Known)) {
         return false;
     }
+    struct statx& stx = found.stx;
     if (stx.stx_mask == 0 && !StatEntry(AT_FDCWD, path.PosixPath().c_str(), stx)) {
         SetLastError(errno == ENOENT ? ERROR_FILE_NOT_FOUND : ErrorFromErrno(errno));
         return false;

@@ -14,6 +14,7 @@
 #include "platform/win32/posix/AnsiPath.h"
 #include "platform/win32/posix/MoveTemporary.h"
 #include "platform/win32/posix/PathResolve.h"
+#include "platform/win32/posix/PathState.h"
 #include "platform/win32/posix/Sys.h"
 
 namespace tessaly::win32::detail {
@@ -290,6 +291,59 @@ void SetMoveError(int iErrno) {
                                                          : ErrorFromErrno(iErrno));
 }
 
+// Both ends of a move, resolved.
+struct MoveEnds {
+    std::string strFrom;
+    std::string strTo;
+    mode_t fromMode = 0; // as lstat gives it
+};
+
+enum class EMoveStep { Failed, Done, Rename };
+
+// Resolves both paths for MoveFileA and decides what is left to do (GetLastError set on Failed).
+EMoveStep ResolveMoveEnds(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, Reuse eReuse,
+                          MoveEnds& ends) {
+    WindowsPath from;
+    bool bFromExists = false;
+    FoundEntry found;
+    if (!ParseWindowsPath(lpExistingFileName, from) ||
+        !ResolveOnDisk(from, true, bFromExists, static_cast<std::size_t>(-1), &found, eReuse)) {
+        return EMoveStep::Failed;
+    }
+    ends.strFrom = from.PosixPath();
+    if (bFromExists && found.stx.stx_mask != 0) {
+        ends.fromMode = found.bLink ? S_IFLNK : found.stx.stx_mode;
+    } else {
+        struct stat stFrom;
+        if (::lstat(ends.strFrom.c_str(), &stFrom) != 0) {
+            SetLastErrorFromErrno(errno);
+            return EMoveStep::Failed;
+        }
+        ends.fromMode = stFrom.st_mode;
+    }
+    WindowsPath to;
+    bool bToExists = false;
+    if (!ParseWindowsPath(lpNewFileName, to) ||
+        !ResolveOnDisk(to, true, bToExists, static_cast<std::size_t>(-1), nullptr,
+                       eReuse == Reuse::None ? Reuse::None : Reuse::Known)) {
+        return EMoveStep::Failed;
+    }
+    ends.strTo = to.PosixPath();
+    // The destination resolves to an existing name also when only its case differs, as on NTFS.
+    if (bToExists) {
+        if (ends.strTo != ends.strFrom) {
+            SetLastError(ERROR_ALREADY_EXISTS);
+            return EMoveStep::Failed;
+        }
+        // The source itself under another case: Windows renames it in place.
+        ends.strTo = ParentOf(ends.strFrom) + "/" + AnsiNameToDisk(LastName(lpNewFileName));
+        if (ends.strTo == ends.strFrom) {
+            return EMoveStep::Done;
+        }
+    }
+    return EMoveStep::Rename;
+}
+
 } // namespace
 } // namespace tessaly::win32::detail
 
@@ -301,52 +355,60 @@ BOOL WINAPI MoveFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    std::string strFrom;
-    std::string strTo;
-    if (!ResolvePath(lpExistingFileName, strFrom)) {
-        return FALSE;
-    }
-    struct stat stFrom;
-    if (::lstat(strFrom.c_str(), &stFrom) != 0) {
-        SetLastErrorFromErrno(errno);
-        return FALSE;
-    }
-    bool bToExists = false;
-    if (!ResolvePath(lpNewFileName, strTo, &bToExists)) {
-        return FALSE;
-    }
-    // The destination resolves to an existing name also when only its case differs, as on NTFS.
-    if (bToExists) {
-        if (strTo != strFrom) {
-            SetLastError(ERROR_ALREADY_EXISTS);
-            return FALSE;
-        }
-        // The source itself under another case: Windows renames it in place.
-        strTo = ParentOf(strFrom) + "/" + AnsiNameToDisk(LastName(lpNewFileName));
-        if (strTo == strFrom) {
-            return TRUE;
-        }
+    // The check just before a move has usually looked both paths up: the rename below is what
+    // guarantees that nothing is replaced, so that lookup's answers are taken as they are.
+    MoveEnds ends;
+    EMoveStep eStep = ResolveMoveEnds(lpExistingFileName, lpNewFileName, Reuse::LastLookup, ends);
+    if (eStep != EMoveStep::Rename) {
+        return eStep == EMoveStep::Done ? TRUE : FALSE;
     }
     // A case variant created by someone else between the check above and the rename is not seen:
     // the kernel guards only the exact name.
-    const bool bFolder = S_ISDIR(stFrom.st_mode);
-    if (RenameNoReplace(strFrom, strTo, bFolder) != 0) {
+    int iResult = RenameNoReplace(ends.strFrom, ends.strTo, S_ISDIR(ends.fromMode));
+    if (iResult != 0 && (errno == ENOENT || errno == ENOTDIR)) {
+        // Someone else renamed or removed a name on the way since the layer last looked: forget
+        // what it knew of both folders and look again, so that a renamed source is still found.
+        const int iErrno = errno;
+        ForgetFolder(ParentOf(ends.strFrom));
+        ForgetFolder(ParentOf(ends.strTo));
+        MoveEnds fresh;
+        eStep = ResolveMoveEnds(lpExistingFileName, lpNewFileName, Reuse::None, fresh);
+        if (eStep != EMoveStep::Rename) {
+            return eStep == EMoveStep::Done ? TRUE : FALSE;
+        }
+        if (fresh.strFrom != ends.strFrom || fresh.strTo != ends.strTo) {
+            ends = fresh;
+            iResult = RenameNoReplace(ends.strFrom, ends.strTo, S_ISDIR(ends.fromMode));
+        } else {
+            errno = iErrno;
+        }
+    }
+    if (iResult != 0) {
         if (errno != EXDEV) {
+            if (errno == EEXIST || errno == ENOTEMPTY) {
+                ForgetFolder(ParentOf(ends.strTo)); // someone else's name is there
+            }
             SetMoveError(errno);
             return FALSE;
         }
-        // Another file system: only a regular file can be carried over, by copy and delete.
+        // Another file system: only a regular file can be carried over, by copy and delete. What
+        // the source is now decides, not what a lookup found a moment ago.
+        struct stat stFrom;
+        if (::lstat(ends.strFrom.c_str(), &stFrom) != 0) {
+            SetLastErrorFromErrno(errno);
+            return FALSE;
+        }
         if (!S_ISREG(stFrom.st_mode)) {
             SetLastError(ERROR_NOT_SAME_DEVICE);
             return FALSE;
         }
-        const DWORD dwError = MoveByCopy(strFrom, strTo);
+        const DWORD dwError = MoveByCopy(ends.strFrom, ends.strTo);
         if (dwError != ERROR_SUCCESS) {
             SetLastError(dwError);
             return FALSE;
         }
     }
-    NoteEntryRemoved(strFrom);
-    NoteEntryAdded(strTo);
+    NoteEntryRemoved(ends.strFrom, false);
+    NoteEntryAdded(ends.strTo, false);
     return TRUE;
 }

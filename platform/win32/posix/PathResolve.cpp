@@ -1,6 +1,7 @@
-// Case-insensitive resolution. The common case costs one lstat: the whole path as given. Only
-// when it is missing is the longest existing prefix sought (backwards, one lstat each) and the
-// rest matched through the folders' case indexes.
+// Case-insensitive resolution. A path in a folder the layer is changing itself is answered from
+// what it knows of that folder. Otherwise the common case costs one statx: the whole path as
+// given. Only when it is missing is the longest existing prefix sought (backwards, one lstat each)
+// and the rest matched through the folders' case indexes.
 #include "platform/win32/posix/PathResolve.h"
 
 #include <fcntl.h>
@@ -11,6 +12,7 @@
 
 #include "platform/win32/Win32Errors.h"
 #include "platform/win32/posix/CaseIndex.h"
+#include "platform/win32/posix/KnownPaths.h"
 
 namespace tessaly::win32::detail {
 namespace {
@@ -53,14 +55,140 @@ bool SplitLast(const std::string& strPath, std::string& strFolder, std::string& 
     return true;
 }
 
+// One statx without following links answers both "is it there" and "what is it"; only a link
+// costs a second call for its target. False with errno set.
+bool StatFound(const std::string& strPath, FoundEntry& found) {
+    found.bLink = false;
+    if (::statx(AT_FDCWD, strPath.c_str(), AT_NO_AUTOMOUNT | AT_SYMLINK_NOFOLLOW, kStatxMask,
+                &found.stx) != 0) {
+        found.stx.stx_mask = 0;
+        return false;
+    }
+    if (S_ISLNK(found.stx.stx_mode)) {
+        found.bLink = true;
+        struct statx stxTarget;
+        if (::statx(AT_FDCWD, strPath.c_str(), AT_NO_AUTOMOUNT, kStatxMask, &stxTarget) == 0) {
+            found.stx = stxTarget;
+        }
+    }
+    return true;
+}
+
+// Remembers what a lookup found, for the calls that follow it.
+void NoteFound(const std::string& strGiven, const WindowsPath& path, std::size_t n,
+               const FoundEntry& found) {
+    KnownEntry entry;
+    entry.aDisk.assign(path.aDisk.begin(), path.aDisk.begin() + static_cast<std::ptrdiff_t>(n));
+    entry.stx = found.stx;
+    entry.bLink = found.bLink;
+    const std::string strResolved = path.PosixPath(n);
+    if (S_ISDIR(found.stx.stx_mode) && !found.bLink) {
+        NoteFolderSeen(strGiven, strResolved, entry);
+    } else {
+        NoteEntrySeen(strGiven, strResolved, entry);
+    }
+}
+
+bool TakeKnown(WindowsPath& path, std::size_t n, const KnownEntry& known, FoundEntry* pFound) {
+    if (known.aDisk.size() != n) {
+        return false;
+    }
+    std::copy(known.aDisk.begin(), known.aDisk.end(), path.aDisk.begin());
+    if (pFound != nullptr) {
+        pFound->stx = known.stx;
+        pFound->bLink = known.bLink;
+    }
+    return true;
+}
+
+// The answer from what the layer knows, without the disk where it can: 1 answered (bExists set),
+// -1 failed (GetLastError set: a folder on the way is missing), 0 not answered. Only a name the
+// index holds costs a statx, so that a file's own data is fresh.
+int ResolveFromKnown(WindowsPath& path, std::size_t n, const std::string& strGiven, bool& bExists,
+                     FoundEntry* pFound, Reuse eReuse) {
+    KnownEntry known;
+    if (((eReuse == Reuse::LastLookup && LookupRecentEntry(strGiven, known)) ||
+         LookupTrustedFolder(strGiven, known)) &&
+        TakeKnown(path, n, known, pFound)) {
+        bExists = true;
+        return 1;
+    }
+    // The nearest folder on the way that the layer is changing itself; its spelling is strGiven
+    // cut short, as PosixPath would build it.
+    std::string strPrefix = strGiven;
+    std::size_t m = n;
+    while (m-- > 0) {
+        strPrefix.resize(strPrefix.size() - path.aDisk[m].size());
+        if (strPrefix.size() > 1 && strPrefix.size() > path.strRoot.size()) {
+            strPrefix.pop_back(); // the separator before the name
+        }
+        if (LookupTrustedFolder(strPrefix, known) && known.aDisk.size() == m) {
+            break;
+        }
+    }
+    if (m == static_cast<std::size_t>(-1)) {
+        return 0;
+    }
+    const std::vector<std::string> aGiven(path.aDisk.begin(),
+                                          path.aDisk.begin() + static_cast<std::ptrdiff_t>(m + 1));
+    std::copy(known.aDisk.begin(), known.aDisk.end(), path.aDisk.begin());
+    const std::string strFolder = path.PosixPath(m);
+    std::string strFound;
+    const int iAnswer = FindNameInTrustedIndex(strFolder, path.aDisk[m], strFound);
+    if (iAnswer == 0) {
+        if (m + 1 < n) {
+            Fail(ERROR_PATH_NOT_FOUND);
+            return -1;
+        }
+        bExists = false;
+        return 1;
+    }
+    if (iAnswer > 0 && m + 1 == n) {
+        path.aDisk[m] = strFound;
+        FoundEntry found;
+        if (StatFound(path.PosixPath(n), found)) {
+            NoteFound(strGiven, path, n, found);
+            if (pFound != nullptr) {
+                *pFound = found;
+            }
+            bExists = true;
+            return 1;
+        }
+        // The index is behind someone else's change.
+        CaseIndexForget(strFolder);
+    }
+    std::copy(aGiven.begin(), aGiven.end(), path.aDisk.begin());
+    return 0;
+}
+
+// FindNameIgnoringCase, taking a trusted index's answer first where the lookup may.
+bool FindName(const std::string& strFolder, const std::string& strName, std::string& strFound,
+              const struct stat* pFolderStat, Reuse eReuse) {
+    if (eReuse != Reuse::None) {
+        const int iAnswer = FindNameInTrustedIndex(strFolder, strName, strFound);
+        if (iAnswer == 0) {
+            return false;
+        }
+        struct stat st;
+        const std::string strPath = strFolder + (strFolder.back() == '/' ? "" : "/") + strFound;
+        if (iAnswer > 0 && ::lstat(strPath.c_str(), &st) == 0) {
+            return true;
+        }
+        if (iAnswer > 0) {
+            CaseIndexForget(strFolder); // behind someone else's change
+        }
+    }
+    return FindNameIgnoringCase(strFolder, strName, strFound, pFolderStat);
+}
+
 } // namespace
 
 bool ResolveOnDisk(WindowsPath& path, bool bLastMayBeMissing, bool& bExists, std::size_t n,
-                   struct statx* pStx) {
+                   FoundEntry* pFound, Reuse eReuse) {
     n = std::min(n, path.aDisk.size());
     bExists = false;
-    if (pStx != nullptr) {
-        pStx->stx_mask = 0;
+    if (pFound != nullptr) {
+        *pFound = FoundEntry();
     }
     struct stat st;
     if (n == 0) {
@@ -70,24 +198,20 @@ bool ResolveOnDisk(WindowsPath& path, bool bLastMayBeMissing, bool& bExists, std
         bExists = true;
         return true;
     }
-    if (pStx != nullptr) {
-        // One statx without following links answers both "is it there" and "what is it"; only a
-        // link costs a second call for its target.
-        const std::string strPath = path.PosixPath(n);
-        if (::statx(AT_FDCWD, strPath.c_str(), AT_NO_AUTOMOUNT | AT_SYMLINK_NOFOLLOW, kStatxMask,
-                    pStx) == 0) {
-            if (S_ISLNK(pStx->stx_mode)) {
-                struct statx stxTarget;
-                if (::statx(AT_FDCWD, strPath.c_str(), AT_NO_AUTOMOUNT, kStatxMask, &stxTarget) ==
-                    0) {
-                    *pStx = stxTarget;
-                }
-            }
-            bExists = true;
-            return true;
+    const std::string strGiven = path.PosixPath(n);
+    if (eReuse != Reuse::None &&
+        ResolveFromKnown(path, n, strGiven, bExists, pFound, eReuse) != 0) {
+        return bExists || bLastMayBeMissing || Fail(ERROR_FILE_NOT_FOUND);
+    }
+    FoundEntry found;
+    if (StatFound(strGiven, found)) {
+        // Only the checks before a move or a creation are followed by calls that use it.
+        if (eReuse != Reuse::None) {
+            NoteFound(strGiven, path, n, found);
         }
-        pStx->stx_mask = 0;
-    } else if (::lstat(path.PosixPath(n).c_str(), &st) == 0) {
+        if (pFound != nullptr) {
+            *pFound = found;
+        }
         bExists = true;
         return true;
     }
@@ -121,7 +245,7 @@ bool ResolveOnDisk(WindowsPath& path, bool bLastMayBeMissing, bool& bExists, std
             }
         }
         std::string strFound;
-        if (FindNameIgnoringCase(strFolder, strName, strFound, pFolderStat)) {
+        if (FindName(strFolder, strName, strFound, pFolderStat, eReuse)) {
             strName = std::move(strFound);
             Append(strFolder, strName);
             continue;
@@ -141,10 +265,12 @@ bool ResolveOnDisk(WindowsPath& path, bool bLastMayBeMissing, bool& bExists, std
     return true;
 }
 
-bool ResolvePath(std::string_view strAnsiPath, std::string& strPosixOut, bool* pbExists) {
+bool ResolvePath(std::string_view strAnsiPath, std::string& strPosixOut, bool* pbExists,
+                 FoundEntry* pFound) {
     WindowsPath path;
     bool bExists = false;
-    if (!ParseWindowsPath(strAnsiPath, path) || !ResolveOnDisk(path, true, bExists)) {
+    if (!ParseWindowsPath(strAnsiPath, path) ||
+        !ResolveOnDisk(path, true, bExists, static_cast<std::size_t>(-1), pFound)) {
         return false;
     }
     strPosixOut = path.PosixPath();
@@ -154,20 +280,42 @@ bool ResolvePath(std::string_view strAnsiPath, std::string& strPosixOut, bool* p
     return true;
 }
 
-void NoteEntryAdded(const std::string& strPosixPath) {
+void NoteEntryAdded(const std::string& strPosixPath, bool bTakeTime) {
     std::string strFolder;
     std::string strName;
     if (SplitLast(strPosixPath, strFolder, strName)) {
-        CaseIndexNoteAdded(strFolder, strName);
+        CaseIndexNoteAdded(strFolder, strName, bTakeTime);
+        KnownPathsNoteChange(strFolder, strName, true);
     }
 }
 
-void NoteEntryRemoved(const std::string& strPosixPath) {
+void NoteEntryRemoved(const std::string& strPosixPath, bool bTakeTime) {
     std::string strFolder;
     std::string strName;
     if (SplitLast(strPosixPath, strFolder, strName)) {
-        CaseIndexNoteRemoved(strFolder, strName);
+        CaseIndexNoteRemoved(strFolder, strName, bTakeTime);
+        KnownPathsNoteChange(strFolder, strName, false);
     }
+}
+
+void NoteFolderCreated(const std::string& strGiven, const WindowsPath& path) {
+    const std::string strPosix = path.PosixPath();
+    FoundEntry found;
+    if (path.aDisk.empty() || !StatFound(strPosix, found) || !S_ISDIR(found.stx.stx_mode) ||
+        found.bLink) {
+        return;
+    }
+    CaseIndexNoteCreatedFolder(strPosix);
+    KnownEntry entry;
+    entry.aDisk = path.aDisk;
+    entry.stx = found.stx;
+    // Its content is the layer's own so far.
+    NoteFolderSeen(strGiven, strPosix, entry, true);
+}
+
+void ForgetFolder(const std::string& strPosixFolder) {
+    CaseIndexForget(strPosixFolder);
+    ForgetKnownPaths(strPosixFolder);
 }
 
 } // namespace tessaly::win32::detail

@@ -6,6 +6,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdlib>
@@ -158,8 +159,15 @@ State& TheState() {
 
 std::string PosixOf(const std::string& strRoot, const std::vector<std::string>& aDisk,
                     std::size_t n) {
-    std::string strPath = strRoot;
-    for (std::size_t i = 0; i < n && i < aDisk.size(); ++i) {
+    n = std::min(n, aDisk.size());
+    std::size_t uLength = strRoot.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        uLength += aDisk[i].size() + 1;
+    }
+    std::string strPath;
+    strPath.reserve(uLength);
+    strPath = strRoot;
+    for (std::size_t i = 0; i < n; ++i) {
         if (strPath.empty() || strPath.back() != '/') {
             strPath += '/';
         }
@@ -200,6 +208,25 @@ bool CheckName(std::string_view strName, bool& bPattern) {
         bPattern = bPattern || b == '*' || b == '?';
     }
     return true;
+}
+
+// The on-disk form of the component at uIndex. Calls come in runs on paths that share their
+// folders, so each thread keeps the last path's forms and converts only what differs.
+std::string DiskFormOf(std::size_t uIndex, std::string_view strAnsiName) {
+    constexpr std::size_t kRemembered = 16;
+    thread_local std::vector<std::pair<std::string, std::string>> s_aLast;
+    if (uIndex >= kRemembered) {
+        return AnsiNameToDisk(strAnsiName);
+    }
+    if (s_aLast.size() <= uIndex) {
+        s_aLast.resize(uIndex + 1);
+    }
+    auto& [strAnsi, strDisk] = s_aLast[uIndex];
+    if (strAnsi != strAnsiName || (strAnsi.empty() && strDisk.empty())) {
+        strAnsi.assign(strAnsiName);
+        strDisk = AnsiNameToDisk(strAnsiName);
+    }
+    return strDisk;
 }
 
 } // namespace
@@ -281,6 +308,7 @@ bool ParseWindowsPath(std::string_view strAnsi, WindowsPath& out, bool bAllowPat
     lock.unlock();
 
     std::vector<std::string_view> aRaw;
+    aRaw.reserve(16);
     std::size_t uStart = uPos;
     const auto* pbAnsi = reinterpret_cast<const unsigned char*>(strAnsi.data());
     for (std::size_t i = uPos, cb; i < strAnsi.size(); i += cb) {
@@ -298,6 +326,8 @@ bool ParseWindowsPath(std::string_view strAnsi, WindowsPath& out, bool bAllowPat
     } else {
         out.bTrailingSeparator = !aRaw.empty();
     }
+    out.aAnsi.reserve(out.aAnsi.size() + aRaw.size());
+    out.aDisk.reserve(out.aDisk.size() + aRaw.size());
     for (std::size_t k = 0; k < aRaw.size(); ++k) {
         const std::string_view strName = aRaw[k];
         if (strName == ".") {
@@ -322,7 +352,7 @@ bool ParseWindowsPath(std::string_view strAnsi, WindowsPath& out, bool bAllowPat
             continue;
         }
         out.aAnsi.emplace_back(strName);
-        out.aDisk.push_back(AnsiNameToDisk(strName));
+        out.aDisk.push_back(DiskFormOf(out.aAnsi.size() - 1, strName));
     }
     return true;
 }

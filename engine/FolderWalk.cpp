@@ -32,24 +32,6 @@ BOOL RememberCurrentDir(CString& strDir) {
     return FALSE;
 }
 
-// The identity of a folder: volume serial and file index.
-BOOL GetFolderId(LPCSTR pcFolder, std::pair<DWORD, ULONGLONG>& id) {
-    const HANDLE hFolder =
-        CreateFileA(pcFolder, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (hFolder == INVALID_HANDLE_VALUE) {
-        return FALSE;
-    }
-    BY_HANDLE_FILE_INFORMATION info = {};
-    const BOOL bOk = GetFileInformationByHandle(hFolder, &info);
-    CloseHandle(hFolder);
-    if (!bOk) {
-        return FALSE;
-    }
-    id = {info.dwVolumeSerialNumber, MakeUInt64(info.nFileIndexLow, info.nFileIndexHigh)};
-    return TRUE;
-}
-
 BOOL IsDotsName(const char* pcName) {
     return lstrcmpA(pcName, ".") == 0 || lstrcmpA(pcName, "..") == 0;
 }
@@ -63,7 +45,7 @@ void CFileCollector::TrackWalkedFolders(BOOL bTrack) {
 
 BOOL CFileCollector::MarkFolderWalked(LPCSTR pcFolder, CString* pstrFirst) {
     std::pair<DWORD, ULONGLONG> id;
-    if (pcFolder == nullptr || !GetFolderId(pcFolder, id)) {
+    if (pcFolder == nullptr || !GetFileIdentity(pcFolder, id)) {
         return TRUE;
     }
     const auto [it, bNew] = m_mapWalked.try_emplace(id, CString(pcFolder));
@@ -111,7 +93,7 @@ BOOL CFileCollector::ScanFolderIn(LPCSTR pcFolder, BOOL bRecurse, BOOL bFiltered
     // A link back up the tree would make the walk endless: such a folder is not entered again.
     // A folder whose identity cannot be read is walked all the same.
     std::pair<DWORD, ULONGLONG> id;
-    const BOOL bKnown = GetFolderId(".", id);
+    const BOOL bKnown = GetFileIdentity(".", id);
     if (bKnown && m_bTrackWalked) {
         const auto [it, bNew] = m_mapWalked.try_emplace(id, CString(pcFolder));
         if (!bNew) {

@@ -54,6 +54,23 @@ BOOL IsExistFile(LPCSTR pcPath, BOOL bFolder, BOOL bLog) {
     return FALSE;
 }
 
+BOOL GetFileIdentity(LPCSTR pcPath, std::pair<DWORD, ULONGLONG>& id) {
+    const HANDLE hFile =
+        CreateFileA(pcPath, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE) {
+        return FALSE;
+    }
+    BY_HANDLE_FILE_INFORMATION info = {};
+    const BOOL bOk = GetFileInformationByHandle(hFile, &info);
+    CloseHandle(hFile);
+    if (!bOk) {
+        return FALSE;
+    }
+    id = {info.dwVolumeSerialNumber, MakeUInt64(info.nFileIndexLow, info.nFileIndexHigh)};
+    return TRUE;
+}
+
 BOOL GetFileFindData(WIN32_FIND_DATAA* pFindData, LPCSTR pcPath) {
     if (pFindData == nullptr || pcPath == nullptr) {
         return FALSE;

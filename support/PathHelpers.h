@@ -2,12 +2,16 @@
 // "/" as separators; a trail byte 0x5C of a double-byte character is never taken for "\".
 #pragma once
 
+#include <utility>
+
 #include "platform/framework/core/CString.h"
 #include "platform/win32/Win32Files.h"
 
 // TRUE when the path exists and is a folder (bFolder) or not a folder (!bFolder). With bLog, a
 // miss writes the path and the system's text of the error to the trace log.
 BOOL IsExistFile(LPCSTR pcPath, BOOL bFolder, BOOL bLog);
+// The identity of an existing file or folder (volume serial, file index): TRUE when it was read.
+BOOL GetFileIdentity(LPCSTR pcPath, std::pair<DWORD, ULONGLONG>& id);
 // TRUE when the path is found; pFindData gets its record.
 BOOL GetFileFindData(WIN32_FIND_DATAA* pFindData, LPCSTR pcPath);
 // The shell's folder chooser opened on pcInitFolder: 1 and the folder in *pstrResult when one

@@ -10,24 +10,6 @@
 
 namespace {
 
-// The identity of an existing file: volume serial and file index.
-bool GetFileId(LPCSTR pcPath, std::pair<DWORD, ULONGLONG>& id) {
-    const HANDLE hFile =
-        CreateFileA(pcPath, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (hFile == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    BY_HANDLE_FILE_INFORMATION info = {};
-    const BOOL bOk = GetFileInformationByHandle(hFile, &info);
-    CloseHandle(hFile);
-    if (!bOk) {
-        return false;
-    }
-    id = {info.dwVolumeSerialNumber, MakeUInt64(info.nFileIndexLow, info.nFileIndexHigh)};
-    return true;
-}
-
 // The folder part of a path: everything before its last separator (cut on UTF-16, so a trail
 // byte 0x5C is never one); empty when there is none.
 CString ParentOf(const CString& strPath) {
@@ -55,7 +37,8 @@ std::vector<DWORD> FindClaims(const CFileList& store, LPCSTR pcOperationFolder,
         MovePaths paths;
         std::pair<DWORD, ULONGLONG> id;
         if (!BuildMovePaths(&store.GetAt(i), &paths, pcOperationFolder, pcTargetExt) ||
-            !IsExistFile(paths.m_strSrcPath, FALSE, FALSE) || !GetFileId(paths.m_strSrcPath, id)) {
+            !IsExistFile(paths.m_strSrcPath, FALSE, FALSE) ||
+            !GetFileIdentity(paths.m_strSrcPath, id)) {
             continue;
         }
         vecClaimedBy[i] = mapFirst.try_emplace(id, i).first->second;

@@ -281,17 +281,25 @@ void UpdateNames(Cache& cache, FolderIndex& index, std::string_view strName, boo
     cache.nNames = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(cache.nNames) + iChange);
 }
 
+std::string ChildPath(const std::string& strFolder, std::string_view strName) {
+    return strFolder + (strFolder == "/" ? "" : "/") + std::string(strName);
+}
+
+// A removed folder's own index is of no more use. Called with the cache's lock held.
+void EraseChild(Cache& cache, const std::string& strFolder, std::string_view strName) {
+    auto itSelf = cache.mapFolders.find(ChildPath(strFolder, strName));
+    if (itSelf != cache.mapFolders.end()) {
+        Erase(cache, itSelf);
+    }
+}
+
 // A change the layer makes many of in a row (moves): no stat to take the folder's new time. The
 // index is trusted for a while instead (IsTrusted), and read again once a lookup needs its time.
 void NoteTrusting(Cache& cache, const std::string& strFolder, std::string_view strName,
                   bool bAdded) {
     std::lock_guard lock(cache.mutex);
     if (!bAdded) {
-        auto itSelf =
-            cache.mapFolders.find(strFolder + (strFolder == "/" ? "" : "/") + std::string(strName));
-        if (itSelf != cache.mapFolders.end()) {
-            Erase(cache, itSelf);
-        }
+        EraseChild(cache, strFolder, strName);
     }
     auto it = cache.mapFolders.find(strFolder);
     if (it != cache.mapFolders.end()) {
@@ -310,9 +318,7 @@ void Note(const std::string& strFolder, std::string_view strName, bool bAdded, b
         // Most changes land in folders nobody has looked up ignoring case: no stat for those.
         std::lock_guard lock(cache.mutex);
         const bool bFolderKnown = cache.mapFolders.count(strFolder) != 0;
-        const bool bSelfKnown =
-            !bAdded && cache.mapFolders.count(strFolder + (strFolder == "/" ? "" : "/") +
-                                              std::string(strName));
+        const bool bSelfKnown = !bAdded && cache.mapFolders.count(ChildPath(strFolder, strName));
         if (!bFolderKnown && !bSelfKnown) {
             return;
         }
@@ -321,12 +327,7 @@ void Note(const std::string& strFolder, std::string_view strName, bool bAdded, b
     const bool bStat = ::stat(strFolder.c_str(), &st) == 0;
     std::lock_guard lock(cache.mutex);
     if (!bAdded) {
-        // A removed folder's own index is of no more use.
-        auto itSelf =
-            cache.mapFolders.find(strFolder + (strFolder == "/" ? "" : "/") + std::string(strName));
-        if (itSelf != cache.mapFolders.end()) {
-            Erase(cache, itSelf);
-        }
+        EraseChild(cache, strFolder, strName);
     }
     auto it = cache.mapFolders.find(strFolder);
     if (it == cache.mapFolders.end()) {

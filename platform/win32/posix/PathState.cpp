@@ -10,6 +10,7 @@
 #include <array>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <mutex>
 #include <shared_mutex>
@@ -164,15 +165,19 @@ std::string PosixOf(const std::string& strRoot, const std::vector<std::string>& 
     for (std::size_t i = 0; i < n; ++i) {
         uLength += aDisk[i].size() + 1;
     }
-    std::string strPath;
-    strPath.reserve(uLength);
-    strPath = strRoot;
+    // Sized once and written in place: every file call builds one or more of these.
+    std::string strPath(uLength, '\0');
+    char* pc = strPath.data();
+    std::memcpy(pc, strRoot.data(), strRoot.size());
+    std::size_t uPos = strRoot.size();
     for (std::size_t i = 0; i < n; ++i) {
-        if (strPath.empty() || strPath.back() != '/') {
-            strPath += '/';
+        if (uPos == 0 || pc[uPos - 1] != '/') {
+            pc[uPos++] = '/';
         }
-        strPath += aDisk[i];
+        std::memcpy(pc + uPos, aDisk[i].data(), aDisk[i].size());
+        uPos += aDisk[i].size();
     }
+    strPath.resize(uPos);
     return strPath;
 }
 

@@ -233,22 +233,39 @@ struct RawName {
 };
 
 // The on-disk form of the component at uIndex. Calls come in runs on paths that share their
-// folders, so each thread keeps the last path's forms and converts only what differs.
+// folders, so each thread keeps the last two forms at each depth (a move's source and target
+// alternate there) and converts only what differs.
 std::string DiskFormOf(std::size_t uIndex, std::string_view strAnsiName) {
     constexpr std::size_t kRemembered = 16;
-    thread_local std::vector<std::pair<std::string, std::string>> s_aLast;
+    struct Form {
+        std::string strAnsi;
+        std::string strDisk;
+        bool bUsed = false;
+    };
+    struct Depth {
+        Form aForms[2];
+        unsigned uOlder = 0;
+    };
+    thread_local std::vector<Depth> s_aLast;
     if (uIndex >= kRemembered) {
         return AnsiNameToDisk(strAnsiName);
     }
     if (s_aLast.size() <= uIndex) {
         s_aLast.resize(uIndex + 1);
     }
-    auto& [strAnsi, strDisk] = s_aLast[uIndex];
-    if (strAnsi != strAnsiName || (strAnsi.empty() && strDisk.empty())) {
-        strAnsi.assign(strAnsiName);
-        strDisk = AnsiNameToDisk(strAnsiName);
+    Depth& depth = s_aLast[uIndex];
+    for (unsigned j = 0; j < 2; ++j) {
+        if (depth.aForms[j].bUsed && depth.aForms[j].strAnsi == strAnsiName) {
+            depth.uOlder = 1 - j;
+            return depth.aForms[j].strDisk;
+        }
     }
-    return strDisk;
+    Form& form = depth.aForms[depth.uOlder];
+    depth.uOlder = 1 - depth.uOlder;
+    form.strAnsi.assign(strAnsiName);
+    form.strDisk = AnsiNameToDisk(strAnsiName);
+    form.bUsed = true;
+    return form.strDisk;
 }
 
 } // namespace

@@ -243,7 +243,29 @@ CString GetFileTitleFromPath(LPCSTR pcPath) {
     if (uEnd != uLen && IsEndingInSJisLeadByte(pcTitle, dwTitleLen)) {
         return TitleThroughWide(pcPath);
     }
-    // Converted back and forth on its own, as the cut of the converted path would be.
+    // Converted back and forth on its own, as the cut of the converted path would be: on the
+    // stack for a title of a usual length, through the string class otherwise.
+    constexpr DWORD kdwShortTitle = 512;
+    DWORD dwConvLen = dwTitleLen;
+    if (IsEndingInSJisLeadByte(pcTitle, dwConvLen)) {
+        --dwConvLen; // the end of the path: the conversion drops a lone lead byte there
+    }
+    if (dwConvLen == 0) {
+        return CString();
+    }
+    if (dwTitleLen <= kdwShortTitle) {
+        WCHAR awcWide[kdwShortTitle];
+        const int iWide = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, pcTitle,
+                                              static_cast<int>(dwConvLen), awcWide, kdwShortTitle);
+        char acBack[kdwShortTitle * 2 + 8];
+        const int iBack = iWide > 0 ? WideCharToMultiByte(CP_ACP, 0, awcWide, iWide, acBack,
+                                                          sizeof acBack, nullptr, nullptr)
+                                    : 0;
+        if (iBack > 0) {
+            UseNecSelectedTwins(acBack, static_cast<DWORD>(iBack));
+            return CString(acBack, iBack);
+        }
+    }
     const std::string strTitle(pcTitle, dwTitleLen);
     const CMyWString strWide(strTitle.c_str());
     return strWide.GetSectorData(0, 0);

@@ -211,7 +211,7 @@ CString GetFileTitleFromPath(LPCSTR pcPath) {
         if (by >= 0xF6 && by <= 0xFC) {
             return TitleThroughWide(pcPath);
         }
-        if (IsSJisLeadByte(by) && i + 1 < uLen && IsSJisTrailByte(pbPath[i + 1])) {
+        if (by >= 0x80 && IsSJisLeadByte(by) && i + 1 < uLen && IsSJisTrailByte(pbPath[i + 1])) {
             i += 2;
             continue;
         }

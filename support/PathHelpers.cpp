@@ -169,10 +169,10 @@ CString GetFileNameFromPath(LPCSTR pcPath) {
     return strName;
 }
 
-CString GetFileTitleFromPath(LPCSTR pcPath) {
-    if (pcPath == nullptr) {
-        return CString();
-    }
+namespace {
+
+// The title cut on the whole path converted to UTF-16: the reference the byte cut below follows.
+CString TitleThroughWide(LPCSTR pcPath) {
     const CMyWString strPath(pcPath);
     const int iSep = LastSeparator(strPath);
     if (iSep < 0) {
@@ -185,6 +185,90 @@ CString GetFileTitleFromPath(LPCSTR pcPath) {
     }
     // A dot right after the separator gives a count of 0, which reaches to the end.
     return strPath.GetSectorData(dwNameStart, static_cast<DWORD>(iDot) - dwNameStart);
+}
+
+} // namespace
+
+CString GetFileTitleFromPath(LPCSTR pcPath) {
+    if (pcPath == nullptr) {
+        return CString();
+    }
+    // The same cut on the bytes, without converting the whole path twice: characters end where
+    // the conversion ends them. Bytes 0xF6-0xFC lead a character for the conversion but not for
+    // the program's byte test, and very long texts are converted in pieces: both take the wide
+    // route.
+    const auto* pbPath = reinterpret_cast<const BYTE*>(pcPath);
+    const std::size_t uLen = std::strlen(pcPath);
+    if (uLen > 0x10000) {
+        return TitleThroughWide(pcPath);
+    }
+    std::size_t uNameStart = 0;
+    bool bSep = false;
+    std::size_t uDot = 0;
+    bool bDot = false;
+    for (std::size_t i = 0; i < uLen;) {
+        const BYTE by = pbPath[i];
+        if (by >= 0xF6 && by <= 0xFC) {
+            return TitleThroughWide(pcPath);
+        }
+        if (by >= 0x80 && IsSJisLeadByte(by) && i + 1 < uLen && IsSJisTrailByte(pbPath[i + 1])) {
+            i += 2;
+            continue;
+        }
+        if (by == '\\' || by == '/') {
+            uNameStart = i + 1;
+            bSep = true;
+            bDot = false;
+        } else if (by == '.' && bSep) {
+            uDot = i;
+            bDot = true;
+        }
+        ++i;
+    }
+    if (!bSep || !bDot) {
+        return CString(pcPath);
+    }
+    // A dot right after the separator keeps the whole name.
+    const std::size_t uEnd = uDot == uNameStart ? uLen : uDot;
+    const char* pcTitle = pcPath + uNameStart;
+    const auto dwTitleLen = static_cast<DWORD>(uEnd - uNameStart);
+    bool bAscii = true;
+    for (DWORD i = 0; i < dwTitleLen && bAscii; ++i) {
+        bAscii = pbPath[uNameStart + i] < 0x80;
+    }
+    if (bAscii) {
+        return CString(pcTitle, static_cast<int>(dwTitleLen));
+    }
+    // A title ending in a lone lead byte loses it when converted on its own, not inside the path.
+    if (uEnd != uLen && IsEndingInSJisLeadByte(pcTitle, dwTitleLen)) {
+        return TitleThroughWide(pcPath);
+    }
+    // Converted back and forth on its own, as the cut of the converted path would be: on the
+    // stack for a title of a usual length, through the string class otherwise.
+    constexpr DWORD kdwShortTitle = 512;
+    DWORD dwConvLen = dwTitleLen;
+    if (IsEndingInSJisLeadByte(pcTitle, dwConvLen)) {
+        --dwConvLen; // the end of the path: the conversion drops a lone lead byte there
+    }
+    if (dwConvLen == 0) {
+        return CString();
+    }
+    if (dwTitleLen <= kdwShortTitle) {
+        WCHAR awcWide[kdwShortTitle];
+        const int iWide = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, pcTitle,
+                                              static_cast<int>(dwConvLen), awcWide, kdwShortTitle);
+        char acBack[kdwShortTitle * 2 + 8];
+        const int iBack = iWide > 0 ? WideCharToMultiByte(CP_ACP, 0, awcWide, iWide, acBack,
+                                                          sizeof acBack, nullptr, nullptr)
+                                    : 0;
+        if (iBack > 0) {
+            UseNecSelectedTwins(acBack, static_cast<DWORD>(iBack));
+            return CString(acBack, iBack);
+        }
+    }
+    const std::string strTitle(pcTitle, dwTitleLen);
+    const CMyWString strWide(strTitle.c_str());
+    return strWide.GetSectorData(0, 0);
 }
 
 CString GetFolderFromPath(LPCSTR pcPath) {

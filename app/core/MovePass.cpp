@@ -1,6 +1,7 @@
 #include "app/core/MovePass.h"
 
 #include <cstring>
+#include <string>
 
 #include "engine/RunState.h"
 #include "platform/win32/Win32Errors.h"
@@ -34,41 +35,84 @@ bool ConvertedWhole(LPCSTR pcAnsi, const CMyWString& strWide) {
 
 } // namespace
 
+namespace {
+
+// The relative folder of the last root and folder this thread cut: entries come folder by
+// folder, so most calls ask again for the same pair. Only cuts that converted cleanly are kept,
+// so a failing pair still converts (and traces) every time.
+struct CRelFolderCut {
+    std::string m_strRoot;
+    std::string m_strFolder;
+    CString m_strRelFolder;
+    bool m_bValid = false;
+};
+
+// 1 with the relative folder, 0 when the folder's place below the root cannot be told.
+int CutRelFolder(LPCSTR pcRoot, LPCSTR pcFolder, CString& strRelFolder) {
+    thread_local CRelFolderCut s_last;
+    if (s_last.m_bValid && s_last.m_strRoot == pcRoot && s_last.m_strFolder == pcFolder) {
+        strRelFolder = s_last.m_strRelFolder;
+        return 1;
+    }
+    // The relative folder is cut by position in UTF-16, so a trail byte 0x5C is never a separator.
+    const CMyWString strRoot(pcRoot);
+    const CMyWString strFolder(pcFolder);
+    // A root or folder that did not convert whole would be cut at the wrong place: an empty root
+    // cuts T:\wav\sub into :\wav\sub, a folder ":" in the operation folder. A colon is never
+    // part of a name here (the name codec maps it), so one in the relative folder is such a cut.
+    if (*pcRoot == '\0' || !ConvertedWhole(pcRoot, strRoot) ||
+        !ConvertedWhole(pcFolder, strFolder)) {
+        return 0;
+    }
+    const DWORD dwStart = strRoot.GetLength() + 1;
+    strRelFolder = strFolder.GetSectorData(dwStart);
+    if (strRelFolder.Find(':') >= 0) {
+        strRelFolder.Empty();
+        return 0;
+    }
+    // An empty cut past the folder's end is clean; one inside it failed (and traced).
+    if (!strRelFolder.IsEmpty() || dwStart >= strFolder.GetLength()) {
+        s_last.m_bValid = false;
+        s_last.m_strRoot = pcRoot;
+        s_last.m_strFolder = pcFolder;
+        s_last.m_strRelFolder = strRelFolder;
+        s_last.m_bValid = true;
+    }
+    return 1;
+}
+
+// "a" + separator + "b", as "%s<sep>%s" formats it.
+void Join(CString& strOut, LPCSTR pcFirst, char cSep, LPCSTR pcSecond) {
+    strOut = pcFirst;
+    strOut += cSep;
+    strOut += pcSecond;
+}
+
+} // namespace
+
 int BuildMovePaths(const CFileEntry* pEntry, MovePaths* pPaths, LPCSTR pcOperationFolder,
                    LPCSTR pcTargetExt) {
     if (pEntry == nullptr || pPaths == nullptr) {
         return 0;
     }
-    // The relative folder is cut by position in UTF-16, so a trail byte 0x5C is never a separator.
-    const CMyWString strRoot(static_cast<LPCSTR>(pEntry->m_strRoot));
-    const CMyWString strFolder(static_cast<LPCSTR>(pEntry->m_strFolder));
-    pPaths->m_strTitle = GetFileTitleFromPath(pEntry->m_strFullPath);
-    pPaths->m_strNewName.Format("%s.%s", static_cast<LPCSTR>(pPaths->m_strTitle), pcTargetExt);
-    pPaths->m_strSrcPath.Format("%s\\%s", pcOperationFolder,
-                                static_cast<LPCSTR>(pPaths->m_strNewName));
-    // A root or folder that did not convert whole would be cut at the wrong place: an empty root
-    // cuts T:\wav\sub into :\wav\sub, a folder ":" in the operation folder. A colon is never
-    // part of a name here (the name codec maps it), so one in the relative folder is such a cut.
     pPaths->m_strRelFolder.Empty();
     pPaths->m_strDstFolder.Empty();
     pPaths->m_strDstPath.Empty();
-    if (pEntry->m_strRoot.IsEmpty() || !ConvertedWhole(pEntry->m_strRoot, strRoot) ||
-        !ConvertedWhole(pEntry->m_strFolder, strFolder)) {
+    CString strRelFolder;
+    const int iCut = CutRelFolder(pEntry->m_strRoot, pEntry->m_strFolder, strRelFolder);
+    pPaths->m_strTitle = GetFileTitleFromPath(pEntry->m_strFullPath);
+    Join(pPaths->m_strNewName, pPaths->m_strTitle, '.', pcTargetExt);
+    Join(pPaths->m_strSrcPath, pcOperationFolder, '\\', pPaths->m_strNewName);
+    if (!iCut) {
         return 0;
     }
-    pPaths->m_strRelFolder = strFolder.GetSectorData(strRoot.GetLength() + 1);
-    if (pPaths->m_strRelFolder.Find(':') >= 0) {
-        pPaths->m_strRelFolder.Empty();
-        return 0;
-    }
+    pPaths->m_strRelFolder = strRelFolder;
     if (pPaths->m_strRelFolder.IsEmpty()) {
         pPaths->m_strDstFolder = pcOperationFolder;
     } else {
-        pPaths->m_strDstFolder.Format("%s\\%s", pcOperationFolder,
-                                      static_cast<LPCSTR>(pPaths->m_strRelFolder));
+        Join(pPaths->m_strDstFolder, pcOperationFolder, '\\', pPaths->m_strRelFolder);
     }
-    pPaths->m_strDstPath.Format("%s\\%s", static_cast<LPCSTR>(pPaths->m_strDstFolder),
-                                static_cast<LPCSTR>(pPaths->m_strNewName));
+    Join(pPaths->m_strDstPath, pPaths->m_strDstFolder, '\\', pPaths->m_strNewName);
     return 1;
 }
 

@@ -2,13 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "platform/framework/core/Shell.h"
 #include "platform/win32/Win32.h"
 #include "support/AnsiText.h"
+#include "support/MyWString.h"
 #include "tests/common/ProgramFolders.h"
 
 namespace {
@@ -50,6 +53,61 @@ TEST(PathSplitting, NameTitleAndFolder) {
         EXPECT_EQ(AnsiFromUtf8(rows[i].pcName), GetFileNameFromPath(strPath)) << "row " << i;
         EXPECT_EQ(AnsiFromUtf8(rows[i].pcTitle), GetFileTitleFromPath(strPath)) << "row " << i;
         EXPECT_EQ(AnsiFromUtf8(rows[i].pcFolder), GetFolderFromPath(strPath)) << "row " << i;
+    }
+}
+
+// The title cut on the whole path in UTF-16, which the byte cut must match byte for byte.
+CString TitleOfWidePath(const char* pcPath) {
+    const CMyWString strPath(pcPath);
+    const int iSep = std::max(strPath.ReverseFind(0, u"\\"), strPath.ReverseFind(0, u"/"));
+    if (iSep < 0) {
+        return CString(pcPath);
+    }
+    const DWORD dwNameStart = static_cast<DWORD>(iSep) + 1;
+    const int iDot = strPath.ReverseFind(dwNameStart, u".");
+    if (iDot < 0) {
+        return CString(pcPath);
+    }
+    return strPath.GetSectorData(dwNameStart, static_cast<DWORD>(iDot) - dwNameStart);
+}
+
+TEST(PathSplitting, TitleCutOnBytesMatchesTheCutOnWideText) {
+    // Lead bytes before separators, dots and the end; 0x5C and 0x2E as trail bytes; bytes that
+    // lead only for the conversion (0xF6-0xFC); IBM-extension codes rewritten on the way back;
+    // bytes with no character.
+    const char* const apcFixed[] = {
+        "C:\\a\\\x81.wav",
+        "C:\\a\\\x81",
+        "C:\\a\\\x95\x5C.wav",
+        "C:\\a\\b.\x95\x5C",
+        "C:\\\x95\x5C\\x.y",
+        "C:\\a\\\xFA\x5C.wav",
+        "C:\\a\\\xFA\x40.b.wav",
+        "C:\\a\\\xED\x40z.wav",
+        "C:\\a\\.\x81",
+        "C:\\a\\.hidden",
+        "C:\\a\\x\x80\xA0\xFD.w",
+        "C:\\a\\\x81\x2E.b",
+        "\\\x82\xA0\x82\xA2.mp3",
+        "C:\\a\\b\\",
+        "\x81\\x.y",
+    };
+    for (const char* pcPath : apcFixed) {
+        EXPECT_EQ(TitleOfWidePath(pcPath), GetFileTitleFromPath(pcPath)) << pcPath;
+    }
+    const unsigned char abAlphabet[] = {'a',  '.',  '\\', '/',  ' ',  0x81, 0x82, 0x95, 0x9F,
+                                        0xE0, 0xED, 0xF5, 0xF6, 0xFA, 0xFC, 0x40, 0x5C, 0x7E,
+                                        0x7F, 0x80, 0xA0, 0xA6, 0xDF, 0xFD, 0xFF, 0x2E, 0x41};
+    std::mt19937 rng(932);
+    std::uniform_int_distribution<std::size_t> pickByte(0, std::size(abAlphabet) - 1);
+    std::uniform_int_distribution<int> pickLength(1, 14);
+    for (int iRound = 0; iRound < 20000; ++iRound) {
+        std::string strPath;
+        for (int i = pickLength(rng); i > 0; --i) {
+            strPath += static_cast<char>(abAlphabet[pickByte(rng)]);
+        }
+        ASSERT_EQ(TitleOfWidePath(strPath.c_str()), GetFileTitleFromPath(strPath.c_str()))
+            << "round " << iRound;
     }
 }
 

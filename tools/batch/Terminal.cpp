@@ -37,7 +37,7 @@ std::string ToUtf8(LPCSTR pcAnsi) {
 
 std::string ShowPath(LPCSTR pcAnsiPath) {
     if (auto posix = tessaly::win32::WindowsToPosixPath(pcAnsiPath ? pcAnsiPath : "")) {
-        return *posix;
+        return std::move(*posix);
     }
     return ToUtf8(pcAnsiPath);
 }

@@ -47,7 +47,7 @@ inline bool IsCp932Trail(unsigned char b) {
 
 // The program's own lead bytes, 0x81-0x9F and 0xE0-0xF5. The name codec never writes a lead byte
 // above 0xF5.
-inline bool IsProgramLead(unsigned char b) {
+constexpr bool IsProgramLead(unsigned char b) {
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xF5);
 }
 

@@ -271,7 +271,9 @@ bool ReadSingle(WindowsPath& path, FindSearch& search) {
         return false;
     }
     std::string strAnsi;
+    // The folder is spelled out only for a name that is left out, which the listener hears of.
     if (!path.aDisk.empty() &&
+        !(DiskNameToAnsi(path.aDisk.back(), strAnsi) && strAnsi.size() < MAX_PATH) &&
         !ListedName(ParentFolder(path.PosixPath()), path.aDisk.back(), strAnsi)) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return false;

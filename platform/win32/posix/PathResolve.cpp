@@ -74,14 +74,15 @@ bool StatFound(const std::string& strPath, FoundEntry& found) {
     return true;
 }
 
-// Remembers what a lookup found, for the calls that follow it.
+// Remembers what a lookup found, for the calls that follow it. bAsGiven: the path was found
+// spelled as given, so its resolved form is strGiven itself.
 void NoteFound(const std::string& strGiven, const WindowsPath& path, std::size_t n,
-               const FoundEntry& found) {
+               const FoundEntry& found, bool bAsGiven = false) {
     KnownEntry entry;
     entry.aDisk.assign(path.aDisk.begin(), path.aDisk.begin() + static_cast<std::ptrdiff_t>(n));
     entry.stx = found.stx;
     entry.bLink = found.bLink;
-    const std::string strResolved = path.PosixPath(n);
+    const std::string strResolved = bAsGiven ? strGiven : path.PosixPath(n);
     if (S_ISDIR(found.stx.stx_mode) && !found.bLink) {
         NoteFolderSeen(strGiven, strResolved, entry);
     } else {
@@ -207,7 +208,7 @@ bool ResolveOnDisk(WindowsPath& path, bool bLastMayBeMissing, bool& bExists, std
     if (StatFound(strGiven, found)) {
         // Only the checks before a move or a creation are followed by calls that use it.
         if (eReuse != Reuse::None) {
-            NoteFound(strGiven, path, n, found);
+            NoteFound(strGiven, path, n, found, true);
         }
         if (pFound != nullptr) {
             *pFound = found;

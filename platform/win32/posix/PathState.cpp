@@ -10,6 +10,7 @@
 #include <array>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <mutex>
 #include <shared_mutex>
@@ -164,15 +165,19 @@ std::string PosixOf(const std::string& strRoot, const std::vector<std::string>& 
     for (std::size_t i = 0; i < n; ++i) {
         uLength += aDisk[i].size() + 1;
     }
-    std::string strPath;
-    strPath.reserve(uLength);
-    strPath = strRoot;
+    // Sized once and written in place: every file call builds one or more of these.
+    std::string strPath(uLength, '\0');
+    char* pc = strPath.data();
+    std::memcpy(pc, strRoot.data(), strRoot.size());
+    std::size_t uPos = strRoot.size();
     for (std::size_t i = 0; i < n; ++i) {
-        if (strPath.empty() || strPath.back() != '/') {
-            strPath += '/';
+        if (uPos == 0 || pc[uPos - 1] != '/') {
+            pc[uPos++] = '/';
         }
-        strPath += aDisk[i];
+        std::memcpy(pc + uPos, aDisk[i].data(), aDisk[i].size());
+        uPos += aDisk[i].size();
     }
+    strPath.resize(uPos);
     return strPath;
 }
 
@@ -192,41 +197,75 @@ bool Fail(DWORD dwError) {
     return false;
 }
 
-// Characters that Windows refuses in a name; '*' and '?' are reported apart as a pattern.
-bool CheckName(std::string_view strName, bool& bPattern) {
-    bPattern = false;
-    const auto* pb = reinterpret_cast<const unsigned char*>(strName.data());
-    for (std::size_t i = 0, cb; i < strName.size(); i += cb) {
-        cb = Cp932CharLength(pb + i, strName.size() - i);
-        const unsigned char b = pb[i];
-        if (cb == 2) {
-            continue;
+// What a byte is to the path parser when it starts a character; one table lookup a byte keeps
+// the scan of every path cheap.
+enum : unsigned char { kPlain, kLead, kSeparator, kForbidden, kWildcard };
+
+struct ByteClasses {
+    unsigned char a[256];
+    constexpr ByteClasses() : a() {
+        for (int b = 0; b < 256; ++b) {
+            const auto by = static_cast<unsigned char>(b);
+            // Characters that Windows refuses in a name; '*' and '?' are reported apart as a
+            // pattern.
+            if (by == '\\' || by == '/') {
+                a[b] = kSeparator;
+            } else if (by < 0x20 || by == '<' || by == '>' || by == ':' || by == '"' || by == '|') {
+                a[b] = kForbidden;
+            } else if (by == '*' || by == '?') {
+                a[b] = kWildcard;
+            } else if (IsProgramLead(by)) {
+                a[b] = kLead;
+            } else {
+                a[b] = kPlain;
+            }
         }
-        if (b < 0x20 || b == '<' || b == '>' || b == ':' || b == '"' || b == '|') {
-            return false;
-        }
-        bPattern = bPattern || b == '*' || b == '?';
     }
-    return true;
-}
+};
+
+constexpr ByteClasses kByteClasses;
+
+// A component as the scan cut it, with what its characters held.
+struct RawName {
+    std::string_view strName;
+    bool bForbidden;
+    bool bPattern;
+};
 
 // The on-disk form of the component at uIndex. Calls come in runs on paths that share their
-// folders, so each thread keeps the last path's forms and converts only what differs.
+// folders, so each thread keeps the last two forms at each depth (a move's source and target
+// alternate there) and converts only what differs.
 std::string DiskFormOf(std::size_t uIndex, std::string_view strAnsiName) {
     constexpr std::size_t kRemembered = 16;
-    thread_local std::vector<std::pair<std::string, std::string>> s_aLast;
+    struct Form {
+        std::string strAnsi;
+        std::string strDisk;
+        bool bUsed = false;
+    };
+    struct Depth {
+        Form aForms[2];
+        unsigned uOlder = 0;
+    };
+    thread_local std::vector<Depth> s_aLast;
     if (uIndex >= kRemembered) {
         return AnsiNameToDisk(strAnsiName);
     }
     if (s_aLast.size() <= uIndex) {
         s_aLast.resize(uIndex + 1);
     }
-    auto& [strAnsi, strDisk] = s_aLast[uIndex];
-    if (strAnsi != strAnsiName || (strAnsi.empty() && strDisk.empty())) {
-        strAnsi.assign(strAnsiName);
-        strDisk = AnsiNameToDisk(strAnsiName);
+    Depth& depth = s_aLast[uIndex];
+    for (unsigned j = 0; j < 2; ++j) {
+        if (depth.aForms[j].bUsed && depth.aForms[j].strAnsi == strAnsiName) {
+            depth.uOlder = 1 - j;
+            return depth.aForms[j].strDisk;
+        }
     }
-    return strDisk;
+    Form& form = depth.aForms[depth.uOlder];
+    depth.uOlder = 1 - depth.uOlder;
+    form.strAnsi.assign(strAnsiName);
+    form.strDisk = AnsiNameToDisk(strAnsiName);
+    form.bUsed = true;
+    return form.strDisk;
 }
 
 } // namespace
@@ -307,29 +346,50 @@ bool ParseWindowsPath(std::string_view strAnsi, WindowsPath& out, bool bAllowPat
     }
     lock.unlock();
 
-    std::vector<std::string_view> aRaw;
-    aRaw.reserve(16);
+    // Reused by the thread: every file call parses a path.
+    thread_local std::vector<RawName> t_aRaw;
+    std::vector<RawName>& aRaw = t_aRaw;
+    aRaw.clear();
     std::size_t uStart = uPos;
+    bool bForbidden = false;
+    bool bPattern = false;
     const auto* pbAnsi = reinterpret_cast<const unsigned char*>(strAnsi.data());
-    for (std::size_t i = uPos, cb; i < strAnsi.size(); i += cb) {
-        // A trail byte may be 0x5C, which is no separator then.
-        cb = Cp932CharLength(pbAnsi + i, strAnsi.size() - i);
-        if (cb == 1 && IsSeparator(strAnsi[i])) {
+    const std::size_t uSize = strAnsi.size();
+    for (std::size_t i = uPos; i < uSize;) {
+        switch (kByteClasses.a[pbAnsi[i]]) {
+        case kPlain:
+            ++i;
+            break;
+        case kLead:
+            // A trail byte may be 0x5C, which is no separator then (Cp932CharLength's rule).
+            i += Cp932CharLength(pbAnsi + i, uSize - i);
+            break;
+        case kSeparator:
             if (i > uStart) {
-                aRaw.push_back(strAnsi.substr(uStart, i - uStart));
+                aRaw.push_back({strAnsi.substr(uStart, i - uStart), bForbidden, bPattern});
             }
-            uStart = i + 1;
+            bForbidden = bPattern = false;
+            uStart = ++i;
+            break;
+        case kForbidden:
+            bForbidden = true;
+            ++i;
+            break;
+        default:
+            bPattern = true;
+            ++i;
+            break;
         }
     }
-    if (uStart < strAnsi.size()) {
-        aRaw.push_back(strAnsi.substr(uStart));
+    if (uStart < uSize) {
+        aRaw.push_back({strAnsi.substr(uStart), bForbidden, bPattern});
     } else {
         out.bTrailingSeparator = !aRaw.empty();
     }
     out.aAnsi.reserve(out.aAnsi.size() + aRaw.size());
     out.aDisk.reserve(out.aDisk.size() + aRaw.size());
     for (std::size_t k = 0; k < aRaw.size(); ++k) {
-        const std::string_view strName = aRaw[k];
+        const std::string_view strName = aRaw[k].strName;
         if (strName == ".") {
             continue;
         }
@@ -340,11 +400,10 @@ bool ParseWindowsPath(std::string_view strAnsi, WindowsPath& out, bool bAllowPat
             }
             continue;
         }
-        bool bPattern = false;
-        if (!CheckName(strName, bPattern)) {
+        if (aRaw[k].bForbidden) {
             return Fail(ERROR_INVALID_NAME);
         }
-        if (bPattern) {
+        if (aRaw[k].bPattern) {
             if (!bAllowPattern || k + 1 != aRaw.size() || out.bTrailingSeparator) {
                 return Fail(ERROR_INVALID_NAME);
             }

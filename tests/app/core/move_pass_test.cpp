@@ -106,6 +106,12 @@ TEST_F(MovePassTest, BuildsPathsFromTitlesAndRelativeFolders) {
         // 表 ends in the byte 0x5C: the relative folder is cut by characters.
         {Entry("T:\\表", "ソ十", "能.wav"), "mp3", Ansi("X:\\op\\能.mp3"),
          Ansi("X:\\op\\ソ十\\能.mp3")},
+        // The same folder again, then under another root: the cut follows the root too.
+        {Entry("T:\\r", "s\\d", "one.wav"), "mp3", "X:\\op\\one.mp3", "X:\\op\\s\\d\\one.mp3"},
+        {Entry("T:\\r", "s\\d", "two.wav"), "mp3", "X:\\op\\two.mp3", "X:\\op\\s\\d\\two.mp3"},
+        {Entry("T:", "r\\s\\d", "three.wav"), "mp3", "X:\\op\\three.mp3",
+         "X:\\op\\r\\s\\d\\three.mp3"},
+        {Entry("T:\\r\\s", "d", "four.wav"), "mp3", "X:\\op\\four.mp3", "X:\\op\\d\\four.mp3"},
     };
     for (const auto& row : rows) {
         MovePaths paths;
@@ -115,6 +121,11 @@ TEST_F(MovePassTest, BuildsPathsFromTitlesAndRelativeFolders) {
     }
     MovePaths paths;
     EXPECT_EQ(BuildMovePaths(nullptr, &paths, "X:\\op", "mp3"), 0);
+    // A folder just cut cleanly still cannot be cut from an empty root.
+    CFileEntry noRoot = Entry("T:\\r", "s\\d", "five.wav");
+    noRoot.m_strRoot = "";
+    EXPECT_EQ(BuildMovePaths(&noRoot, &paths, "X:\\op", "mp3"), 0);
+    EXPECT_TRUE(paths.m_strDstPath.IsEmpty());
 }
 
 TEST_F(MovePassTest, NeverReplacesAnExistingDestination) {

@@ -73,7 +73,7 @@ protected:
 
     // The hook runs once, at the first time the move reaches `step`.
     void AtFirst(MoveStep stepWanted, std::function<void(const std::string&)> fnChange) {
-        SetMoveStepHookForTests([this, stepWanted, fnChange,
+        SetMoveStepHookForTests([stepWanted, fnChange,
                                  bDone = false](MoveStep step, const std::string& strPath) mutable {
             if (step == stepWanted && !bDone) {
                 bDone = true;

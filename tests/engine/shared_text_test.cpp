@@ -53,7 +53,8 @@ TEST(CSharedText, ReadsAndComparesAsTheTextItWasGiven) {
 
 TEST(CSharedText, AssignmentsFromItsOwnBytesKeepThem) {
     CSharedText text("C:\\folder\\a rather long file name.wav");
-    text = text;
+    const CSharedText& self = text; // through a reference, as a caller would reach it
+    text = self;
     EXPECT_EQ(text, "C:\\folder\\a rather long file name.wav");
     text = text.GetString();
     EXPECT_EQ(text, "C:\\folder\\a rather long file name.wav");

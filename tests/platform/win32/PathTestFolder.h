@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -28,6 +29,19 @@ protected:
         ASSERT_NE(mkdtemp(acTemplate), nullptr);
         m_strRoot = acTemplate;
         MapDrives({{'P', m_strRoot}});
+    }
+
+    // The move-step hook runs fnAct once, the first time a move reaches stepWanted.
+    static void AtFirst(tessaly::win32::MoveStep stepWanted,
+                        std::function<void(const std::string&)> fnAct) {
+        tessaly::win32::SetMoveStepHookForTests(
+            [stepWanted, fnAct, bDone = false](tessaly::win32::MoveStep step,
+                                               const std::string& strPath) mutable {
+                if (step == stepWanted && !bDone) {
+                    bDone = true;
+                    fnAct(strPath);
+                }
+            });
     }
 
     void TearDown() override {

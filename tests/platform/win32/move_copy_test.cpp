@@ -71,17 +71,6 @@ protected:
         FailSysCall(SysCall::Rename, EXDEV, -1, 0, "src.wav");
     }
 
-    // The hook runs once, at the first time the move reaches `step`.
-    void AtFirst(MoveStep stepWanted, std::function<void(const std::string&)> fnChange) {
-        SetMoveStepHookForTests([stepWanted, fnChange,
-                                 bDone = false](MoveStep step, const std::string& strPath) mutable {
-            if (step == stepWanted && !bDone) {
-                bDone = true;
-                fnChange(strPath);
-            }
-        });
-    }
-
     std::string m_strData;
 };
 

@@ -225,13 +225,8 @@ TEST_F(MoveFile, WithoutNoReplaceOrLinksARacingCreatorIsNeverOverwritten) {
         std::filesystem::remove(Posix("dst.mp3"));
         WriteBytes(Posix("src.mp3"), "source");
         bool bTheirs = false;
-        tessaly::win32::SetMoveStepHookForTests(
-            [&, bDone = false](MoveStep step, const std::string& strPath) mutable {
-                if (step == row.step && !bDone) {
-                    bDone = true;
-                    bTheirs = create(row.creator, strPath);
-                }
-            });
+        AtFirst(row.step,
+                [&](const std::string& strPath) { bTheirs = create(row.creator, strPath); });
         SetLastError(ERROR_SUCCESS);
         const BOOL bMoved = MoveFileA("T:\\src.mp3", "T:\\dst.mp3");
         tessaly::win32::SetMoveStepHookForTests({});
@@ -289,13 +284,8 @@ TEST_F(MoveFile, WithoutNoReplaceAFolderNeverReplacesWhatOthersPutThere) {
         std::filesystem::create_directory(Posix("album"));
         WriteBytes(Posix("album/song.mp3"), "song");
         bool bTheirs = false;
-        tessaly::win32::SetMoveStepHookForTests(
-            [&, bDone = false](MoveStep step, const std::string& strPath) mutable {
-                if (step == row.step && !bDone) {
-                    bDone = true;
-                    bTheirs = create(row.creator, strPath);
-                }
-            });
+        AtFirst(row.step,
+                [&](const std::string& strPath) { bTheirs = create(row.creator, strPath); });
         SetLastError(ERROR_SUCCESS);
         const BOOL bMoved = MoveFileA("T:\\album", "T:\\moved");
         tessaly::win32::SetMoveStepHookForTests({});

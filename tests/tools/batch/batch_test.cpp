@@ -169,6 +169,23 @@ std::vector<std::string> Outcomes(const std::string& strOut) {
 
 } // namespace
 
+namespace {
+
+// Files below flat/ in all, and those still directly in it (not moved yet).
+std::pair<int, int> CountFiles(const fs::path& flat) {
+    int iFiles = 0;
+    int iFlat = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(flat)) {
+        if (entry.is_regular_file()) {
+            ++iFiles;
+            iFlat += entry.path().parent_path() == flat;
+        }
+    }
+    return {iFiles, iFlat};
+}
+
+} // namespace
+
 TEST_F(BatchTest, GivesTheFlatFolderTheTemplatesLayout) {
     Write("wav/a.wav");
     Write("wav/sub/b.wav");
@@ -720,14 +737,7 @@ TEST_F(BatchTest, CtrlCStopsAfterTheCurrentFileAndExits130AfterTheSummary) {
     ASSERT_NE(uLast, std::string::npos);
     EXPECT_TRUE(Contains(strOut.substr(uLast), "not looked at")) << strOut.substr(uLast);
     // Every file is whole, in one place, and some were never looked at.
-    int iFlat = 0;
-    int iFiles = 0;
-    for (const auto& entry : fs::recursive_directory_iterator(m_root / "flat")) {
-        if (entry.is_regular_file()) {
-            ++iFiles;
-            iFlat += entry.path().parent_path() == m_root / "flat";
-        }
-    }
+    const auto [iFiles, iFlat] = CountFiles(m_root / "flat");
     EXPECT_EQ(iFiles, 1500);
     EXPECT_GT(iFlat, 0);
 }
@@ -741,14 +751,7 @@ TEST_F(BatchTest, ABrokenPipeStopsTheOutputAfterTheCurrentFile) {
     }
     const int iExit = ExitCode(std::system(("bash " + Quote(Path("pipe.sh"))).c_str()));
     EXPECT_EQ(iExit, 1);
-    int iFlat = 0;
-    int iFiles = 0;
-    for (const auto& entry : fs::recursive_directory_iterator(m_root / "flat")) {
-        if (entry.is_regular_file()) {
-            ++iFiles;
-            iFlat += entry.path().parent_path() == m_root / "flat";
-        }
-    }
+    const auto [iFiles, iFlat] = CountFiles(m_root / "flat");
     EXPECT_EQ(iFiles, 1500);
     EXPECT_GT(iFlat, 1000); // it stopped early
 }

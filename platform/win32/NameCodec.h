@@ -16,6 +16,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -47,6 +48,10 @@ std::u32string AnsiToCodePoints(std::string_view strAnsi);
 // characters of U+E000-U+E45F): pairs give their original, surrogate pairs their character.
 std::u32string WideToCodePoints(std::u16string_view strWide);
 inline constexpr char32_t kRawByteBase = 0x110000;
+
+// A hash of a CP932 name (or path) as the layer compares names on disk, ignoring case: two names
+// that open the same entry hash alike. Unequal hashes mean different entries; equal ones may not.
+std::uint64_t NameCaseHash(std::string_view strAnsiName);
 
 // Listed names left out since the last reset because their CP932 form does not fit the listing's
 // limits; NoteUnmappableName counts one.

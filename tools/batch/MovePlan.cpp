@@ -1,6 +1,9 @@
 #include "tools/batch/MovePlan.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <map>
+#include <string_view>
 #include <utility>
 
 #include "platform/win32/Win32.h"
@@ -31,17 +34,43 @@ std::vector<DWORD> FindClaims(const CFileList& store, LPCSTR pcOperationFolder,
                               LPCSTR pcTargetExt) {
     const DWORD dwCount = store.GetCount();
     std::vector<DWORD> vecClaimedBy(dwCount);
-    std::map<std::pair<DWORD, ULONGLONG>, DWORD> mapFirst;
+    // Only sources whose names the file system could take for one another can be one file: those
+    // are grouped by the hash of their case-folded names, and only a group's files are opened.
+    std::vector<std::pair<std::uint64_t, DWORD>> vecKeys;
+    vecKeys.reserve(dwCount);
+    CString strName;
     for (DWORD i = 0; i < dwCount; ++i) {
         vecClaimedBy[i] = i;
-        MovePaths paths;
-        std::pair<DWORD, ULONGLONG> id;
-        if (!BuildMovePaths(&store.GetAt(i), &paths, pcOperationFolder, pcTargetExt) ||
-            !IsExistFile(paths.m_strSrcPath, FALSE, FALSE) ||
-            !GetFileIdentity(paths.m_strSrcPath, id)) {
-            continue;
+        // The source's name as BuildMovePaths makes it; every source lies in the operation
+        // folder, so names tell them apart.
+        strName = GetFileTitleFromPath(store.GetAt(i).m_strFullPath);
+        strName += '.';
+        strName += pcTargetExt;
+        vecKeys.emplace_back(tessaly::win32::NameCaseHash(std::string_view(
+                                 strName, static_cast<std::size_t>(strName.GetLength()))),
+                             i);
+    }
+    std::sort(vecKeys.begin(), vecKeys.end());
+    std::map<std::pair<DWORD, ULONGLONG>, DWORD> mapFirst;
+    for (std::size_t uBegin = 0; uBegin < vecKeys.size();) {
+        std::size_t uEnd = uBegin + 1;
+        while (uEnd < vecKeys.size() && vecKeys[uEnd].first == vecKeys[uBegin].first) {
+            ++uEnd;
         }
-        vecClaimedBy[i] = mapFirst.try_emplace(id, i).first->second;
+        // In store order within the group (the sort keeps indexes ascending), so the earliest
+        // entry is the claimant.
+        for (std::size_t u = uBegin; uEnd - uBegin > 1 && u < uEnd; ++u) {
+            const DWORD i = vecKeys[u].second;
+            MovePaths paths;
+            std::pair<DWORD, ULONGLONG> id;
+            if (BuildMovePaths(&store.GetAt(i), &paths, pcOperationFolder, pcTargetExt) &&
+                IsExistFile(paths.m_strSrcPath, FALSE, FALSE) &&
+                GetFileIdentity(paths.m_strSrcPath, id)) {
+                vecClaimedBy[i] = mapFirst.try_emplace(id, i).first->second;
+            }
+        }
+        mapFirst.clear();
+        uBegin = uEnd;
     }
     return vecClaimedBy;
 }

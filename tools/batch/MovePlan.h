@@ -30,7 +30,8 @@ struct CBatchResult {
 };
 
 // For every entry of the store, in store order: the index of the earlier entry whose source is
-// the same file, or the entry's own index.
+// the same file under a name the file system takes for its own, or the entry's own index. (Hard
+// links under unrelated names are separate names: each moves on its own.)
 std::vector<DWORD> FindClaims(const CFileList& store, LPCSTR pcOperationFolder, LPCSTR pcTargetExt);
 
 // What MoveOneFile will do with these paths, touching nothing.

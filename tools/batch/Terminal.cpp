@@ -1,9 +1,15 @@
 #include "tools/batch/Terminal.h"
 
+#include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
+#include <optional>
+#include <string_view>
 
 #include "platform/win32/Win32.h"
+#include "support/SJisConv.h"
 
 namespace {
 
@@ -42,6 +48,52 @@ std::string ShowPath(LPCSTR pcAnsiPath) {
     return ToUtf8(pcAnsiPath);
 }
 
+std::string ShowPathEndingIn(const CString& strPath, const CString& strName) {
+    const std::string_view strFull(strPath, static_cast<std::size_t>(strPath.GetLength()));
+    const std::string_view strLast(strName, static_cast<std::size_t>(strName.GetLength()));
+    // Only a name that is one plain component joins as it parses; anything else takes the long way.
+    bool bPlain = !strLast.empty() && strLast != "." && strLast != "..";
+    for (std::size_t i = 0; bPlain && i < strLast.size(); ++i) {
+        const auto by = static_cast<BYTE>(strLast[i]);
+        if (i + 1 < strLast.size() && IsSJisLeadByte(by) &&
+            IsSJisTrailByte(static_cast<BYTE>(strLast[i + 1]))) {
+            ++i; // a trail byte 0x5C or 0x7C is part of its character
+        } else {
+            bPlain = by >= 0x20 && std::strchr("\\/:*?\"<>|", by) == nullptr;
+        }
+    }
+    if (!bPlain || strFull.size() <= strLast.size() + 1 ||
+        strFull.substr(strFull.size() - strLast.size()) != strLast ||
+        strFull[strFull.size() - strLast.size() - 1] != '\\') {
+        return ShowPath(strPath);
+    }
+    // Lines name a few folders over and over: their POSIX forms are kept.
+    struct CShownFolder {
+        std::string m_strAnsi;
+        std::optional<std::string> m_strPosix;
+    };
+    thread_local std::array<CShownFolder, 4> s_aFolders;
+    thread_local std::size_t s_uNext = 0;
+    const std::string_view strFolder = strFull.substr(0, strFull.size() - strLast.size() - 1);
+    auto it = std::find_if(s_aFolders.begin(), s_aFolders.end(),
+                           [&](const CShownFolder& f) { return f.m_strAnsi == strFolder; });
+    if (it == s_aFolders.end()) {
+        it = s_aFolders.begin() + static_cast<std::ptrdiff_t>(s_uNext);
+        s_uNext = (s_uNext + 1) % s_aFolders.size();
+        it->m_strAnsi = strFolder;
+        it->m_strPosix = tessaly::win32::WindowsToPosixPath(strFolder);
+    }
+    if (!it->m_strPosix || it->m_strPosix->empty()) {
+        return ShowPath(strPath);
+    }
+    std::string strOut = *it->m_strPosix;
+    if (strOut.back() != '/') {
+        strOut += '/';
+    }
+    strOut += tessaly::win32::AnsiNameToDisk(strLast);
+    return strOut;
+}
+
 bool IsOutputClosed() {
     return g_bOutputClosed.load();
 }
@@ -49,6 +101,35 @@ bool IsOutputClosed() {
 void SetOutputClosedHandler(void (*pHandler)()) {
     g_pOnOutputClosed = pHandler;
 }
+
+namespace {
+
+// Through a pipe or into a file, lines go out in stdio's blocks (one write for dozens of lines),
+// and at least every 50 ms so a reader keeps up; to a terminal, each line at once. Called under
+// the lock: false when a write to standard output failed.
+bool WriteOutLocked(const std::string& strUtf8) {
+    static const bool s_bTerminal = tessaly::win32::IsConsoleStream(STD_OUTPUT_HANDLE);
+    static std::chrono::steady_clock::time_point s_lastFlush = std::chrono::steady_clock::now();
+    bool bOk = std::fputs(strUtf8.c_str(), stdout) >= 0;
+    if (bOk && (strUtf8.empty() || strUtf8.back() != '\n')) {
+        bOk = std::fputc('\n', stdout) != EOF;
+    }
+    const auto now = std::chrono::steady_clock::now();
+    if (s_bTerminal || now - s_lastFlush >= std::chrono::milliseconds(50)) {
+        bOk = std::fflush(stdout) == 0 && bOk;
+        s_lastFlush = now;
+    }
+    return bOk;
+}
+
+// Outside the lock: the handler may print.
+void NoteOutputFailed() {
+    if (g_pOnOutputClosed != nullptr) {
+        g_pOnOutputClosed();
+    }
+}
+
+} // namespace
 
 void PrintLine(const std::string& strUtf8) {
     bool bJustClosed = false;
@@ -58,20 +139,33 @@ void PrintLine(const std::string& strUtf8) {
             return;
         }
         ClearProgressLocked();
-        bool bOk = std::fputs(strUtf8.c_str(), stdout) >= 0;
-        if (bOk && (strUtf8.empty() || strUtf8.back() != '\n')) {
-            bOk = std::fputc('\n', stdout) != EOF;
-        }
-        bOk = std::fflush(stdout) == 0 && bOk;
-        if (!bOk) {
+        if (!WriteOutLocked(strUtf8)) {
             g_bOutputClosed.store(true);
             bJustClosed = true;
         }
         RedrawProgressLocked();
     }
-    if (bJustClosed && g_pOnOutputClosed != nullptr) {
-        g_pOnOutputClosed();
+    if (bJustClosed) {
+        NoteOutputFailed();
     }
+}
+
+bool FlushOutput() {
+    bool bJustClosed = false;
+    {
+        std::lock_guard lock(TerminalLock());
+        if (g_bOutputClosed.load()) {
+            return false;
+        }
+        if (std::fflush(stdout) != 0) {
+            g_bOutputClosed.store(true);
+            bJustClosed = true;
+        }
+    }
+    if (bJustClosed) {
+        NoteOutputFailed();
+    }
+    return !bJustClosed;
 }
 
 void PrintAnsiLine(LPCSTR pcAnsi) {
@@ -79,6 +173,7 @@ void PrintAnsiLine(LPCSTR pcAnsi) {
 }
 
 void PrintError(const std::string& strUtf8) {
+    FlushOutput(); // what was said before stays before, when both streams go to one file
     std::lock_guard lock(TerminalLock());
     ClearProgressLocked();
     std::fprintf(stderr, "tessaly-batch: %s\n", strUtf8.c_str());

@@ -16,9 +16,14 @@
 std::string ToUtf8(LPCSTR pcAnsi);
 // A Windows path as the POSIX path it names (UTF-8); the Windows form when no drive maps it.
 std::string ShowPath(LPCSTR pcAnsiPath);
-// Writes a line (a "\n" is added unless the text ends in one) to standard output. Once a write to
-// standard output has failed (a closed pipe), nothing more is written there.
+// The same for a path that ends in "\\" + strName, faster when its folder comes again.
+std::string ShowPathEndingIn(const CString& strPath, const CString& strName);
+// Writes a line (a "\n" is added unless the text ends in one) to standard output: at once to a
+// terminal, otherwise in blocks and within 50 ms. Once a write to standard output has failed (a
+// closed pipe), nothing more is written there.
 void PrintLine(const std::string& strUtf8);
+// Sends what standard output holds; false when that failed (or had failed before).
+bool FlushOutput();
 void PrintAnsiLine(LPCSTR pcAnsi);
 // "tessaly-batch: " and the text, on standard error.
 void PrintError(const std::string& strUtf8);

@@ -88,11 +88,11 @@ public:
     COutcomeTally(const CFileList& store, bool bDryRun) : m_store(store), m_bDryRun(bDryRun) {}
 
     void Report(const MovePaths& paths, const CBatchResult& result) {
-        const std::string strSrc = ShowPath(paths.m_strSrcPath);
+        const std::string strSrc = ShowPathEndingIn(paths.m_strSrcPath, paths.m_strNewName);
         if (result.m_eOutcome == EBatchOutcome::Moved) {
             ++m_dwMoved;
             PrintLine(std::string(m_bDryRun ? "would move " : "moved ") + strSrc + " -> " +
-                      ShowPath(paths.m_strDstPath));
+                      ShowPathEndingIn(paths.m_strDstPath, paths.m_strNewName));
             return;
         }
         if (result.m_eOutcome == EBatchOutcome::AlreadyInPlace) {
@@ -228,6 +228,7 @@ int Run(const CBatchOptions& options) {
     const DWORD dwCount = collection.GetCount();
     PrintLine("collected " + WithSeparators(dwCount) + " files, " +
               WithSeparators(collection.TotalSize()) + " bytes");
+    FlushOutput();
     // Names left out where the owner does not hear of it (another thread's listing, say).
     const std::size_t uUnmapped = tessaly::win32::UnmappableNameCount() - uUnmappedBefore;
     if (uUnmapped > owner.GetListingOmissionCount()) {
@@ -282,7 +283,7 @@ int Run(const CBatchOptions& options) {
               "; " + std::to_string(owner.GetDuplicateCount()) + " dropped as duplicates, " +
               std::to_string(owner.GetLeftOutCount()) + " left out" +
               (options.m_bDryRun ? "; nothing was moved" : ""));
-    if (IsOutputClosed()) {
+    if (!FlushOutput()) {
         PrintError("standard output was closed: stopped after the current file");
     }
 

@@ -9,6 +9,8 @@
 #include <memory>
 #include <vector>
 
+#include "platform/win32/NameCodec.h"
+
 namespace tessaly::win32::detail {
 namespace {
 
@@ -179,3 +181,11 @@ void AppendListingKey(std::string_view strDiskName, std::string& strOut) {
 }
 
 } // namespace tessaly::win32::detail
+
+namespace tessaly::win32 {
+
+std::uint64_t NameCaseHash(std::string_view strAnsiName) {
+    return detail::UpcasedNameHash(AnsiNameToDisk(strAnsiName));
+}
+
+} // namespace tessaly::win32

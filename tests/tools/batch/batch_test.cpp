@@ -742,6 +742,45 @@ TEST_F(BatchTest, CtrlCStopsAfterTheCurrentFileAndExits130AfterTheSummary) {
     EXPECT_GT(iFlat, 0);
 }
 
+TEST_F(BatchTest, LinesThroughAFileKeepTheirOrderAndNameEveryPath) {
+    // Names whose CP932 form holds a trail byte 0x5C (表, ソ) or that are no CP932 at all.
+    const std::vector<std::string> names = {"表現", "ソナタ", "café", "한글", "a b"};
+    for (int i = 0; i < 400; ++i) {
+        const std::string strName = names[i % names.size()] + " " + std::to_string(i);
+        Write("tpl/" + names[(i / 7) % names.size()] + "/" + strName + ".wav");
+        Write("flat/" + strName + ".mp3", strName);
+    }
+    Write("tpl/blocked/in.wav");
+    Write("flat/in.mp3", "in");
+    Write("flat/blocked", "a file where the folder should be");
+    const std::string strCommand = Command({"-t", Path("flat"), Path("tpl")}, "") + " >" +
+                                   Quote(Path("both.txt")) + " 2>&1";
+    EXPECT_EQ(ExitCode(std::system(strCommand.c_str())), 1);
+    const std::string strBoth = Read("both.txt");
+    // The error follows the line it explains, though the two streams are buffered apart.
+    const std::string strSkipped = "skipped " + Path("flat/in.mp3") + ": folder not created\n";
+    const size_t uSkipped = strBoth.find(strSkipped);
+    ASSERT_NE(uSkipped, std::string::npos) << strBoth.substr(0, 400);
+    const std::string strError = "tessaly-batch: could not create the folder";
+    EXPECT_EQ(strBoth.compare(uSkipped + strSkipped.size(), strError.size(), strError), 0)
+        << strBoth.substr(uSkipped, 200);
+    int iMoved = 0;
+    for (size_t u = strBoth.find("moved "); u != std::string::npos;
+         u = strBoth.find("moved ", u + 1)) {
+        const size_t uArrow = strBoth.find(" -> ", u);
+        const size_t uEnd = strBoth.find('\n', u);
+        ASSERT_LT(uArrow, uEnd);
+        const fs::path src = strBoth.substr(u + 6, uArrow - u - 6);
+        const fs::path dst = strBoth.substr(uArrow + 4, uEnd - uArrow - 4);
+        EXPECT_FALSE(fs::exists(src)) << src;
+        EXPECT_EQ(dst.filename(), src.filename());
+        EXPECT_EQ(Read(fs::relative(dst, m_root).string()), src.stem().string()) << dst;
+        ++iMoved;
+    }
+    EXPECT_EQ(iMoved, 400);
+    EXPECT_TRUE(Contains(strBoth, "400 of 401 files moved")) << strBoth.substr(strBoth.size() - 300);
+}
+
 TEST_F(BatchTest, ABrokenPipeStopsTheOutputAfterTheCurrentFile) {
     WriteManyEntries(m_root, 3000);
     {

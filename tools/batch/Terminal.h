@@ -19,8 +19,8 @@ std::string ShowPath(LPCSTR pcAnsiPath);
 // The same for a path that ends in "\\" + strName, faster when its folder comes again.
 std::string ShowPathEndingIn(const CString& strPath, const CString& strName);
 // Writes a line (a "\n" is added unless the text ends in one) to standard output: at once to a
-// terminal, otherwise in blocks (and with the first line 50 ms after the last block). Once a write to standard output has failed (a
-// closed pipe), nothing more is written there.
+// terminal, otherwise in blocks (and with the first line 50 ms after the last block). Once a
+// write to standard output has failed (a closed pipe), nothing more is written there.
 void PrintLine(const std::string& strUtf8);
 // Sends what standard output holds; false when that failed (or had failed before).
 bool FlushOutput();

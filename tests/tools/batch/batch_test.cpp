@@ -753,8 +753,8 @@ TEST_F(BatchTest, LinesThroughAFileKeepTheirOrderAndNameEveryPath) {
     Write("tpl/blocked/in.wav");
     Write("flat/in.mp3", "in");
     Write("flat/blocked", "a file where the folder should be");
-    const std::string strCommand = Command({"-t", Path("flat"), Path("tpl")}, "") + " >" +
-                                   Quote(Path("both.txt")) + " 2>&1";
+    const std::string strCommand =
+        Command({"-t", Path("flat"), Path("tpl")}, "") + " >" + Quote(Path("both.txt")) + " 2>&1";
     EXPECT_EQ(ExitCode(std::system(strCommand.c_str())), 1);
     const std::string strBoth = Read("both.txt");
     // The error follows the line it explains, though the two streams are buffered apart.
@@ -778,7 +778,8 @@ TEST_F(BatchTest, LinesThroughAFileKeepTheirOrderAndNameEveryPath) {
         ++iMoved;
     }
     EXPECT_EQ(iMoved, 400);
-    EXPECT_TRUE(Contains(strBoth, "400 of 401 files moved")) << strBoth.substr(strBoth.size() - 300);
+    EXPECT_TRUE(Contains(strBoth, "400 of 401 files moved"))
+        << strBoth.substr(strBoth.size() - 300);
 }
 
 TEST_F(BatchTest, ABrokenPipeStopsTheOutputAfterTheCurrentFile) {

@@ -117,16 +117,6 @@ void UseNecSelectedTwins(LPSTR pcStr, DWORD dwLen) {
     }
 }
 
-BOOL IsSJisLeadByte(BYTE byChar) {
-    const BYTE byShifted = static_cast<BYTE>(byChar ^ 0x20);
-    return (byShifted >= 0xA1 && byShifted <= 0xD5) ? TRUE : FALSE;
-}
-
-BOOL IsSJisTrailByte(BYTE byChar) {
-    return ((byChar >= 0x40 && byChar <= 0x7E) || (byChar >= 0x80 && byChar <= 0xFC)) ? TRUE
-                                                                                      : FALSE;
-}
-
 BOOL IsEndingInSJisLeadByte(LPCSTR pcStr, DWORD dwLen) {
     if (pcStr == nullptr || dwLen == 0) {
         return FALSE;

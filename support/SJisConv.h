@@ -33,8 +33,15 @@ DWORD GetWideCharLen(LPCSTR pcSrcStr, DWORD dwByteCount);
 DWORD GetWideCharLenAt(LPCSTR pcSrcStr, DWORD dwOffset, DWORD dwByteCount = 0);
 
 // The program's own byte classes: lead 0x81-0x9F and 0xE0-0xF5, trail 0x40-0x7E and 0x80-0xFC.
-BOOL IsSJisLeadByte(BYTE byChar);
-BOOL IsSJisTrailByte(BYTE byChar);
+// (Inline: every byte of every path goes through them.)
+inline BOOL IsSJisLeadByte(BYTE byChar) {
+    const BYTE byShifted = static_cast<BYTE>(byChar ^ 0x20);
+    return (byShifted >= 0xA1 && byShifted <= 0xD5) ? TRUE : FALSE;
+}
+inline BOOL IsSJisTrailByte(BYTE byChar) {
+    return ((byChar >= 0x40 && byChar <= 0x7E) || (byChar >= 0x80 && byChar <= 0xFC)) ? TRUE
+                                                                                      : FALSE;
+}
 // TRUE when walking dwLen bytes of pcStr from the first, character by character, ends on a lone
 // lead byte.
 BOOL IsEndingInSJisLeadByte(LPCSTR pcStr, DWORD dwLen);

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <list>
 #include <mutex>
 #include <optional>
@@ -36,6 +37,28 @@ constexpr auto kMinRecheck = std::chrono::milliseconds(50);
 // someone else's.
 constexpr auto kMinTrust = std::chrono::milliseconds(100);
 constexpr int kTrustPerBuild = 16;
+
+struct ViewHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view str) const noexcept {
+        return std::hash<std::string_view>{}(str);
+    }
+};
+
+// UpcasedNameHash of the name this thread asked for last: a move's checks, its lookups and its
+// notes all ask for the same name.
+std::uint64_t NameHash(std::string_view strName) {
+    thread_local std::string t_strLast;
+    thread_local std::uint64_t t_uLast = 0;
+    thread_local bool t_bValid = false;
+    if (!t_bValid || t_strLast != strName) {
+        t_bValid = false;
+        t_uLast = UpcasedNameHash(strName);
+        t_strLast.assign(strName);
+        t_bValid = true;
+    }
+    return t_uLast;
+}
 
 struct IdentityHash {
     std::size_t operator()(std::uint64_t u) const noexcept { return static_cast<std::size_t>(u); }
@@ -151,7 +174,7 @@ struct FolderIndex {
 
 struct Cache {
     std::mutex mutex;
-    std::unordered_map<std::string, FolderIndex> mapFolders;
+    std::unordered_map<std::string, FolderIndex, ViewHash, std::equal_to<>> mapFolders;
     std::list<std::string> lstLru; // most recently used first
     std::size_t nNames = 0;
     std::size_t nBuilds = 0;
@@ -246,7 +269,7 @@ std::optional<FolderIndex> Build(const std::string& strFolder) {
     return index;
 }
 
-void Erase(Cache& cache, std::unordered_map<std::string, FolderIndex>::iterator it) {
+void Erase(Cache& cache, decltype(Cache::mapFolders)::iterator it) {
     cache.nNames -= it->second.mapNames.size();
     cache.lstLru.erase(it->second.itLru);
     cache.mapFolders.erase(it);
@@ -275,18 +298,26 @@ FolderIndex& Install(Cache& cache, const std::string& strFolder, FolderIndex&& i
 }
 
 void UpdateNames(Cache& cache, FolderIndex& index, std::string_view strName, bool bAdded) {
-    const std::uint64_t uHash = UpcasedNameHash(strName);
+    const std::uint64_t uHash = NameHash(strName);
     const int iChange =
         bAdded ? index.mapNames.Add(uHash, strName) : index.mapNames.Remove(uHash, strName);
     cache.nNames = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(cache.nNames) + iChange);
 }
 
-std::string ChildPath(const std::string& strFolder, std::string_view strName) {
-    return strFolder + (strFolder == "/" ? "" : "/") + std::string(strName);
+// strFolder and strName as one path, in a buffer of the calling thread's (no allocation once it
+// has grown).
+const std::string& ChildPath(std::string_view strFolder, std::string_view strName) {
+    thread_local std::string t_strPath;
+    t_strPath.assign(strFolder);
+    if (strFolder != "/") {
+        t_strPath += '/';
+    }
+    t_strPath += strName;
+    return t_strPath;
 }
 
 // A removed folder's own index is of no more use. Called with the cache's lock held.
-void EraseChild(Cache& cache, const std::string& strFolder, std::string_view strName) {
+void EraseChild(Cache& cache, std::string_view strFolder, std::string_view strName) {
     auto itSelf = cache.mapFolders.find(ChildPath(strFolder, strName));
     if (itSelf != cache.mapFolders.end()) {
         Erase(cache, itSelf);
@@ -295,8 +326,7 @@ void EraseChild(Cache& cache, const std::string& strFolder, std::string_view str
 
 // A change the layer makes many of in a row (moves): no stat to take the folder's new time. The
 // index is trusted for a while instead (IsTrusted), and read again once a lookup needs its time.
-void NoteTrusting(Cache& cache, const std::string& strFolder, std::string_view strName,
-                  bool bAdded) {
+void NoteTrusting(Cache& cache, std::string_view strFolder, std::string_view strName, bool bAdded) {
     std::lock_guard lock(cache.mutex);
     if (!bAdded) {
         EraseChild(cache, strFolder, strName);
@@ -308,7 +338,7 @@ void NoteTrusting(Cache& cache, const std::string& strFolder, std::string_view s
     }
 }
 
-void Note(const std::string& strFolder, std::string_view strName, bool bAdded, bool bTakeTime) {
+void Note(std::string_view strFolder, std::string_view strName, bool bAdded, bool bTakeTime) {
     Cache& cache = TheCache();
     if (!bTakeTime) {
         NoteTrusting(cache, strFolder, strName, bAdded);
@@ -324,7 +354,7 @@ void Note(const std::string& strFolder, std::string_view strName, bool bAdded, b
         }
     }
     struct stat st;
-    const bool bStat = ::stat(strFolder.c_str(), &st) == 0;
+    const bool bStat = ::stat(std::string(strFolder).c_str(), &st) == 0;
     std::lock_guard lock(cache.mutex);
     if (!bAdded) {
         EraseChild(cache, strFolder, strName);
@@ -348,7 +378,7 @@ void Note(const std::string& strFolder, std::string_view strName, bool bAdded, b
 
 bool FindNameIgnoringCase(const std::string& strFolder, std::string_view strDiskName,
                           std::string& strFound, const struct stat* pFolderStat) {
-    const std::uint64_t uHash = UpcasedNameHash(strDiskName);
+    const std::uint64_t uHash = NameHash(strDiskName);
     Cache& cache = TheCache();
     struct stat st;
     if (pFolderStat != nullptr) {
@@ -382,7 +412,7 @@ bool FindNameIgnoringCase(const std::string& strFolder, std::string_view strDisk
     return Search(Install(cache, strFolder, std::move(*fresh)), uHash, strDiskName, strFound);
 }
 
-int FindNameInTrustedIndex(const std::string& strFolder, std::string_view strDiskName,
+int FindNameInTrustedIndex(std::string_view strFolder, std::string_view strDiskName,
                            std::string& strFound) {
     Cache& cache = TheCache();
     std::lock_guard lock(cache.mutex);
@@ -391,7 +421,7 @@ int FindNameInTrustedIndex(const std::string& strFolder, std::string_view strDis
         return -1;
     }
     cache.lstLru.splice(cache.lstLru.begin(), cache.lstLru, it->second.itLru);
-    return Search(it->second, UpcasedNameHash(strDiskName), strDiskName, strFound) ? 1 : 0;
+    return Search(it->second, NameHash(strDiskName), strDiskName, strFound) ? 1 : 0;
 }
 
 void CaseIndexNoteCreatedFolder(const std::string& strFolder) {
@@ -404,7 +434,7 @@ void CaseIndexNoteCreatedFolder(const std::string& strFolder) {
     Install(cache, strFolder, std::move(index), false);
 }
 
-void CaseIndexForget(const std::string& strFolder) {
+void CaseIndexForget(std::string_view strFolder) {
     Cache& cache = TheCache();
     std::lock_guard lock(cache.mutex);
     auto it = cache.mapFolders.find(strFolder);
@@ -413,11 +443,11 @@ void CaseIndexForget(const std::string& strFolder) {
     }
 }
 
-void CaseIndexNoteAdded(const std::string& strFolder, std::string_view strName, bool bTakeTime) {
+void CaseIndexNoteAdded(std::string_view strFolder, std::string_view strName, bool bTakeTime) {
     Note(strFolder, strName, true, bTakeTime);
 }
 
-void CaseIndexNoteRemoved(const std::string& strFolder, std::string_view strName, bool bTakeTime) {
+void CaseIndexNoteRemoved(std::string_view strFolder, std::string_view strName, bool bTakeTime) {
     Note(strFolder, strName, false, bTakeTime);
 }
 

@@ -326,8 +326,9 @@ void EraseChild(Cache& cache, std::string_view strFolder, std::string_view strNa
 
 // A change the layer makes many of in a row (moves): no stat to take the folder's new time. The
 // index is trusted for a while instead (IsTrusted), and read again once a lookup needs its time.
-void NoteTrusting(Cache& cache, std::string_view strFolder, std::string_view strName, bool bAdded) {
-    std::lock_guard lock(cache.mutex);
+// Called with the cache's lock held.
+void NoteTrustingLocked(Cache& cache, std::string_view strFolder, std::string_view strName,
+                        bool bAdded) {
     if (!bAdded) {
         EraseChild(cache, strFolder, strName);
     }
@@ -341,7 +342,8 @@ void NoteTrusting(Cache& cache, std::string_view strFolder, std::string_view str
 void Note(std::string_view strFolder, std::string_view strName, bool bAdded, bool bTakeTime) {
     Cache& cache = TheCache();
     if (!bTakeTime) {
-        NoteTrusting(cache, strFolder, strName, bAdded);
+        std::lock_guard lock(cache.mutex);
+        NoteTrustingLocked(cache, strFolder, strName, bAdded);
         return;
     }
     {
@@ -449,6 +451,14 @@ void CaseIndexNoteAdded(std::string_view strFolder, std::string_view strName, bo
 
 void CaseIndexNoteRemoved(std::string_view strFolder, std::string_view strName, bool bTakeTime) {
     Note(strFolder, strName, false, bTakeTime);
+}
+
+void CaseIndexNoteMoved(std::string_view strFromFolder, std::string_view strFromName,
+                        std::string_view strToFolder, std::string_view strToName) {
+    Cache& cache = TheCache();
+    std::lock_guard lock(cache.mutex);
+    NoteTrustingLocked(cache, strFromFolder, strFromName, false);
+    NoteTrustingLocked(cache, strToFolder, strToName, true);
 }
 
 CaseIndexStats GetCaseIndexStats() {

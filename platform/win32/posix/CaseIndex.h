@@ -37,6 +37,10 @@ void CaseIndexNoteAdded(std::string_view strFolder, std::string_view strName,
                         bool bTakeTime = true);
 void CaseIndexNoteRemoved(std::string_view strFolder, std::string_view strName,
                           bool bTakeTime = true);
+// A move the layer made, in a run of them: CaseIndexNoteRemoved then CaseIndexNoteAdded, both
+// without taking the time, at once.
+void CaseIndexNoteMoved(std::string_view strFromFolder, std::string_view strFromName,
+                        std::string_view strToFolder, std::string_view strToName);
 
 struct CaseIndexStats {
     std::size_t nBuilds = 0;  // indexes built (read from disk) since the start

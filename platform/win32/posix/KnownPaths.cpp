@@ -23,7 +23,7 @@ constexpr auto kFolderTrust = std::chrono::milliseconds(100);
 constexpr auto kEntryTrust = std::chrono::milliseconds(20);
 constexpr std::size_t kMaxFolders = 4096;
 constexpr std::size_t kRecentSlots = 4;
-constexpr std::size_t kDepthBits = 64;
+constexpr std::size_t kFilterRows = 64;
 
 struct ViewHash {
     using is_transparent = void;
@@ -58,9 +58,11 @@ struct Known {
     ViewMap<std::string> mapAliases;               // spelling -> on-disk path
     std::array<Recent, kRecentSlots> aRecent;
     std::size_t uNextRecent = 0;
-    // Bit d (the last bit: d or more): some folder of d components was marked changed since
-    // the last clearing. A lookup of a depth without its bit needs no search.
-    std::uint64_t uChangedDepths = 0;
+    // Row d (the last row: d or more components), bit l (modulo 64): some changed folder of d
+    // components has a last name of l bytes as on disk, or some spelling of that depth and name
+    // length leads to a folder. Set only, until the next clearing: a lookup whose bit is clear
+    // needs no search.
+    std::array<std::uint64_t, kFilterRows> auNameLengths{};
 };
 
 Known& TheKnown() {
@@ -68,13 +70,24 @@ Known& TheKnown() {
     return *pKnown;
 }
 
-std::uint64_t DepthBit(std::size_t nNames) {
-    return std::uint64_t{1} << std::min(nNames, kDepthBits - 1);
+std::uint64_t& FilterRow(Known& known, std::size_t nNames) {
+    return known.auNameLengths[std::min(nNames, kFilterRows - 1)];
+}
+
+std::uint64_t LengthBit(std::size_t uLength) {
+    return std::uint64_t{1} << (uLength % 64);
+}
+
+// The length of strPath's last name.
+std::size_t LastNameLength(std::string_view strPath) {
+    const std::size_t uSlash = strPath.rfind('/');
+    return uSlash == std::string_view::npos ? strPath.size() : strPath.size() - uSlash - 1;
 }
 
 void MarkChanged(Known& known, Folder& folder) {
     folder.bChanged = true;
-    known.uChangedDepths |= DepthBit(folder.pEntry->nNames);
+    const KnownEntry& entry = *folder.pEntry;
+    FilterRow(known, entry.nNames) |= LengthBit(LastNameLength(entry.strResolved));
 }
 
 bool IsAtOrBelow(std::string_view strPath, std::string_view strTop) {
@@ -153,7 +166,7 @@ void NoteFolderSeen(std::string_view strGiven, KnownEntryPtr pEntry, bool bMadeH
         known.mapFolders.clear();
         known.setFolders.clear();
         known.mapAliases.clear();
-        known.uChangedDepths = 0;
+        known.auNameLengths.fill(0);
     }
     auto it = known.mapFolders.find(strResolved);
     if (it == known.mapFolders.end()) {
@@ -168,6 +181,7 @@ void NoteFolderSeen(std::string_view strGiven, KnownEntryPtr pEntry, bool bMadeH
         MarkChanged(known, folder);
     }
     if (strGiven != folder.pEntry->strResolved) {
+        FilterRow(known, folder.pEntry->nNames) |= LengthBit(LastNameLength(strGiven));
         known.mapAliases.insert_or_assign(std::string(strGiven), folder.pEntry->strResolved);
     } else if (!known.mapAliases.empty()) {
         const auto itAlias = known.mapAliases.find(strGiven);
@@ -182,8 +196,13 @@ KnownEntryPtr LookupNearestTrustedFolder(std::string_view strGiven, const std::s
     Known& known = TheKnown();
     std::lock_guard lock(known.mutex);
     std::optional<Clock::time_point> tNow;
-    for (std::size_t mm = nPrefixes; mm-- > 0;) {
-        if ((known.uChangedDepths & DepthBit(mm)) == 0) {
+    // No folder has no names: m = 0 is never asked.
+    for (std::size_t mm = nPrefixes; mm-- > 1;) {
+        // The name ends the part; a separator before it is not counted.
+        const std::size_t uStart = auPrefixEnds[mm - 1];
+        const std::size_t uName =
+            auPrefixEnds[mm] - uStart - (uStart < auPrefixEnds[mm] && strGiven[uStart] == '/');
+        if ((known.auNameLengths[std::min(mm, kFilterRows - 1)] & LengthBit(uName)) == 0) {
             continue;
         }
         const Folder* pFolder = FindTrusted(known, strGiven.substr(0, auPrefixEnds[mm]), tNow);
@@ -222,10 +241,11 @@ KnownEntryPtr LookupRecentEntry(std::string_view strGiven) {
     return nullptr;
 }
 
-void KnownPathsNoteChange(std::string_view strFolder, std::string_view strName, bool bAdded) {
+namespace {
+
+void NoteChangeLocked(Known& known, std::string_view strFolder, std::string_view strName,
+                      bool bAdded) {
     const std::string& strPath = Join(strFolder, strName);
-    Known& known = TheKnown();
-    std::lock_guard lock(known.mutex);
     const auto itFolder = known.mapFolders.find(strFolder);
     if (itFolder != known.mapFolders.end()) {
         MarkChanged(known, itFolder->second);
@@ -251,6 +271,22 @@ void KnownPathsNoteChange(std::string_view strFolder, std::string_view strName, 
     }
 }
 
+} // namespace
+
+void KnownPathsNoteChange(std::string_view strFolder, std::string_view strName, bool bAdded) {
+    Known& known = TheKnown();
+    std::lock_guard lock(known.mutex);
+    NoteChangeLocked(known, strFolder, strName, bAdded);
+}
+
+void KnownPathsNoteMoved(std::string_view strFromFolder, std::string_view strFromName,
+                         std::string_view strToFolder, std::string_view strToName) {
+    Known& known = TheKnown();
+    std::lock_guard lock(known.mutex);
+    NoteChangeLocked(known, strFromFolder, strFromName, false);
+    NoteChangeLocked(known, strToFolder, strToName, true);
+}
+
 void ForgetKnownPaths(std::string_view strResolved) {
     Known& known = TheKnown();
     std::lock_guard lock(known.mutex);
@@ -266,7 +302,7 @@ void ClearKnownPaths() {
     for (Recent& recent : known.aRecent) {
         recent.Clear();
     }
-    known.uChangedDepths = 0;
+    known.auNameLengths.fill(0);
 }
 
 } // namespace tessaly::win32::detail

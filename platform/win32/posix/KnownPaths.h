@@ -57,6 +57,9 @@ KnownEntryPtr LookupRecentEntry(std::string_view strGiven);
 
 // The layer itself added or removed strName in strFolder (resolved POSIX paths).
 void KnownPathsNoteChange(std::string_view strFolder, std::string_view strName, bool bAdded);
+// Both changes of one move, at once.
+void KnownPathsNoteMoved(std::string_view strFromFolder, std::string_view strFromName,
+                         std::string_view strToFolder, std::string_view strToName);
 // Forgets strResolved and everything below it: something changed there behind the layer's back.
 void ForgetKnownPaths(std::string_view strResolved);
 // Drops everything (tests, and a changed drive table).

@@ -407,7 +407,6 @@ BOOL WINAPI MoveFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName) {
             return FALSE;
         }
     }
-    NoteEntryRemoved(ends.strFrom, false);
-    NoteEntryAdded(ends.strTo, false);
+    NoteEntryMoved(ends.strFrom, ends.strTo);
     return TRUE;
 }

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -76,15 +77,25 @@ bool StatFound(const std::string& strPath, FoundEntry& found) {
     return true;
 }
 
-// path.PosixPath(n) in strOut, whose buffer is reused.
+// path.PosixPath(n) in strOut, whose buffer is reused: sized once, then written in place.
 void AssignPosixPath(const WindowsPath& path, std::size_t n, std::string& strOut) {
-    strOut.assign(path.strRoot);
+    std::size_t uLength = path.strRoot.size();
     for (std::size_t i = 0; i < n; ++i) {
-        if (strOut.empty() || strOut.back() != '/') {
-            strOut += '/';
-        }
-        strOut += path.aDisk[i];
+        uLength += path.aDisk[i].size() + 1;
     }
+    strOut.resize(uLength);
+    char* pc = strOut.data();
+    std::memcpy(pc, path.strRoot.data(), path.strRoot.size());
+    std::size_t uPos = path.strRoot.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        if (uPos == 0 || pc[uPos - 1] != '/') {
+            pc[uPos++] = '/';
+        }
+        const std::string& strName = path.aDisk[i];
+        std::memcpy(pc + uPos, strName.data(), strName.size());
+        uPos += strName.size();
+    }
+    strOut.resize(uPos);
 }
 
 // strName in strFolder, as PosixPath joins them.
@@ -247,7 +258,8 @@ bool ResolveOnDisk(WindowsPath& path, bool bLastMayBeMissing, bool& bExists, std
     n = std::min(n, path.aDisk.size());
     bExists = false;
     if (pFound != nullptr) {
-        *pFound = FoundEntry();
+        pFound->stx.stx_mask = 0; // what marks it unknown
+        pFound->bLink = false;
     }
     // Every success but the known and the as-given answers spells the path out from its names.
     const auto resolved = [&] {
@@ -373,6 +385,22 @@ void NoteEntryRemoved(std::string_view strPosixPath, bool bTakeTime) {
         CaseIndexNoteRemoved(strFolder, strName, bTakeTime);
         KnownPathsNoteChange(strFolder, strName, false);
     }
+}
+
+void NoteEntryMoved(std::string_view strFrom, std::string_view strTo) {
+    std::string_view strFromFolder;
+    std::string_view strFromName;
+    std::string_view strToFolder;
+    std::string_view strToName;
+    const bool bFrom = SplitLast(strFrom, strFromFolder, strFromName);
+    const bool bTo = SplitLast(strTo, strToFolder, strToName);
+    if (!bFrom || !bTo) {
+        NoteEntryRemoved(strFrom, false);
+        NoteEntryAdded(strTo, false);
+        return;
+    }
+    CaseIndexNoteMoved(strFromFolder, strFromName, strToFolder, strToName);
+    KnownPathsNoteMoved(strFromFolder, strFromName, strToFolder, strToName);
 }
 
 void NoteFolderCreated(const std::string& strGiven, const WindowsPath& path) {

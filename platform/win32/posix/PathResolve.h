@@ -53,6 +53,8 @@ bool ResolveOnDisk(WindowsPath& path, bool bLastMayBeMissing, bool& bExists,
 // folder for its new time (see CaseIndexNoteAdded); moves, which come in long runs, do without.
 void NoteEntryAdded(std::string_view strPosixPath, bool bTakeTime = true);
 void NoteEntryRemoved(std::string_view strPosixPath, bool bTakeTime = true);
+// A move the layer made: NoteEntryRemoved(strFrom, false) then NoteEntryAdded(strTo, false).
+void NoteEntryMoved(std::string_view strFrom, std::string_view strTo);
 // The layer made the folder that path (resolved) names, asked for as strGiven (POSIX, as spelled).
 void NoteFolderCreated(const std::string& strGiven, const WindowsPath& path);
 // Drops what the layer knows of strPosixFolder and below: a call found it behind someone else's

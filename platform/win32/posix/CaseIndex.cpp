@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
@@ -176,6 +177,9 @@ struct Cache {
     std::mutex mutex;
     std::unordered_map<std::string, FolderIndex, ViewHash, std::equal_to<>> mapFolders;
     std::list<std::string> lstLru; // most recently used first
+    // Row n, bit l (both modulo 64): some folder whose path has l bytes and whose last name n
+    // got an index since the last clearing. Set only: a path without its bit has no index.
+    std::array<std::uint64_t, 64> auShapes{};
     std::size_t nNames = 0;
     std::size_t nBuilds = 0;
 };
@@ -279,8 +283,20 @@ bool IsTrusted(const FolderIndex& index, SteadyClock::time_point tNow) {
     return index.bSelfChanged && tNow - index.tRead < index.dTrust;
 }
 
+std::uint64_t& ShapeRow(Cache& cache, std::size_t uNameLength) {
+    return cache.auShapes[uNameLength % 64];
+}
+
+std::uint64_t ShapeBit(std::size_t uPathLength) {
+    return std::uint64_t{1} << (uPathLength % 64);
+}
+
 FolderIndex& Install(Cache& cache, const std::string& strFolder, FolderIndex&& index,
                      bool bRead = true) {
+    const std::size_t uSlash = strFolder.rfind('/');
+    const std::size_t uNameLength =
+        uSlash == std::string::npos ? strFolder.size() : strFolder.size() - uSlash - 1;
+    ShapeRow(cache, uNameLength) |= ShapeBit(strFolder.size());
     auto itOld = cache.mapFolders.find(strFolder);
     if (itOld != cache.mapFolders.end()) {
         Erase(cache, itOld);
@@ -316,8 +332,18 @@ const std::string& ChildPath(std::string_view strFolder, std::string_view strNam
     return t_strPath;
 }
 
+// Whether strName in strFolder may have an index: most names are files, whose path is not looked
+// up then. Called with the cache's lock held.
+bool MayHoldChild(Cache& cache, std::string_view strFolder, std::string_view strName) {
+    const std::size_t uLength = strFolder.size() + (strFolder == "/" ? 0 : 1) + strName.size();
+    return (ShapeRow(cache, strName.size()) & ShapeBit(uLength)) != 0;
+}
+
 // A removed folder's own index is of no more use. Called with the cache's lock held.
 void EraseChild(Cache& cache, std::string_view strFolder, std::string_view strName) {
+    if (!MayHoldChild(cache, strFolder, strName)) {
+        return;
+    }
     auto itSelf = cache.mapFolders.find(ChildPath(strFolder, strName));
     if (itSelf != cache.mapFolders.end()) {
         Erase(cache, itSelf);
@@ -350,7 +376,8 @@ void Note(std::string_view strFolder, std::string_view strName, bool bAdded, boo
         // Most changes land in folders nobody has looked up ignoring case: no stat for those.
         std::lock_guard lock(cache.mutex);
         const bool bFolderKnown = cache.mapFolders.count(strFolder) != 0;
-        const bool bSelfKnown = !bAdded && cache.mapFolders.count(ChildPath(strFolder, strName));
+        const bool bSelfKnown = !bAdded && MayHoldChild(cache, strFolder, strName) &&
+                                cache.mapFolders.count(ChildPath(strFolder, strName));
         if (!bFolderKnown && !bSelfKnown) {
             return;
         }
@@ -472,6 +499,7 @@ void ClearCaseIndexes() {
     std::lock_guard lock(cache.mutex);
     cache.mapFolders.clear();
     cache.lstLru.clear();
+    cache.auShapes.fill(0);
     cache.nNames = 0;
 }
 

@@ -63,6 +63,10 @@ struct Known {
     // length leads to a folder. Set only, until the next clearing: a lookup whose bit is clear
     // needs no search.
     std::array<std::uint64_t, kFilterRows> auNameLengths{};
+    // Row n, bit l (both modulo 64): some folder in setFolders is at or below a path of l bytes
+    // whose last name has n bytes. Set only, until the next clearing: a subtree without its bit
+    // holds no known folder.
+    std::array<std::uint64_t, 64> auHeldShapes{};
 };
 
 Known& TheKnown() {
@@ -82,6 +86,24 @@ std::uint64_t LengthBit(std::size_t uLength) {
 std::size_t LastNameLength(std::string_view strPath) {
     const std::size_t uSlash = strPath.rfind('/');
     return uSlash == std::string_view::npos ? strPath.size() : strPath.size() - uSlash - 1;
+}
+
+// strFolder and each folder above it: the subtrees that now hold a known folder.
+void NoteHeldShapes(Known& known, std::string_view strFolder) {
+    for (std::size_t i = 1; i <= strFolder.size(); ++i) {
+        if (i == strFolder.size() || strFolder[i] == '/') {
+            const std::string_view strAbove = strFolder.substr(0, i);
+            known.auHeldShapes[LastNameLength(strAbove) % 64] |= LengthBit(i);
+        }
+    }
+}
+
+// Whether some folder in setFolders may be at or below strTop.
+bool MayHoldBelow(const Known& known, std::string_view strTop) {
+    if (strTop.size() <= 1 || strTop.back() == '/') {
+        return true; // the root, or a form no known folder takes
+    }
+    return (known.auHeldShapes[LastNameLength(strTop) % 64] & LengthBit(strTop.size())) != 0;
 }
 
 void MarkChanged(Known& known, Folder& folder) {
@@ -135,7 +157,8 @@ const Folder* FindTrusted(const Known& known, std::string_view strGiven,
 }
 
 void ForgetLocked(Known& known, std::string_view strTop) {
-    for (auto it = known.setFolders.lower_bound(strTop);
+    for (auto it = MayHoldBelow(known, strTop) ? known.setFolders.lower_bound(strTop)
+                                               : known.setFolders.end();
          it != known.setFolders.end() && it->starts_with(strTop);) {
         if (IsAtOrBelow(*it, strTop)) {
             known.mapFolders.erase(*it);
@@ -167,10 +190,12 @@ void NoteFolderSeen(std::string_view strGiven, KnownEntryPtr pEntry, bool bMadeH
         known.setFolders.clear();
         known.mapAliases.clear();
         known.auNameLengths.fill(0);
+        known.auHeldShapes.fill(0);
     }
     auto it = known.mapFolders.find(strResolved);
     if (it == known.mapFolders.end()) {
         known.setFolders.insert(strResolved);
+        NoteHeldShapes(known, strResolved);
         it = known.mapFolders.try_emplace(strResolved).first;
     }
     Folder& folder = it->second;
@@ -303,6 +328,7 @@ void ClearKnownPaths() {
         recent.Clear();
     }
     known.auNameLengths.fill(0);
+    known.auHeldShapes.fill(0);
 }
 
 } // namespace tessaly::win32::detail

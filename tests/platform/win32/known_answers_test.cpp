@@ -163,3 +163,49 @@ TEST_F(KnownAnswers, MovesThroughAFolderBeingChangedLandAsOnDisk) {
     EXPECT_EQ(Names("Top").size(), 1 + 20 - 2 * std::size(rows));
     EXPECT_EQ(Names("Top/Sub").size(), 1 + 2 * std::size(rows));
 }
+
+TEST_F(KnownAnswers, WhatWasKnownBelowAFolderTheLayerTakesAwayIsForgotten) {
+    const struct {
+        const char* pszCase;
+        bool bRemove; // else moved to Top\Other
+    } rows[] = {
+        {"moved away", false},
+        {"removed", true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.pszCase);
+        std::filesystem::remove_all(Posix("Top"));
+        MakeFolder("Top");
+        MakeFolder("Top/Sub");
+        MakeFilesToMove(4);
+        m_nMoved = 0;
+        ForgetAll();
+        // Sub is known as a folder being changed, and so is a folder below it.
+        MoveTwiceIntoSub("T:\\Top", "Sub");
+        ASSERT_TRUE(CreateDirectoryA("T:\\Top\\Sub\\Deep", nullptr));
+        ASSERT_TRUE(Check("T:\\Top\\Sub\\Deep").bFound);
+        ASSERT_TRUE(MoveFileA("T:\\Top\\moved2.mp3", "T:\\Top\\Sub\\Deep\\moved2.mp3"));
+        if (row.bRemove) {
+            for (const char* pszName : {"Deep\\moved2.mp3", "moved0.mp3", "moved1.mp3"}) {
+                ASSERT_TRUE(DeleteFileA(("T:\\Top\\Sub\\" + std::string(pszName)).c_str()));
+            }
+            ASSERT_TRUE(RemoveDirectoryA("T:\\Top\\Sub\\Deep"));
+            ASSERT_TRUE(RemoveDirectoryA("T:\\Top\\Sub"));
+        } else {
+            ASSERT_TRUE(MoveFileA("T:\\Top\\Sub", "T:\\Top\\Other"));
+        }
+        for (const char* pszAsked :
+             {"Sub", "Sub\\Deep", "Sub\\Deep\\moved2.mp3", "Sub\\moved0.mp3", "Sub\\Deep\\x"}) {
+            const std::string strPath = std::string("T:\\Top\\") + pszAsked;
+            SCOPED_TRACE(strPath);
+            const Answer known = Check(strPath);
+            EXPECT_FALSE(known.bFound);
+            EXPECT_EQ(known.dwError,
+                      static_cast<DWORD>(std::string(pszAsked) == "Sub" ? ERROR_FILE_NOT_FOUND
+                                                                        : ERROR_PATH_NOT_FOUND));
+        }
+        if (!row.bRemove) {
+            EXPECT_TRUE(Check("T:\\Top\\Other\\Deep\\moved2.mp3").bFound);
+        }
+    }
+}

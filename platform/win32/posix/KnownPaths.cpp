@@ -44,6 +44,7 @@ struct Recent {
     std::string strGiven; // empty: a free slot
     KnownEntryPtr pEntry;
     Clock::time_point tSeen;
+    bool bAliased = false; // strGiven is not the entry's on-disk path
 
     void Clear() {
         strGiven.clear(); // keeps its buffer for the next one
@@ -113,6 +114,11 @@ void MarkChanged(Known& known, Folder& folder) {
 }
 
 bool IsAtOrBelow(std::string_view strPath, std::string_view strTop) {
+    // Paths near each other share their start: their ends tell them apart sooner.
+    if (strPath.size() < strTop.size() ||
+        (!strTop.empty() && strPath[strTop.size() - 1] != strTop.back())) {
+        return false;
+    }
     return strPath.substr(0, strTop.size()) == strTop &&
            (strPath.size() == strTop.size() || strTop == "/" || strPath[strTop.size()] == '/');
 }
@@ -249,6 +255,7 @@ void NoteEntrySeen(std::string_view strGiven, KnownEntryPtr pEntry) {
     }
     Recent& slot = known.aRecent[known.uNextRecent];
     slot.strGiven.assign(strGiven);
+    slot.bAliased = strGiven != pEntry->strResolved;
     slot.pEntry = std::move(pEntry);
     slot.tSeen = Clock::now();
     known.uNextRecent = (known.uNextRecent + 1) % kRecentSlots;
@@ -290,7 +297,7 @@ void NoteChangeLocked(Known& known, std::string_view strFolder, std::string_view
         }
         const std::string& strResolved = recent.pEntry->strResolved;
         if (recent.strGiven == strPath || strResolved == strPath ||
-            (recent.strGiven != strResolved && ParentOf(recent.strGiven) == strFolder)) {
+            (recent.bAliased && ParentOf(recent.strGiven) == strFolder)) {
             recent.Clear();
         }
     }

@@ -49,8 +49,14 @@ bool SplitLast(std::string_view strPath, std::string_view& strFolder, std::strin
     while (uEnd > 1 && strPath[uEnd - 1] == '/') {
         --uEnd;
     }
-    const std::size_t uSlash = strPath.rfind('/', uEnd - 1);
-    if (uSlash == std::string_view::npos || uSlash + 1 >= uEnd) {
+    // memrchr scans words at a time; names are long and paths many.
+    const void* pSlash = uEnd == 0 ? nullptr : ::memrchr(strPath.data(), '/', uEnd);
+    if (pSlash == nullptr) {
+        return false;
+    }
+    const std::size_t uSlash =
+        static_cast<std::size_t>(static_cast<const char*>(pSlash) - strPath.data());
+    if (uSlash + 1 >= uEnd) {
         return false;
     }
     strFolder = uSlash == 0 ? std::string_view("/") : strPath.substr(0, uSlash);

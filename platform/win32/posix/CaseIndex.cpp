@@ -8,9 +8,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <list>
 #include <mutex>
 #include <optional>
@@ -36,6 +38,28 @@ constexpr auto kMinRecheck = std::chrono::milliseconds(50);
 // someone else's.
 constexpr auto kMinTrust = std::chrono::milliseconds(100);
 constexpr int kTrustPerBuild = 16;
+
+struct ViewHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view str) const noexcept {
+        return std::hash<std::string_view>{}(str);
+    }
+};
+
+// UpcasedNameHash of the name this thread asked for last: a move's checks, its lookups and its
+// notes all ask for the same name.
+std::uint64_t NameHash(std::string_view strName) {
+    thread_local std::string t_strLast;
+    thread_local std::uint64_t t_uLast = 0;
+    thread_local bool t_bValid = false;
+    if (!t_bValid || t_strLast != strName) {
+        t_bValid = false;
+        t_uLast = UpcasedNameHash(strName);
+        t_strLast.assign(strName);
+        t_bValid = true;
+    }
+    return t_uLast;
+}
 
 struct IdentityHash {
     std::size_t operator()(std::uint64_t u) const noexcept { return static_cast<std::size_t>(u); }
@@ -151,8 +175,11 @@ struct FolderIndex {
 
 struct Cache {
     std::mutex mutex;
-    std::unordered_map<std::string, FolderIndex> mapFolders;
+    std::unordered_map<std::string, FolderIndex, ViewHash, std::equal_to<>> mapFolders;
     std::list<std::string> lstLru; // most recently used first
+    // Row n, bit l (both modulo 64): some folder whose path has l bytes and whose last name n
+    // got an index since the last clearing. Set only: a path without its bit has no index.
+    std::array<std::uint64_t, 64> auShapes{};
     std::size_t nNames = 0;
     std::size_t nBuilds = 0;
 };
@@ -246,7 +273,7 @@ std::optional<FolderIndex> Build(const std::string& strFolder) {
     return index;
 }
 
-void Erase(Cache& cache, std::unordered_map<std::string, FolderIndex>::iterator it) {
+void Erase(Cache& cache, decltype(Cache::mapFolders)::iterator it) {
     cache.nNames -= it->second.mapNames.size();
     cache.lstLru.erase(it->second.itLru);
     cache.mapFolders.erase(it);
@@ -256,8 +283,20 @@ bool IsTrusted(const FolderIndex& index, SteadyClock::time_point tNow) {
     return index.bSelfChanged && tNow - index.tRead < index.dTrust;
 }
 
+std::uint64_t& ShapeRow(Cache& cache, std::size_t uNameLength) {
+    return cache.auShapes[uNameLength % 64];
+}
+
+std::uint64_t ShapeBit(std::size_t uPathLength) {
+    return std::uint64_t{1} << (uPathLength % 64);
+}
+
 FolderIndex& Install(Cache& cache, const std::string& strFolder, FolderIndex&& index,
                      bool bRead = true) {
+    const std::size_t uSlash = strFolder.rfind('/');
+    const std::size_t uNameLength =
+        uSlash == std::string::npos ? strFolder.size() : strFolder.size() - uSlash - 1;
+    ShapeRow(cache, uNameLength) |= ShapeBit(strFolder.size());
     auto itOld = cache.mapFolders.find(strFolder);
     if (itOld != cache.mapFolders.end()) {
         Erase(cache, itOld);
@@ -275,18 +314,36 @@ FolderIndex& Install(Cache& cache, const std::string& strFolder, FolderIndex&& i
 }
 
 void UpdateNames(Cache& cache, FolderIndex& index, std::string_view strName, bool bAdded) {
-    const std::uint64_t uHash = UpcasedNameHash(strName);
+    const std::uint64_t uHash = NameHash(strName);
     const int iChange =
         bAdded ? index.mapNames.Add(uHash, strName) : index.mapNames.Remove(uHash, strName);
     cache.nNames = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(cache.nNames) + iChange);
 }
 
-std::string ChildPath(const std::string& strFolder, std::string_view strName) {
-    return strFolder + (strFolder == "/" ? "" : "/") + std::string(strName);
+// strFolder and strName as one path, in a buffer of the calling thread's (no allocation once it
+// has grown).
+const std::string& ChildPath(std::string_view strFolder, std::string_view strName) {
+    thread_local std::string t_strPath;
+    t_strPath.assign(strFolder);
+    if (strFolder != "/") {
+        t_strPath += '/';
+    }
+    t_strPath += strName;
+    return t_strPath;
+}
+
+// Whether strName in strFolder may have an index: most names are files, whose path is not looked
+// up then. Called with the cache's lock held.
+bool MayHoldChild(Cache& cache, std::string_view strFolder, std::string_view strName) {
+    const std::size_t uLength = strFolder.size() + (strFolder == "/" ? 0 : 1) + strName.size();
+    return (ShapeRow(cache, strName.size()) & ShapeBit(uLength)) != 0;
 }
 
 // A removed folder's own index is of no more use. Called with the cache's lock held.
-void EraseChild(Cache& cache, const std::string& strFolder, std::string_view strName) {
+void EraseChild(Cache& cache, std::string_view strFolder, std::string_view strName) {
+    if (!MayHoldChild(cache, strFolder, strName)) {
+        return;
+    }
     auto itSelf = cache.mapFolders.find(ChildPath(strFolder, strName));
     if (itSelf != cache.mapFolders.end()) {
         Erase(cache, itSelf);
@@ -295,9 +352,9 @@ void EraseChild(Cache& cache, const std::string& strFolder, std::string_view str
 
 // A change the layer makes many of in a row (moves): no stat to take the folder's new time. The
 // index is trusted for a while instead (IsTrusted), and read again once a lookup needs its time.
-void NoteTrusting(Cache& cache, const std::string& strFolder, std::string_view strName,
-                  bool bAdded) {
-    std::lock_guard lock(cache.mutex);
+// Called with the cache's lock held.
+void NoteTrustingLocked(Cache& cache, std::string_view strFolder, std::string_view strName,
+                        bool bAdded) {
     if (!bAdded) {
         EraseChild(cache, strFolder, strName);
     }
@@ -308,23 +365,25 @@ void NoteTrusting(Cache& cache, const std::string& strFolder, std::string_view s
     }
 }
 
-void Note(const std::string& strFolder, std::string_view strName, bool bAdded, bool bTakeTime) {
+void Note(std::string_view strFolder, std::string_view strName, bool bAdded, bool bTakeTime) {
     Cache& cache = TheCache();
     if (!bTakeTime) {
-        NoteTrusting(cache, strFolder, strName, bAdded);
+        std::lock_guard lock(cache.mutex);
+        NoteTrustingLocked(cache, strFolder, strName, bAdded);
         return;
     }
     {
         // Most changes land in folders nobody has looked up ignoring case: no stat for those.
         std::lock_guard lock(cache.mutex);
         const bool bFolderKnown = cache.mapFolders.count(strFolder) != 0;
-        const bool bSelfKnown = !bAdded && cache.mapFolders.count(ChildPath(strFolder, strName));
+        const bool bSelfKnown = !bAdded && MayHoldChild(cache, strFolder, strName) &&
+                                cache.mapFolders.count(ChildPath(strFolder, strName));
         if (!bFolderKnown && !bSelfKnown) {
             return;
         }
     }
     struct stat st;
-    const bool bStat = ::stat(strFolder.c_str(), &st) == 0;
+    const bool bStat = ::stat(std::string(strFolder).c_str(), &st) == 0;
     std::lock_guard lock(cache.mutex);
     if (!bAdded) {
         EraseChild(cache, strFolder, strName);
@@ -348,7 +407,7 @@ void Note(const std::string& strFolder, std::string_view strName, bool bAdded, b
 
 bool FindNameIgnoringCase(const std::string& strFolder, std::string_view strDiskName,
                           std::string& strFound, const struct stat* pFolderStat) {
-    const std::uint64_t uHash = UpcasedNameHash(strDiskName);
+    const std::uint64_t uHash = NameHash(strDiskName);
     Cache& cache = TheCache();
     struct stat st;
     if (pFolderStat != nullptr) {
@@ -382,7 +441,7 @@ bool FindNameIgnoringCase(const std::string& strFolder, std::string_view strDisk
     return Search(Install(cache, strFolder, std::move(*fresh)), uHash, strDiskName, strFound);
 }
 
-int FindNameInTrustedIndex(const std::string& strFolder, std::string_view strDiskName,
+int FindNameInTrustedIndex(std::string_view strFolder, std::string_view strDiskName,
                            std::string& strFound) {
     Cache& cache = TheCache();
     std::lock_guard lock(cache.mutex);
@@ -391,7 +450,7 @@ int FindNameInTrustedIndex(const std::string& strFolder, std::string_view strDis
         return -1;
     }
     cache.lstLru.splice(cache.lstLru.begin(), cache.lstLru, it->second.itLru);
-    return Search(it->second, UpcasedNameHash(strDiskName), strDiskName, strFound) ? 1 : 0;
+    return Search(it->second, NameHash(strDiskName), strDiskName, strFound) ? 1 : 0;
 }
 
 void CaseIndexNoteCreatedFolder(const std::string& strFolder) {
@@ -404,7 +463,7 @@ void CaseIndexNoteCreatedFolder(const std::string& strFolder) {
     Install(cache, strFolder, std::move(index), false);
 }
 
-void CaseIndexForget(const std::string& strFolder) {
+void CaseIndexForget(std::string_view strFolder) {
     Cache& cache = TheCache();
     std::lock_guard lock(cache.mutex);
     auto it = cache.mapFolders.find(strFolder);
@@ -413,12 +472,20 @@ void CaseIndexForget(const std::string& strFolder) {
     }
 }
 
-void CaseIndexNoteAdded(const std::string& strFolder, std::string_view strName, bool bTakeTime) {
+void CaseIndexNoteAdded(std::string_view strFolder, std::string_view strName, bool bTakeTime) {
     Note(strFolder, strName, true, bTakeTime);
 }
 
-void CaseIndexNoteRemoved(const std::string& strFolder, std::string_view strName, bool bTakeTime) {
+void CaseIndexNoteRemoved(std::string_view strFolder, std::string_view strName, bool bTakeTime) {
     Note(strFolder, strName, false, bTakeTime);
+}
+
+void CaseIndexNoteMoved(std::string_view strFromFolder, std::string_view strFromName,
+                        std::string_view strToFolder, std::string_view strToName) {
+    Cache& cache = TheCache();
+    std::lock_guard lock(cache.mutex);
+    NoteTrustingLocked(cache, strFromFolder, strFromName, false);
+    NoteTrustingLocked(cache, strToFolder, strToName, true);
 }
 
 CaseIndexStats GetCaseIndexStats() {
@@ -432,6 +499,7 @@ void ClearCaseIndexes() {
     std::lock_guard lock(cache.mutex);
     cache.mapFolders.clear();
     cache.lstLru.clear();
+    cache.auShapes.fill(0);
     cache.nNames = 0;
 }
 

@@ -22,21 +22,25 @@ bool FindNameIgnoringCase(const std::string& strFolder, std::string_view strDisk
 
 // The same answer from an index the layer is keeping in step with its own changes, without a
 // system call: 1 found, 0 no such name, -1 no such index now (ask FindNameIgnoringCase).
-int FindNameInTrustedIndex(const std::string& strFolder, std::string_view strDiskName,
+int FindNameInTrustedIndex(std::string_view strFolder, std::string_view strDiskName,
                            std::string& strFound);
 
 // The layer itself made strFolder: it is empty, no need to read it.
 void CaseIndexNoteCreatedFolder(const std::string& strFolder);
 // Drops strFolder's index: it was found to be behind someone else's change.
-void CaseIndexForget(const std::string& strFolder);
+void CaseIndexForget(std::string_view strFolder);
 
 // The layer itself added or removed strName in strFolder. bTakeTime: stat the folder to take its
 // new time, so that the next lookup needs no new index; without it the index is trusted for a
 // short while (FindNameInTrustedIndex) and read again when a lookup needs the folder's time.
-void CaseIndexNoteAdded(const std::string& strFolder, std::string_view strName,
+void CaseIndexNoteAdded(std::string_view strFolder, std::string_view strName,
                         bool bTakeTime = true);
-void CaseIndexNoteRemoved(const std::string& strFolder, std::string_view strName,
+void CaseIndexNoteRemoved(std::string_view strFolder, std::string_view strName,
                           bool bTakeTime = true);
+// A move the layer made, in a run of them: CaseIndexNoteRemoved then CaseIndexNoteAdded, both
+// without taking the time, at once.
+void CaseIndexNoteMoved(std::string_view strFromFolder, std::string_view strFromName,
+                        std::string_view strToFolder, std::string_view strToName);
 
 struct CaseIndexStats {
     std::size_t nBuilds = 0;  // indexes built (read from disk) since the start

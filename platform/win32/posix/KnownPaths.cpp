@@ -1,10 +1,13 @@
 // Folders by their on-disk path, the spellings that led to them where those differ, and a ring of
-// the last few entries looked up.
+// the last few entries looked up. Entries are shared, never copied; keys are looked up as views.
 #include "platform/win32/posix/KnownPaths.h"
 
 #include <array>
 #include <chrono>
+#include <cstdint>
+#include <functional>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <unordered_map>
 
@@ -20,27 +23,51 @@ constexpr auto kFolderTrust = std::chrono::milliseconds(100);
 constexpr auto kEntryTrust = std::chrono::milliseconds(20);
 constexpr std::size_t kMaxFolders = 4096;
 constexpr std::size_t kRecentSlots = 4;
+constexpr std::size_t kFilterRows = 64;
+
+struct ViewHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view str) const noexcept {
+        return std::hash<std::string_view>{}(str);
+    }
+};
+
+template <typename T> using ViewMap = std::unordered_map<std::string, T, ViewHash, std::equal_to<>>;
 
 struct Folder {
-    KnownEntry entry;
+    KnownEntryPtr pEntry;
     Clock::time_point tSeen;
     bool bChanged = false; // by the layer since it was seen
 };
 
 struct Recent {
-    std::string strGiven;
-    std::string strResolved;
-    KnownEntry entry;
+    std::string strGiven; // empty: a free slot
+    KnownEntryPtr pEntry;
     Clock::time_point tSeen;
+    bool bAliased = false; // strGiven is not the entry's on-disk path
+
+    void Clear() {
+        strGiven.clear(); // keeps its buffer for the next one
+        pEntry.reset();
+    }
 };
 
 struct Known {
     std::mutex mutex;
-    std::unordered_map<std::string, Folder> mapFolders; // by on-disk path
-    std::set<std::string> setFolders;                   // the same paths in order, for subtrees
-    std::unordered_map<std::string, std::string> mapAliases; // spelling -> on-disk path
+    ViewMap<Folder> mapFolders;                    // by on-disk path
+    std::set<std::string, std::less<>> setFolders; // the same paths in order, for subtrees
+    ViewMap<std::string> mapAliases;               // spelling -> on-disk path
     std::array<Recent, kRecentSlots> aRecent;
     std::size_t uNextRecent = 0;
+    // Row d (the last row: d or more components), bit l (modulo 64): some changed folder of d
+    // components has a last name of l bytes as on disk, or some spelling of that depth and name
+    // length leads to a folder. Set only, until the next clearing: a lookup whose bit is clear
+    // needs no search.
+    std::array<std::uint64_t, kFilterRows> auNameLengths{};
+    // Row n, bit l (both modulo 64): some folder in setFolders is at or below a path of l bytes
+    // whose last name has n bytes. Set only, until the next clearing: a subtree without its bit
+    // holds no known folder.
+    std::array<std::uint64_t, 64> auHeldShapes{};
 };
 
 Known& TheKnown() {
@@ -48,24 +75,97 @@ Known& TheKnown() {
     return *pKnown;
 }
 
-bool IsAtOrBelow(const std::string& strPath, const std::string& strTop) {
-    return strPath.compare(0, strTop.size(), strTop) == 0 &&
+std::uint64_t& FilterRow(Known& known, std::size_t nNames) {
+    return known.auNameLengths[std::min(nNames, kFilterRows - 1)];
+}
+
+std::uint64_t LengthBit(std::size_t uLength) {
+    return std::uint64_t{1} << (uLength % 64);
+}
+
+// The length of strPath's last name.
+std::size_t LastNameLength(std::string_view strPath) {
+    const std::size_t uSlash = strPath.rfind('/');
+    return uSlash == std::string_view::npos ? strPath.size() : strPath.size() - uSlash - 1;
+}
+
+// strFolder and each folder above it: the subtrees that now hold a known folder.
+void NoteHeldShapes(Known& known, std::string_view strFolder) {
+    for (std::size_t i = 1; i <= strFolder.size(); ++i) {
+        if (i == strFolder.size() || strFolder[i] == '/') {
+            const std::string_view strAbove = strFolder.substr(0, i);
+            known.auHeldShapes[LastNameLength(strAbove) % 64] |= LengthBit(i);
+        }
+    }
+}
+
+// Whether some folder in setFolders may be at or below strTop.
+bool MayHoldBelow(const Known& known, std::string_view strTop) {
+    if (strTop.size() <= 1 || strTop.back() == '/') {
+        return true; // the root, or a form no known folder takes
+    }
+    return (known.auHeldShapes[LastNameLength(strTop) % 64] & LengthBit(strTop.size())) != 0;
+}
+
+void MarkChanged(Known& known, Folder& folder) {
+    folder.bChanged = true;
+    const KnownEntry& entry = *folder.pEntry;
+    FilterRow(known, entry.nNames) |= LengthBit(LastNameLength(entry.strResolved));
+}
+
+bool IsAtOrBelow(std::string_view strPath, std::string_view strTop) {
+    // Paths near each other share their start: their ends tell them apart sooner.
+    if (strPath.size() < strTop.size() ||
+        (!strTop.empty() && strPath[strTop.size() - 1] != strTop.back())) {
+        return false;
+    }
+    return strPath.substr(0, strTop.size()) == strTop &&
            (strPath.size() == strTop.size() || strTop == "/" || strPath[strTop.size()] == '/');
 }
 
-std::string Join(const std::string& strFolder, const std::string& strName) {
-    return strFolder == "/" ? "/" + strName : strFolder + "/" + strName;
+// strFolder and strName as one path, in a buffer of the calling thread's (no allocation once it
+// has grown).
+const std::string& Join(std::string_view strFolder, std::string_view strName) {
+    thread_local std::string t_strPath;
+    t_strPath.assign(strFolder);
+    if (strFolder != "/") {
+        t_strPath += '/';
+    }
+    t_strPath += strName;
+    return t_strPath;
 }
 
-std::string ParentOf(const std::string& strPath) {
+std::string_view ParentOf(std::string_view strPath) {
     const std::size_t uSlash = strPath.rfind('/');
-    return uSlash == 0 || uSlash == std::string::npos ? std::string("/")
-                                                      : strPath.substr(0, uSlash);
+    return uSlash == 0 || uSlash == std::string_view::npos ? std::string_view("/")
+                                                           : strPath.substr(0, uSlash);
 }
 
-void ForgetLocked(Known& known, const std::string& strTop) {
-    for (auto it = known.setFolders.lower_bound(strTop);
-         it != known.setFolders.end() && it->compare(0, strTop.size(), strTop) == 0;) {
+// The folder known under strGiven (a spelling or its on-disk path), trusted at tNow. The clock is
+// read only once a candidate is found.
+const Folder* FindTrusted(const Known& known, std::string_view strGiven,
+                          std::optional<Clock::time_point>& tNow) {
+    std::string_view strResolved = strGiven;
+    if (!known.mapAliases.empty()) {
+        const auto itAlias = known.mapAliases.find(strGiven);
+        if (itAlias != known.mapAliases.end()) {
+            strResolved = itAlias->second;
+        }
+    }
+    const auto it = known.mapFolders.find(strResolved);
+    if (it == known.mapFolders.end() || !it->second.bChanged) {
+        return nullptr;
+    }
+    if (!tNow) {
+        tNow = Clock::now();
+    }
+    return *tNow - it->second.tSeen < kFolderTrust ? &it->second : nullptr;
+}
+
+void ForgetLocked(Known& known, std::string_view strTop) {
+    for (auto it = MayHoldBelow(known, strTop) ? known.setFolders.lower_bound(strTop)
+                                               : known.setFolders.end();
+         it != known.setFolders.end() && it->starts_with(strTop);) {
         if (IsAtOrBelow(*it, strTop)) {
             known.mapFolders.erase(*it);
             it = known.setFolders.erase(it);
@@ -78,83 +178,109 @@ void ForgetLocked(Known& known, const std::string& strTop) {
         it = bStale ? known.mapAliases.erase(it) : std::next(it);
     }
     for (Recent& recent : known.aRecent) {
-        if (IsAtOrBelow(recent.strResolved, strTop) || IsAtOrBelow(recent.strGiven, strTop)) {
-            recent = Recent();
+        if (recent.pEntry != nullptr && (IsAtOrBelow(recent.pEntry->strResolved, strTop) ||
+                                         IsAtOrBelow(recent.strGiven, strTop))) {
+            recent.Clear();
         }
     }
 }
 
 } // namespace
 
-void NoteFolderSeen(const std::string& strGiven, const std::string& strResolved,
-                    const KnownEntry& entry, bool bMadeHere) {
+void NoteFolderSeen(std::string_view strGiven, KnownEntryPtr pEntry, bool bMadeHere) {
     Known& known = TheKnown();
+    const std::string& strResolved = pEntry->strResolved;
     std::lock_guard lock(known.mutex);
     if (known.mapFolders.size() >= kMaxFolders) {
         known.mapFolders.clear();
         known.setFolders.clear();
         known.mapAliases.clear();
+        known.auNameLengths.fill(0);
+        known.auHeldShapes.fill(0);
     }
-    known.setFolders.insert(strResolved);
-    Folder& folder = known.mapFolders[strResolved];
-    folder.entry = entry;
+    auto it = known.mapFolders.find(strResolved);
+    if (it == known.mapFolders.end()) {
+        known.setFolders.insert(strResolved);
+        NoteHeldShapes(known, strResolved);
+        it = known.mapFolders.try_emplace(strResolved).first;
+    }
+    Folder& folder = it->second;
+    folder.pEntry = std::move(pEntry);
     folder.tSeen = Clock::now();
-    folder.bChanged = bMadeHere;
-    if (strGiven != strResolved) {
-        known.mapAliases[strGiven] = strResolved;
-    } else {
-        known.mapAliases.erase(strGiven);
+    folder.bChanged = false;
+    if (bMadeHere) {
+        MarkChanged(known, folder);
+    }
+    if (strGiven != folder.pEntry->strResolved) {
+        FilterRow(known, folder.pEntry->nNames) |= LengthBit(LastNameLength(strGiven));
+        known.mapAliases.insert_or_assign(std::string(strGiven), folder.pEntry->strResolved);
+    } else if (!known.mapAliases.empty()) {
+        const auto itAlias = known.mapAliases.find(strGiven);
+        if (itAlias != known.mapAliases.end()) {
+            known.mapAliases.erase(itAlias);
+        }
     }
 }
 
-bool LookupTrustedFolder(const std::string& strGiven, KnownEntry& entry) {
+KnownEntryPtr LookupNearestTrustedFolder(std::string_view strGiven, const std::size_t* auPrefixEnds,
+                                         std::size_t nPrefixes, std::size_t& m) {
     Known& known = TheKnown();
     std::lock_guard lock(known.mutex);
-    const auto itAlias = known.mapAliases.find(strGiven);
-    const auto it =
-        known.mapFolders.find(itAlias == known.mapAliases.end() ? strGiven : itAlias->second);
-    if (it == known.mapFolders.end() || !it->second.bChanged ||
-        Clock::now() - it->second.tSeen >= kFolderTrust) {
-        return false;
+    std::optional<Clock::time_point> tNow;
+    // No folder has no names: m = 0 is never asked.
+    for (std::size_t mm = nPrefixes; mm-- > 1;) {
+        // The name ends the part; a separator before it is not counted.
+        const std::size_t uStart = auPrefixEnds[mm - 1];
+        const std::size_t uName =
+            auPrefixEnds[mm] - uStart - (uStart < auPrefixEnds[mm] && strGiven[uStart] == '/');
+        if ((known.auNameLengths[std::min(mm, kFilterRows - 1)] & LengthBit(uName)) == 0) {
+            continue;
+        }
+        const Folder* pFolder = FindTrusted(known, strGiven.substr(0, auPrefixEnds[mm]), tNow);
+        if (pFolder != nullptr && pFolder->pEntry->nNames == mm) {
+            m = mm;
+            return pFolder->pEntry;
+        }
     }
-    entry = it->second.entry;
-    return true;
+    return nullptr;
 }
 
-void NoteEntrySeen(const std::string& strGiven, const std::string& strResolved,
-                   const KnownEntry& entry) {
+void NoteEntrySeen(std::string_view strGiven, KnownEntryPtr pEntry) {
     Known& known = TheKnown();
     std::lock_guard lock(known.mutex);
     for (Recent& recent : known.aRecent) {
         if (recent.strGiven == strGiven) {
-            recent = Recent(); // at most one answer per spelling
+            recent.Clear(); // at most one answer per spelling
         }
     }
-    known.aRecent[known.uNextRecent] = Recent{strGiven, strResolved, entry, Clock::now()};
+    Recent& slot = known.aRecent[known.uNextRecent];
+    slot.strGiven.assign(strGiven);
+    slot.bAliased = strGiven != pEntry->strResolved;
+    slot.pEntry = std::move(pEntry);
+    slot.tSeen = Clock::now();
     known.uNextRecent = (known.uNextRecent + 1) % kRecentSlots;
 }
 
-bool LookupRecentEntry(const std::string& strGiven, KnownEntry& entry) {
+KnownEntryPtr LookupRecentEntry(std::string_view strGiven) {
     Known& known = TheKnown();
     std::lock_guard lock(known.mutex);
-    const Clock::time_point tNow = Clock::now();
     for (const Recent& recent : known.aRecent) {
-        if (!recent.strGiven.empty() && recent.strGiven == strGiven &&
-            tNow - recent.tSeen < kEntryTrust) {
-            entry = recent.entry;
-            return true;
+        if (!recent.strGiven.empty() && recent.strGiven == strGiven) {
+            // The only one for this spelling.
+            return Clock::now() - recent.tSeen < kEntryTrust ? recent.pEntry : nullptr;
         }
     }
-    return false;
+    return nullptr;
 }
 
-void KnownPathsNoteChange(const std::string& strFolder, const std::string& strName, bool bAdded) {
-    const std::string strPath = Join(strFolder, strName);
-    Known& known = TheKnown();
-    std::lock_guard lock(known.mutex);
+namespace {
+
+void NoteChangeLocked(Known& known, std::string_view strFolder, std::string_view strName,
+                      bool bAdded) {
+    const std::string& strPath = Join(strFolder, strName);
     const auto itFolder = known.mapFolders.find(strFolder);
     if (itFolder != known.mapFolders.end()) {
-        itFolder->second.bChanged = true;
+        MarkChanged(known, itFolder->second);
     }
     if (!bAdded) {
         ForgetLocked(known, strPath);
@@ -166,14 +292,34 @@ void KnownPathsNoteChange(const std::string& strFolder, const std::string& strNa
         it = ParentOf(it->first) == strFolder ? known.mapAliases.erase(it) : std::next(it);
     }
     for (Recent& recent : known.aRecent) {
-        if (recent.strGiven == strPath || recent.strResolved == strPath ||
-            (recent.strGiven != recent.strResolved && ParentOf(recent.strGiven) == strFolder)) {
-            recent = Recent();
+        if (recent.pEntry == nullptr) {
+            continue;
+        }
+        const std::string& strResolved = recent.pEntry->strResolved;
+        if (recent.strGiven == strPath || strResolved == strPath ||
+            (recent.bAliased && ParentOf(recent.strGiven) == strFolder)) {
+            recent.Clear();
         }
     }
 }
 
-void ForgetKnownPaths(const std::string& strResolved) {
+} // namespace
+
+void KnownPathsNoteChange(std::string_view strFolder, std::string_view strName, bool bAdded) {
+    Known& known = TheKnown();
+    std::lock_guard lock(known.mutex);
+    NoteChangeLocked(known, strFolder, strName, bAdded);
+}
+
+void KnownPathsNoteMoved(std::string_view strFromFolder, std::string_view strFromName,
+                         std::string_view strToFolder, std::string_view strToName) {
+    Known& known = TheKnown();
+    std::lock_guard lock(known.mutex);
+    NoteChangeLocked(known, strFromFolder, strFromName, false);
+    NoteChangeLocked(known, strToFolder, strToName, true);
+}
+
+void ForgetKnownPaths(std::string_view strResolved) {
     Known& known = TheKnown();
     std::lock_guard lock(known.mutex);
     ForgetLocked(known, strResolved);
@@ -185,7 +331,11 @@ void ClearKnownPaths() {
     known.mapFolders.clear();
     known.setFolders.clear();
     known.mapAliases.clear();
-    known.aRecent.fill(Recent());
+    for (Recent& recent : known.aRecent) {
+        recent.Clear();
+    }
+    known.auNameLengths.fill(0);
+    known.auHeldShapes.fill(0);
 }
 
 } // namespace tessaly::win32::detail

@@ -7,33 +7,61 @@
 
 #include <sys/stat.h>
 
+#include <cstddef>
+#include <memory>
 #include <string>
-#include <vector>
+#include <string_view>
 
 namespace tessaly::win32::detail {
 
+// What one lookup found. Never changed once noted, so that lookups share it instead of copying.
 struct KnownEntry {
-    std::vector<std::string> aDisk; // the on-disk components below the drive's root
-    struct statx stx {};            // a link described by its target
-    bool bLink = false;             // the name itself is a symbolic link
+    // The on-disk POSIX path, as WindowsPath::PosixPath builds it: the drive's folder, then
+    // nNames components, each after one '/' (none after a root of "/").
+    std::string strResolved;
+    std::size_t uRootLength = 0; // the drive's folder's share of strResolved
+    std::size_t nNames = 0;
+    struct statx stx {}; // a link described by its target
+    bool bLink = false;  // the name itself is a symbolic link
+
+    // Calls fn(i, name) with the on-disk components in order.
+    template <typename Fn> void ForEachName(Fn&& fn) const {
+        const std::string_view strAll(strResolved);
+        std::size_t uPos = uRootLength;
+        for (std::size_t i = 0; i < nNames; ++i) {
+            if (uPos < strAll.size() && strAll[uPos] == '/') {
+                ++uPos;
+            }
+            std::size_t uEnd = strAll.find('/', uPos);
+            uEnd = uEnd == std::string_view::npos ? strAll.size() : uEnd;
+            fn(i, strAll.substr(uPos, uEnd - uPos));
+            uPos = uEnd;
+        }
+    }
 };
+using KnownEntryPtr = std::shared_ptr<const KnownEntry>;
 
-// strGiven is the POSIX path as the caller spelled it, strResolved as it is on disk. bMadeHere: the
-// layer has just created it.
-void NoteFolderSeen(const std::string& strGiven, const std::string& strResolved,
-                    const KnownEntry& entry, bool bMadeHere = false);
-// The folder at strGiven when the layer changed it since it was last seen, not long ago.
-bool LookupTrustedFolder(const std::string& strGiven, KnownEntry& entry);
+// strGiven is the POSIX path as the caller spelled it; the entry holds it as it is on disk.
+// bMadeHere: the layer has just created it.
+void NoteFolderSeen(std::string_view strGiven, KnownEntryPtr pEntry, bool bMadeHere = false);
+// The nearest folder on the way to strGiven (strGiven itself included) that the layer changed
+// since it was last seen, not long ago. The part of strGiven with m components ends at
+// auPrefixEnds[m] (m < nPrefixes); the longest such folder with m components on disk too is
+// taken, and m set. Null when there is none.
+KnownEntryPtr LookupNearestTrustedFolder(std::string_view strGiven, const std::size_t* auPrefixEnds,
+                                         std::size_t nPrefixes, std::size_t& m);
 
-void NoteEntrySeen(const std::string& strGiven, const std::string& strResolved,
-                   const KnownEntry& entry);
-// The entry strGiven was found as by one of the last few lookups, moments ago.
-bool LookupRecentEntry(const std::string& strGiven, KnownEntry& entry);
+void NoteEntrySeen(std::string_view strGiven, KnownEntryPtr pEntry);
+// The entry strGiven was found as by one of the last few lookups, moments ago; null otherwise.
+KnownEntryPtr LookupRecentEntry(std::string_view strGiven);
 
 // The layer itself added or removed strName in strFolder (resolved POSIX paths).
-void KnownPathsNoteChange(const std::string& strFolder, const std::string& strName, bool bAdded);
+void KnownPathsNoteChange(std::string_view strFolder, std::string_view strName, bool bAdded);
+// Both changes of one move, at once.
+void KnownPathsNoteMoved(std::string_view strFromFolder, std::string_view strFromName,
+                         std::string_view strToFolder, std::string_view strToName);
 // Forgets strResolved and everything below it: something changed there behind the layer's back.
-void ForgetKnownPaths(const std::string& strResolved);
+void ForgetKnownPaths(std::string_view strResolved);
 // Drops everything (tests, and a changed drive table).
 void ClearKnownPaths();
 

@@ -307,10 +307,10 @@ EMoveStep ResolveMoveEnds(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, Reuse
     bool bFromExists = false;
     FoundEntry found;
     if (!ParseWindowsPath(lpExistingFileName, from) ||
-        !ResolveOnDisk(from, true, bFromExists, static_cast<std::size_t>(-1), &found, eReuse)) {
+        !ResolveOnDisk(from, true, bFromExists, static_cast<std::size_t>(-1), &found, eReuse,
+                       &ends.strFrom)) {
         return EMoveStep::Failed;
     }
-    ends.strFrom = from.PosixPath();
     if (bFromExists && found.stx.stx_mask != 0) {
         ends.fromMode = found.bLink ? S_IFLNK : found.stx.stx_mode;
     } else {
@@ -325,10 +325,9 @@ EMoveStep ResolveMoveEnds(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, Reuse
     bool bToExists = false;
     if (!ParseWindowsPath(lpNewFileName, to) ||
         !ResolveOnDisk(to, true, bToExists, static_cast<std::size_t>(-1), nullptr,
-                       eReuse == Reuse::None ? Reuse::None : Reuse::Known)) {
+                       eReuse == Reuse::None ? Reuse::None : Reuse::Known, &ends.strTo)) {
         return EMoveStep::Failed;
     }
-    ends.strTo = to.PosixPath();
     // The destination resolves to an existing name also when only its case differs, as on NTFS.
     if (bToExists) {
         if (ends.strTo != ends.strFrom) {
@@ -408,7 +407,6 @@ BOOL WINAPI MoveFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName) {
             return FALSE;
         }
     }
-    NoteEntryRemoved(ends.strFrom, false);
-    NoteEntryAdded(ends.strTo, false);
+    NoteEntryMoved(ends.strFrom, ends.strTo);
     return TRUE;
 }

@@ -9,6 +9,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
+#include <memory>
+#include <vector>
 
 #include "platform/win32/Win32Errors.h"
 #include "platform/win32/posix/CaseIndex.h"
@@ -41,16 +44,22 @@ void Append(std::string& strPath, const std::string& strName) {
 }
 
 // Splits "/a/b/name" into "/a/b" and "name"; false for "/" or a name-less path.
-bool SplitLast(const std::string& strPath, std::string& strFolder, std::string& strName) {
+bool SplitLast(std::string_view strPath, std::string_view& strFolder, std::string_view& strName) {
     std::size_t uEnd = strPath.size();
     while (uEnd > 1 && strPath[uEnd - 1] == '/') {
         --uEnd;
     }
-    const std::size_t uSlash = strPath.rfind('/', uEnd - 1);
-    if (uSlash == std::string::npos || uSlash + 1 >= uEnd) {
+    // memrchr scans words at a time; names are long and paths many.
+    const void* pSlash = uEnd == 0 ? nullptr : ::memrchr(strPath.data(), '/', uEnd);
+    if (pSlash == nullptr) {
         return false;
     }
-    strFolder = uSlash == 0 ? "/" : strPath.substr(0, uSlash);
+    const std::size_t uSlash =
+        static_cast<std::size_t>(static_cast<const char*>(pSlash) - strPath.data());
+    if (uSlash + 1 >= uEnd) {
+        return false;
+    }
+    strFolder = uSlash == 0 ? std::string_view("/") : strPath.substr(0, uSlash);
     strName = strPath.substr(uSlash + 1, uEnd - uSlash - 1);
     return true;
 }
@@ -74,27 +83,74 @@ bool StatFound(const std::string& strPath, FoundEntry& found) {
     return true;
 }
 
-// Remembers what a lookup found, for the calls that follow it. bAsGiven: the path was found
-// spelled as given, so its resolved form is strGiven itself.
+// path.PosixPath(n) in strOut, whose buffer is reused: sized once, then written in place.
+void AssignPosixPath(const WindowsPath& path, std::size_t n, std::string& strOut) {
+    std::size_t uLength = path.strRoot.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        uLength += path.aDisk[i].size() + 1;
+    }
+    strOut.resize(uLength);
+    char* pc = strOut.data();
+    std::memcpy(pc, path.strRoot.data(), path.strRoot.size());
+    std::size_t uPos = path.strRoot.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        if (uPos == 0 || pc[uPos - 1] != '/') {
+            pc[uPos++] = '/';
+        }
+        const std::string& strName = path.aDisk[i];
+        std::memcpy(pc + uPos, strName.data(), strName.size());
+        uPos += strName.size();
+    }
+    strOut.resize(uPos);
+}
+
+// strName in strFolder, as PosixPath joins them.
+std::string JoinPath(std::string_view strFolder, std::string_view strName) {
+    std::string strPath;
+    strPath.reserve(strFolder.size() + 1 + strName.size());
+    strPath.append(strFolder);
+    if (strPath.empty() || strPath.back() != '/') {
+        strPath += '/';
+    }
+    strPath.append(strName);
+    return strPath;
+}
+
+// Remembers what a lookup found, for the calls that follow it. strResolved: path.PosixPath(n).
 void NoteFound(const std::string& strGiven, const WindowsPath& path, std::size_t n,
-               const FoundEntry& found, bool bAsGiven = false) {
-    KnownEntry entry;
-    entry.aDisk.assign(path.aDisk.begin(), path.aDisk.begin() + static_cast<std::ptrdiff_t>(n));
-    entry.stx = found.stx;
-    entry.bLink = found.bLink;
-    const std::string strResolved = bAsGiven ? strGiven : path.PosixPath(n);
+               const FoundEntry& found, std::string_view strResolved) {
+    auto pEntry = std::make_shared<KnownEntry>();
+    pEntry->strResolved.assign(strResolved);
+    pEntry->uRootLength = path.strRoot.size();
+    pEntry->nNames = n;
+    pEntry->stx = found.stx;
+    pEntry->bLink = found.bLink;
     if (S_ISDIR(found.stx.stx_mode) && !found.bLink) {
-        NoteFolderSeen(strGiven, strResolved, entry);
+        NoteFolderSeen(strGiven, std::move(pEntry));
     } else {
-        NoteEntrySeen(strGiven, strResolved, entry);
+        NoteEntrySeen(strGiven, std::move(pEntry));
     }
 }
 
-bool TakeKnown(WindowsPath& path, std::size_t n, const KnownEntry& known, FoundEntry* pFound) {
-    if (known.aDisk.size() != n) {
+// The known entry's on-disk names in place of the first ones of path, whose POSIX path up to
+// there is strGiven. Most often they are spelled alike, and then nothing is compared name by name.
+void TakeNames(WindowsPath& path, const KnownEntry& known, std::string_view strGiven) {
+    if (strGiven == known.strResolved) {
+        return;
+    }
+    known.ForEachName([&](std::size_t i, std::string_view strName) {
+        if (path.aDisk[i] != strName) {
+            path.aDisk[i].assign(strName);
+        }
+    });
+}
+
+bool TakeKnown(WindowsPath& path, std::size_t n, const KnownEntry& known, std::string_view strGiven,
+               FoundEntry* pFound) {
+    if (known.nNames != n || known.uRootLength != path.strRoot.size()) {
         return false;
     }
-    std::copy(known.aDisk.begin(), known.aDisk.end(), path.aDisk.begin());
+    TakeNames(path, known, strGiven);
     if (pFound != nullptr) {
         pFound->stx = known.stx;
         pFound->bLink = known.bLink;
@@ -102,38 +158,49 @@ bool TakeKnown(WindowsPath& path, std::size_t n, const KnownEntry& known, FoundE
     return true;
 }
 
-// The answer from what the layer knows, without the disk where it can: 1 answered (bExists set),
-// -1 failed (GetLastError set: a folder on the way is missing), 0 not answered. Only a name the
-// index holds costs a statx, so that a file's own data is fresh.
+// The answer from what the layer knows, without the disk where it can: 1 answered (bExists set,
+// *pstrPosix too when given), -1 failed (GetLastError set: a folder on the way is missing), 0 not
+// answered (path unchanged). Only a name the index holds costs a statx, so that a file's own data
+// is fresh.
 int ResolveFromKnown(WindowsPath& path, std::size_t n, const std::string& strGiven, bool& bExists,
-                     FoundEntry* pFound, Reuse eReuse) {
-    KnownEntry known;
-    if (((eReuse == Reuse::LastLookup && LookupRecentEntry(strGiven, known)) ||
-         LookupTrustedFolder(strGiven, known)) &&
-        TakeKnown(path, n, known, pFound)) {
+                     FoundEntry* pFound, Reuse eReuse, std::string* pstrPosix) {
+    const auto answerKnown = [&](const KnownEntry& known) {
         bExists = true;
+        if (pstrPosix != nullptr) {
+            *pstrPosix = known.strResolved;
+        }
         return 1;
+    };
+    KnownEntryPtr pKnown = eReuse == Reuse::LastLookup ? LookupRecentEntry(strGiven) : nullptr;
+    if (pKnown != nullptr && TakeKnown(path, n, *pKnown, strGiven, pFound)) {
+        return answerKnown(*pKnown);
     }
-    // The nearest folder on the way that the layer is changing itself; its spelling is strGiven
-    // cut short, as PosixPath would build it.
-    std::string strPrefix = strGiven;
-    std::size_t m = n;
-    while (m-- > 0) {
-        strPrefix.resize(strPrefix.size() - path.aDisk[m].size());
-        if (strPrefix.size() > 1 && strPrefix.size() > path.strRoot.size()) {
-            strPrefix.pop_back(); // the separator before the name
+    // The path itself, or else the nearest folder on the way, that the layer is changing itself;
+    // their spellings are strGiven cut short, as PosixPath would build them. The path itself is
+    // not asked for when the last lookup's answer was there but of no use.
+    thread_local std::vector<std::size_t> t_auPrefixEnds;
+    t_auPrefixEnds.resize(n + 1);
+    std::size_t uEnd = strGiven.size();
+    t_auPrefixEnds[n] = uEnd;
+    for (std::size_t m = n; m-- > 0;) {
+        uEnd -= path.aDisk[m].size();
+        if (uEnd > 1 && uEnd > path.strRoot.size()) {
+            --uEnd; // the separator before the name
         }
-        if (LookupTrustedFolder(strPrefix, known) && known.aDisk.size() == m) {
-            break;
-        }
+        t_auPrefixEnds[m] = uEnd;
     }
-    if (m == static_cast<std::size_t>(-1)) {
+    std::size_t m = 0;
+    pKnown = LookupNearestTrustedFolder(strGiven, t_auPrefixEnds.data(),
+                                        pKnown == nullptr ? n + 1 : n, m);
+    if (pKnown == nullptr || pKnown->uRootLength != path.strRoot.size()) {
         return 0;
     }
-    const std::vector<std::string> aGiven(path.aDisk.begin(),
-                                          path.aDisk.begin() + static_cast<std::ptrdiff_t>(m + 1));
-    std::copy(known.aDisk.begin(), known.aDisk.end(), path.aDisk.begin());
-    const std::string strFolder = path.PosixPath(m);
+    if (m == n) {
+        TakeKnown(path, n, *pKnown, strGiven, pFound);
+        return answerKnown(*pKnown);
+    }
+    const std::string_view strFolderGiven = std::string_view(strGiven).substr(0, t_auPrefixEnds[m]);
+    const std::string& strFolder = pKnown->strResolved;
     std::string strFound;
     const int iAnswer = FindNameInTrustedIndex(strFolder, path.aDisk[m], strFound);
     if (iAnswer == 0) {
@@ -141,16 +208,25 @@ int ResolveFromKnown(WindowsPath& path, std::size_t n, const std::string& strGiv
             Fail(ERROR_PATH_NOT_FOUND);
             return -1;
         }
+        TakeNames(path, *pKnown, strFolderGiven); // the folder as on disk, the name as given
+        if (pstrPosix != nullptr) {
+            *pstrPosix = JoinPath(strFolder, path.aDisk[m]);
+        }
         bExists = false;
         return 1;
     }
     if (iAnswer > 0 && m + 1 == n) {
-        path.aDisk[m] = strFound;
+        std::string strPath = JoinPath(strFolder, strFound);
         FoundEntry found;
-        if (StatFound(path.PosixPath(n), found)) {
-            NoteFound(strGiven, path, n, found);
+        if (StatFound(strPath, found)) {
+            TakeNames(path, *pKnown, strFolderGiven);
+            path.aDisk[m] = std::move(strFound);
+            NoteFound(strGiven, path, n, found, strPath);
             if (pFound != nullptr) {
                 *pFound = found;
+            }
+            if (pstrPosix != nullptr) {
+                *pstrPosix = std::move(strPath);
             }
             bExists = true;
             return 1;
@@ -158,7 +234,6 @@ int ResolveFromKnown(WindowsPath& path, std::size_t n, const std::string& strGiv
         // The index is behind someone else's change.
         CaseIndexForget(strFolder);
     }
-    std::copy(aGiven.begin(), aGiven.end(), path.aDisk.begin());
     return 0;
 }
 
@@ -185,35 +260,54 @@ bool FindName(const std::string& strFolder, const std::string& strName, std::str
 } // namespace
 
 bool ResolveOnDisk(WindowsPath& path, bool bLastMayBeMissing, bool& bExists, std::size_t n,
-                   FoundEntry* pFound, Reuse eReuse) {
+                   FoundEntry* pFound, Reuse eReuse, std::string* pstrPosix) {
     n = std::min(n, path.aDisk.size());
     bExists = false;
     if (pFound != nullptr) {
-        *pFound = FoundEntry();
+        pFound->stx.stx_mask = 0; // what marks it unknown
+        pFound->bLink = false;
     }
+    // Every success but the known and the as-given answers spells the path out from its names.
+    const auto resolved = [&] {
+        if (pstrPosix != nullptr) {
+            *pstrPosix = path.PosixPath(n);
+        }
+        return true;
+    };
     struct stat st;
     if (n == 0) {
         if (::lstat(path.strRoot.c_str(), &st) != 0) {
             return Fail(ERROR_PATH_NOT_FOUND);
         }
         bExists = true;
-        return true;
+        return resolved();
     }
-    const std::string strGiven = path.PosixPath(n);
-    if (eReuse != Reuse::None &&
-        ResolveFromKnown(path, n, strGiven, bExists, pFound, eReuse) != 0) {
-        return bExists || bLastMayBeMissing || Fail(ERROR_FILE_NOT_FOUND);
+    // Built in the thread's buffer: every lookup spells its path out once.
+    thread_local std::string t_strGiven;
+    std::string& strGiven = t_strGiven;
+    AssignPosixPath(path, n, strGiven);
+    if (eReuse != Reuse::None) {
+        const int iKnown = ResolveFromKnown(path, n, strGiven, bExists, pFound, eReuse, pstrPosix);
+        if (iKnown < 0) {
+            return false; // a folder on the way is missing, as the disk would have said
+        }
+        if (iKnown > 0) {
+            return bExists || bLastMayBeMissing || Fail(ERROR_FILE_NOT_FOUND);
+        }
     }
     FoundEntry found;
     if (StatFound(strGiven, found)) {
         // Only the checks before a move or a creation are followed by calls that use it.
         if (eReuse != Reuse::None) {
-            NoteFound(strGiven, path, n, found, true);
+            NoteFound(strGiven, path, n, found, strGiven);
         }
         if (pFound != nullptr) {
             *pFound = found;
         }
         bExists = true;
+        if (pstrPosix != nullptr) {
+            *pstrPosix = std::move(strGiven);
+        }
         return true;
     }
     if (errno != ENOENT) {
@@ -260,10 +354,10 @@ bool ResolveOnDisk(WindowsPath& path, bool bLastMayBeMissing, bool& bExists, std
         if (!bLastMayBeMissing) {
             return Fail(ERROR_FILE_NOT_FOUND);
         }
-        return true;
+        return resolved();
     }
     bExists = true;
-    return true;
+    return resolved();
 }
 
 bool ResolvePath(std::string_view strAnsiPath, std::string& strPosixOut, bool* pbExists,
@@ -271,32 +365,48 @@ bool ResolvePath(std::string_view strAnsiPath, std::string& strPosixOut, bool* p
     WindowsPath path;
     bool bExists = false;
     if (!ParseWindowsPath(strAnsiPath, path) ||
-        !ResolveOnDisk(path, true, bExists, static_cast<std::size_t>(-1), pFound)) {
+        !ResolveOnDisk(path, true, bExists, static_cast<std::size_t>(-1), pFound, Reuse::None,
+                       &strPosixOut)) {
         return false;
     }
-    strPosixOut = path.PosixPath();
     if (pbExists != nullptr) {
         *pbExists = bExists;
     }
     return true;
 }
 
-void NoteEntryAdded(const std::string& strPosixPath, bool bTakeTime) {
-    std::string strFolder;
-    std::string strName;
+void NoteEntryAdded(std::string_view strPosixPath, bool bTakeTime) {
+    std::string_view strFolder;
+    std::string_view strName;
     if (SplitLast(strPosixPath, strFolder, strName)) {
         CaseIndexNoteAdded(strFolder, strName, bTakeTime);
         KnownPathsNoteChange(strFolder, strName, true);
     }
 }
 
-void NoteEntryRemoved(const std::string& strPosixPath, bool bTakeTime) {
-    std::string strFolder;
-    std::string strName;
+void NoteEntryRemoved(std::string_view strPosixPath, bool bTakeTime) {
+    std::string_view strFolder;
+    std::string_view strName;
     if (SplitLast(strPosixPath, strFolder, strName)) {
         CaseIndexNoteRemoved(strFolder, strName, bTakeTime);
         KnownPathsNoteChange(strFolder, strName, false);
     }
+}
+
+void NoteEntryMoved(std::string_view strFrom, std::string_view strTo) {
+    std::string_view strFromFolder;
+    std::string_view strFromName;
+    std::string_view strToFolder;
+    std::string_view strToName;
+    const bool bFrom = SplitLast(strFrom, strFromFolder, strFromName);
+    const bool bTo = SplitLast(strTo, strToFolder, strToName);
+    if (!bFrom || !bTo) {
+        NoteEntryRemoved(strFrom, false);
+        NoteEntryAdded(strTo, false);
+        return;
+    }
+    CaseIndexNoteMoved(strFromFolder, strFromName, strToFolder, strToName);
+    KnownPathsNoteMoved(strFromFolder, strFromName, strToFolder, strToName);
 }
 
 void NoteFolderCreated(const std::string& strGiven, const WindowsPath& path) {
@@ -307,11 +417,13 @@ void NoteFolderCreated(const std::string& strGiven, const WindowsPath& path) {
         return;
     }
     CaseIndexNoteCreatedFolder(strPosix);
-    KnownEntry entry;
-    entry.aDisk = path.aDisk;
-    entry.stx = found.stx;
+    auto pEntry = std::make_shared<KnownEntry>();
+    pEntry->strResolved = strPosix;
+    pEntry->uRootLength = path.strRoot.size();
+    pEntry->nNames = path.aDisk.size();
+    pEntry->stx = found.stx;
     // Its content is the layer's own so far.
-    NoteFolderSeen(strGiven, strPosix, entry, true);
+    NoteFolderSeen(strGiven, std::move(pEntry), true);
 }
 
 void ForgetFolder(const std::string& strPosixFolder) {

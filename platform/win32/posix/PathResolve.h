@@ -44,14 +44,17 @@ enum class Reuse { None, Known, LastLookup };
 // given, or a folder the layer is changing itself); its stx_mask is 0 otherwise. That saves the
 // caller a second stat in the common case. Folders the layer is changing itself and the names in
 // them are answered from what the layer knows (KnownPaths, CaseIndex) without asking the disk.
+// pstrPosix, when given, receives path.PosixPath(n) on success (often known without building it).
 bool ResolveOnDisk(WindowsPath& path, bool bLastMayBeMissing, bool& bExists,
                    std::size_t n = static_cast<std::size_t>(-1), FoundEntry* pFound = nullptr,
-                   Reuse eReuse = Reuse::None);
+                   Reuse eReuse = Reuse::None, std::string* pstrPosix = nullptr);
 
 // Keeps the per-folder case indexes in step with the layer's own changes. bTakeTime: stat the
 // folder for its new time (see CaseIndexNoteAdded); moves, which come in long runs, do without.
-void NoteEntryAdded(const std::string& strPosixPath, bool bTakeTime = true);
-void NoteEntryRemoved(const std::string& strPosixPath, bool bTakeTime = true);
+void NoteEntryAdded(std::string_view strPosixPath, bool bTakeTime = true);
+void NoteEntryRemoved(std::string_view strPosixPath, bool bTakeTime = true);
+// A move the layer made: NoteEntryRemoved(strFrom, false) then NoteEntryAdded(strTo, false).
+void NoteEntryMoved(std::string_view strFrom, std::string_view strTo);
 // The layer made the folder that path (resolved) names, asked for as strGiven (POSIX, as spelled).
 void NoteFolderCreated(const std::string& strGiven, const WindowsPath& path);
 // Drops what the layer knows of strPosixFolder and below: a call found it behind someone else's

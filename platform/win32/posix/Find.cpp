@@ -305,7 +305,23 @@ HANDLE WINAPI FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileDat
     if (lpFileName == nullptr || lpFindFileData == nullptr) {
         return Fail(ERROR_INVALID_PARAMETER);
     }
-    WindowsPath path;
+    // The thread's path keeps its room from one search to the next (every check before a move is
+    // a search); a search begun while another is under way on the thread (from an omission
+    // listener) takes a path of its own.
+    thread_local WindowsPath t_path;
+    thread_local bool t_bPathInUse = false;
+    WindowsPath ownPath;
+    const bool bReuse = !t_bPathInUse;
+    WindowsPath& path = bReuse ? t_path : ownPath;
+    struct PathLease {
+        bool bHeld;
+        ~PathLease() {
+            if (bHeld) {
+                t_bPathInUse = false;
+            }
+        }
+    } lease{bReuse};
+    t_bPathInUse = true;
     if (!ParseWindowsPath(lpFileName, path, true)) {
         return INVALID_HANDLE_VALUE;
     }

@@ -254,7 +254,7 @@ std::string ParentFolder(const std::string& strPosixPath) {
 
 // The one entry a path without a wildcard names. A drive's root or a path ending in a separator
 // names the folder itself.
-bool ReadSingle(WindowsPath& path, FindSearch& search) {
+bool ReadSingle(WindowsPath& path, std::string& strAnsi, FindSearch& search) {
     bool bExists = false;
     FoundEntry found;
     // A single lookup is the check before a move or a creation, which guard themselves.
@@ -270,7 +270,6 @@ bool ReadSingle(WindowsPath& path, FindSearch& search) {
         SetLastError(ERROR_PATH_NOT_FOUND);
         return false;
     }
-    std::string strAnsi;
     // The folder is spelled out only for a name that is left out, which the listener hears of.
     if (!path.aDisk.empty() &&
         !(DiskNameToAnsi(path.aDisk.back(), strAnsi) && strAnsi.size() < MAX_PATH) &&
@@ -305,28 +304,34 @@ HANDLE WINAPI FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileDat
     if (lpFileName == nullptr || lpFindFileData == nullptr) {
         return Fail(ERROR_INVALID_PARAMETER);
     }
-    // The thread's path keeps its room from one search to the next (every check before a move is
-    // a search); a search begun while another is under way on the thread (from an omission
-    // listener) takes a path of its own.
-    thread_local WindowsPath t_path;
-    thread_local bool t_bPathInUse = false;
-    WindowsPath ownPath;
-    const bool bReuse = !t_bPathInUse;
-    WindowsPath& path = bReuse ? t_path : ownPath;
-    struct PathLease {
+    // The thread's path and name keep their room from one search to the next (every check before
+    // a move is a search); a search begun while another is under way on the thread (from an
+    // omission listener) takes its own.
+    struct Scratch {
+        WindowsPath path;
+        std::string strAnsi;
+    };
+    thread_local Scratch t_scratch;
+    thread_local bool t_bScratchInUse = false;
+    Scratch ownScratch;
+    const bool bReuse = !t_bScratchInUse;
+    Scratch& scratch = bReuse ? t_scratch : ownScratch;
+    struct ScratchLease {
         bool bHeld;
-        ~PathLease() {
+        ~ScratchLease() {
             if (bHeld) {
-                t_bPathInUse = false;
+                t_bScratchInUse = false;
             }
         }
     } lease{bReuse};
-    t_bPathInUse = true;
+    t_bScratchInUse = true;
+    WindowsPath& path = scratch.path;
     if (!ParseWindowsPath(lpFileName, path, true)) {
         return INVALID_HANDLE_VALUE;
     }
     auto pSearch = std::make_shared<FindSearch>();
-    if (path.strPattern ? !ReadListing(path, *pSearch) : !ReadSingle(path, *pSearch)) {
+    if (path.strPattern ? !ReadListing(path, *pSearch)
+                        : !ReadSingle(path, scratch.strAnsi, *pSearch)) {
         return INVALID_HANDLE_VALUE;
     }
     if (!pSearch->Next(*lpFindFileData)) {

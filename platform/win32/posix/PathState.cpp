@@ -199,7 +199,7 @@ bool Fail(DWORD dwError) {
 
 // What a byte is to the path parser when it starts a character; one table lookup a byte keeps
 // the scan of every path cheap.
-enum : unsigned char { kPlain, kHigh, kLead, kSeparator, kForbidden, kWildcard };
+enum : unsigned char { kPlain = 0, kHigh, kLead, kSeparator, kForbidden, kWildcard };
 
 struct ByteClasses {
     unsigned char a[256];
@@ -224,14 +224,6 @@ struct ByteClasses {
 };
 
 constexpr ByteClasses kByteClasses;
-
-// A component as the scan cut it, with what its characters held.
-struct RawName {
-    std::string_view strName;
-    bool bForbidden;
-    bool bPattern;
-    bool bHigh; // a byte above 0x7F
-};
 
 // The on-disk form of the component at uIndex. Calls come in runs on paths that share their
 // folders, so each thread keeps the last two forms at each depth (a move's source and target
@@ -274,6 +266,13 @@ void AssignDiskForm(std::size_t uIndex, std::string_view strAnsiName, std::strin
 // The string at i of a list being refilled, reusing what the list already holds there.
 std::string& Slot(std::vector<std::string>& aList, std::size_t i) {
     return i < aList.size() ? aList[i] : aList.emplace_back();
+}
+
+// A refilled path mostly shares its folders with the one before: equal names stay untouched.
+void AssignName(std::string& str, std::string_view strName) {
+    if (str.size() != strName.size() || std::memcmp(str.data(), strName.data(), str.size()) != 0) {
+        str.assign(strName);
+    }
 }
 
 } // namespace
@@ -328,17 +327,13 @@ bool ParseWindowsPath(std::string_view strAnsi, WindowsPath& out, bool bAllowPat
     out.bTrailingSeparator = false;
     out.strPattern.reset();
     std::size_t nUsed = 0; // the live components of out.aAnsi and out.aDisk
-    const auto finish = [&out, &nUsed](bool bOk) {
-        if (!bOk) {
-            nUsed = 0;
-        }
-        out.aAnsi.resize(nUsed);
-        out.aDisk.resize(nUsed);
-        return bOk;
+    const auto fail = [&out](DWORD dwError) {
+        out.aAnsi.clear();
+        out.aDisk.clear();
+        return Fail(dwError);
     };
     if (strAnsi.empty()) {
-        finish(false);
-        return Fail(ERROR_PATH_NOT_FOUND);
+        return fail(ERROR_PATH_NOT_FOUND);
     }
     std::size_t uPos = 0;
     bool bFromRoot = false;
@@ -347,63 +342,10 @@ bool ParseWindowsPath(std::string_view strAnsi, WindowsPath& out, bool bAllowPat
         bFromRoot = strAnsi.size() > 2 && IsSeparator(strAnsi[2]);
     } else if (IsSeparator(strAnsi[0])) {
         if (strAnsi.size() >= 2 && IsSeparator(strAnsi[1])) {
-            finish(false);
-            return Fail(ERROR_INVALID_NAME); // UNC and device paths: there is no network here
+            return fail(ERROR_INVALID_NAME); // UNC and device paths: there is no network here
         }
         bFromRoot = true;
     }
-
-    // Reused by the thread: every file call parses a path.
-    thread_local std::vector<RawName> t_aRaw;
-    std::vector<RawName>& aRaw = t_aRaw;
-    aRaw.clear();
-    std::size_t uStart = uPos;
-    bool bForbidden = false;
-    bool bPattern = false;
-    bool bHigh = false;
-    const auto* pbAnsi = reinterpret_cast<const unsigned char*>(strAnsi.data());
-    const std::size_t uSize = strAnsi.size();
-    for (std::size_t i = uPos; i < uSize;) {
-        switch (kByteClasses.a[pbAnsi[i]]) {
-        case kPlain:
-            ++i;
-            // Most of a path is plain ASCII: a tight loop over it.
-            while (i < uSize && kByteClasses.a[pbAnsi[i]] == kPlain) {
-                ++i;
-            }
-            break;
-        case kHigh:
-            bHigh = true;
-            ++i;
-            break;
-        case kLead:
-            // A trail byte may be 0x5C, which is no separator then (Cp932CharLength's rule).
-            bHigh = true;
-            i += Cp932CharLength(pbAnsi + i, uSize - i);
-            break;
-        case kSeparator:
-            if (i > uStart) {
-                aRaw.push_back({strAnsi.substr(uStart, i - uStart), bForbidden, bPattern, bHigh});
-            }
-            bForbidden = bPattern = bHigh = false;
-            uStart = ++i;
-            break;
-        case kForbidden:
-            bForbidden = true;
-            ++i;
-            break;
-        default:
-            bPattern = true;
-            ++i;
-            break;
-        }
-    }
-    if (uStart < uSize) {
-        aRaw.push_back({strAnsi.substr(uStart), bForbidden, bPattern, bHigh});
-    } else {
-        out.bTrailingSeparator = !aRaw.empty();
-    }
-
     {
         State& state = TheState();
         std::shared_lock lock(state.mutex);
@@ -411,55 +353,99 @@ bool ParseWindowsPath(std::string_view strAnsi, WindowsPath& out, bool bAllowPat
         const auto itDrive = state.mapDrives.find(cDrive);
         if (itDrive == state.mapDrives.end()) {
             lock.unlock();
-            finish(false);
-            return Fail(ERROR_PATH_NOT_FOUND);
+            return fail(ERROR_PATH_NOT_FOUND);
         }
         out.cDrive = cDrive;
         out.strRoot.assign(itDrive->second.strRoot);
         const std::optional<DirState>& dir = state.aDirs[cDrive - 'A'];
         const std::size_t nBase = !bFromRoot && dir ? dir->aAnsi.size() : 0;
-        out.aAnsi.reserve(nBase + aRaw.size());
-        out.aDisk.reserve(nBase + aRaw.size());
+        // Room for a usual depth at once; a fresh list would otherwise grow four times.
+        out.aAnsi.reserve(nBase + 12);
+        out.aDisk.reserve(nBase + 12);
         for (; nUsed < nBase; ++nUsed) {
-            Slot(out.aAnsi, nUsed).assign(dir->aAnsi[nUsed]);
-            Slot(out.aDisk, nUsed).assign(dir->aDisk[nUsed]);
+            AssignName(Slot(out.aAnsi, nUsed), dir->aAnsi[nUsed]);
+            AssignName(Slot(out.aDisk, nUsed), dir->aDisk[nUsed]);
         }
     }
 
-    for (std::size_t k = 0; k < aRaw.size(); ++k) {
-        const RawName& raw = aRaw[k];
-        const std::string_view strName = raw.strName;
-        if (strName.size() <= 2 && strName[0] == '.') {
-            if (strName.size() == 1) {
-                continue;
+    // One pass: each component is taken as its separator (or the end) is met. "." and ".." are
+    // applied even after a component that is refused, which fails the path all the same.
+    const auto* pbAnsi = reinterpret_cast<const unsigned char*>(strAnsi.data());
+    const std::size_t uSize = strAnsi.size();
+    std::size_t uStart = uPos;
+    bool bForbidden = false;
+    bool bPattern = false;
+    bool bHigh = false;
+    bool bAnyName = false;
+    for (std::size_t i = uPos;;) {
+        const unsigned char byClass =
+            i < uSize ? kByteClasses.a[pbAnsi[i]] : static_cast<unsigned char>(kSeparator);
+        switch (byClass) {
+        case kPlain:
+            ++i;
+            // Most of a path is plain ASCII: a tight loop over it.
+            while (i < uSize && kByteClasses.a[pbAnsi[i]] == kPlain) {
+                ++i;
             }
-            if (strName[1] == '.') {
-                nUsed -= nUsed > 0 ? 1 : 0;
-                continue;
-            }
-        }
-        if (raw.bForbidden) {
-            finish(false);
-            return Fail(ERROR_INVALID_NAME);
-        }
-        if (raw.bPattern) {
-            if (!bAllowPattern || k + 1 != aRaw.size() || out.bTrailingSeparator) {
-                finish(false);
-                return Fail(ERROR_INVALID_NAME);
-            }
-            out.strPattern.emplace(strName);
             continue;
+        case kHigh:
+            bHigh = true;
+            ++i;
+            continue;
+        case kLead:
+            // A trail byte may be 0x5C, which is no separator then (Cp932CharLength's rule).
+            bHigh = true;
+            i += Cp932CharLength(pbAnsi + i, uSize - i);
+            continue;
+        case kForbidden:
+            bForbidden = true;
+            ++i;
+            continue;
+        case kWildcard:
+            bPattern = true;
+            ++i;
+            continue;
+        default:
+            break;
         }
-        Slot(out.aAnsi, nUsed).assign(strName);
-        std::string& strDisk = Slot(out.aDisk, nUsed);
-        if (raw.bHigh) {
-            AssignDiskForm(nUsed, strName, strDisk);
-        } else {
-            strDisk.assign(strName);
+        // A separator or the end: the component [uStart, i), if any.
+        if (i > uStart) {
+            bAnyName = true;
+            const std::string_view strName = strAnsi.substr(uStart, i - uStart);
+            if (strName.size() <= 2 && strName[0] == '.' &&
+                (strName.size() == 1 || strName[1] == '.')) {
+                if (strName.size() == 2 && nUsed > 0) {
+                    --nUsed;
+                }
+            } else if (bForbidden) {
+                return fail(ERROR_INVALID_NAME);
+            } else if (bPattern) {
+                // Only as the last component, and not of a folder ("a*\").
+                if (!bAllowPattern || i < uSize) {
+                    return fail(ERROR_INVALID_NAME);
+                }
+                out.strPattern.emplace(strName);
+            } else {
+                AssignName(Slot(out.aAnsi, nUsed), strName);
+                std::string& strDisk = Slot(out.aDisk, nUsed);
+                if (bHigh) {
+                    AssignDiskForm(nUsed, strName, strDisk);
+                } else {
+                    AssignName(strDisk, strName);
+                }
+                ++nUsed;
+            }
         }
-        ++nUsed;
+        if (i >= uSize) {
+            out.bTrailingSeparator = bAnyName && i == uStart;
+            break;
+        }
+        bForbidden = bPattern = bHigh = false;
+        uStart = ++i;
     }
-    return finish(true);
+    out.aAnsi.resize(nUsed);
+    out.aDisk.resize(nUsed);
+    return true;
 }
 
 bool MapPosixToDrive(const std::vector<std::string>& aNames, char& cDrive,

@@ -270,6 +270,7 @@ bool ReadSingle(WindowsPath& path, std::string& strAnsi, FindSearch& search) {
         SetLastError(ERROR_PATH_NOT_FOUND);
         return false;
     }
+    strAnsi.clear(); // a drive's root has no name
     // The folder is spelled out only for a name that is left out, which the listener hears of.
     if (!path.aDisk.empty() &&
         !(DiskNameToAnsi(path.aDisk.back(), strAnsi) && strAnsi.size() < MAX_PATH) &&

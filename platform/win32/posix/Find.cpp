@@ -201,14 +201,18 @@ bool ReadListing(WindowsPath& path, FindSearch& search) {
         }
         Key key;
         key.uOffset = static_cast<std::uint32_t>(strKeys.size());
+        key.uDiskOffset = static_cast<std::uint32_t>(2 * strUpcased.size() + 2);
+        key.uLength = key.uDiskOffset + static_cast<std::uint32_t>(strName.size());
+        // Sized once and written in place: a listing builds one key a name.
+        strKeys.resize(strKeys.size() + key.uLength);
+        char* pc = strKeys.data() + key.uOffset;
         for (char16_t c : strUpcased) {
-            strKeys.push_back(static_cast<char>(c >> 8));
-            strKeys.push_back(static_cast<char>(c & 0xFF));
+            *pc++ = static_cast<char>(c >> 8);
+            *pc++ = static_cast<char>(c & 0xFF);
         }
-        strKeys.append(2, '\0');
-        key.uDiskOffset = static_cast<std::uint32_t>(strKeys.size()) - key.uOffset;
-        strKeys.append(strName);
-        key.uLength = static_cast<std::uint32_t>(strKeys.size()) - key.uOffset;
+        *pc++ = '\0';
+        *pc++ = '\0';
+        std::memcpy(pc, strName.data(), strName.size());
         aKeys.push_back(key);
     }
     ::closedir(pDir);

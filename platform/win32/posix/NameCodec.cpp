@@ -99,18 +99,19 @@ constexpr bool IsForbiddenInName(char32_t c) {
     }
 }
 
-// ASCII bytes that a name does not carry as they are: '/' and NUL (no name holds them) and the
-// characters that are paired.
-struct NameAsciiSpecial {
-    bool a[0x80];
-    constexpr NameAsciiSpecial() : a() {
+// The bytes that go over as they are: ASCII, in names without '/' and NUL (no name holds them)
+// and without the characters that are paired.
+struct AsIsBytes {
+    bool aName[0x100];
+    bool aText[0x100];
+    constexpr AsIsBytes() : aName(), aText() {
         for (int c = 0; c < 0x80; ++c) {
-            a[c] = c == '/' || c == 0 || IsForbiddenInName(static_cast<char32_t>(c));
+            aText[c] = true;
+            aName[c] = c != '/' && c != 0 && !IsForbiddenInName(static_cast<char32_t>(c));
         }
     }
-    constexpr bool operator[](unsigned char c) const { return a[c]; }
 };
-constexpr NameAsciiSpecial kNameAsciiSpecial;
+constexpr AsIsBytes kAsIsBytes;
 
 // Whether the encoder writes uValue as a pair (in names: the Name kind pairs the most), so that a
 // pair is read back only when it is what the encoder would have written.
@@ -171,13 +172,13 @@ bool Utf8ToAnsi(std::string_view strUtf8, std::string& strOut, TextKind kind) {
     const Cp932Tables& tables = Cp932();
     const auto* pb = reinterpret_cast<const unsigned char*>(strUtf8.data());
     const std::size_t cb = strUtf8.size();
-    const bool bName = kind == TextKind::Name;
+    const bool* const pbAsIs = kind == TextKind::Name ? kAsIsBytes.aName : kAsIsBytes.aText;
     strOut.clear();
     strOut.reserve(cb + cb / 2);
     for (std::size_t i = 0; i < cb;) {
         // Names are mostly ASCII: a run that stays as it is goes over in one append.
         std::size_t uRun = i;
-        while (uRun < cb && pb[uRun] < 0x80 && !(bName && kNameAsciiSpecial[pb[uRun]])) {
+        while (uRun < cb && pbAsIs[pb[uRun]]) {
             ++uRun;
         }
         if (uRun > i) {

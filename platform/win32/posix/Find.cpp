@@ -201,14 +201,18 @@ bool ReadListing(WindowsPath& path, FindSearch& search) {
         }
         Key key;
         key.uOffset = static_cast<std::uint32_t>(strKeys.size());
+        key.uDiskOffset = static_cast<std::uint32_t>(2 * strUpcased.size() + 2);
+        key.uLength = key.uDiskOffset + static_cast<std::uint32_t>(strName.size());
+        // Sized once and written in place: a listing builds one key a name.
+        strKeys.resize(strKeys.size() + key.uLength);
+        char* pc = strKeys.data() + key.uOffset;
         for (char16_t c : strUpcased) {
-            strKeys.push_back(static_cast<char>(c >> 8));
-            strKeys.push_back(static_cast<char>(c & 0xFF));
+            *pc++ = static_cast<char>(c >> 8);
+            *pc++ = static_cast<char>(c & 0xFF);
         }
-        strKeys.append(2, '\0');
-        key.uDiskOffset = static_cast<std::uint32_t>(strKeys.size()) - key.uOffset;
-        strKeys.append(strName);
-        key.uLength = static_cast<std::uint32_t>(strKeys.size()) - key.uOffset;
+        *pc++ = '\0';
+        *pc++ = '\0';
+        std::memcpy(pc, strName.data(), strName.size());
         aKeys.push_back(key);
     }
     ::closedir(pDir);
@@ -254,7 +258,7 @@ std::string ParentFolder(const std::string& strPosixPath) {
 
 // The one entry a path without a wildcard names. A drive's root or a path ending in a separator
 // names the folder itself.
-bool ReadSingle(WindowsPath& path, FindSearch& search) {
+bool ReadSingle(WindowsPath& path, std::string& strAnsi, FindSearch& search) {
     bool bExists = false;
     FoundEntry found;
     // A single lookup is the check before a move or a creation, which guard themselves.
@@ -270,7 +274,7 @@ bool ReadSingle(WindowsPath& path, FindSearch& search) {
         SetLastError(ERROR_PATH_NOT_FOUND);
         return false;
     }
-    std::string strAnsi;
+    strAnsi.clear(); // a drive's root has no name
     // The folder is spelled out only for a name that is left out, which the listener hears of.
     if (!path.aDisk.empty() &&
         !(DiskNameToAnsi(path.aDisk.back(), strAnsi) && strAnsi.size() < MAX_PATH) &&
@@ -305,12 +309,34 @@ HANDLE WINAPI FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileDat
     if (lpFileName == nullptr || lpFindFileData == nullptr) {
         return Fail(ERROR_INVALID_PARAMETER);
     }
-    WindowsPath path;
+    // The thread's path and name keep their room from one search to the next (every check before
+    // a move is a search); a search begun while another is under way on the thread (from an
+    // omission listener) takes its own.
+    struct Scratch {
+        WindowsPath path;
+        std::string strAnsi;
+    };
+    thread_local Scratch t_scratch;
+    thread_local bool t_bScratchInUse = false;
+    Scratch ownScratch;
+    const bool bReuse = !t_bScratchInUse;
+    Scratch& scratch = bReuse ? t_scratch : ownScratch;
+    struct ScratchLease {
+        bool bHeld;
+        ~ScratchLease() {
+            if (bHeld) {
+                t_bScratchInUse = false;
+            }
+        }
+    } lease{bReuse};
+    t_bScratchInUse = true;
+    WindowsPath& path = scratch.path;
     if (!ParseWindowsPath(lpFileName, path, true)) {
         return INVALID_HANDLE_VALUE;
     }
     auto pSearch = std::make_shared<FindSearch>();
-    if (path.strPattern ? !ReadListing(path, *pSearch) : !ReadSingle(path, *pSearch)) {
+    if (path.strPattern ? !ReadListing(path, *pSearch)
+                        : !ReadSingle(path, scratch.strAnsi, *pSearch)) {
         return INVALID_HANDLE_VALUE;
     }
     if (!pSearch->Next(*lpFindFileData)) {

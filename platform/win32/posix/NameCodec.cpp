@@ -83,7 +83,7 @@ void AppendPair(std::string& str, char32_t uValue) {
     AppendPairCode(str, uValue % kPairCodeCount);
 }
 
-bool IsForbiddenInName(char32_t c) {
+constexpr bool IsForbiddenInName(char32_t c) {
     switch (c) {
     case '\\':
     case ':':
@@ -98,6 +98,20 @@ bool IsForbiddenInName(char32_t c) {
         return c >= 0x01 && c <= 0x1F;
     }
 }
+
+// The bytes that go over as they are: ASCII, in names without '/' and NUL (no name holds them)
+// and without the characters that are paired.
+struct AsIsBytes {
+    bool aName[0x100];
+    bool aText[0x100];
+    constexpr AsIsBytes() : aName(), aText() {
+        for (int c = 0; c < 0x80; ++c) {
+            aText[c] = true;
+            aName[c] = c != '/' && c != 0 && !IsForbiddenInName(static_cast<char32_t>(c));
+        }
+    }
+};
+constexpr AsIsBytes kAsIsBytes;
 
 // Whether the encoder writes uValue as a pair (in names: the Name kind pairs the most), so that a
 // pair is read back only when it is what the encoder would have written.
@@ -123,12 +137,17 @@ bool PairValue(const Cp932Tables& tables, long iHigh, long iLow, char32_t& uValu
     return IsPairedValue(tables, uValue);
 }
 
-void AppendValue(std::string& str, char32_t uValue) {
-    if (uValue >= kRawByteBase) {
-        str.push_back(static_cast<char>(uValue - kRawByteBase));
-    } else {
-        AppendUtf8(str, uValue);
+// The value of the character at pb (cb >= 1 bytes left, pb[0] >= 0x80): a pair's original, or
+// what Windows reads; returns the bytes it takes.
+std::size_t DecodeAnsiChar(const Cp932Tables& tables, const unsigned char* pb, std::size_t cb,
+                           char32_t& uValue) {
+    if (cb > 3 && PairValue(tables, PairIndex(pb[0], pb[1]), PairIndex(pb[2], pb[3]), uValue)) {
+        return 4;
     }
+    std::size_t cbChar;
+    const char16_t wc = DecodeCp932(tables, pb, cb, cbChar);
+    uValue = static_cast<char32_t>(wc == kNoChar ? kCp932Replacement : wc);
+    return cbChar;
 }
 
 // Walks CP932 text and hands each code point (or raw byte value) to fnPut.
@@ -141,19 +160,9 @@ template <typename Fn> void DecodeAnsi(std::string_view strAnsi, Fn fnPut) {
             fnPut(static_cast<char32_t>(pb[i++]));
             continue;
         }
-        if (i + 3 < cb) {
-            char32_t uValue;
-            if (PairValue(tables, PairIndex(pb[i], pb[i + 1]), PairIndex(pb[i + 2], pb[i + 3]),
-                          uValue)) {
-                fnPut(uValue);
-                i += 4;
-                continue;
-            }
-        }
-        std::size_t cbChar;
-        const char16_t wc = DecodeCp932(tables, pb + i, cb - i, cbChar);
-        i += cbChar;
-        fnPut(static_cast<char32_t>(wc == kNoChar ? kCp932Replacement : wc));
+        char32_t uValue;
+        i += DecodeAnsiChar(tables, pb + i, cb - i, uValue);
+        fnPut(uValue);
     }
 }
 
@@ -163,9 +172,20 @@ bool Utf8ToAnsi(std::string_view strUtf8, std::string& strOut, TextKind kind) {
     const Cp932Tables& tables = Cp932();
     const auto* pb = reinterpret_cast<const unsigned char*>(strUtf8.data());
     const std::size_t cb = strUtf8.size();
+    const bool* const pbAsIs = kind == TextKind::Name ? kAsIsBytes.aName : kAsIsBytes.aText;
     strOut.clear();
     strOut.reserve(cb + cb / 2);
     for (std::size_t i = 0; i < cb;) {
+        // Names are mostly ASCII: a run that stays as it is goes over in one append.
+        std::size_t uRun = i;
+        while (uRun < cb && pbAsIs[pb[uRun]]) {
+            ++uRun;
+        }
+        if (uRun > i) {
+            strOut.append(strUtf8.data() + i, uRun - i);
+            i = uRun;
+            continue;
+        }
         if (pb[i] < 0x80) {
             if (kind == TextKind::Name && (pb[i] == '/' || pb[i] == 0)) {
                 strOut.clear();
@@ -202,9 +222,29 @@ bool Utf8ToAnsi(std::string_view strUtf8, std::string& strOut, TextKind kind) {
 }
 
 std::string AnsiToUtf8(std::string_view strAnsi) {
-    std::string strOut;
-    strOut.reserve(strAnsi.size() + strAnsi.size() / 2);
-    DecodeAnsi(strAnsi, [&strOut](char32_t uValue) { AppendValue(strOut, uValue); });
+    // Written in place into room for the longest result (3 bytes of UTF-8 a CP932 byte: a
+    // half-width kana or an invalid byte), with ASCII copied a byte at a time without a call.
+    const Cp932Tables& tables = Cp932();
+    const auto* pb = reinterpret_cast<const unsigned char*>(strAnsi.data());
+    const std::size_t cb = strAnsi.size();
+    std::string strOut(3 * cb, '\0');
+    char* const pcStart = strOut.data();
+    char* pc = pcStart;
+    for (std::size_t i = 0; i < cb;) {
+        if (pb[i] < 0x80) {
+            *pc++ = static_cast<char>(pb[i++]);
+            continue;
+        }
+        char32_t uValue;
+        const std::size_t cbChar = DecodeAnsiChar(tables, pb + i, cb - i, uValue);
+        i += cbChar;
+        if (uValue >= kRawByteBase) {
+            *pc++ = static_cast<char>(uValue - kRawByteBase);
+        } else {
+            pc += EncodeUtf8(uValue, pc);
+        }
+    }
+    strOut.resize(static_cast<std::size_t>(pc - pcStart));
     return strOut;
 }
 

@@ -199,7 +199,7 @@ bool Fail(DWORD dwError) {
 
 // What a byte is to the path parser when it starts a character; one table lookup a byte keeps
 // the scan of every path cheap.
-enum : unsigned char { kPlain, kLead, kSeparator, kForbidden, kWildcard };
+enum : unsigned char { kPlain = 0, kHigh, kLead, kSeparator, kForbidden, kWildcard };
 
 struct ByteClasses {
     unsigned char a[256];
@@ -217,7 +217,7 @@ struct ByteClasses {
             } else if (IsProgramLead(by)) {
                 a[b] = kLead;
             } else {
-                a[b] = kPlain;
+                a[b] = by < 0x80 ? kPlain : kHigh; // an ASCII name is its own disk form
             }
         }
     }
@@ -225,17 +225,10 @@ struct ByteClasses {
 
 constexpr ByteClasses kByteClasses;
 
-// A component as the scan cut it, with what its characters held.
-struct RawName {
-    std::string_view strName;
-    bool bForbidden;
-    bool bPattern;
-};
-
 // The on-disk form of the component at uIndex. Calls come in runs on paths that share their
 // folders, so each thread keeps the last two forms at each depth (a move's source and target
 // alternate there) and converts only what differs.
-std::string DiskFormOf(std::size_t uIndex, std::string_view strAnsiName) {
+void AssignDiskForm(std::size_t uIndex, std::string_view strAnsiName, std::string& strOut) {
     constexpr std::size_t kRemembered = 16;
     struct Form {
         std::string strAnsi;
@@ -248,7 +241,8 @@ std::string DiskFormOf(std::size_t uIndex, std::string_view strAnsiName) {
     };
     thread_local std::vector<Depth> s_aLast;
     if (uIndex >= kRemembered) {
-        return AnsiNameToDisk(strAnsiName);
+        strOut = AnsiNameToDisk(strAnsiName);
+        return;
     }
     if (s_aLast.size() <= uIndex) {
         s_aLast.resize(uIndex + 1);
@@ -257,7 +251,8 @@ std::string DiskFormOf(std::size_t uIndex, std::string_view strAnsiName) {
     for (unsigned j = 0; j < 2; ++j) {
         if (depth.aForms[j].bUsed && depth.aForms[j].strAnsi == strAnsiName) {
             depth.uOlder = 1 - j;
-            return depth.aForms[j].strDisk;
+            strOut.assign(depth.aForms[j].strDisk);
+            return;
         }
     }
     Form& form = depth.aForms[depth.uOlder];
@@ -265,7 +260,19 @@ std::string DiskFormOf(std::size_t uIndex, std::string_view strAnsiName) {
     form.strAnsi.assign(strAnsiName);
     form.strDisk = AnsiNameToDisk(strAnsiName);
     form.bUsed = true;
-    return form.strDisk;
+    strOut.assign(form.strDisk);
+}
+
+// The string at i of a list being refilled, reusing what the list already holds there.
+std::string& Slot(std::vector<std::string>& aList, std::size_t i) {
+    return i < aList.size() ? aList[i] : aList.emplace_back();
+}
+
+// A refilled path mostly shares its folders with the one before: equal names stay untouched.
+void AssignName(std::string& str, std::string_view strName) {
+    if (str.size() != strName.size() || std::memcmp(str.data(), strName.data(), str.size()) != 0) {
+        str.assign(strName);
+    }
 }
 
 } // namespace
@@ -313,106 +320,131 @@ std::string JoinPosixPath(const std::vector<std::string>& aNames) {
 
 bool ParseWindowsPath(std::string_view strAnsi, WindowsPath& out, bool bAllowPattern) {
     strAnsi = strAnsi.substr(0, strAnsi.find('\0'));
-    out = WindowsPath();
+    // The lists are refilled in place: a caller that parses into the same object again keeps
+    // their strings' room.
+    out.cDrive = 0;
+    out.strRoot.clear();
+    out.bTrailingSeparator = false;
+    out.strPattern.reset();
+    std::size_t nUsed = 0; // the live components of out.aAnsi and out.aDisk
+    const auto fail = [&out](DWORD dwError) {
+        out.aAnsi.clear();
+        out.aDisk.clear();
+        return Fail(dwError);
+    };
     if (strAnsi.empty()) {
-        return Fail(ERROR_PATH_NOT_FOUND);
+        return fail(ERROR_PATH_NOT_FOUND);
     }
-    State& state = TheState();
-    std::shared_lock lock(state.mutex);
     std::size_t uPos = 0;
     bool bFromRoot = false;
-    char cDrive = state.cCurrent;
     if (strAnsi.size() >= 2 && strAnsi[1] == ':' && IsLetter(strAnsi[0])) {
-        cDrive = UpperLetter(strAnsi[0]);
         uPos = 2;
         bFromRoot = strAnsi.size() > 2 && IsSeparator(strAnsi[2]);
     } else if (IsSeparator(strAnsi[0])) {
         if (strAnsi.size() >= 2 && IsSeparator(strAnsi[1])) {
-            return Fail(ERROR_INVALID_NAME); // UNC and device paths: there is no network here
+            return fail(ERROR_INVALID_NAME); // UNC and device paths: there is no network here
         }
         bFromRoot = true;
     }
-    const auto itDrive = state.mapDrives.find(cDrive);
-    if (itDrive == state.mapDrives.end()) {
-        return Fail(ERROR_PATH_NOT_FOUND);
-    }
-    out.cDrive = cDrive;
-    out.strRoot = itDrive->second.strRoot;
-    if (!bFromRoot) {
-        if (const std::optional<DirState>& dir = state.aDirs[cDrive - 'A']) {
-            out.aAnsi = dir->aAnsi;
-            out.aDisk = dir->aDisk;
+    {
+        State& state = TheState();
+        std::shared_lock lock(state.mutex);
+        const char cDrive = uPos == 2 ? UpperLetter(strAnsi[0]) : state.cCurrent;
+        const auto itDrive = state.mapDrives.find(cDrive);
+        if (itDrive == state.mapDrives.end()) {
+            lock.unlock();
+            return fail(ERROR_PATH_NOT_FOUND);
+        }
+        out.cDrive = cDrive;
+        out.strRoot.assign(itDrive->second.strRoot);
+        const std::optional<DirState>& dir = state.aDirs[cDrive - 'A'];
+        const std::size_t nBase = !bFromRoot && dir ? dir->aAnsi.size() : 0;
+        // Room for a usual depth at once; a fresh list would otherwise grow four times.
+        out.aAnsi.reserve(nBase + 12);
+        out.aDisk.reserve(nBase + 12);
+        for (; nUsed < nBase; ++nUsed) {
+            AssignName(Slot(out.aAnsi, nUsed), dir->aAnsi[nUsed]);
+            AssignName(Slot(out.aDisk, nUsed), dir->aDisk[nUsed]);
         }
     }
-    lock.unlock();
 
-    // Reused by the thread: every file call parses a path.
-    thread_local std::vector<RawName> t_aRaw;
-    std::vector<RawName>& aRaw = t_aRaw;
-    aRaw.clear();
+    // One pass: each component is taken as its separator (or the end) is met. "." and ".." are
+    // applied even after a component that is refused, which fails the path all the same.
+    const auto* pbAnsi = reinterpret_cast<const unsigned char*>(strAnsi.data());
+    const std::size_t uSize = strAnsi.size();
     std::size_t uStart = uPos;
     bool bForbidden = false;
     bool bPattern = false;
-    const auto* pbAnsi = reinterpret_cast<const unsigned char*>(strAnsi.data());
-    const std::size_t uSize = strAnsi.size();
-    for (std::size_t i = uPos; i < uSize;) {
-        switch (kByteClasses.a[pbAnsi[i]]) {
+    bool bHigh = false;
+    bool bAnyName = false;
+    for (std::size_t i = uPos;;) {
+        const unsigned char byClass =
+            i < uSize ? kByteClasses.a[pbAnsi[i]] : static_cast<unsigned char>(kSeparator);
+        switch (byClass) {
         case kPlain:
             ++i;
-            break;
+            // Most of a path is plain ASCII: a tight loop over it.
+            while (i < uSize && kByteClasses.a[pbAnsi[i]] == kPlain) {
+                ++i;
+            }
+            continue;
+        case kHigh:
+            bHigh = true;
+            ++i;
+            continue;
         case kLead:
             // A trail byte may be 0x5C, which is no separator then (Cp932CharLength's rule).
+            bHigh = true;
             i += Cp932CharLength(pbAnsi + i, uSize - i);
-            break;
-        case kSeparator:
-            if (i > uStart) {
-                aRaw.push_back({strAnsi.substr(uStart, i - uStart), bForbidden, bPattern});
-            }
-            bForbidden = bPattern = false;
-            uStart = ++i;
-            break;
+            continue;
         case kForbidden:
             bForbidden = true;
             ++i;
-            break;
-        default:
+            continue;
+        case kWildcard:
             bPattern = true;
             ++i;
+            continue;
+        default:
             break;
         }
-    }
-    if (uStart < uSize) {
-        aRaw.push_back({strAnsi.substr(uStart), bForbidden, bPattern});
-    } else {
-        out.bTrailingSeparator = !aRaw.empty();
-    }
-    out.aAnsi.reserve(out.aAnsi.size() + aRaw.size());
-    out.aDisk.reserve(out.aDisk.size() + aRaw.size());
-    for (std::size_t k = 0; k < aRaw.size(); ++k) {
-        const std::string_view strName = aRaw[k].strName;
-        if (strName == ".") {
-            continue;
-        }
-        if (strName == "..") {
-            if (!out.aAnsi.empty()) {
-                out.aAnsi.pop_back();
-                out.aDisk.pop_back();
+        // A separator or the end: the component [uStart, i), if any.
+        if (i > uStart) {
+            bAnyName = true;
+            const std::string_view strName = strAnsi.substr(uStart, i - uStart);
+            if (strName.size() <= 2 && strName[0] == '.' &&
+                (strName.size() == 1 || strName[1] == '.')) {
+                if (strName.size() == 2 && nUsed > 0) {
+                    --nUsed;
+                }
+            } else if (bForbidden) {
+                return fail(ERROR_INVALID_NAME);
+            } else if (bPattern) {
+                // Only as the last component, and not of a folder ("a*\").
+                if (!bAllowPattern || i < uSize) {
+                    return fail(ERROR_INVALID_NAME);
+                }
+                out.strPattern.emplace(strName);
+            } else {
+                AssignName(Slot(out.aAnsi, nUsed), strName);
+                std::string& strDisk = Slot(out.aDisk, nUsed);
+                if (bHigh) {
+                    AssignDiskForm(nUsed, strName, strDisk);
+                } else {
+                    AssignName(strDisk, strName);
+                }
+                ++nUsed;
             }
-            continue;
         }
-        if (aRaw[k].bForbidden) {
-            return Fail(ERROR_INVALID_NAME);
+        if (i >= uSize) {
+            out.bTrailingSeparator = bAnyName && i == uStart;
+            break;
         }
-        if (aRaw[k].bPattern) {
-            if (!bAllowPattern || k + 1 != aRaw.size() || out.bTrailingSeparator) {
-                return Fail(ERROR_INVALID_NAME);
-            }
-            out.strPattern = std::string(strName);
-            continue;
-        }
-        out.aAnsi.emplace_back(strName);
-        out.aDisk.push_back(DiskFormOf(out.aAnsi.size() - 1, strName));
+        bForbidden = bPattern = bHigh = false;
+        uStart = ++i;
     }
+    out.aAnsi.resize(nUsed);
+    out.aDisk.resize(nUsed);
     return true;
 }
 

@@ -32,6 +32,8 @@ struct WindowsPath {
 // ERROR_INVALID_NAME for a UNC path, a character Windows forbids in names (control characters,
 // < > : " |, and * ? outside an allowed pattern). Characters end where Cp932CharLength says, so a
 // lead byte before a separator, a control byte or the end takes nothing with it.
+// Whatever out held before is replaced (its lists keep their room, so parsing into the same object
+// again costs no allocation); on failure its lists are empty.
 bool ParseWindowsPath(std::string_view strAnsi, WindowsPath& out, bool bAllowPattern = false);
 
 // POSIX path helpers, lexical: "/a//b/./c/../d" -> {"a", "b", "d"}.

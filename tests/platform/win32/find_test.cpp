@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -231,4 +232,60 @@ TEST_F(FindFile, ListsEveryNameAndCountsTheOnesTooLongInCp932) {
     std::sort(names.begin(), names.end());
     EXPECT_EQ(listed, names);
     EXPECT_EQ(tessaly::win32::UnmappableNameCount(), 0u);
+}
+
+// Handles opened and closed in any order stay each their own: a live one is always found (a
+// single search then answers "no more files"), a closed one never again, and no value comes back.
+TEST_F(FindFile, HandlesStayDistinctThroughLongRunsOfOpensAndCloses) {
+    MakeFile("x");
+    WIN32_FIND_DATAA data;
+    const auto isLive = [&data](HANDLE h) {
+        SetLastError(0);
+        const BOOL bNext = FindNextFileA(h, &data);
+        const DWORD dwError = GetLastError();
+        EXPECT_FALSE(bNext);
+        return dwError == ERROR_NO_MORE_FILES;
+    };
+    std::mt19937 rng(20261209);
+    std::vector<HANDLE> live;
+    std::vector<HANDLE> closed;
+    std::set<std::uintptr_t> seen;
+    // A few kept open all along, so that later handles wrap around them in the table.
+    for (int i = 0; i < 3; ++i) {
+        live.push_back(FindFirstFileA("P:\\x", &data));
+        ASSERT_NE(live.back(), INVALID_HANDLE_VALUE);
+        seen.insert(reinterpret_cast<std::uintptr_t>(live.back()));
+    }
+    const std::size_t kKept = live.size();
+    for (int round = 0; round < 3000; ++round) {
+        // Grow to about 200 live handles, then shrink, closing from anywhere but the kept ones.
+        const bool bOpen =
+            live.size() <= kKept || ((round / 400) % 2 == 0 ? rng() % 4 != 0 : rng() % 4 == 0);
+        if (bOpen) {
+            const HANDLE h = FindFirstFileA("P:\\x", &data);
+            ASSERT_NE(h, INVALID_HANDLE_VALUE);
+            ASSERT_TRUE(seen.insert(reinterpret_cast<std::uintptr_t>(h)).second) << round;
+            live.push_back(h);
+        } else {
+            const std::size_t i = kKept + rng() % (live.size() - kKept);
+            ASSERT_TRUE(FindClose(live[i])) << round;
+            closed.push_back(live[i]);
+            live.erase(live.begin() + static_cast<std::ptrdiff_t>(i));
+        }
+        if (round % 100 == 99) {
+            for (HANDLE h : live) {
+                ASSERT_TRUE(isLive(h)) << round;
+            }
+            for (HANDLE h : closed) {
+                ASSERT_FALSE(isLive(h)) << round;
+                EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+            }
+        }
+    }
+    for (HANDLE h : live) {
+        EXPECT_TRUE(FindClose(h));
+    }
+    for (HANDLE h : live) {
+        EXPECT_FALSE(FindClose(h));
+    }
 }

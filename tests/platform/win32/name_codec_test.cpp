@@ -309,3 +309,41 @@ TEST(NameCodec, CodePointsOfCp932AndOfTheProgramsUtf16) {
         EXPECT_EQ(Hex(WideToCodePoints(rows[i].strWide)), Hex(rows[i].expected)) << "row " << i;
     }
 }
+
+// ASCII goes over in runs; the characters around and between them convert as they do alone.
+TEST(NameCodec, AsciiRunsConvertAsTheirCharactersDoAlone) {
+    for (int b = 0; b < 0x100; ++b) {
+        // Spaces are no trail byte, so no character reaches across them.
+        const std::string strByte(1, static_cast<char>(b));
+        const std::string strAround = "  a b  ";
+        for (const TextKind kind : {TextKind::Name, TextKind::Text}) {
+            std::string strAlone, strRun;
+            const bool bAlone = Utf8ToAnsi(strByte, strAlone, kind);
+            const bool bRun = Utf8ToAnsi(strAround + strByte + strAround + strByte, strRun, kind);
+            EXPECT_EQ(bRun, bAlone) << "byte " << b;
+            if (bAlone) {
+                EXPECT_EQ(strRun, strAround + strAlone + strAround + strAlone) << "byte " << b;
+            } else {
+                EXPECT_TRUE(strRun.empty()) << "byte " << b;
+            }
+        }
+        EXPECT_EQ(AnsiToUtf8(strAround + strByte + strAround + strByte),
+                  strAround + AnsiToUtf8(strByte) + strAround + AnsiToUtf8(strByte))
+            << "byte " << b;
+    }
+    // Two-byte characters, pairs and invalid sequences between runs; the longest growth (three
+    // bytes of UTF-8 a byte) at either end.
+    const std::string rows[] = {"\x95\x5c", "\xf0\x40\xf1\x70", "\x81", "\xb1\xb2\xb3", "\xa0\x80"};
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const std::string strUtf8 = AnsiToUtf8(rows[i]);
+        EXPECT_EQ(AnsiToUtf8("x " + rows[i] + " y" + rows[i]), "x " + strUtf8 + " y" + strUtf8)
+            << "row " << i;
+        std::string strBack;
+        ASSERT_TRUE(Utf8ToAnsi("x " + strUtf8 + " y", strBack, TextKind::Name)) << "row " << i;
+        std::string strAlone;
+        ASSERT_TRUE(Utf8ToAnsi(strUtf8, strAlone, TextKind::Name));
+        EXPECT_EQ(strBack, "x " + strAlone + " y") << "row " << i;
+    }
+    EXPECT_EQ(AnsiToUtf8("\xb1\xb2\xb3"), "ｱｲｳ");
+    EXPECT_EQ(AnsiToUtf8(""), "");
+}

@@ -174,3 +174,76 @@ TEST_F(PathForms, ResolvingFailsForUnmappedDrivesAndForbiddenNames) {
         EXPECT_EQ(GetLastError(), rows[i].dwError) << "row " << i;
     }
 }
+
+// The parser refills the lists of the path it is given; what it leaves there must be exactly what
+// a fresh path would get, whatever was parsed into it before (longer, shorter, failed, relative).
+TEST_F(PathForms, ParsingIntoAUsedPathGivesWhatAFreshOneGets) {
+    using tessaly::win32::detail::ParseWindowsPath;
+    using tessaly::win32::detail::WindowsPath;
+    const struct {
+        std::string strPath;
+        bool bAllowPattern;
+    } rows[] = {
+        {"P:\\a\\bb\\ccc\\a name longer than fifteen bytes\\e", false},
+        {"P:\\a", false},
+        {"P:\\a\\bb\\", false},
+        {"sub2\\x", false},
+        {"..\\..\\y\\..\\z", false},
+        {"P:\\a\\*.mp3", true},
+        {"P:\\a\\*.mp3", false},
+        {"P:\\a*\\b", true},
+        {"P:\\a\\b\\*", true},
+        {"P:\\a\\b\\", true},
+        {"P:\\a<b\\..\\c", false},
+        {"Q:\\a", false},
+        {"\\\\server\\share", false},
+        {"", false},
+        {"P:", false},
+        {"P:\\", false},
+        {"P:\\.\\", false},
+        // Bytes above 0x7F that lead no character (0x80, 0xA0, half-width kana, 0xFD), DEL, a
+        // pair code and Japanese: each such name has a disk form of its own.
+        {"P:\\\x80\\\xa0x\\\xb1\xb2\\\xfd\\a\x7f", false},
+        {Ansi("P:\\café\\日本語のとても長い名前です\\表"), false},
+        {"P:\\a\\bb\\ccc\\a name longer than fifteen bytes", false},
+        {"P:\\a\\bb\\ccc\\a name longer than fifteen bytes\\e", false},
+    };
+    const auto same = [](const WindowsPath& a, const WindowsPath& b) {
+        return a.cDrive == b.cDrive && a.strRoot == b.strRoot && a.aAnsi == b.aAnsi &&
+               a.aDisk == b.aDisk && a.bTrailingSeparator == b.bTrailingSeparator &&
+               a.strPattern == b.strPattern;
+    };
+    std::vector<std::size_t> order;
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        order.push_back(i);
+    }
+    for (std::size_t i = std::size(rows); i-- > 0;) {
+        order.push_back(i);
+    }
+    WindowsPath used;
+    for (std::size_t step = 0; step < order.size(); ++step) {
+        const auto& row = rows[order[step]];
+        SetLastError(0);
+        WindowsPath fresh;
+        const bool bFresh = ParseWindowsPath(row.strPath, fresh, row.bAllowPattern);
+        const DWORD dwFresh = GetLastError();
+        SetLastError(0);
+        const bool bUsed = ParseWindowsPath(row.strPath, used, row.bAllowPattern);
+        EXPECT_EQ(bUsed, bFresh) << "step " << step;
+        EXPECT_EQ(GetLastError(), dwFresh) << "step " << step;
+        if (bFresh && bUsed) {
+            EXPECT_TRUE(same(used, fresh)) << "step " << step;
+            ASSERT_EQ(fresh.aAnsi.size(), fresh.aDisk.size());
+            for (std::size_t k = 0; k < fresh.aAnsi.size(); ++k) {
+                EXPECT_EQ(fresh.aDisk[k], tessaly::win32::AnsiNameToDisk(fresh.aAnsi[k]))
+                    << "step " << step << " name " << k;
+            }
+        }
+    }
+    // A relative path follows the current directory, also into the same path object.
+    ASSERT_TRUE(ParseWindowsPath("x", used));
+    EXPECT_EQ(used.PosixPath(), m_strRoot + "/cur/sub/x");
+    ASSERT_TRUE(SetCurrentDirectoryA("P:\\cur"));
+    ASSERT_TRUE(ParseWindowsPath("x", used));
+    EXPECT_EQ(used.PosixPath(), m_strRoot + "/cur/x");
+}

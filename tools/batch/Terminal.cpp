@@ -70,7 +70,7 @@ std::string ShowPathEndingIn(const CString& strPath, const CString& strName) {
     // Lines name a few folders over and over: their POSIX forms are kept.
     struct CShownFolder {
         std::string m_strAnsi;
-        std::optional<std::string> m_strPosix;
+        std::optional<std::string> m_strPosix; // none when the cut is not at a separator
     };
     thread_local std::array<CShownFolder, 4> s_aFolders;
     thread_local std::size_t s_uNext = 0;
@@ -81,7 +81,11 @@ std::string ShowPathEndingIn(const CString& strPath, const CString& strName) {
         it = s_aFolders.begin() + static_cast<std::ptrdiff_t>(s_uNext);
         s_uNext = (s_uNext + 1) % s_aFolders.size();
         it->m_strAnsi = strFolder;
-        it->m_strPosix = tessaly::win32::WindowsToPosixPath(strFolder);
+        // A 0x5C after a lead byte is the trail of a character, not a separator.
+        const bool bCutAtSeparator =
+            !IsEndingInSJisLeadByte(strFolder.data(), static_cast<DWORD>(strFolder.size()));
+        it->m_strPosix =
+            bCutAtSeparator ? tessaly::win32::WindowsToPosixPath(strFolder) : std::nullopt;
     }
     if (!it->m_strPosix || it->m_strPosix->empty()) {
         return ShowPath(strPath);
@@ -105,8 +109,9 @@ void SetOutputClosedHandler(void (*pHandler)()) {
 namespace {
 
 // Through a pipe or into a file, lines go out in stdio's blocks (one write for dozens of lines),
-// and at least every 50 ms so a reader keeps up; to a terminal, each line at once. Called under
-// the lock: false when a write to standard output failed.
+// and with the first line 50 ms or more after the last block, so a reader keeps up; to a
+// terminal, each line at once. Called under the lock: false when a write to standard output
+// failed.
 bool WriteOutLocked(const std::string& strUtf8) {
     static const bool s_bTerminal = tessaly::win32::IsConsoleStream(STD_OUTPUT_HANDLE);
     static std::chrono::steady_clock::time_point s_lastFlush = std::chrono::steady_clock::now();

@@ -90,6 +90,12 @@ void Join(CString& strOut, LPCSTR pcFirst, char cSep, LPCSTR pcSecond) {
 
 } // namespace
 
+CString BuildMoveName(const CFileEntry& entry, LPCSTR pcTargetExt) {
+    CString strName;
+    Join(strName, GetFileTitleFromPath(entry.m_strFullPath), '.', pcTargetExt);
+    return strName;
+}
+
 int BuildMovePaths(const CFileEntry* pEntry, MovePaths* pPaths, LPCSTR pcOperationFolder,
                    LPCSTR pcTargetExt) {
     if (pEntry == nullptr || pPaths == nullptr) {

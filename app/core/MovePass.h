@@ -38,6 +38,9 @@ public:
     virtual void ShowMoveResult(const CString& strMessage) = 0;
 };
 
+// The name the entry's flat file has, and keeps when it moves: its title and pcTargetExt.
+CString BuildMoveName(const CFileEntry& entry, LPCSTR pcTargetExt);
+
 // Fills paths for one entry; 0 for a null entry or record, and for an entry whose root or folder
 // does not convert whole or whose relative folder would hold a colon (the cut fell in the wrong
 // place): its destination fields are then empty, and nothing may be moved for it.

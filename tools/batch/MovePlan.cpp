@@ -41,11 +41,8 @@ std::vector<DWORD> FindClaims(const CFileList& store, LPCSTR pcOperationFolder,
     CString strName;
     for (DWORD i = 0; i < dwCount; ++i) {
         vecClaimedBy[i] = i;
-        // The source's name as BuildMovePaths makes it; every source lies in the operation
-        // folder, so names tell them apart.
-        strName = GetFileTitleFromPath(store.GetAt(i).m_strFullPath);
-        strName += '.';
-        strName += pcTargetExt;
+        // Every source lies in the operation folder, so names tell them apart.
+        strName = BuildMoveName(store.GetAt(i), pcTargetExt);
         vecKeys.emplace_back(tessaly::win32::NameCaseHash(std::string_view(
                                  strName, static_cast<std::size_t>(strName.GetLength()))),
                              i);

@@ -100,15 +100,20 @@ std::unordered_map<HWND, detail::WindowInfo>& Registry() {
     return *pMap;
 }
 
-// Made on the window thread by the first caller there; lives until the application ends.
+// Made by the first caller, often a worker, and handed to the window thread; lives until the
+// application ends. It is not the application's child: making it one from a worker would change
+// the application's list of children while the window thread may be changing it too.
 Dispatcher* TheDispatcher() {
     static QPointer<Dispatcher> s_pDispatcher;
     static std::mutex s_mutex;
     std::lock_guard lock(s_mutex);
-    if (s_pDispatcher.isNull() && QCoreApplication::instance() != nullptr) {
+    QCoreApplication* pApp = QCoreApplication::instance();
+    if (s_pDispatcher.isNull() && pApp != nullptr) {
         auto* pDispatcher = new Dispatcher;
-        pDispatcher->moveToThread(QCoreApplication::instance()->thread());
-        pDispatcher->setParent(QCoreApplication::instance());
+        pDispatcher->moveToThread(pApp->thread());
+        QObject::connect(
+            pApp, &QObject::destroyed, pDispatcher, [pDispatcher] { delete pDispatcher; },
+            Qt::DirectConnection);
         s_pDispatcher = pDispatcher;
     }
     return s_pDispatcher.data();

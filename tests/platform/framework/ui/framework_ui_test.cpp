@@ -9,6 +9,7 @@
 #include <QMimeData>
 #include <QTest>
 #include <QUrl>
+#include <algorithm>
 #include <atomic>
 #include <thread>
 #include <vector>
@@ -244,6 +245,34 @@ TEST(FrameworkDialog, WorkerCallsRunOnTheWindowThreadAndItsMessageBoxWaits) {
     EXPECT_EQ(nResult, IDOK);
     EXPECT_EQ(strRead, CString("from the worker"));
     EXPECT_EQ(nAnswer, IDCANCEL);
+}
+
+// A worker's first call makes the window thread's queue; meanwhile the window thread gives the
+// application children of its own, as dialogs and timers do. Neither may lose the other's.
+TEST(FrameworkWindowThread, AWorkersFirstCallLeavesTheApplicationsChildrenWhole) {
+    std::atomic<bool> bRan{false};
+    std::atomic<bool> bStarted{false};
+    std::thread worker([&] {
+        bStarted = true;
+        tessaly::framework::RunOnWindowThread([&] { bRan = true; });
+    });
+    std::vector<QObject*> vecMine;
+    while (!bStarted) {
+    }
+    while (!bRan) {
+        for (int i = 0; i < 256; ++i) {
+            vecMine.push_back(new QObject(QCoreApplication::instance()));
+        }
+        QCoreApplication::processEvents();
+    }
+    worker.join();
+    const QObjectList& children = QCoreApplication::instance()->children();
+    const size_t nFound = static_cast<size_t>(std::count_if(
+        vecMine.begin(), vecMine.end(), [&](QObject* p) { return children.contains(p); }));
+    EXPECT_EQ(nFound, vecMine.size());
+    for (QObject* p : vecMine) {
+        delete p;
+    }
 }
 
 TEST(FrameworkDialog, TimersTickThroughTheMessageMapUntilKilled) {

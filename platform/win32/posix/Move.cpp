@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -303,7 +304,27 @@ enum class EMoveStep { Failed, Done, Rename };
 // Resolves both paths for MoveFileA and decides what is left to do (GetLastError set on Failed).
 EMoveStep ResolveMoveEnds(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, Reuse eReuse,
                           MoveEnds& ends) {
-    WindowsPath from;
+    // The thread's two paths keep their room from one move to the next, as FindFirstFileA's
+    // does; a move begun while another is resolving on the thread takes its own.
+    struct Scratch {
+        WindowsPath from;
+        WindowsPath to;
+    };
+    thread_local Scratch t_scratch;
+    thread_local bool t_bScratchInUse = false;
+    std::optional<Scratch> ownScratch;
+    const bool bReuse = !t_bScratchInUse;
+    Scratch& scratch = bReuse ? t_scratch : ownScratch.emplace();
+    struct ScratchLease {
+        bool bHeld;
+        ~ScratchLease() {
+            if (bHeld) {
+                t_bScratchInUse = false;
+            }
+        }
+    } lease{bReuse};
+    t_bScratchInUse = true;
+    WindowsPath& from = scratch.from;
     bool bFromExists = false;
     FoundEntry found;
     if (!ParseWindowsPath(lpExistingFileName, from) ||
@@ -321,7 +342,7 @@ EMoveStep ResolveMoveEnds(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, Reuse
         }
         ends.fromMode = stFrom.st_mode;
     }
-    WindowsPath to;
+    WindowsPath& to = scratch.to;
     bool bToExists = false;
     if (!ParseWindowsPath(lpNewFileName, to) ||
         !ResolveOnDisk(to, true, bToExists, static_cast<std::size_t>(-1), nullptr,

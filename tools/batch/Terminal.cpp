@@ -4,7 +4,6 @@
 #include <array>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <optional>
 #include <string_view>
 
@@ -35,6 +34,24 @@ void RedrawProgressLocked() {
     }
 }
 
+// A separator, a control byte or a character Windows refuses in a name.
+bool IsRefusedInName(BYTE by) {
+    switch (by) {
+    case '\\':
+    case '/':
+    case ':':
+    case '*':
+    case '?':
+    case '"':
+    case '<':
+    case '>':
+    case '|':
+        return true;
+    default:
+        return by < 0x20;
+    }
+}
+
 } // namespace
 
 std::string ToUtf8(LPCSTR pcAnsi) {
@@ -59,7 +76,7 @@ std::string ShowPathEndingIn(const CString& strPath, const CString& strName) {
             IsSJisTrailByte(static_cast<BYTE>(strLast[i + 1]))) {
             ++i; // a trail byte 0x5C or 0x7C is part of its character
         } else {
-            bPlain = by >= 0x20 && std::strchr("\\/:*?\"<>|", by) == nullptr;
+            bPlain = !IsRefusedInName(by);
         }
     }
     if (!bPlain || strFull.size() <= strLast.size() + 1 ||
@@ -90,11 +107,20 @@ std::string ShowPathEndingIn(const CString& strPath, const CString& strName) {
     if (!it->m_strPosix || it->m_strPosix->empty()) {
         return ShowPath(strPath);
     }
-    std::string strOut = *it->m_strPosix;
+    // A moved file's two lines end in the same name: its disk form is kept for the second.
+    thread_local std::string s_strLastAnsi;
+    thread_local std::string s_strLastDisk;
+    if (s_strLastAnsi != strLast) {
+        s_strLastDisk = tessaly::win32::AnsiNameToDisk(strLast);
+        s_strLastAnsi = strLast;
+    }
+    std::string strOut;
+    strOut.reserve(it->m_strPosix->size() + 1 + s_strLastDisk.size());
+    strOut = *it->m_strPosix;
     if (strOut.back() != '/') {
         strOut += '/';
     }
-    strOut += tessaly::win32::AnsiNameToDisk(strLast);
+    strOut += s_strLastDisk;
     return strOut;
 }
 

@@ -173,15 +173,8 @@ BOOL ConvSJisToWideCharGetLen(LPWSTR pwcResultBuff, LPCSTR pcSrcStr, DWORD dwRes
     const DWORD dwLimit = dwSrcLenLimit < kdwMaxSrcLen ? dwSrcLenLimit : kdwMaxSrcLen;
     DWORD dwRemain = static_cast<DWORD>(strnlen(pcSrcStr, dwLimit));
 
-    char* pcTemp = new (std::nothrow) char[dwTempBuffSize];
-    if (pcTemp == nullptr) {
-        pwcResultBuff[0] = u'\0';
-        Trace("※　一時バッファを確保できません。ConvSJisToWideCharGetLen()\n\tdwTempBuffSize[%u]\n",
-              dwTempBuffSize);
-        return fnFail();
-    }
+    // Pieces are converted where they lie: the conversion takes a length, so no copy is needed.
     const auto fnFailConversion = [&]() {
-        delete[] pcTemp;
         pwcResultBuff[0] = u'\0';
         return fnFail();
     };
@@ -190,10 +183,9 @@ BOOL ConvSJisToWideCharGetLen(LPWSTR pwcResultBuff, LPCSTR pcSrcStr, DWORD dwRes
     DWORD dwTotal = 0;
     const DWORD dwFullPiece = dwTempBuffSize - 1;
     while (dwRemain > dwFullPiece) {
-        std::memcpy(pcTemp, pcSrc, dwFullPiece);
-        const DWORD dwPiece = PieceLength(pcTemp, dwFullPiece);
+        const DWORD dwPiece = PieceLength(pcSrc, dwFullPiece);
         const int iConv =
-            ConvertPiece(pcTemp, dwPiece, pwcResultBuff + dwTotal, dwResultBuffSize - dwTotal);
+            ConvertPiece(pcSrc, dwPiece, pwcResultBuff + dwTotal, dwResultBuffSize - dwTotal);
         if (iConv <= 0) {
             return fnFailConversion();
         }
@@ -203,14 +195,13 @@ BOOL ConvSJisToWideCharGetLen(LPWSTR pwcResultBuff, LPCSTR pcSrcStr, DWORD dwRes
         dwRemain -= dwPiece;
     }
     if (dwRemain > 0) {
-        std::memcpy(pcTemp, pcSrc, dwRemain);
         DWORD dwPiece = dwRemain;
-        if (IsEndingInSJisLeadByte(pcTemp, dwPiece)) {
+        if (IsEndingInSJisLeadByte(pcSrc, dwPiece)) {
             --dwPiece;
         }
         if (dwPiece > 0) {
             const int iConv =
-                ConvertPiece(pcTemp, dwPiece, pwcResultBuff + dwTotal, dwResultBuffSize - dwTotal);
+                ConvertPiece(pcSrc, dwPiece, pwcResultBuff + dwTotal, dwResultBuffSize - dwTotal);
             if (iConv <= 0) {
                 return fnFailConversion();
             }
@@ -218,7 +209,6 @@ BOOL ConvSJisToWideCharGetLen(LPWSTR pwcResultBuff, LPCSTR pcSrcStr, DWORD dwRes
         }
     }
     pwcResultBuff[dwTotal] = u'\0';
-    delete[] pcTemp;
     if (pdwConvLen != nullptr) {
         *pdwConvLen = dwTotal;
     }

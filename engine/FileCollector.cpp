@@ -76,7 +76,7 @@ BOOL CFileCollector::AddFile(const CString& strFolder, const WIN32_FIND_DATAA& f
         return FALSE;
     }
     CFileEntry entry;
-    entry.m_strFullPath.Format("%s\\%s", strFolder.GetString(), findData.cFileName);
+    entry.m_strFullPath.Join(strFolder.GetString(), '\\', findData.cFileName);
     if (FindByPath(entry.m_strFullPath) != -1) {
         return FALSE;
     }

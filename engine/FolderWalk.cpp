@@ -172,7 +172,7 @@ BOOL CFileCollector::ScanEntries(const CString& strFolder, BOOL bRecurse, BOOL b
             bAll = FALSE;
             continue;
         }
-        entry.m_strFullPath.Format("%s\\%s", strFolder.GetString(), findData.cFileName);
+        entry.m_strFullPath.Join(strFolder.GetString(), '\\', findData.cFileName);
         if (FindByPath(entry.m_strFullPath) != -1) {
             bAll = FALSE;
             continue;

@@ -207,6 +207,15 @@ void CSharedText::Format(LPCTSTR pszFormat, ...) {
     *this = strText;
 }
 
+void CSharedText::Join(std::string_view strFirst, char cSep, std::string_view strSecond) {
+    // Built in the thread's room: a walk joins every file's path.
+    thread_local std::string t_strJoined;
+    t_strJoined.assign(strFirst);
+    t_strJoined += cSep;
+    t_strJoined.append(strSecond);
+    Assign(t_strJoined.data(), t_strJoined.size());
+}
+
 void CSharedText::Empty() {
     ReleaseRef(m_pHead);
     m_pHead = nullptr;

@@ -27,6 +27,8 @@ public:
 
     // CString::Format's text.
     void Format(LPCTSTR pszFormat, ...);
+    // strFirst, cSep and strSecond one after the other: a folder and a name, without formatting.
+    void Join(std::string_view strFirst, char cSep, std::string_view strSecond);
     void Empty();
 
     int GetLength() const;

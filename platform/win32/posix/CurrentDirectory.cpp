@@ -45,6 +45,7 @@ BOOL WINAPI SetCurrentDirectoryA(LPCSTR lpPathName) {
         return FALSE;
     }
     // The current directory shows the names as they are on disk.
+    path.ForgetParsedFrom(0);
     for (std::size_t i = 0; i < path.aDisk.size(); ++i) {
         std::string strAnsi;
         if (tessaly::win32::DiskNameToAnsi(path.aDisk[i], strAnsi)) {

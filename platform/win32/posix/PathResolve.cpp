@@ -140,6 +140,7 @@ void TakeNames(WindowsPath& path, const KnownEntry& known, std::string_view strG
     }
     known.ForEachName([&](std::size_t i, std::string_view strName) {
         if (path.aDisk[i] != strName) {
+            path.ForgetParsedFrom(i);
             path.aDisk[i].assign(strName);
         }
     });
@@ -220,6 +221,7 @@ int ResolveFromKnown(WindowsPath& path, std::size_t n, const std::string& strGiv
         FoundEntry found;
         if (StatFound(strPath, found)) {
             TakeNames(path, *pKnown, strFolderGiven);
+            path.ForgetParsedFrom(m);
             path.aDisk[m] = std::move(strFound);
             NoteFound(strGiven, path, n, found, strPath);
             if (pFound != nullptr) {
@@ -341,6 +343,7 @@ bool ResolveOnDisk(WindowsPath& path, bool bLastMayBeMissing, bool& bExists, std
         }
         std::string strFound;
         if (FindName(strFolder, strName, strFound, pFolderStat, eReuse)) {
+            path.ForgetParsedFrom(j);
             strName = std::move(strFound);
             Append(strFolder, strName);
             continue;

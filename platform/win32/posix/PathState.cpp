@@ -327,9 +327,11 @@ bool ParseWindowsPath(std::string_view strAnsi, WindowsPath& out, bool bAllowPat
     out.bTrailingSeparator = false;
     out.strPattern.reset();
     std::size_t nUsed = 0; // the live components of out.aAnsi and out.aDisk
+    std::size_t nBase = 0; // those of them that come from the current directory
     const auto fail = [&out](DWORD dwError) {
         out.aAnsi.clear();
         out.aDisk.clear();
+        out.aParsedEnds.clear();
         return Fail(dwError);
     };
     if (strAnsi.empty()) {
@@ -358,7 +360,7 @@ bool ParseWindowsPath(std::string_view strAnsi, WindowsPath& out, bool bAllowPat
         out.cDrive = cDrive;
         out.strRoot.assign(itDrive->second.strRoot);
         const std::optional<DirState>& dir = state.aDirs[cDrive - 'A'];
-        const std::size_t nBase = !bFromRoot && dir ? dir->aAnsi.size() : 0;
+        nBase = !bFromRoot && dir ? dir->aAnsi.size() : 0;
         // Room for a usual depth at once; a fresh list would otherwise grow four times.
         out.aAnsi.reserve(nBase + 12);
         out.aDisk.reserve(nBase + 12);
@@ -377,7 +379,33 @@ bool ParseWindowsPath(std::string_view strAnsi, WindowsPath& out, bool bAllowPat
     bool bPattern = false;
     bool bHigh = false;
     bool bAnyName = false;
-    for (std::size_t i = uPos;;) {
+    // The folders that the last parse into out read from the same bytes, up to and with the
+    // separator after them, are still in place: the same bytes read the same way, so the scan
+    // resumes after them. The ends stay listed while each listed component is still at its index.
+    std::vector<std::uint32_t>& aEnds = out.aParsedEnds;
+    std::size_t nKept = 0;
+    if (out.nParsedBase == nBase &&
+        nBase + aEnds.size() <= std::min(out.aAnsi.size(), out.aDisk.size())) {
+        const std::string& strPrev = out.strParsedFrom;
+        const std::size_t uMax = std::min(strPrev.size(), uSize);
+        std::size_t uCommon = 0;
+        while (uCommon < uMax && strPrev[uCommon] == strAnsi[uCommon]) {
+            ++uCommon;
+        }
+        while (nKept < aEnds.size() && aEnds[nKept] < uCommon) {
+            ++nKept;
+        }
+    } else {
+        aEnds.clear();
+    }
+    aEnds.resize(nKept);
+    bool bListing = uSize <= UINT32_MAX;
+    if (nKept > 0) {
+        uStart = aEnds[nKept - 1] + 1;
+        nUsed = nBase + nKept;
+        bAnyName = true;
+    }
+    for (std::size_t i = uStart;;) {
         const unsigned char byClass =
             i < uSize ? kByteClasses.a[pbAnsi[i]] : static_cast<unsigned char>(kSeparator);
         switch (byClass) {
@@ -416,6 +444,13 @@ bool ParseWindowsPath(std::string_view strAnsi, WindowsPath& out, bool bAllowPat
                 (strName.size() == 1 || strName[1] == '.')) {
                 if (strName.size() == 2 && nUsed > 0) {
                     --nUsed;
+                    // The component taken away no longer stands at its index.
+                    if (nUsed < nBase) {
+                        aEnds.clear();
+                        bListing = false;
+                    } else if (aEnds.size() > nUsed - nBase) {
+                        aEnds.resize(nUsed - nBase);
+                    }
                 }
             } else if (bForbidden) {
                 return fail(ERROR_INVALID_NAME);
@@ -433,6 +468,9 @@ bool ParseWindowsPath(std::string_view strAnsi, WindowsPath& out, bool bAllowPat
                 } else {
                     AssignName(strDisk, strName);
                 }
+                if (bListing && i < uSize && aEnds.size() == nUsed - nBase) {
+                    aEnds.push_back(static_cast<std::uint32_t>(i));
+                }
                 ++nUsed;
             }
         }
@@ -445,6 +483,8 @@ bool ParseWindowsPath(std::string_view strAnsi, WindowsPath& out, bool bAllowPat
     }
     out.aAnsi.resize(nUsed);
     out.aDisk.resize(nUsed);
+    out.strParsedFrom.assign(strAnsi);
+    out.nParsedBase = nBase;
     return true;
 }
 

@@ -2,6 +2,7 @@
 // drive's current directory) and the lexical reading of Windows paths against it.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,6 +21,22 @@ struct WindowsPath {
     // The last component when it holds '*' or '?' (only with bAllowPattern); it is then in
     // neither list.
     std::optional<std::string> strPattern;
+
+    // Where each component read by the last parse into this object ended (the offset of the
+    // separator after it in strParsedFrom), for the components past the current directory's
+    // nParsedBase, up to the first "." or "..". The next parse of a path that shares those
+    // folders takes their names over instead of reading them again, so whoever changes aAnsi or
+    // aDisk in place must call ForgetParsedFrom with the first index changed.
+    std::string strParsedFrom;
+    std::vector<std::uint32_t> aParsedEnds;
+    std::size_t nParsedBase = 0;
+    void ForgetParsedFrom(std::size_t i) {
+        if (i <= nParsedBase) {
+            aParsedEnds.clear();
+        } else if (i - nParsedBase < aParsedEnds.size()) {
+            aParsedEnds.resize(i - nParsedBase);
+        }
+    }
 
     // The POSIX path of the root and the first n disk components (all of them by default).
     std::string PosixPath(std::size_t n = static_cast<std::size_t>(-1)) const;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -246,4 +247,65 @@ TEST_F(PathForms, ParsingIntoAUsedPathGivesWhatAFreshOneGets) {
     ASSERT_TRUE(SetCurrentDirectoryA("P:\\cur"));
     ASSERT_TRUE(ParseWindowsPath("x", used));
     EXPECT_EQ(used.PosixPath(), m_strRoot + "/cur/x");
+}
+
+// Each path keeps a random part of the one before and adds random pieces, so that parses into
+// the same object share folders in every way: cut inside a character, a trail byte 0x5C, a lead
+// byte before a separator, either separator, "." and "..", refused names, the current directory
+// changing under relative paths.
+TEST_F(PathForms, PathsSharingFoldersWithTheLastParseGiveWhatAFreshParseGives) {
+    using tessaly::win32::detail::ParseWindowsPath;
+    using tessaly::win32::detail::WindowsPath;
+    const std::vector<std::string> pieces = {"a", "bb", "\x81\x5c", "\x83\x5cx", "..",         ".",
+                                             "",  "*",  "c<d",      "\x81",      Ansi("日本"), "A"};
+    const std::vector<std::string> starts = {"P:\\", "P:", "\\", "", "P:\\cur\\"};
+    std::mt19937 rng(20261209);
+    WindowsPath used;
+    std::string strPath;
+    for (int step = 0; step < 4000; ++step) {
+        if (rng() % 8 == 0 || strPath.empty()) {
+            strPath = starts[rng() % starts.size()];
+        } else {
+            strPath.resize(rng() % (strPath.size() + 1));
+        }
+        for (unsigned k = 0, n = 1 + rng() % 4; k < n; ++k) {
+            strPath += pieces[rng() % pieces.size()];
+            strPath += rng() % 4 == 0 ? '/' : '\\';
+        }
+        if (rng() % 2 == 0) {
+            strPath.pop_back();
+        }
+        if (step % 500 == 0) {
+            ASSERT_TRUE(SetCurrentDirectoryA(step % 1000 == 0 ? "P:\\cur" : "P:\\cur\\sub"));
+        }
+        const bool bAllowPattern = rng() % 2 == 0;
+        WindowsPath fresh;
+        const bool bFresh = ParseWindowsPath(strPath, fresh, bAllowPattern);
+        ASSERT_EQ(ParseWindowsPath(strPath, used, bAllowPattern), bFresh) << strPath;
+        if (bFresh) {
+            ASSERT_EQ(used.aAnsi, fresh.aAnsi) << strPath;
+            ASSERT_EQ(used.aDisk, fresh.aDisk) << strPath;
+            ASSERT_EQ(used.bTrailingSeparator, fresh.bTrailingSeparator) << strPath;
+            ASSERT_EQ(used.strPattern, fresh.strPattern) << strPath;
+        }
+    }
+}
+
+// Resolving puts the names as they are on disk into the path; a later parse into the same object
+// gives the names as written again, not the ones found.
+TEST_F(PathForms, AParseAfterAResolveGivesTheNamesAsWritten) {
+    using tessaly::win32::detail::ParseWindowsPath;
+    using tessaly::win32::detail::ResolveOnDisk;
+    using tessaly::win32::detail::WindowsPath;
+    MakeFolder("Real");
+    MakeFolder("Real/Sub");
+    WindowsPath used;
+    ASSERT_TRUE(ParseWindowsPath("P:\\real\\sub\\x", used));
+    bool bExists = true;
+    ASSERT_TRUE(ResolveOnDisk(used, true, bExists));
+    EXPECT_FALSE(bExists);
+    EXPECT_EQ(used.aDisk, (std::vector<std::string>{"Real", "Sub", "x"}));
+    ASSERT_TRUE(ParseWindowsPath("P:\\real\\sub\\y", used));
+    EXPECT_EQ(used.aDisk, (std::vector<std::string>{"real", "sub", "y"}));
+    EXPECT_EQ(used.aAnsi, (std::vector<std::string>{"real", "sub", "y"}));
 }

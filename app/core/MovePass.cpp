@@ -182,11 +182,11 @@ DWORD RunMovePass(const CFileList& store, LPCSTR pcOperationFolder, LPCSTR pcTar
     DWORD dwMoved = 0;
     DWORD dwSincePost = 0;
     DWORD dwVisited = 0;
+    MovePaths paths; // refilled for each entry, keeping its strings' room
     for (DWORD i = 0; i < dwCount; ++i) {
         if (g_bAbort) {
             break;
         }
-        MovePaths paths;
         const CFileEntry& entry = store.GetAt(i);
         if (BuildMovePaths(&entry, &paths, pcOperationFolder, pcTargetExt)) {
             EMoveOutcome eOutcome;

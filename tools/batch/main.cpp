@@ -250,8 +250,8 @@ int Run(const CBatchOptions& options) {
         CProgressLine progress(
             [pcLabel] { return MoveProgressBar(pcLabel, g_dwMoveDone, g_dwMoveTotal); },
             !options.m_bDryRun);
+        MovePaths paths; // refilled for each entry, keeping its strings' room
         for (DWORD i = 0; i < dwCount && !g_bAbort; ++i) {
-            MovePaths paths;
             CBatchResult result;
             if (!BuildMovePaths(&collection.GetAt(i), &paths, strTarget, strExt)) {
                 // Its place below the operation folder cannot be told: nothing moves for it.

@@ -384,6 +384,7 @@ bool ParseWindowsPath(std::string_view strAnsi, WindowsPath& out, bool bAllowPat
         // Room for a usual depth at once; a fresh list would otherwise grow four times.
         out.aAnsi.reserve(nBase + 12);
         out.aDisk.reserve(nBase + 12);
+        out.aParsedEnds.reserve(12);
         for (; nUsed < nBase; ++nUsed) {
             AssignName(Slot(out.aAnsi, nUsed), dir->aAnsi[nUsed]);
             AssignName(Slot(out.aDisk, nUsed), dir->aDisk[nUsed]);

@@ -90,6 +90,16 @@ public:
         return false;
     }
 
+    // Ready for another single lookup; only for a search no handle and no other thread holds.
+    void ResetForSingle() {
+        std::lock_guard lock(m_mutex); // orders this after the last user's calls
+        Close();
+        m_strNames.clear();
+        m_aEntries.clear();
+        m_iNext = 0;
+        m_single.reset();
+    }
+
     struct Entry {
         std::uint32_t uDisk; // offsets into m_strNames of NUL-terminated names
         std::uint32_t uAnsi;
@@ -334,13 +344,25 @@ HANDLE WINAPI FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileDat
     if (!ParseWindowsPath(lpFileName, path, true)) {
         return INVALID_HANDLE_VALUE;
     }
-    auto pSearch = std::make_shared<FindSearch>();
+    // A single lookup's search is taken again by the thread's next one once nothing else holds
+    // it (its handle closed): every check before a move is such a lookup.
+    thread_local std::shared_ptr<FindSearch> t_pSpareSingle;
+    std::shared_ptr<FindSearch> pSearch;
+    if (!path.strPattern && t_pSpareSingle != nullptr && t_pSpareSingle.use_count() == 1) {
+        pSearch = t_pSpareSingle;
+        pSearch->ResetForSingle();
+    } else {
+        pSearch = std::make_shared<FindSearch>();
+    }
     if (path.strPattern ? !ReadListing(path, *pSearch)
                         : !ReadSingle(path, scratch.strAnsi, *pSearch)) {
         return INVALID_HANDLE_VALUE;
     }
     if (!pSearch->Next(*lpFindFileData)) {
         return Fail(ERROR_FILE_NOT_FOUND);
+    }
+    if (!path.strPattern) {
+        t_pSpareSingle = pSearch;
     }
     return RegisterHandle(std::move(pSearch));
 }

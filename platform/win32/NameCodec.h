@@ -52,6 +52,8 @@ inline constexpr char32_t kRawByteBase = 0x110000;
 // A hash of a CP932 name (or path) as the layer compares names on disk, ignoring case: two names
 // that open the same entry hash alike. Unequal hashes mean different entries; equal ones may not.
 std::uint64_t NameCaseHash(std::string_view strAnsiName);
+// Whether the layer takes two CP932 names (or paths) for one entry, ignoring case.
+bool NamesEqualIgnoringCase(std::string_view strAnsiA, std::string_view strAnsiB);
 
 // Listed names left out since the last reset because their CP932 form does not fit the listing's
 // limits; NoteUnmappableName counts one.

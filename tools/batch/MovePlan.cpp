@@ -100,6 +100,54 @@ CBatchResult PredictBatchMove(const MovePaths& paths) {
     return Result(EBatchOutcome::Moved);
 }
 
+namespace {
+
+std::uint64_t PathCaseHash(const CString& strPath) {
+    return tessaly::win32::NameCaseHash(
+        std::string_view(strPath, static_cast<std::size_t>(strPath.GetLength())));
+}
+
+} // namespace
+
+CPredictedDestinations::CPredictedDestinations(const CFileList& store, LPCSTR pcOperationFolder,
+                                               LPCSTR pcTargetExt) {
+    const DWORD dwCount = store.GetCount();
+    m_vecMayMeet.assign(dwCount, false);
+    std::vector<std::pair<std::uint64_t, DWORD>> vecKeys;
+    vecKeys.reserve(dwCount);
+    MovePaths paths;
+    for (DWORD i = 0; i < dwCount; ++i) {
+        if (BuildMovePaths(&store.GetAt(i), &paths, pcOperationFolder, pcTargetExt)) {
+            vecKeys.emplace_back(PathCaseHash(paths.m_strDstPath), i);
+        }
+    }
+    std::sort(vecKeys.begin(), vecKeys.end());
+    for (std::size_t u = 0; u < vecKeys.size(); ++u) {
+        if ((u > 0 && vecKeys[u - 1].first == vecKeys[u].first) ||
+            (u + 1 < vecKeys.size() && vecKeys[u + 1].first == vecKeys[u].first)) {
+            m_vecMayMeet[vecKeys[u].second] = true;
+        }
+    }
+}
+
+bool CPredictedDestinations::Take(DWORD i, const CString& strDstPath) {
+    if (i >= m_vecMayMeet.size() || !m_vecMayMeet[i]) {
+        return true;
+    }
+    const std::uint64_t uHash = PathCaseHash(strDstPath);
+    const std::string_view strDst(strDstPath, static_cast<std::size_t>(strDstPath.GetLength()));
+    const auto [itBegin, itEnd] = m_mapTaken.equal_range(uHash);
+    for (auto it = itBegin; it != itEnd; ++it) {
+        if (tessaly::win32::NamesEqualIgnoringCase(
+                std::string_view(it->second, static_cast<std::size_t>(it->second.GetLength())),
+                strDst)) {
+            return false;
+        }
+    }
+    m_mapTaken.emplace(uHash, strDstPath);
+    return true;
+}
+
 CBatchResult RunBatchMove(const MovePaths& paths) {
     EMoveOutcome eMove = EMoveOutcome::SourceMissing;
     MoveOneFile(paths, &eMove);

@@ -5,7 +5,9 @@
 // file moves, so both report the same claimant.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "app/core/MovePass.h"
@@ -36,6 +38,22 @@ std::vector<DWORD> FindClaims(const CFileList& store, LPCSTR pcOperationFolder, 
 
 // What MoveOneFile will do with these paths, touching nothing.
 CBatchResult PredictBatchMove(const MovePaths& paths);
+
+// The dry run's record of where its predicted moves end, for the entries whose destinations the
+// file system could take for one another's (names equal only ignoring case, in folders the run
+// merges the same way): the run finds the later of two such destinations taken.
+class CPredictedDestinations {
+public:
+    // Only destinations that could meet are kept, so a large store costs its hashes for a moment.
+    CPredictedDestinations(const CFileList& store, LPCSTR pcOperationFolder, LPCSTR pcTargetExt);
+    // False when an earlier predicted move of entry i's group ends at strDstPath; otherwise it is
+    // noted as taken.
+    bool Take(DWORD i, const CString& strDstPath);
+
+private:
+    std::vector<bool> m_vecMayMeet;                             // by entry
+    std::unordered_multimap<std::uint64_t, CString> m_mapTaken; // hash -> destination
+};
 
 // Moves one file through MoveOneFile, with the system's reason for a failure.
 CBatchResult RunBatchMove(const MovePaths& paths);

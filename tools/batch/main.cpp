@@ -3,6 +3,7 @@
 // once; then the flat folder's files are moved into the templates' layout.
 #include <csignal>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -242,6 +243,11 @@ int Run(const CBatchOptions& options) {
 
     // Claims are settled before anything moves, so the dry run and the run name the same ones.
     const std::vector<DWORD> vecClaimedBy = FindClaims(collection, strTarget, strExt);
+    // The run sees the files its earlier moves brought; the dry run keeps count of them.
+    std::optional<CPredictedDestinations> predicted;
+    if (options.m_bDryRun) {
+        predicted.emplace(collection, strTarget, strExt);
+    }
     COutcomeTally tally(collection, options.m_bDryRun);
     g_dwMoveTotal = dwCount;
     g_dwMoveDone = 0;
@@ -260,8 +266,14 @@ int Run(const CBatchOptions& options) {
             } else if (vecClaimedBy[i] != i) {
                 result.m_eOutcome = EBatchOutcome::Claimed;
                 result.m_dwClaimedBy = vecClaimedBy[i];
+            } else if (!options.m_bDryRun) {
+                result = RunBatchMove(paths);
             } else {
-                result = options.m_bDryRun ? PredictBatchMove(paths) : RunBatchMove(paths);
+                result = PredictBatchMove(paths);
+                if (result.m_eOutcome == EBatchOutcome::Moved &&
+                    !predicted->Take(i, paths.m_strDstPath)) {
+                    result.m_eOutcome = EBatchOutcome::DestinationExists;
+                }
             }
             g_dwMoveDone = i + 1;
             tally.Report(paths, result);

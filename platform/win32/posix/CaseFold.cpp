@@ -188,4 +188,8 @@ std::uint64_t NameCaseHash(std::string_view strAnsiName) {
     return detail::UpcasedNameHash(AnsiNameToDisk(strAnsiName));
 }
 
+bool NamesEqualIgnoringCase(std::string_view strAnsiA, std::string_view strAnsiB) {
+    return detail::EqualIgnoringCase(AnsiNameToDisk(strAnsiA), AnsiNameToDisk(strAnsiB));
+}
+
 } // namespace tessaly::win32

@@ -347,3 +347,32 @@ TEST(NameCodec, AsciiRunsConvertAsTheirCharactersDoAlone) {
     EXPECT_EQ(AnsiToUtf8("\xb1\xb2\xb3"), "ｱｲｳ");
     EXPECT_EQ(AnsiToUtf8(""), "");
 }
+
+// Names the layer takes for one entry: equal once each UTF-16 unit is upper-cased, nothing more
+// ("ß" is not "SS"); a name and its hash agree.
+TEST(NameCodec, NamesEqualIgnoringCaseAsTheLayerLooksThemUp) {
+    const auto ansi = [](const char* pcUtf8) {
+        std::string strAnsi;
+        EXPECT_TRUE(Utf8ToAnsi(pcUtf8, strAnsi, TextKind::Name)) << pcUtf8;
+        return strAnsi;
+    };
+    const struct {
+        const char* pcA;
+        const char* pcB;
+        bool bEqual;
+    } rows[] = {
+        {"café.mp3", "CAFÉ.MP3", true}, {"été", "ÉTÉ", true},         {"表現", "表現", true},
+        {"Ｆｕｌｌ", "ｆｕｌｌ", true}, {"straße", "STRASSE", false}, {"a", "b", false},
+        {"ab", "abc", false},           {"한글", "한글", true},       {"ソ", "ｿ", false},
+    };
+    for (const auto& row : rows) {
+        const std::string strA = ansi(row.pcA);
+        const std::string strB = ansi(row.pcB);
+        EXPECT_EQ(tessaly::win32::NamesEqualIgnoringCase(strA, strB), row.bEqual)
+            << row.pcA << " / " << row.pcB;
+        if (row.bEqual) {
+            EXPECT_EQ(tessaly::win32::NameCaseHash(strA), tessaly::win32::NameCaseHash(strB))
+                << row.pcA << " / " << row.pcB;
+        }
+    }
+}

@@ -670,6 +670,27 @@ TEST_F(DryRunTest, PredictsEveryOutcomeOfTheRun) {
     }
 }
 
+// Two flat files whose names differ only in non-ASCII case, bound for folders that the run takes
+// for one: the later finds its name taken by the earlier's move, and the dry run says so too.
+TEST_F(BatchTest, TheDryRunSeesADestinationAnEarlierMoveTakes) {
+    Write("tpl/E/été.wav");
+    Write("tpl/e/ÉTÉ.wav");
+    Write("flat/été.mp3", "été");
+    Write("flat/ÉTÉ.mp3", "ÉTÉ");
+    const Result dry = Run({"--dry-run", "-t", Path("flat"), Path("tpl")});
+    const Result run = Run({"-t", Path("flat"), Path("tpl")});
+    EXPECT_EQ(Outcomes(dry.strOut), Outcomes(run.strOut)) << dry.strOut << "\n---\n" << run.strOut;
+    EXPECT_EQ(dry.iExit, 1);
+    EXPECT_EQ(run.iExit, 1);
+    EXPECT_TRUE(
+        Contains(run.strOut, "moved " + Path("flat/été.mp3") + " -> " + Path("flat/E/été.mp3")))
+        << run.strOut;
+    EXPECT_TRUE(Contains(run.strOut, "skipped " + Path("flat/ÉTÉ.mp3") + ": destination exists"))
+        << run.strOut;
+    EXPECT_EQ(Read("flat/ÉTÉ.mp3"), "ÉTÉ");
+    EXPECT_EQ(Read("flat/E/été.mp3"), "été");
+}
+
 TEST_F(BatchTest, ShortOptionsCombine) {
     Write("tpl/sub/a.wav");
     Write("flat/a.mp3");

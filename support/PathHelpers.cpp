@@ -1,6 +1,8 @@
 // Thin layers over the platform calls, with the program's argument checks and trace lines.
 #include "support/PathHelpers.h"
 
+#include <array>
+#include <atomic>
 #include <cstring>
 
 #include "platform/framework/core/Shell.h"
@@ -204,6 +206,55 @@ struct TitleByteClasses {
 
 constexpr TitleByteClasses kTitleByteClasses;
 
+// Whether converting the n bytes of one character to UTF-16 and back, as a title is, gives them
+// unchanged.
+bool CharRoundTrips(const char* pc, int n) {
+    WCHAR awcWide[4];
+    const int iWide = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, pc, n, awcWide, 4);
+    char acBack[16];
+    const int iBack = iWide > 0 ? WideCharToMultiByte(CP_ACP, 0, awcWide, iWide, acBack,
+                                                      sizeof acBack, nullptr, nullptr)
+                                : 0;
+    if (iBack <= 0) {
+        return false;
+    }
+    UseNecSelectedTwins(acBack, static_cast<DWORD>(iBack));
+    return iBack == n && std::memcmp(acBack, pc, static_cast<std::size_t>(n)) == 0;
+}
+
+// Whether every character of the dwLen bytes (cut as the program's byte tests cut them) converts
+// back to itself, so that the title's round trip would give its bytes. The conversion is the same
+// character by character, so each character's answer is worked out once; a lead byte without its
+// trail never counts as converting back.
+bool RoundTripsUnchanged(const char* pcText, DWORD dwLen) {
+    static std::array<std::atomic<BYTE>, 0x10000> s_aAnswers{}; // 0 unknown, 1 yes, 2 no
+    const auto* pb = reinterpret_cast<const BYTE*>(pcText);
+    for (DWORD i = 0; i < dwLen;) {
+        if (pb[i] < 0x80) {
+            ++i;
+            continue;
+        }
+        int n = 1;
+        if (IsSJisLeadByte(pb[i])) {
+            if (i + 1 >= dwLen || !IsSJisTrailByte(pb[i + 1])) {
+                return false;
+            }
+            n = 2;
+        }
+        const unsigned uKey = n == 2 ? (pb[i] << 8) | pb[i + 1] : pb[i];
+        BYTE byAnswer = s_aAnswers[uKey].load(std::memory_order_relaxed);
+        if (byAnswer == 0) {
+            byAnswer = CharRoundTrips(pcText + i, n) ? 1 : 2;
+            s_aAnswers[uKey].store(byAnswer, std::memory_order_relaxed);
+        }
+        if (byAnswer != 1) {
+            return false;
+        }
+        i += static_cast<DWORD>(n);
+    }
+    return true;
+}
+
 } // namespace
 
 CString GetFileTitleFromPath(LPCSTR pcPath) {
@@ -276,6 +327,9 @@ CString GetFileTitleFromPath(LPCSTR pcPath) {
     }
     if (dwConvLen == 0) {
         return CString();
+    }
+    if (RoundTripsUnchanged(pcTitle, dwConvLen)) {
+        return CString(pcTitle, static_cast<int>(dwConvLen));
     }
     if (dwTitleLen <= kdwShortTitle) {
         WCHAR awcWide[kdwShortTitle];

@@ -109,6 +109,16 @@ TEST(PathSplitting, TitleCutOnBytesMatchesTheCutOnWideText) {
         ASSERT_EQ(TitleOfWidePath(strPath.c_str()), GetFileTitleFromPath(strPath.c_str()))
             << "round " << iRound;
     }
+    // Every double-byte character the byte cut takes whole, and every single high byte, twice in
+    // one title (the second time from what the first taught).
+    for (int iLead = 0x80; iLead <= 0xFF; ++iLead) {
+        for (int iTrail = 0x3F; iTrail <= 0xFD; ++iTrail) {
+            const std::string strChar = {static_cast<char>(iLead), static_cast<char>(iTrail)};
+            const std::string strPath = "C:\\a\\" + strChar + "x" + strChar + ".wav";
+            ASSERT_EQ(TitleOfWidePath(strPath.c_str()), GetFileTitleFromPath(strPath.c_str()))
+                << std::hex << iLead << " " << iTrail;
+        }
+    }
 }
 
 TEST(ThousandsSeparators, GroupsTheIntegerPartWithinTheBuffer) {

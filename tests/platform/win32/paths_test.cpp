@@ -308,4 +308,31 @@ TEST_F(PathForms, AParseAfterAResolveGivesTheNamesAsWritten) {
     ASSERT_TRUE(ParseWindowsPath("P:\\real\\sub\\y", used));
     EXPECT_EQ(used.aDisk, (std::vector<std::string>{"real", "sub", "y"}));
     EXPECT_EQ(used.aAnsi, (std::vector<std::string>{"real", "sub", "y"}));
+
+    // The same when the answer comes from what the layer knows of a folder it has just changed
+    // (a name looked up there, and one that is not there).
+    MakeFile("Real/Sub/a");
+    ASSERT_TRUE(MoveFileA("P:\\real\\sub\\a", "P:\\real\\sub\\b"));
+    for (const char* pcName : {"b", "missing"}) {
+        ASSERT_TRUE(ParseWindowsPath(std::string("P:\\real\\sub\\") + pcName, used));
+        ASSERT_TRUE(ResolveOnDisk(used, true, bExists, static_cast<std::size_t>(-1), nullptr,
+                                  tessaly::win32::detail::Reuse::Known));
+        EXPECT_EQ(used.aDisk, (std::vector<std::string>{"Real", "Sub", pcName}));
+        ASSERT_TRUE(ParseWindowsPath("P:\\real\\sub\\y", used));
+        EXPECT_EQ(used.aDisk, (std::vector<std::string>{"real", "sub", "y"})) << pcName;
+    }
+
+    // And when a folder's spelling is one the layer learnt for a folder it has just changed.
+    MakeFile("Real/x");
+    WIN32_FIND_DATAA data;
+    FindClose(FindFirstFileA("P:\\Real", &data));
+    ASSERT_TRUE(MoveFileA("P:\\Real\\x", "P:\\Real\\y"));
+    FindClose(FindFirstFileA("P:\\Real\\sub", &data));
+    ASSERT_TRUE(MoveFileA("P:\\Real\\y", "P:\\Real\\Sub\\y"));
+    ASSERT_TRUE(ParseWindowsPath("P:\\Real\\sub\\z", used));
+    ASSERT_TRUE(ResolveOnDisk(used, true, bExists, static_cast<std::size_t>(-1), nullptr,
+                              tessaly::win32::detail::Reuse::Known));
+    EXPECT_EQ(used.aDisk, (std::vector<std::string>{"Real", "Sub", "z"}));
+    ASSERT_TRUE(ParseWindowsPath("P:\\Real\\sub\\w", used));
+    EXPECT_EQ(used.aDisk, (std::vector<std::string>{"Real", "sub", "w"}));
 }

@@ -206,19 +206,26 @@ struct TitleByteClasses {
 
 constexpr TitleByteClasses kTitleByteClasses;
 
-// Whether converting the n bytes of one character to UTF-16 and back, as a title is, gives them
-// unchanged.
-bool CharRoundTrips(const char* pc, int n) {
-    WCHAR awcWide[4];
-    const int iWide = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, pc, n, awcWide, 4);
-    char acBack[16];
-    const int iBack = iWide > 0 ? WideCharToMultiByte(CP_ACP, 0, awcWide, iWide, acBack,
-                                                      sizeof acBack, nullptr, nullptr)
+// The n bytes converted to UTF-16 and back, as a title cut on the wide text would come out, into
+// pcBack of iBackSize bytes through pwcWide of iWideSize units: the bytes written, 0 on failure.
+int ConvertBackAndForth(const char* pc, int n, WCHAR* pwcWide, int iWideSize, char* pcBack,
+                        int iBackSize) {
+    const int iWide = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, pc, n, pwcWide, iWideSize);
+    const int iBack = iWide > 0 ? WideCharToMultiByte(CP_ACP, 0, pwcWide, iWide, pcBack, iBackSize,
+                                                      nullptr, nullptr)
                                 : 0;
     if (iBack <= 0) {
-        return false;
+        return 0;
     }
-    UseNecSelectedTwins(acBack, static_cast<DWORD>(iBack));
+    UseNecSelectedTwins(pcBack, static_cast<DWORD>(iBack));
+    return iBack;
+}
+
+// Whether the n bytes of one character come back unchanged from that conversion.
+bool CharRoundTrips(const char* pc, int n) {
+    WCHAR awcWide[4];
+    char acBack[16];
+    const int iBack = ConvertBackAndForth(pc, n, awcWide, 4, acBack, sizeof acBack);
     return iBack == n && std::memcmp(acBack, pc, static_cast<std::size_t>(n)) == 0;
 }
 
@@ -333,14 +340,10 @@ CString GetFileTitleFromPath(LPCSTR pcPath) {
     }
     if (dwTitleLen <= kdwShortTitle) {
         WCHAR awcWide[kdwShortTitle];
-        const int iWide = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, pcTitle,
-                                              static_cast<int>(dwConvLen), awcWide, kdwShortTitle);
         char acBack[kdwShortTitle * 2 + 8];
-        const int iBack = iWide > 0 ? WideCharToMultiByte(CP_ACP, 0, awcWide, iWide, acBack,
-                                                          sizeof acBack, nullptr, nullptr)
-                                    : 0;
+        const int iBack = ConvertBackAndForth(pcTitle, static_cast<int>(dwConvLen), awcWide,
+                                              kdwShortTitle, acBack, sizeof acBack);
         if (iBack > 0) {
-            UseNecSelectedTwins(acBack, static_cast<DWORD>(iBack));
             return CString(acBack, iBack);
         }
     }

@@ -52,6 +52,24 @@ inline constexpr char32_t kRawByteBase = 0x110000;
 // A hash of a CP932 name (or path) as the layer compares names on disk, ignoring case: two names
 // that open the same entry hash alike. Unequal hashes mean different entries; equal ones may not.
 std::uint64_t NameCaseHash(std::string_view strAnsiName);
+// A character Windows refuses in a name: '\\', ':', '*', '?', '"', '<', '>', '|' and the controls
+// 0x01-0x1F ('/' and NUL, which no name on disk can hold either, are not counted here).
+constexpr bool IsRefusedInWindowsName(char32_t c) {
+    switch (c) {
+    case '\\':
+    case ':':
+    case '*':
+    case '?':
+    case '"':
+    case '<':
+    case '>':
+    case '|':
+        return true;
+    default:
+        return c >= 0x01 && c <= 0x1F;
+    }
+}
+
 // Whether the layer takes two CP932 names (or paths) for one entry, ignoring case.
 bool NamesEqualIgnoringCase(std::string_view strAnsiA, std::string_view strAnsiB);
 

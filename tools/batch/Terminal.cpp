@@ -34,24 +34,6 @@ void RedrawProgressLocked() {
     }
 }
 
-// A separator, a control byte or a character Windows refuses in a name.
-bool IsRefusedInName(BYTE by) {
-    switch (by) {
-    case '\\':
-    case '/':
-    case ':':
-    case '*':
-    case '?':
-    case '"':
-    case '<':
-    case '>':
-    case '|':
-        return true;
-    default:
-        return by < 0x20;
-    }
-}
-
 } // namespace
 
 std::string ToUtf8(LPCSTR pcAnsi) {
@@ -76,7 +58,7 @@ std::string ShowPathEndingIn(const CString& strPath, const CString& strName) {
             IsSJisTrailByte(static_cast<BYTE>(strLast[i + 1]))) {
             ++i; // a trail byte 0x5C or 0x7C is part of its character
         } else {
-            bPlain = !IsRefusedInName(by);
+            bPlain = by != '/' && by != 0 && !tessaly::win32::IsRefusedInWindowsName(by);
         }
     }
     if (!bPlain || strFull.size() <= strLast.size() + 1 ||

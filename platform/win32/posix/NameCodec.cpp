@@ -83,22 +83,6 @@ void AppendPair(std::string& str, char32_t uValue) {
     AppendPairCode(str, uValue % kPairCodeCount);
 }
 
-constexpr bool IsForbiddenInName(char32_t c) {
-    switch (c) {
-    case '\\':
-    case ':':
-    case '*':
-    case '?':
-    case '"':
-    case '<':
-    case '>':
-    case '|':
-        return true;
-    default:
-        return c >= 0x01 && c <= 0x1F;
-    }
-}
-
 // The bytes that go over as they are: ASCII, in names without '/' and NUL (no name holds them)
 // and without the characters that are paired.
 struct AsIsBytes {
@@ -107,7 +91,7 @@ struct AsIsBytes {
     constexpr AsIsBytes() : aName(), aText() {
         for (int c = 0; c < 0x80; ++c) {
             aText[c] = true;
-            aName[c] = c != '/' && c != 0 && !IsForbiddenInName(static_cast<char32_t>(c));
+            aName[c] = c != '/' && c != 0 && !IsRefusedInWindowsName(static_cast<char32_t>(c));
         }
     }
 };
@@ -123,7 +107,7 @@ bool IsPairedValue(const Cp932Tables& tables, char32_t uValue) {
         return false;
     }
     if (uValue < 0x80) {
-        return IsForbiddenInName(uValue);
+        return IsRefusedInWindowsName(uValue);
     }
     return uValue >= 0x10000 || tables.aCarried[uValue] == kNoCode;
 }
@@ -191,7 +175,7 @@ bool Utf8ToAnsi(std::string_view strUtf8, std::string& strOut, TextKind kind) {
                 strOut.clear();
                 return false;
             }
-            if (kind == TextKind::Name && IsForbiddenInName(pb[i])) {
+            if (kind == TextKind::Name && IsRefusedInWindowsName(pb[i])) {
                 AppendPair(strOut, pb[i]);
             } else {
                 strOut.push_back(static_cast<char>(pb[i]));

@@ -56,7 +56,18 @@ function(tessaly_add_test_folder name)
   endif()
   add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE ${ARGN} GTest::gtest GTest::gtest_main tessaly_options)
-  gtest_discover_tests(${name} PROPERTIES ${TESSALY_TEST_PROPERTIES} DISCOVERY_TIMEOUT 60)
+  tessaly_register_tests(${name})
+endfunction()
+
+# A test executable's tests into CTest: one test each natively; under an emulator (Wine), the
+# executable as one test, since starting it costs far more than most of its tests.
+function(tessaly_register_tests name)
+  if(CMAKE_CROSSCOMPILING)
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES TIMEOUT 600)
+  else()
+    gtest_discover_tests(${name} PROPERTIES ${TESSALY_TEST_PROPERTIES} DISCOVERY_TIMEOUT 60)
+  endif()
 endfunction()
 
 # A static library of the folder's *.cpp files with its public dependencies; nothing while the

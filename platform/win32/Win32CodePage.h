@@ -21,7 +21,9 @@
 #ifndef ERROR_INVALID_FLAGS
 #define ERROR_INVALID_FLAGS 1004L
 #endif
+#ifndef _NLSCMPERROR // the C runtime's own headers may have it
 #define _NLSCMPERROR 0x7fffffff
+#endif
 
 // Windows' contract for CP932 (CP_ACP, CP_OEMCP, CP_THREAD_ACP or 932) and CP_UTF8:
 // - cbMultiByte -1 (any negative value) converts through the terminator, which is counted in the

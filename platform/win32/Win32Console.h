@@ -1,6 +1,10 @@
 // The console: Ctrl-C handling and whether a standard stream is a terminal.
 #pragma once
 
+#include <string>
+#include <string_view>
+#include <vector>
+
 #include "platform/win32/Win32Types.h"
 
 #define CTRL_C_EVENT 0
@@ -21,4 +25,14 @@ BOOL WINAPI SetConsoleCtrlHandler(PHANDLER_ROUTINE HandlerRoutine, BOOL Add);
 namespace tessaly::win32 {
 // Whether the standard stream (STD_OUTPUT_HANDLE, STD_ERROR_HANDLE ...) is a terminal.
 bool IsConsoleStream(DWORD nStdHandle);
+
+// Readies standard output and error for the program's UTF-8 lines and gives the terminal's
+// arguments in UTF-8: argv as it is on POSIX; on Windows the wide command line's (argv would hold
+// them in the system's code page, losing what it cannot carry), with the streams made binary so
+// that a pipe or a file gets the same bytes as on Linux.
+std::vector<std::string> StartTerminal(int argc, char** argv);
+// UTF-8 text to standard output (STD_OUTPUT_HANDLE) or error (STD_ERROR_HANDLE): through stdio's
+// buffer, or, to a Windows console, as UTF-16 with WriteConsoleW, which shows every character.
+// False when the write failed.
+bool WriteStdStream(DWORD nStdHandle, std::string_view strUtf8);
 } // namespace tessaly::win32

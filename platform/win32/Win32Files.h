@@ -189,6 +189,11 @@ UINT WINAPI GetDriveTypeA(LPCSTR lpRootPathName);
 
 // The C runtime's drive functions: 1 = A ... 26 = Z. _chdrive makes the drive's remembered
 // directory current (its root the first time, or when that folder is gone); 0 on success, -1
-// with errno EACCES and ERROR_INVALID_DRIVE for a drive that is not mapped.
-int _getdrive();
-int _chdrive(int drive);
+// with errno EACCES and ERROR_INVALID_DRIVE for a drive that is not mapped. On Windows they are
+// the C runtime's own.
+#ifdef _WIN32
+#include <direct.h>
+#else
+extern "C" int _getdrive();
+extern "C" int _chdrive(int drive);
+#endif

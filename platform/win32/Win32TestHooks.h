@@ -11,7 +11,9 @@ namespace tessaly::win32 {
 void SetModuleFileNameForTests(const std::string& strPosixPath);
 
 // The system calls the layer makes that a test can make fail (CI runs as root, where permissions
-// cannot provoke these failures).
+// cannot provoke these failures). Only the POSIX layer makes them itself: on Windows the W
+// functions are the system, FailSysCall and the move steps change nothing, and this says false.
+bool CanFailSysCalls();
 enum class SysCall { Chdir, Mkdir, Rename, Link, Write, Fsync, Open, Unlink, Count };
 
 // The next iTimes calls of `call` (-1: every call) fail with iErrno after iSkip calls succeed.

@@ -1,6 +1,8 @@
 // A fresh temporary folder mapped to a drive letter of its own, with "the executable" placed in
 // it, so that tests running in parallel keep TraceFile.txt and every other file apart. Restores
 // the drive table and the module path and removes the folder afterwards. Header-only.
+// Windows has no drive table: there the folder is the system's temporary folder's, and Drive()
+// is its full path.
 #pragma once
 
 #include <cstdlib>
@@ -8,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -24,17 +27,25 @@ public:
     static constexpr const char* kExeName = "tessaly";
 
     explicit TempDrive(char cLetter = 'T') : m_cLetter(cLetter) {
-        std::string strTemplate =
-            (std::filesystem::temp_directory_path() / "tessaly-test-XXXXXX").string();
-        if (mkdtemp(strTemplate.data()) == nullptr) {
-            throw std::runtime_error("mkdtemp failed");
+        std::random_device random;
+        std::filesystem::path root;
+        for (int iTry = 0;; ++iTry) {
+            root = std::filesystem::temp_directory_path() /
+                   ("tessaly-test-" + std::to_string(random()));
+            if (std::filesystem::create_directory(root)) {
+                break;
+            }
+            if (iTry == 100) {
+                throw std::runtime_error("no temporary folder could be made");
+            }
         }
-        m_strRoot = strTemplate;
+        const std::u8string strRoot = std::filesystem::canonical(root).u8string();
+        m_strRoot.assign(strRoot.begin(), strRoot.end());
         m_mapSavedDrives = win32::GetDriveTable();
         std::map<char, std::string> mapDrives = m_mapSavedDrives;
         mapDrives[m_cLetter] = m_strRoot;
         win32::SetDriveTable(mapDrives);
-        win32::SetModuleFileNameForTests(m_strRoot + "/" + kExeName);
+        win32::SetModuleFileNameForTests(PosixPath(kExeName));
     }
 
     ~TempDrive() {
@@ -42,14 +53,25 @@ public:
         win32::SetModuleFileNameForTests({});
         win32::SetDriveTable(m_mapSavedDrives);
         std::error_code ec;
-        std::filesystem::remove_all(m_strRoot, ec);
+        std::filesystem::remove_all(Native(), ec);
     }
 
     TempDrive(const TempDrive&) = delete;
     TempDrive& operator=(const TempDrive&) = delete;
 
+#ifdef _WIN32
+    static constexpr char kSeparator = '\\';
+    // The folder's full path (no separator), the executable's folder as the program sees it.
+    std::string Drive() const {
+        std::string strAnsi;
+        win32::Utf8ToAnsi(m_strRoot, strAnsi);
+        return strAnsi;
+    }
+#else
+    static constexpr char kSeparator = '/';
     // "T:" (no separator), the executable's folder as the program sees it.
     std::string Drive() const { return std::string(1, m_cLetter) + ":"; }
+#endif
     // The CP932 Windows path of a UTF-8 path relative to the root ("" gives "T:\").
     std::string WinPath(std::string_view strUtf8Relative = {}) const {
         std::string strRelative;
@@ -61,23 +83,33 @@ public:
         }
         return Drive() + "\\" + strRelative;
     }
-    // The POSIX path of a UTF-8 path relative to the root.
+    // The system's path (UTF-8) of a UTF-8 path relative to the root, '/' separating.
     std::string PosixPath(std::string_view strUtf8Relative = {}) const {
-        return strUtf8Relative.empty() ? m_strRoot : m_strRoot + "/" + std::string(strUtf8Relative);
+        std::string strPath =
+            strUtf8Relative.empty() ? m_strRoot : m_strRoot + "/" + std::string(strUtf8Relative);
+        for (char& c : strPath) {
+            c = c == '/' ? kSeparator : c;
+        }
+        return strPath;
+    }
+    // The same for the standard library, whose narrow paths are not UTF-8 on Windows.
+    std::filesystem::path Native(std::string_view strUtf8Relative = {}) const {
+        const std::string strPath = PosixPath(strUtf8Relative);
+        return std::filesystem::path(std::u8string(strPath.begin(), strPath.end()));
     }
     // The bytes of a file below the root; empty when it cannot be read.
     std::string ReadBytes(std::string_view strUtf8Relative) const {
-        std::ifstream file(PosixPath(strUtf8Relative), std::ios::binary);
+        std::ifstream file(Native(strUtf8Relative), std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
     }
     void WriteBytes(std::string_view strUtf8Relative, std::string_view strBytes) const {
-        const std::filesystem::path path(PosixPath(strUtf8Relative));
+        const std::filesystem::path path = Native(strUtf8Relative);
         std::filesystem::create_directories(path.parent_path());
         std::ofstream file(path, std::ios::binary | std::ios::trunc);
         file.write(strBytes.data(), static_cast<std::streamsize>(strBytes.size()));
     }
     bool Exists(std::string_view strUtf8Relative) const {
-        return std::filesystem::exists(PosixPath(strUtf8Relative));
+        return std::filesystem::exists(Native(strUtf8Relative));
     }
 
 private:

@@ -24,7 +24,7 @@ void (*g_pOnOutputClosed)() = nullptr;
 
 void ClearProgressLocked() {
     if (g_pShowing != nullptr) {
-        std::fputs("\r\033[K", stderr);
+        tessaly::win32::WriteStdStream(STD_ERROR_HANDLE, "\r\033[K");
     }
 }
 
@@ -123,9 +123,9 @@ namespace {
 bool WriteOutLocked(const std::string& strUtf8) {
     static const bool s_bTerminal = tessaly::win32::IsConsoleStream(STD_OUTPUT_HANDLE);
     static std::chrono::steady_clock::time_point s_lastFlush = std::chrono::steady_clock::now();
-    bool bOk = std::fputs(strUtf8.c_str(), stdout) >= 0;
+    bool bOk = tessaly::win32::WriteStdStream(STD_OUTPUT_HANDLE, strUtf8);
     if (bOk && (strUtf8.empty() || strUtf8.back() != '\n')) {
-        bOk = std::fputc('\n', stdout) != EOF;
+        bOk = tessaly::win32::WriteStdStream(STD_OUTPUT_HANDLE, "\n");
     }
     const auto now = std::chrono::steady_clock::now();
     if (s_bTerminal || now - s_lastFlush >= std::chrono::milliseconds(50)) {
@@ -189,13 +189,13 @@ void PrintError(const std::string& strUtf8) {
     FlushOutput(); // what was said before stays before, when both streams go to one file
     std::lock_guard lock(TerminalLock());
     ClearProgressLocked();
-    std::fprintf(stderr, "tessaly-batch: %s\n", strUtf8.c_str());
+    tessaly::win32::WriteStdStream(STD_ERROR_HANDLE, "tessaly-batch: " + strUtf8 + "\n");
     std::fflush(stderr);
     RedrawProgressLocked();
 }
 
 void CProgressLine::DrawLocked() {
-    std::fprintf(stderr, "\r\033[K%s", m_text().c_str());
+    tessaly::win32::WriteStdStream(STD_ERROR_HANDLE, "\r\033[K" + m_text());
     std::fflush(stderr);
 }
 
@@ -230,9 +230,9 @@ CProgressLine::~CProgressLine() {
     g_pShowing = nullptr;
     if (m_bKeepLast) {
         DrawLocked();
-        std::fputc('\n', stderr);
+        tessaly::win32::WriteStdStream(STD_ERROR_HANDLE, "\n");
     } else {
-        std::fputs("\r\033[K", stderr);
+        tessaly::win32::WriteStdStream(STD_ERROR_HANDLE, "\r\033[K");
     }
     std::fflush(stderr);
 }

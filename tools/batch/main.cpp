@@ -315,19 +315,26 @@ int main(int argc, char** argv) {
     // A closed pipe shows as a failed write, so the move in hand can finish.
     std::signal(SIGPIPE, SIG_IGN);
 #endif
+    std::vector<std::string> astrArgs = tessaly::win32::StartTerminal(argc, argv);
+    std::vector<char*> apcArgs;
+    for (std::string& strArg : astrArgs) {
+        apcArgs.push_back(strArg.data());
+    }
+    apcArgs.push_back(nullptr);
     std::string strError;
-    const auto options = ParseBatchOptions(argc, argv, strError);
+    const auto options =
+        ParseBatchOptions(static_cast<int>(astrArgs.size()), apcArgs.data(), strError);
     if (!options) {
         PrintError(strError);
-        std::fputs(BatchUsage(), stderr);
+        tessaly::win32::WriteStdStream(STD_ERROR_HANDLE, BatchUsage());
         return kExitUsage;
     }
     if (options->m_bHelp) {
-        std::fputs(BatchUsage(), stdout);
+        tessaly::win32::WriteStdStream(STD_OUTPUT_HANDLE, BatchUsage());
         return kExitOk;
     }
     if (options->m_bVersion) {
-        std::puts("tessaly-batch 0.1.0");
+        tessaly::win32::WriteStdStream(STD_OUTPUT_HANDLE, "tessaly-batch 0.1.0\n");
         return kExitOk;
     }
     return Run(*options);

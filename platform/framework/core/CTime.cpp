@@ -20,7 +20,12 @@ CTime CTime::GetCurrentTime() {
 
 std::tm CTime::LocalFields() const {
     std::tm tmFields{};
-    localtime_r(&m_tTime, &tmFields); // localtime's static buffer is not thread-safe
+    // localtime's static buffer is not thread-safe.
+#ifdef _WIN32
+    localtime_s(&tmFields, &m_tTime);
+#else
+    localtime_r(&m_tTime, &tmFields);
+#endif
     return tmFields;
 }
 

@@ -19,7 +19,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/win32/posix/CaseFold.h"
+#include "platform/win32/common/CaseFold.h"
 
 namespace tessaly::win32::detail {
 namespace {

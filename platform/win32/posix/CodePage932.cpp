@@ -5,8 +5,8 @@
 
 #include "platform/win32/Win32CodePage.h"
 #include "platform/win32/Win32Errors.h"
-#include "platform/win32/posix/CodePage932Tables.h"
-#include "platform/win32/posix/Utf8.h"
+#include "platform/win32/common/CodePage932Tables.h"
+#include "platform/win32/common/Utf8.h"
 
 using namespace tessaly::win32::detail;
 

@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdio>
 
 #include "platform/win32/Win32Console.h"
 #include "platform/win32/Win32Errors.h"
@@ -79,4 +80,17 @@ bool IsConsoleStream(DWORD nStdHandle) {
                                                      : -1;
     return fd >= 0 && isatty(fd) == 1;
 }
+} // namespace tessaly::win32
+
+namespace tessaly::win32 {
+
+std::vector<std::string> StartTerminal(int argc, char** argv) {
+    return std::vector<std::string>(argv, argv + argc);
+}
+
+bool WriteStdStream(DWORD nStdHandle, std::string_view strUtf8) {
+    std::FILE* pStream = nStdHandle == STD_ERROR_HANDLE ? stderr : stdout;
+    return std::fwrite(strUtf8.data(), 1, strUtf8.size(), pStream) == strUtf8.size();
+}
+
 } // namespace tessaly::win32

@@ -55,11 +55,11 @@ BOOL WINAPI SetCurrentDirectoryA(LPCSTR lpPathName) {
     return ChangeCurrentDirectory(path) ? TRUE : FALSE;
 }
 
-int _getdrive() {
+extern "C" int _getdrive() {
     return tessaly::win32::detail::CurrentDrive() - 'A' + 1;
 }
 
-int _chdrive(int drive) {
+extern "C" int _chdrive(int drive) {
     using namespace tessaly::win32::detail;
     if (drive < 1 || drive > 26 || !DriveRoot(static_cast<char>('A' + drive - 1))) {
         errno = EACCES;

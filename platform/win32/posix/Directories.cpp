@@ -9,7 +9,7 @@
 
 #include "platform/win32/Win32Errors.h"
 #include "platform/win32/Win32Files.h"
-#include "platform/win32/posix/AnsiPath.h"
+#include "platform/win32/common/AnsiPath.h"
 #include "platform/win32/posix/PathResolve.h"
 #include "platform/win32/posix/PathState.h"
 #include "platform/win32/posix/Sys.h"

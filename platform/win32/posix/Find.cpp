@@ -15,7 +15,7 @@
 #include "platform/win32/NameCodec.h"
 #include "platform/win32/Win32Errors.h"
 #include "platform/win32/Win32Files.h"
-#include "platform/win32/posix/CaseFold.h"
+#include "platform/win32/common/CaseFold.h"
 #include "platform/win32/posix/FileTime.h"
 #include "platform/win32/posix/Handles.h"
 #include "platform/win32/posix/NamePattern.h"

@@ -11,7 +11,7 @@
 #include "platform/win32/Win32Errors.h"
 #include "platform/win32/Win32Files.h"
 #include "platform/win32/Win32TestHooks.h"
-#include "platform/win32/posix/CodePage932Tables.h"
+#include "platform/win32/common/CodePage932Tables.h"
 
 namespace tessaly::win32 {
 namespace {

@@ -6,8 +6,8 @@
 
 #include "platform/win32/NameCodec.h"
 #include "platform/win32/Win32CodePage.h"
-#include "platform/win32/posix/CaseFold.h"
-#include "platform/win32/posix/CodePage932Tables.h"
+#include "platform/win32/common/CaseFold.h"
+#include "platform/win32/common/CodePage932Tables.h"
 
 namespace tessaly::win32::detail {
 namespace {

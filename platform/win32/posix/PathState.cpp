@@ -20,7 +20,7 @@
 #include "platform/win32/Win32CodePage.h"
 #include "platform/win32/Win32Drives.h"
 #include "platform/win32/Win32Errors.h"
-#include "platform/win32/posix/CodePage932Tables.h"
+#include "platform/win32/common/CodePage932Tables.h"
 #include "platform/win32/posix/Sys.h"
 
 namespace tessaly::win32 {

@@ -109,6 +109,10 @@ void SetMoveStepHookForTests(std::function<void(MoveStep, const std::string&)> f
     g_bMoveStepHook.store(bSet, std::memory_order_release);
 }
 
+bool CanFailSysCalls() {
+    return true;
+}
+
 void FailSysCall(SysCall call, int iErrno, int iTimes, int iSkip, const std::string& strPathPart) {
     HookState& state = Hooks();
     std::lock_guard lock(state.mutex);

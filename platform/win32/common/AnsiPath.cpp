@@ -1,8 +1,8 @@
 // Separator search in CP932 paths: characters end where the path parser says they do.
-#include "platform/win32/posix/AnsiPath.h"
+#include "platform/win32/common/AnsiPath.h"
 
 #include "platform/win32/Win32CodePage.h"
-#include "platform/win32/posix/CodePage932Tables.h"
+#include "platform/win32/common/CodePage932Tables.h"
 
 namespace tessaly::win32::detail {
 namespace {

@@ -5,8 +5,8 @@
 #include <atomic>
 #include <cstdint>
 
-#include "platform/win32/posix/CodePage932Tables.h"
-#include "platform/win32/posix/Utf8.h"
+#include "platform/win32/common/CodePage932Tables.h"
+#include "platform/win32/common/Utf8.h"
 
 namespace tessaly::win32 {
 namespace {

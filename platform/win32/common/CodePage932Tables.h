@@ -26,9 +26,24 @@ struct Cp932Tables {
     std::uint16_t aCarried[65536];
 };
 
-// Builds the tables from glibc's iconv once (thread-safe), patched where glibc differs from
-// Windows, and publishes them. Aborts when iconv has no CP932: nothing could be converted
-// correctly.
+// The system's own CP932 decoder, which the tables are built from: glibc's iconv on POSIX, code
+// page 932 of MultiByteToWideChar on Windows. Aborts when the system has no CP932: nothing could
+// be converted correctly.
+class Cp932SystemDecoder {
+public:
+    Cp932SystemDecoder();
+    ~Cp932SystemDecoder();
+    Cp932SystemDecoder(const Cp932SystemDecoder&) = delete;
+    Cp932SystemDecoder& operator=(const Cp932SystemDecoder&) = delete;
+    // One sequence of one or two bytes; kNoChar unless it gives exactly one BMP character.
+    char16_t Decode(const unsigned char* pbIn, std::size_t cbIn) const;
+
+private:
+    void* m_pState = nullptr;
+};
+
+// Builds the tables from the system's decoder once (thread-safe), patched where it differs from
+// Windows, and publishes them.
 const Cp932Tables& BuildCp932();
 extern std::atomic<const Cp932Tables*> g_pCp932;
 

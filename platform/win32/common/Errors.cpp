@@ -1,4 +1,4 @@
-// GetLastError per thread, errno translation, and the system's error texts in Japanese.
+// errno translation, and the system's error texts in Japanese.
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -9,8 +9,6 @@
 #include "platform/win32/Win32Errors.h"
 
 namespace {
-thread_local DWORD t_dwLastError = ERROR_SUCCESS;
-
 struct ErrorText {
     DWORD dwCode;
     const char* pszUtf8;
@@ -70,13 +68,6 @@ std::string SystemTextUtf8(DWORD dwCode) {
 }
 } // namespace
 
-DWORD WINAPI GetLastError() {
-    return t_dwLastError;
-}
-
-void WINAPI SetLastError(DWORD dwErrCode) {
-    t_dwLastError = dwErrCode;
-}
 
 namespace tessaly::win32 {
 
@@ -109,8 +100,10 @@ DWORD ErrorFromErrno(int iErrno) {
     case EBUSY:
     case ETXTBSY:
         return ERROR_BUSY;
-    case ENOSPC:
+#ifdef EDQUOT // not in Windows' C runtime
     case EDQUOT:
+#endif
+    case ENOSPC:
         return ERROR_DISK_FULL;
     case EEXIST:
         return ERROR_ALREADY_EXISTS;

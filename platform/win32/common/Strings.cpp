@@ -2,7 +2,7 @@
 #include <cstring>
 
 #include "platform/win32/Win32CodePage.h"
-#include "platform/win32/posix/CodePage932Tables.h"
+#include "platform/win32/common/CodePage932Tables.h"
 
 using tessaly::win32::detail::IsCp932Lead;
 

@@ -1,7 +1,5 @@
-// Builds the CP932 tables from glibc's iconv and patches them to Windows' own values.
-#include "platform/win32/posix/CodePage932Tables.h"
-
-#include <iconv.h>
+// Builds the CP932 tables from the system's own decoder and patches them to Windows' own values.
+#include "platform/win32/common/CodePage932Tables.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -30,23 +28,6 @@ constexpr Patch kPatches[] = {
 constexpr unsigned char kUserLeadFirst = 0xF0;
 constexpr unsigned char kUserLeadLast = 0xF9;
 constexpr char16_t kUserFirstChar = 0xE000;
-
-// One CP932 sequence through iconv; kNoChar unless it gives exactly one BMP character.
-char16_t IconvDecode(iconv_t cd, const unsigned char* pbIn, std::size_t cbIn) {
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    unsigned char abIn[2] = {pbIn[0], cbIn > 1 ? pbIn[1] : static_cast<unsigned char>(0)};
-    unsigned char abOut[8];
-    char* pcIn = reinterpret_cast<char*>(abIn);
-    char* pcOut = reinterpret_cast<char*>(abOut);
-    std::size_t cbLeft = cbIn;
-    std::size_t cbRoom = sizeof abOut;
-    if (iconv(cd, &pcIn, &cbLeft, &pcOut, &cbRoom) == static_cast<std::size_t>(-1) || cbLeft != 0 ||
-        sizeof abOut - cbRoom != 2) {
-        return kNoChar;
-    }
-    const char16_t wc = static_cast<char16_t>(abOut[0] | (abOut[1] << 8));
-    return (wc >= 0xD800 && wc <= 0xDFFF) ? kNoChar : wc;
-}
 
 void SetCode(Cp932Tables& t, std::uint16_t wCode, char16_t wc) {
     if (wCode < 0x100) {
@@ -105,17 +86,12 @@ void BuildCarried(Cp932Tables& t) {
 }
 
 void Build(Cp932Tables& t) {
-    iconv_t cd = iconv_open("UTF-16LE", "CP932");
-    if (cd == reinterpret_cast<iconv_t>(-1)) {
-        std::fputs("tessaly: iconv has no CP932; the code page 932 tables cannot be built\n",
-                   stderr);
-        std::abort();
-    }
+    const Cp932SystemDecoder decoder;
     int iRow = 0;
     for (int b = 0; b < 256; ++b) {
         const unsigned char by = static_cast<unsigned char>(b);
         t.aLeadRow[b] = IsCp932Lead(by) ? static_cast<std::int8_t>(iRow++) : std::int8_t{-1};
-        t.aSingle[b] = IsCp932Lead(by) ? kNoChar : IconvDecode(cd, &by, 1);
+        t.aSingle[b] = IsCp932Lead(by) ? kNoChar : decoder.Decode(&by, 1);
     }
     for (int b = 0; b < 256; ++b) {
         if (t.aLeadRow[b] < 0) {
@@ -125,10 +101,9 @@ void Build(Cp932Tables& t) {
         for (int c = 0; c < 256; ++c) {
             const unsigned char ab[2] = {static_cast<unsigned char>(b),
                                          static_cast<unsigned char>(c)};
-            pwRow[c] = IsCp932Trail(ab[1]) ? IconvDecode(cd, ab, 2) : kNoChar;
+            pwRow[c] = IsCp932Trail(ab[1]) ? decoder.Decode(ab, 2) : kNoChar;
         }
     }
-    iconv_close(cd);
 
     for (const Patch& patch : kPatches) {
         SetCode(t, patch.wCode, patch.wc);

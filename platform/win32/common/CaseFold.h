@@ -9,6 +9,19 @@
 
 namespace tessaly::win32::detail {
 
+// The system's own upper case of one UTF-16 unit, which the table is built from once: glibc's
+// towupper in C.UTF-8 on POSIX, the invariant locale's upper-casing on Windows.
+class SystemUpcaser {
+public:
+    SystemUpcaser();
+    ~SystemUpcaser();
+    SystemUpcaser(const SystemUpcaser&) = delete;
+    SystemUpcaser& operator=(const SystemUpcaser&) = delete;
+    char16_t Upcase(char16_t c) const; // never called for surrogates
+private:
+    void* m_pState = nullptr;
+};
+
 // The upper case of one UTF-16 unit (surrogates and uncased units are returned unchanged).
 char16_t UpcaseUnit(char16_t c);
 

@@ -1,9 +1,6 @@
-// The upper-case table is built once from towupper in the C.UTF-8 locale: 256 pages of 256 units,
+// The upper-case table is built once from the system's own upper-casing: 256 pages of 256 units,
 // only the ~20 pages that hold cased letters stored.
-#include "platform/win32/posix/CaseFold.h"
-
-#include <locale.h>
-#include <wctype.h>
+#include "platform/win32/common/CaseFold.h"
 
 #include <array>
 #include <memory>
@@ -16,31 +13,11 @@ namespace {
 
 using Page = std::array<char16_t, 256>;
 
-// Without the C.UTF-8 locale: the letters a file tool meets most (ASCII, Latin-1, Greek,
-// Cyrillic, full-width Latin).
-char16_t FallbackUpcase(char16_t c) {
-    if ((c >= u'a' && c <= u'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7) ||
-        (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) || (c >= 0x430 && c <= 0x44F) ||
-        (c >= 0xFF41 && c <= 0xFF5A)) {
-        return static_cast<char16_t>(c - 0x20);
-    }
-    if (c >= 0x450 && c <= 0x45F) {
-        return static_cast<char16_t>(c - 0x50);
-    }
-    if (c == 0xFF) {
-        return 0x178;
-    }
-    if (c == 0x3C2) {
-        return 0x3A3;
-    }
-    return c;
-}
-
 class UpcaseTable {
 public:
     UpcaseTable() {
         m_apPages.fill(nullptr);
-        locale_t loc = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+        const SystemUpcaser upcaser;
         for (unsigned uPage = 0; uPage < 256; ++uPage) {
             Page page;
             bool bCased = false;
@@ -48,12 +25,7 @@ public:
                 const char16_t c = static_cast<char16_t>(uPage * 256 + u);
                 char16_t cUpper = c;
                 if (c < 0xD800 || c > 0xDFFF) {
-                    if (loc != static_cast<locale_t>(nullptr)) {
-                        const wint_t w = towupper_l(c, loc);
-                        cUpper = w <= 0xFFFF ? static_cast<char16_t>(w) : c;
-                    } else {
-                        cUpper = FallbackUpcase(c);
-                    }
+                    cUpper = upcaser.Upcase(c);
                 }
                 page[u] = cUpper;
                 bCased = bCased || cUpper != c;
@@ -62,9 +34,6 @@ public:
                 m_aStorage.push_back(std::make_unique<Page>(page));
                 m_apPages[uPage] = m_aStorage.back().get();
             }
-        }
-        if (loc != static_cast<locale_t>(nullptr)) {
-            freelocale(loc);
         }
     }
 

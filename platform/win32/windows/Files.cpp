@@ -1,0 +1,195 @@
+// Files and folders over the W functions: paths go through the name codec, and the file system
+// answers for case, identity, times and every error code.
+#include <cstring>
+#include <string>
+
+#include "platform/win32/Win32Errors.h"
+#include "platform/win32/Win32Files.h"
+#include "platform/win32/common/AnsiPath.h"
+#include "platform/win32/windows/Native.h"
+#include "platform/win32/windows/WidePath.h"
+
+namespace {
+
+using namespace tessaly::win32;
+
+void SplitTicks(std::uint64_t ull, FILETIME& ft) {
+    ft.dwLowDateTime = static_cast<DWORD>(ull);
+    ft.dwHighDateTime = static_cast<DWORD>(ull >> 32);
+}
+
+bool IsSeparatorByte(char c) {
+    return c == '\\' || c == '/';
+}
+
+} // namespace
+
+HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
+                          LPSECURITY_ATTRIBUTES /*lpSecurityAttributes*/,
+                          DWORD dwCreationDisposition, DWORD dwFlagsAndAttributes,
+                          HANDLE /*hTemplateFile*/) {
+    if (lpFileName == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_HANDLE_VALUE;
+    }
+    return native::CreateFileW(detail::AnsiToWidePath(lpFileName), dwDesiredAccess, dwShareMode,
+                               dwCreationDisposition, dwFlagsAndAttributes);
+}
+
+BOOL WINAPI CloseHandle(HANDLE hObject) {
+    return native::CloseHandle(hObject) ? TRUE : FALSE;
+}
+
+DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveHigh,
+                            DWORD dwMoveMethod) {
+    return native::SetFilePointer(hFile, lDistanceToMove, lpDistanceToMoveHigh, dwMoveMethod);
+}
+
+BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite,
+                      LPDWORD lpNumberOfBytesWritten, void* lpOverlapped) {
+    if (lpOverlapped != nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    return native::WriteFile(hFile, lpBuffer, nNumberOfBytesToWrite, lpNumberOfBytesWritten)
+               ? TRUE
+               : FALSE;
+}
+
+BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead,
+                     LPDWORD lpNumberOfBytesRead, void* lpOverlapped) {
+    if (lpOverlapped != nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    return native::ReadFile(hFile, lpBuffer, nNumberOfBytesToRead, lpNumberOfBytesRead) ? TRUE
+                                                                                         : FALSE;
+}
+
+BOOL WINAPI SetEndOfFile(HANDLE hFile) {
+    return native::SetEndOfFile(hFile) ? TRUE : FALSE;
+}
+
+BOOL WINAPI FlushFileBuffers(HANDLE hFile) {
+    return native::FlushFileBuffers(hFile) ? TRUE : FALSE;
+}
+
+DWORD WINAPI GetFileSize(HANDLE hFile, LPDWORD lpFileSizeHigh) {
+    return native::GetFileSize(hFile, lpFileSizeHigh);
+}
+
+BOOL WINAPI GetFileInformationByHandle(HANDLE hFile,
+                                       LPBY_HANDLE_FILE_INFORMATION lpFileInformation) {
+    native::FileIdentity identity;
+    if (lpFileInformation == nullptr || !native::GetFileInformationByHandle(hFile, identity)) {
+        if (lpFileInformation == nullptr) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+        }
+        return FALSE;
+    }
+    lpFileInformation->dwFileAttributes = identity.dwAttributes;
+    SplitTicks(identity.ullCreation, lpFileInformation->ftCreationTime);
+    SplitTicks(identity.ullAccess, lpFileInformation->ftLastAccessTime);
+    SplitTicks(identity.ullWrite, lpFileInformation->ftLastWriteTime);
+    lpFileInformation->dwVolumeSerialNumber = identity.dwVolumeSerial;
+    lpFileInformation->nFileSizeHigh = static_cast<DWORD>(identity.ullSize >> 32);
+    lpFileInformation->nFileSizeLow = static_cast<DWORD>(identity.ullSize);
+    lpFileInformation->nNumberOfLinks = identity.dwLinks;
+    lpFileInformation->nFileIndexHigh = static_cast<DWORD>(identity.ullIndex >> 32);
+    lpFileInformation->nFileIndexLow = static_cast<DWORD>(identity.ullIndex);
+    return TRUE;
+}
+
+// MoveFileExW never replaces without MOVEFILE_REPLACE_EXISTING, and across volumes it copies and
+// then deletes the source itself: there is no moment between the two where the layer could check
+// the source again.
+BOOL WINAPI MoveFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName) {
+    if (lpExistingFileName == nullptr || lpNewFileName == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    return native::MoveFileNoReplace(detail::AnsiToWidePath(lpExistingFileName),
+                                     detail::AnsiToWidePath(lpNewFileName))
+               ? TRUE
+               : FALSE;
+}
+
+BOOL WINAPI DeleteFileA(LPCSTR lpFileName) {
+    if (lpFileName == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    return native::DeleteFileW(detail::AnsiToWidePath(lpFileName)) ? TRUE : FALSE;
+}
+
+BOOL WINAPI CreateDirectoryA(LPCSTR lpPathName, LPSECURITY_ATTRIBUTES /*lpSecurityAttributes*/) {
+    if (lpPathName == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    return native::CreateDirectoryW(detail::AnsiToWidePath(lpPathName)) ? TRUE : FALSE;
+}
+
+BOOL WINAPI RemoveDirectoryA(LPCSTR lpPathName) {
+    if (lpPathName == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    return native::RemoveDirectoryW(detail::AnsiToWidePath(lpPathName)) ? TRUE : FALSE;
+}
+
+DWORD WINAPI GetFileAttributesA(LPCSTR lpFileName) {
+    if (lpFileName == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    return native::GetAttributes(detail::AnsiToWidePath(lpFileName));
+}
+
+// dbghelp's own is an A function of the system's code page: it would lose a name outside it.
+BOOL WINAPI MakeSureDirectoryPathExists(LPCSTR DirPath) {
+    if (DirPath == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    const std::string_view strPath(DirPath);
+    const std::size_t uLast = detail::LastSeparator(strPath);
+    if (uLast == std::string_view::npos) {
+        return TRUE;
+    }
+    // Every folder on the way, from the first below the root ("X:\", "\\server\share\").
+    std::size_t uStart = 0;
+    if (strPath.size() >= 2 && IsSeparatorByte(strPath[0]) && IsSeparatorByte(strPath[1])) {
+        std::size_t uSeparators = 0;
+        for (uStart = 2; uStart < strPath.size() && uSeparators < 2; ++uStart) {
+            uSeparators += IsSeparatorByte(strPath[uStart]) ? 1 : 0;
+        }
+    }
+    for (const std::size_t uCut : detail::SeparatorPositions(strPath.substr(0, uLast + 1))) {
+        if (uCut < uStart || uCut == 0 || IsSeparatorByte(strPath[uCut - 1]) ||
+            strPath[uCut - 1] == ':') {
+            continue;
+        }
+        const std::u16string strFolder = detail::AnsiToWidePath(strPath.substr(0, uCut));
+        const DWORD dwAttributes = native::GetAttributes(strFolder);
+        if (dwAttributes != INVALID_FILE_ATTRIBUTES) {
+            if ((dwAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+                SetLastError(ERROR_ALREADY_EXISTS);
+                return FALSE;
+            }
+            continue;
+        }
+        if (!native::CreateDirectoryW(strFolder)) {
+            const DWORD dwError = native::GetLastError();
+            // Someone else made it meanwhile: what counts is that it is a folder now.
+            const DWORD dwNow = native::GetAttributes(strFolder);
+            if (dwError != ERROR_ALREADY_EXISTS || dwNow == INVALID_FILE_ATTRIBUTES ||
+                (dwNow & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+                SetLastError(dwError);
+                return FALSE;
+            }
+        }
+    }
+    SetLastError(ERROR_SUCCESS);
+    return TRUE;
+}

@@ -1,0 +1,168 @@
+// The current directory, the executable's path, the drives, and the layer's path forms, over the
+// W functions. Windows has no drive table: TESSALY_DRIVES means nothing here, and the "POSIX"
+// path of the layer's path functions is the platform's own full path, in UTF-8.
+#include <cstring>
+#include <mutex>
+#include <string>
+
+#include "platform/win32/NameCodec.h"
+#include "platform/win32/Win32Drives.h"
+#include "platform/win32/Win32Errors.h"
+#include "platform/win32/Win32Files.h"
+#include "platform/win32/Win32TestHooks.h"
+#include "platform/win32/common/CodePage932Tables.h"
+#include "platform/win32/windows/Native.h"
+#include "platform/win32/windows/WidePath.h"
+
+namespace {
+
+using namespace tessaly::win32;
+
+std::mutex g_mutexModule;
+std::string g_strModuleOverride; // UTF-8; empty: the real executable
+
+// Windows' contract for a buffer that may be short: nothing written and the size needed with the
+// terminator, else the text and its length.
+DWORD CopyOrNeed(const std::string& strText, DWORD nBufferLength, LPSTR lpBuffer) {
+    if (lpBuffer == nullptr || nBufferLength < strText.size() + 1) {
+        return static_cast<DWORD>(strText.size() + 1);
+    }
+    std::memcpy(lpBuffer, strText.c_str(), strText.size() + 1);
+    return static_cast<DWORD>(strText.size());
+}
+
+std::optional<std::string> FullPathUtf8(const std::u16string& strWide) {
+    if (strWide.empty()) {
+        return std::nullopt;
+    }
+    const std::u16string strFull = native::GetFullPathNameW(strWide);
+    if (strFull.empty()) {
+        return std::nullopt;
+    }
+    return detail::WideToWtf8(strFull);
+}
+
+} // namespace
+
+DWORD WINAPI GetCurrentDirectoryA(DWORD nBufferLength, LPSTR lpBuffer) {
+    const std::u16string strWide = native::GetCurrentDirectoryW();
+    if (strWide.empty()) {
+        return 0;
+    }
+    return CopyOrNeed(detail::WidePathToAnsi(strWide), nBufferLength, lpBuffer);
+}
+
+BOOL WINAPI SetCurrentDirectoryA(LPCSTR lpPathName) {
+    if (lpPathName == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    return native::SetCurrentDirectoryW(detail::AnsiToWidePath(lpPathName)) ? TRUE : FALSE;
+}
+
+namespace tessaly::win32 {
+void SetModuleFileNameForTests(const std::string& strPath) {
+    std::lock_guard lock(g_mutexModule);
+    g_strModuleOverride = strPath;
+}
+} // namespace tessaly::win32
+
+DWORD WINAPI GetModuleFileNameA(HMODULE /*hModule*/, LPSTR lpFilename, DWORD nSize) {
+    std::string strPath;
+    {
+        std::lock_guard lock(g_mutexModule);
+        if (!g_strModuleOverride.empty()) {
+            Utf8ToAnsi(g_strModuleOverride, strPath);
+        }
+    }
+    if (strPath.empty()) {
+        const std::u16string strWide = native::GetModuleFileNameW();
+        if (strWide.empty()) {
+            return 0;
+        }
+        strPath = detail::WidePathToAnsi(strWide);
+    }
+    if (lpFilename == nullptr || nSize == 0) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return 0;
+    }
+    if (strPath.size() < nSize) {
+        std::memcpy(lpFilename, strPath.c_str(), strPath.size() + 1);
+        SetLastError(ERROR_SUCCESS);
+        return static_cast<DWORD>(strPath.size());
+    }
+    // Cut as Windows XP and later do, but never between the two bytes of one character.
+    std::size_t uCut = 0;
+    for (std::size_t i = 0; i < nSize - 1;) {
+        const std::size_t cb = detail::Cp932CharLength(
+            reinterpret_cast<const unsigned char*>(strPath.data()) + i, strPath.size() - i);
+        if (i + cb > nSize - 1) {
+            break;
+        }
+        i += cb;
+        uCut = i;
+    }
+    std::memcpy(lpFilename, strPath.data(), uCut);
+    lpFilename[uCut] = '\0';
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return nSize;
+}
+
+DWORD WINAPI GetLogicalDriveStringsA(DWORD nBufferLength, LPSTR lpBuffer) {
+    const DWORD dwDrives = native::GetLogicalDrives();
+    std::string strRoots;
+    for (int i = 0; i < 26; ++i) {
+        if ((dwDrives >> i & 1) != 0) {
+            strRoots += static_cast<char>('A' + i);
+            strRoots += std::string_view(":\\\0", 3);
+        }
+    }
+    const auto dwLength = static_cast<DWORD>(strRoots.size());
+    if (lpBuffer == nullptr || nBufferLength < dwLength + 1) {
+        return dwLength + 1;
+    }
+    std::memcpy(lpBuffer, strRoots.data(), strRoots.size());
+    lpBuffer[dwLength] = '\0';
+    return dwLength;
+}
+
+UINT WINAPI GetDriveTypeA(LPCSTR lpRootPathName) {
+    if (lpRootPathName == nullptr) {
+        return native::GetDriveTypeW(std::u16string());
+    }
+    std::string strRoot(lpRootPathName);
+    if (strRoot.size() == 2 && strRoot[1] == ':') {
+        strRoot += '\\'; // "C:" names the drive as "C:\" does
+    }
+    return native::GetDriveTypeW(detail::AnsiToWide(strRoot));
+}
+
+namespace tessaly::win32 {
+
+void SetDriveTable(const std::map<char, std::string>& /*mapDrives*/) {}
+
+std::map<char, std::string> GetDriveTable() {
+    return {};
+}
+
+std::map<char, std::string> ParseDriveSpec(std::string_view /*strSpec*/) {
+    return {};
+}
+
+std::optional<std::string> WindowsToPosixPath(std::string_view strAnsiPath) {
+    return FullPathUtf8(detail::AnsiToWide(strAnsiPath));
+}
+
+std::optional<std::string> PosixToWindowsPath(std::string_view strPosixPath) {
+    const std::optional<std::string> strFull = FullPathUtf8(detail::Wtf8ToWide(strPosixPath));
+    if (!strFull) {
+        return std::nullopt;
+    }
+    return detail::WidePathToAnsi(detail::Wtf8ToWide(*strFull));
+}
+
+std::optional<std::string> ToWindowsPath(std::string_view strUtf8Path) {
+    return PosixToWindowsPath(strUtf8Path);
+}
+
+} // namespace tessaly::win32

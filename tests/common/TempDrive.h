@@ -70,7 +70,9 @@ public:
 #else
     static constexpr char kSeparator = '/';
     // "T:" (no separator), the executable's folder as the program sees it.
-    std::string Drive() const { return std::string(1, m_cLetter) + ":"; }
+    std::string Drive() const {
+        return std::string(1, m_cLetter) + ":";
+    }
 #endif
     // The CP932 Windows path of a UTF-8 path relative to the root ("" gives "T:\").
     std::string WinPath(std::string_view strUtf8Relative = {}) const {

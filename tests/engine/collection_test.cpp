@@ -8,6 +8,7 @@
 #include "engine/FileCollector.h"
 #include "engine/RunState.h"
 #include "support/AnsiText.h"
+#include "tests/common/Platform.h"
 #include "tests/engine/ScanFixture.h"
 
 using tessaly::test::FullPaths;
@@ -125,6 +126,7 @@ TEST_F(ScanTest, CollectionAddsPickedFilesThenWalksPickedFoldersAndRefreshes) {
 }
 
 TEST_F(ScanTest, CollectionAtARootJoinsWithOneBackslashAndUsesTheFilterWhenActive) {
+    TESSALY_STAND_IN_ONLY("a drive of its own");
     MakeFiles({"a.wav", "b.mp3", "sub/c.wav", "sub/d.mp3"});
     SetExtFilter("wav");
     FakePicker picker("T:\\", {Item("a.wav", false), Item("b.mp3", false), Item("sub", true)});
@@ -177,6 +179,7 @@ TEST_F(ScanTest, CollectionWhileClosingSkipsTheRefresh) {
 }
 
 TEST_F(ScanTest, AbortedCollectionStillAssignsIdsAndRefreshes) {
+    TESSALY_STAND_IN_ONLY("a drive of its own");
     MakeFiles({"pick/tree/a.wav", "pick/tree/b.wav", "pick/c.wav"});
     ASSERT_TRUE(SetCurrentDirectoryA(Win().c_str()));
     g_bAbort = TRUE;

@@ -7,6 +7,7 @@
 #include "engine/FileWriter.h"
 #include "platform/win32/Win32.h"
 #include "support/AnsiText.h"
+#include "tests/common/Platform.h"
 #include "tests/common/TempDrive.h"
 
 namespace {
@@ -89,6 +90,7 @@ TEST_F(FileWriterTest, PathWithoutFolderIsRelativeToTheCurrentDirectory) {
 }
 
 TEST_F(FileWriterTest, AFailedWriteIsReportedAndTheFileClosed) {
+    TESSALY_STAND_IN_ONLY("the layer's system calls made to fail");
     m_drive.WriteBytes("full.txt", std::string(50, 'o'));
     tessaly::win32::FailSysCall(tessaly::win32::SysCall::Write, ENOSPC, -1, 0, "full.txt");
     CFileWriter writer;

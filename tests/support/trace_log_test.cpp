@@ -14,6 +14,7 @@
 
 #include "platform/win32/Win32.h"
 #include "support/AnsiText.h"
+#include "tests/common/Platform.h"
 #include "tests/common/ProgramFolders.h"
 #include "tests/common/RecordingProviders.h"
 
@@ -27,6 +28,7 @@ protected:
 };
 
 TEST_F(TraceLog, StartUpPointsAtTheExecutablesFolderAndEmptiesTheLog) {
+    TESSALY_STAND_IN_ONLY("the executable on a drive of its own");
     m_folders.WriteBytes("TraceFile.txt", "entries of the previous run\r\n");
     InitProgramFolders();
     EXPECT_STREQ("T:", g_strExeFolder);
@@ -66,6 +68,7 @@ TEST_F(TraceLog, LongFormattedEntryIsCutToTheBufferInsteadOfOverflowing) {
 }
 
 TEST_F(TraceLog, UnopenableLogShowsTheMessageOnceUntilItOpensAgain) {
+    TESSALY_STAND_IN_ONLY("the layer's system calls made to fail");
     tessaly::test::MessageBoxRecorder recorder;
     tessaly::win32::FailSysCall(SysCall::Open, EACCES, -1, 0, "TraceFile");
     WriteTraceText("lost one\n");
@@ -88,6 +91,7 @@ TEST_F(TraceLog, UnopenableLogShowsTheMessageOnceUntilItOpensAgain) {
 }
 
 TEST_F(TraceLog, MessageBoxIsShownWithoutHoldingTheLogLock) {
+    TESSALY_STAND_IN_ONLY("the layer's system calls made to fail");
     // The box of a worker is shown by the window thread, which may trace before it answers.
     std::promise<void> traced;
     std::future<void> futureTraced = traced.get_future();

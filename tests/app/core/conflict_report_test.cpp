@@ -9,6 +9,7 @@
 #include "platform/win32/Win32.h"
 #include "support/AnsiText.h"
 #include "support/StartUp.h"
+#include "tests/common/Platform.h"
 #include "tests/common/ProgramFolders.h"
 
 namespace framework = tessaly::framework;
@@ -78,6 +79,7 @@ TEST_F(ConflictReportTest, ShorterReportReplacesTheOldOneAndAnEmptyListKeepsTheF
 }
 
 TEST_F(ConflictReportTest, FailedWriteOpensNothing) {
+    TESSALY_STAND_IN_ONLY("the layer's system calls made to fail");
     m_folders.WriteBytes("ConflictFile.txt", "earlier report");
     win32::FailSysCall(win32::SysCall::Open, EACCES, -1, 0, "ConflictFile.txt");
     EXPECT_FALSE(WriteConflictReport("C:\\x.wav\n"));

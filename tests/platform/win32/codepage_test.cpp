@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/win32/Win32.h"
+#include "tests/common/Platform.h"
 
 namespace {
 
@@ -100,7 +101,9 @@ TEST(CodePage932, WholeTableIsConsistent) {
         for (unsigned uTrail = 0x40; uTrail <= 0xFC; ++uTrail) {
             const std::u16string strWide = ToWide(Bytes(uLead << 8 | uTrail));
             if (uTrail == 0x7F) {
-                EXPECT_EQ(strWide, u"\u30FB\x7F") << std::hex << uLead;
+                if (!tessaly::test::UnderWine()) { // Wine takes 0x7F with its lead byte
+                    EXPECT_EQ(strWide, u"\u30FB\x7F") << std::hex << uLead;
+                }
                 continue;
             }
             ASSERT_EQ(strWide.size(), 1u);
@@ -128,6 +131,9 @@ TEST(CodePage932, WholeTableIsConsistent) {
 }
 
 TEST(CodePage932, InvalidBytesBecomeMiddleDot) {
+    // Windows' documentation leaves open what a lead byte before a byte that is no trail byte
+    // gives; Wine reads the two as one unassigned pair.
+    TESSALY_NOT_UNDER_WINE("a lead byte takes any following byte with it");
     const struct {
         std::string strAnsi; // CP932 bytes, some invalid
         std::u16string strWide;
@@ -216,9 +222,13 @@ TEST(CodePage932, UnmappableBecomesDefaultChar) {
 TEST(CodePage932, InvalidParametersAndFlags) {
     WCHAR awBuf[4];
     char acBuf[4];
+    // kStandIn: only the stand-in refuses (it provides code pages 932 and UTF-8 alone, and no
+    // composition); kNotWine: Windows' documentation says the call fails, Wine lets it pass.
+    enum { kAll, kStandIn, kNotWine };
     const struct {
         std::function<int()> call;
         DWORD dwError;
+        int iWhere = kAll;
     } rows[] = {
         {[&] { return MultiByteToWideChar(CP_ACP, 0, nullptr, 1, awBuf, 4); },
          ERROR_INVALID_PARAMETER},
@@ -227,15 +237,16 @@ TEST(CodePage932, InvalidParametersAndFlags) {
          ERROR_INVALID_PARAMETER},
         {[&] { return MultiByteToWideChar(CP_ACP, 0, "a", 1, nullptr, 4); },
          ERROR_INVALID_PARAMETER},
-        {[&] { return MultiByteToWideChar(1252, 0, "a", 1, awBuf, 4); }, ERROR_INVALID_PARAMETER},
+        {[&] { return MultiByteToWideChar(1252, 0, "a", 1, awBuf, 4); }, ERROR_INVALID_PARAMETER,
+         kStandIn},
         {[&] {
              return MultiByteToWideChar(CP_ACP, 0, reinterpret_cast<LPCCH>(awBuf), 1, awBuf, 4);
          },
-         ERROR_INVALID_PARAMETER},
+         ERROR_INVALID_PARAMETER, kNotWine},
         {[&] { return MultiByteToWideChar(CP_ACP, MB_COMPOSITE, "a", 1, awBuf, 4); },
-         ERROR_INVALID_FLAGS},
+         ERROR_INVALID_FLAGS, kStandIn},
         {[&] { return MultiByteToWideChar(CP_UTF8, MB_PRECOMPOSED, "a", 1, awBuf, 4); },
-         ERROR_INVALID_FLAGS},
+         ERROR_INVALID_FLAGS, kNotWine},
         {[&] { return WideCharToMultiByte(CP_ACP, 0, nullptr, 1, acBuf, 4, nullptr, nullptr); },
          ERROR_INVALID_PARAMETER},
         {[&] { return WideCharToMultiByte(CP_ACP, 0, u"a", 0, acBuf, 4, nullptr, nullptr); },
@@ -245,14 +256,18 @@ TEST(CodePage932, InvalidParametersAndFlags) {
         {[&] { return WideCharToMultiByte(CP_ACP, 0, u"a", 1, nullptr, 4, nullptr, nullptr); },
          ERROR_INVALID_PARAMETER},
         {[&] { return WideCharToMultiByte(CP_UTF8, 0, u"a", 1, acBuf, 4, "?", nullptr); },
-         ERROR_INVALID_PARAMETER},
+         ERROR_INVALID_PARAMETER, kNotWine},
         {[&] {
              return WideCharToMultiByte(CP_ACP, WC_COMPOSITECHECK, u"a", 1, acBuf, 4, nullptr,
                                         nullptr);
          },
-         ERROR_INVALID_FLAGS},
+         ERROR_INVALID_FLAGS, kStandIn},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
+        if ((rows[i].iWhere == kStandIn && tessaly::test::kOnWindows) ||
+            (rows[i].iWhere == kNotWine && tessaly::test::UnderWine())) {
+            continue;
+        }
         SetLastError(ERROR_SUCCESS);
         EXPECT_EQ(rows[i].call(), 0) << "row " << i;
         EXPECT_EQ(GetLastError(), rows[i].dwError) << "row " << i;
@@ -266,6 +281,9 @@ TEST(CodePage932, InvalidParametersAndFlags) {
 }
 
 TEST(CodePageUtf8, InvalidSequencesAndSurrogates) {
+    // One U+FFFD per maximal ill-formed part, as Unicode recommends and Windows does since
+    // Vista; Wine groups the bytes its own way.
+    TESSALY_NOT_UNDER_WINE("ill-formed UTF-8 is replaced in other groups");
     const struct {
         std::string strUtf8; // some of it invalid UTF-8
         std::u16string strWide;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <thread>
@@ -7,14 +8,25 @@
 #include "platform/win32/Win32.h"
 
 TEST(LastError, IsPerThread) {
-    SetLastError(ERROR_ACCESS_DENIED);
+    // Read while the other thread still runs: making and joining a thread are calls of the
+    // system, which may set this thread's error on Windows.
+    std::atomic<int> iStep{0};
     DWORD dwOther = 0;
-    std::thread([&] {
+    std::thread other([&] {
         SetLastError(ERROR_DISK_FULL);
+        iStep = 1;
+        while (iStep != 2) {
+        }
         dwOther = GetLastError();
-    }).join();
+    });
+    while (iStep != 1) {
+    }
+    SetLastError(ERROR_ACCESS_DENIED);
+    iStep = 2;
+    const DWORD dwMine = GetLastError();
+    other.join();
     EXPECT_EQ(dwOther, static_cast<DWORD>(ERROR_DISK_FULL));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(dwMine, static_cast<DWORD>(ERROR_ACCESS_DENIED));
 }
 
 TEST(LastError, ErrnoMapsToWindowsCodes) {

@@ -42,8 +42,8 @@ std::set<std::string> Listed(const std::string& strPattern) {
 // 0x5C: each is listed, found, opened and moved under its own name.
 TEST(LayerFiles, NamesOutsideTheCodePageAreListedFoundAndMovedWhole) {
     const TempDrive drive;
-    const std::vector<std::string> names = {"한국.wav", "café.wav", "😀.wav", "〜.wav",
-                                            "表ソ.wav", "plain.wav"};
+    const std::vector<std::string> names = {"한국.wav", "café.wav", "😀.wav",
+                                            "〜.wav",   "表ソ.wav", "plain.wav"};
     for (const std::string& strName : names) {
         drive.WriteBytes("in/" + strName, strName);
     }

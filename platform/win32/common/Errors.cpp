@@ -68,7 +68,6 @@ std::string SystemTextUtf8(DWORD dwCode) {
 }
 } // namespace
 
-
 namespace tessaly::win32 {
 
 DWORD ErrorFromErrno(int iErrno) {

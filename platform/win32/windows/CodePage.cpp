@@ -11,7 +11,7 @@ constexpr UINT kCp932 = 932;
 
 UINT ProgramCodePage(UINT CodePage) {
     return CodePage == CP_ACP || CodePage == CP_OEMCP || CodePage == CP_THREAD_ACP ? kCp932
-                                                                                    : CodePage;
+                                                                                   : CodePage;
 }
 
 } // namespace
@@ -37,7 +37,7 @@ int WINAPI WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWCH lpWideCharSt
 
 BOOL WINAPI IsDBCSLeadByteEx(UINT CodePage, BYTE TestChar) {
     return tessaly::win32::native::IsDBCSLeadByteEx(ProgramCodePage(CodePage), TestChar) ? TRUE
-                                                                                        : FALSE;
+                                                                                         : FALSE;
 }
 
 BOOL WINAPI IsDBCSLeadByte(BYTE TestChar) {

@@ -63,7 +63,7 @@ BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead,
         return FALSE;
     }
     return native::ReadFile(hFile, lpBuffer, nNumberOfBytesToRead, lpNumberOfBytesRead) ? TRUE
-                                                                                         : FALSE;
+                                                                                        : FALSE;
 }
 
 BOOL WINAPI SetEndOfFile(HANDLE hFile) {

@@ -57,8 +57,7 @@ bool ToAnsiRecord(const native::FindRecord& record, std::string_view strFolderUt
     NoteUnmappableName();
     if (t_pOmissionListener != nullptr) {
         const DWORD dwError = GetLastError();
-        t_pOmissionListener(t_pOmissionContext, strFolderUtf8, WideToWtf8(record.strName),
-                            eReason);
+        t_pOmissionListener(t_pOmissionContext, strFolderUtf8, WideToWtf8(record.strName), eReason);
         SetLastError(dwError);
     }
     return false;
@@ -138,8 +137,7 @@ HANDLE WINAPI FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileDat
                 static_cast<DWORD>(record.ullWrite >> 32);
             lpFindFileData->ftLastAccessTime = lpFindFileData->ftLastWriteTime;
             // A search of its own, so that FindNextFileA ends it and FindClose closes it.
-            const HANDLE hRoot =
-                native::FindFirst(AnsiToWidePath(strRoot + "*"), record);
+            const HANDLE hRoot = native::FindFirst(AnsiToWidePath(strRoot + "*"), record);
             if (hRoot == INVALID_HANDLE_VALUE) {
                 return INVALID_HANDLE_VALUE;
             }

@@ -108,7 +108,7 @@ std::uint32_t GetAttributes(const std::u16string& strPath) {
 }
 
 Handle CreateFileW(const std::u16string& strPath, std::uint32_t dwAccess, std::uint32_t dwShare,
-                  std::uint32_t dwDisposition, std::uint32_t dwFlags) {
+                   std::uint32_t dwDisposition, std::uint32_t dwFlags) {
     return ::CreateFileW(W(strPath), dwAccess, dwShare, nullptr, dwDisposition, dwFlags, nullptr);
 }
 
@@ -174,7 +174,8 @@ bool GetFileInformationByHandle(Handle h, FileIdentity& identity) {
     identity.dwVolumeSerial = info.dwVolumeSerialNumber;
     identity.ullSize = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
     identity.dwLinks = info.nNumberOfLinks;
-    identity.ullIndex = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    identity.ullIndex =
+        (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
     return true;
 }
 
@@ -311,7 +312,8 @@ bool WriteConsoleW(std::uint32_t nStdHandle, const std::u16string& strText) {
     std::size_t uDone = 0;
     while (uDone < strText.size()) {
         DWORD dwWritten = 0;
-        const DWORD dwChunk = static_cast<DWORD>(std::min<std::size_t>(strText.size() - uDone, 8192));
+        const DWORD dwChunk =
+            static_cast<DWORD>(std::min<std::size_t>(strText.size() - uDone, 8192));
         if (!::WriteConsoleW(h, strText.data() + uDone, dwChunk, &dwWritten, nullptr) ||
             dwWritten == 0) {
             return false;

@@ -51,7 +51,7 @@ bool GetAttributesEx(const std::u16string& strPath, FindRecord& record);
 std::uint32_t GetAttributes(const std::u16string& strPath); // 0xFFFFFFFF on failure
 
 Handle CreateFileW(const std::u16string& strPath, std::uint32_t dwAccess, std::uint32_t dwShare,
-                  std::uint32_t dwDisposition, std::uint32_t dwFlags);
+                   std::uint32_t dwDisposition, std::uint32_t dwFlags);
 bool CloseHandle(Handle h);
 std::uint32_t SetFilePointer(Handle h, std::int32_t lDistance, std::int32_t* plDistanceHigh,
                              std::uint32_t dwMethod);
@@ -80,7 +80,8 @@ std::uint32_t GetDriveTypeW(const std::u16string& strRoot);
 int MultiByteToWideChar(std::uint32_t uCodePage, std::uint32_t dwFlags, const char* pcIn, int cbIn,
                         char16_t* pwcOut, int cchOut);
 int WideCharToMultiByte(std::uint32_t uCodePage, std::uint32_t dwFlags, const char16_t* pwcIn,
-                        int cchIn, char* pcOut, int cbOut, const char* pcDefault, int* pbUsedDefault);
+                        int cchIn, char* pcOut, int cbOut, const char* pcDefault,
+                        int* pbUsedDefault);
 bool IsDBCSLeadByteEx(std::uint32_t uCodePage, unsigned char b);
 // LCMapStringEx with the invariant locale and LCMAP_UPPERCASE, unit for unit.
 void UpcaseInvariant(char16_t* pwc, int cch);

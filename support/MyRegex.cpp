@@ -1,7 +1,6 @@
 #include "support/MyRegex.h"
 
 #include <exception>
-#include <locale>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -10,32 +9,16 @@
 
 namespace {
 
-// The name's real characters for the 32-bit wchar_t: the codec's pairs give back the character
-// they stand for, a surrogate pair one character; a lone surrogate is kept as its own value, so
-// that no name is ever refused for it.
-std::wstring WidenUtf16(const WCHAR* pwcText, DWORD dwLen) {
-    const std::u32string strCodePoints =
-        tessaly::win32::WideToCodePoints(std::u16string_view(pwcText, dwLen));
-    return std::wstring(strCodePoints.begin(), strCodePoints.end());
-}
-
-// Built once; the process's global locale is left alone.
-const std::locale& RegexLocale() {
-    static const std::locale locUtf8 = [] {
-        try {
-            return std::locale("C.UTF-8");
-        } catch (const std::runtime_error&) {
-            return std::locale::classic();
-        }
-    }();
-    return locUtf8;
+// The name's real characters: the codec's pairs give back the character they stand for, a
+// surrogate pair one character; a lone surrogate is kept as its own value, so that no name is
+// ever refused for it.
+std::u32string CodePoints(const WCHAR* pwcText, DWORD dwLen) {
+    return tessaly::win32::WideToCodePoints(std::u16string_view(pwcText, dwLen));
 }
 
 } // namespace
 
-CMyRegex::CMyRegex() : m_bValid(FALSE) {
-    m_regex.imbue(RegexLocale());
-}
+CMyRegex::CMyRegex() : m_bValid(FALSE) {}
 
 CMyRegex::~CMyRegex() = default;
 
@@ -65,9 +48,9 @@ BOOL CMyRegex::SetPattern(const WCHAR* pwcPattern) {
 
 BOOL CMyRegex::Compile() {
     try {
-        const std::wstring strWide = WidenUtf16(m_strPattern.GetBuff(), m_strPattern.GetLength());
-        // assign() keeps the traits, and with them the locale imbued at construction.
-        m_regex.assign(strWide.data(), strWide.data() + strWide.size(),
+        const std::u32string strPattern =
+            CodePoints(m_strPattern.GetBuff(), m_strPattern.GetLength());
+        m_regex.assign(strPattern.data(), strPattern.data() + strPattern.size(),
                        boost::regex_constants::normal);
     } catch (const std::runtime_error&) {
         return FALSE; // boost::regex_error is one
@@ -86,9 +69,9 @@ BOOL CMyRegex::IsMatch(const WCHAR* pwcText) const {
         return FALSE;
     }
     try {
-        const std::wstring strWide =
-            WidenUtf16(pwcText, static_cast<DWORD>(std::char_traits<WCHAR>::length(pwcText)));
-        return boost::regex_match(strWide.data(), strWide.data() + strWide.size(), m_regex,
+        const std::u32string strText =
+            CodePoints(pwcText, static_cast<DWORD>(std::char_traits<WCHAR>::length(pwcText)));
+        return boost::regex_match(strText.data(), strText.data() + strText.size(), m_regex,
                                   boost::match_default)
                    ? TRUE
                    : FALSE;

@@ -8,6 +8,7 @@
 
 #include "platform/win32/Win32Types.h"
 #include "support/MyWString.h"
+#include "support/RegexTraits32.h"
 
 class CMyRegex {
 public:
@@ -30,8 +31,8 @@ private:
     BOOL m_bValid;
     mutable BOOL m_bGaveUp = FALSE;
     CMyWString m_strPattern;
-    // Pattern and names are matched as the characters they stand for (the name codec's pairs
-    // decoded), in the 32-bit wchar_t; the expression carries a UTF-8 locale of its own so that
-    // character classes and case folding know letters beyond ASCII.
-    boost::wregex m_regex;
+    // Pattern and names are matched as the code points they stand for (the name codec's pairs
+    // decoded), with classes and case folding from a Unicode table rather than a locale, so that
+    // a pattern matches the same names on every platform.
+    boost::basic_regex<char32_t, CRegexTraits32> m_regex;
 };

@@ -99,8 +99,10 @@ std::string ShowPathEndingIn(const CString& strPath, const CString& strName) {
     std::string strOut;
     strOut.reserve(it->m_strPosix->size() + 1 + s_strLastDisk.size());
     strOut = *it->m_strPosix;
-    if (strOut.back() != '/') {
-        strOut += '/';
+    // The system's own form: POSIX paths start at "/", Windows' at a drive or a share.
+    const char cSeparator = strOut.front() == '/' ? '/' : '\\';
+    if (strOut.back() != cSeparator) {
+        strOut += cSeparator;
     }
     strOut += s_strLastDisk;
     return strOut;

@@ -2,6 +2,7 @@
 // answers for case, identity, times and every error code.
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "platform/win32/Win32Errors.h"
 #include "platform/win32/Win32Files.h"
@@ -165,9 +166,13 @@ BOOL WINAPI MakeSureDirectoryPathExists(LPCSTR DirPath) {
             uSeparators += IsSeparatorByte(strPath[uStart]) ? 1 : 0;
         }
     }
-    for (const std::size_t uCut : detail::SeparatorPositions(strPath.substr(0, uLast + 1))) {
-        if (uCut < uStart || uCut == 0 || IsSeparatorByte(strPath[uCut - 1]) ||
-            strPath[uCut - 1] == ':') {
+    // The cuts are real separators only: the byte before one may be the trail byte 0x5C of a
+    // character such as 表 or ソ, which ends a folder's name.
+    const std::vector<std::size_t> aCuts = detail::SeparatorPositions(strPath.substr(0, uLast + 1));
+    for (std::size_t i = 0; i < aCuts.size(); ++i) {
+        const std::size_t uCut = aCuts[i];
+        const bool bAfterSeparator = i > 0 && aCuts[i - 1] + 1 == uCut;
+        if (uCut < uStart || uCut == 0 || bAfterSeparator || strPath[uCut - 1] == ':') {
             continue;
         }
         const std::u16string strFolder = detail::AnsiToWidePath(strPath.substr(0, uCut));

@@ -129,6 +129,11 @@ TEST(LayerFiles, FoldersOnTheWayAndLongPaths) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_EXISTS));
     EXPECT_EQ(drive.ReadBytes(strDeep + "/ソ.mp3"), "abc");
 
+    // Folders whose names end in a trail byte 0x5C are made too.
+    ASSERT_TRUE(MakeSureDirectoryPathExists(drive.WinPath("表/ソ/x.mp3").c_str()))
+        << GetLastError();
+    EXPECT_NE(GetFileAttributesA(drive.WinPath("表/ソ").c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+
     drive.WriteBytes("blocked", "a file");
     EXPECT_FALSE(MakeSureDirectoryPathExists(drive.WinPath("blocked/x/y.mp3").c_str()));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));

@@ -6,12 +6,10 @@
 
 #include "platform/win32/Win32Console.h"
 #include "platform/win32/Win32Errors.h"
+#include "platform/win32/common/CtrlHandlers.h"
 
 namespace {
 
-constexpr int kMaxHandlers = 8;
-// Read in signal context: a fixed array of atomics, no locks.
-std::atomic<PHANDLER_ROUTINE> g_apHandlers[kMaxHandlers];
 std::atomic<bool> g_bIgnoreCtrlC{false};
 
 void OnSignal(int iSignal) {
@@ -19,11 +17,8 @@ void OnSignal(int iSignal) {
     if (dwType == CTRL_C_EVENT && g_bIgnoreCtrlC.load()) {
         return;
     }
-    for (int i = kMaxHandlers - 1; i >= 0; --i) {
-        PHANDLER_ROUTINE pRoutine = g_apHandlers[i].load();
-        if (pRoutine != nullptr && pRoutine(dwType)) {
-            return;
-        }
+    if (tessaly::win32::detail::RunCtrlHandlers(dwType)) {
+        return;
     }
     // Nobody handled it: end as the default action would.
     signal(iSignal, SIG_DFL);
@@ -51,25 +46,11 @@ BOOL WINAPI SetConsoleCtrlHandler(PHANDLER_ROUTINE HandlerRoutine, BOOL Add) {
         InstallSignalHandlers();
         return TRUE;
     }
-    if (Add) {
-        for (auto& slot : g_apHandlers) {
-            PHANDLER_ROUTINE pExpected = nullptr;
-            if (slot.compare_exchange_strong(pExpected, HandlerRoutine)) {
-                InstallSignalHandlers();
-                return TRUE;
-            }
-        }
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        return FALSE;
+    if (!Add) {
+        return tessaly::win32::detail::RemoveCtrlHandler(HandlerRoutine);
     }
-    for (auto& slot : g_apHandlers) {
-        PHANDLER_ROUTINE pExpected = HandlerRoutine;
-        if (slot.compare_exchange_strong(pExpected, nullptr)) {
-            return TRUE;
-        }
-    }
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
+    InstallSignalHandlers();
+    return tessaly::win32::detail::AddCtrlHandler(HandlerRoutine);
 }
 
 namespace tessaly::win32 {

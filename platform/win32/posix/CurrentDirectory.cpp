@@ -7,17 +7,13 @@
 #include "platform/win32/NameCodec.h"
 #include "platform/win32/Win32Errors.h"
 #include "platform/win32/Win32Files.h"
+#include "platform/win32/common/TextOut.h"
 #include "platform/win32/posix/PathResolve.h"
 #include "platform/win32/posix/PathState.h"
 
 DWORD WINAPI GetCurrentDirectoryA(DWORD nBufferLength, LPSTR lpBuffer) {
-    const std::string strDir = tessaly::win32::detail::CurrentDirectoryOf();
-    const auto dwLength = static_cast<DWORD>(strDir.size());
-    if (lpBuffer == nullptr || nBufferLength < dwLength + 1) {
-        return dwLength + 1;
-    }
-    std::memcpy(lpBuffer, strDir.c_str(), dwLength + 1);
-    return dwLength;
+    return tessaly::win32::detail::CopyOrNeed(tessaly::win32::detail::CurrentDirectoryOf(),
+                                              nBufferLength, lpBuffer);
 }
 
 BOOL WINAPI SetCurrentDirectoryA(LPCSTR lpPathName) {

@@ -4,22 +4,16 @@
 #include <cstring>
 
 #include "platform/win32/Win32Files.h"
+#include "platform/win32/common/TextOut.h"
 #include "platform/win32/posix/PathState.h"
 
 DWORD WINAPI GetLogicalDriveStringsA(DWORD nBufferLength, LPSTR lpBuffer) {
-    const std::vector<char> aLetters = tessaly::win32::detail::DriveLetters();
-    const auto dwLength = static_cast<DWORD>(aLetters.size() * 4);
-    if (lpBuffer == nullptr || nBufferLength < dwLength + 1) {
-        return dwLength + 1;
+    std::string strRoots;
+    for (char cLetter : tessaly::win32::detail::DriveLetters()) {
+        strRoots += cLetter;
+        strRoots += std::string_view(":\\\0", 3);
     }
-    char* pc = lpBuffer;
-    for (char cLetter : aLetters) {
-        const char acRoot[] = {cLetter, ':', '\\', '\0'};
-        std::memcpy(pc, acRoot, 4);
-        pc += 4;
-    }
-    *pc = '\0';
-    return dwLength;
+    return tessaly::win32::detail::CopyOrNeed(strRoots, nBufferLength, lpBuffer);
 }
 
 UINT WINAPI GetDriveTypeA(LPCSTR lpRootPathName) {

@@ -11,11 +11,11 @@
 #include <cstring>
 #include <mutex>
 
-#include "platform/win32/ListingOmissions.h"
 #include "platform/win32/NameCodec.h"
 #include "platform/win32/Win32Errors.h"
 #include "platform/win32/Win32Files.h"
 #include "platform/win32/common/CaseFold.h"
+#include "platform/win32/common/ListedName.h"
 #include "platform/win32/posix/FileTime.h"
 #include "platform/win32/posix/Handles.h"
 #include "platform/win32/posix/NamePattern.h"
@@ -127,29 +127,6 @@ public:
 HANDLE Fail(DWORD dwError) {
     SetLastError(dwError);
     return INVALID_HANDLE_VALUE;
-}
-
-thread_local ListingOmissionListener t_pOmissionListener = nullptr;
-thread_local void* t_pOmissionContext = nullptr;
-
-// The CP932 form of a listed name, or false when it has none that fits cFileName (counted); the
-// thread's listener hears of every name left out.
-bool ListedName(std::string_view strFolder, std::string_view strDisk, std::string& strAnsi) {
-    ListingOmission eReason;
-    if (!DiskNameToAnsi(strDisk, strAnsi)) {
-        eReason = ListingOmission::Unmappable;
-    } else if (strAnsi.size() >= MAX_PATH) {
-        eReason = ListingOmission::TooLong;
-    } else {
-        return true;
-    }
-    NoteUnmappableName();
-    if (t_pOmissionListener != nullptr) {
-        const DWORD dwError = GetLastError();
-        t_pOmissionListener(t_pOmissionContext, strFolder, strDisk, eReason);
-        SetLastError(dwError);
-    }
-    return false;
 }
 
 // Fills search with the folder's entries that match the pattern, in NTFS order.
@@ -299,18 +276,6 @@ bool ReadSingle(WindowsPath& path, std::string& strAnsi, FindSearch& search) {
 
 } // namespace
 } // namespace tessaly::win32::detail
-
-namespace tessaly::win32 {
-
-ListingOmissionListener SetListingOmissionListener(ListingOmissionListener pListener,
-                                                   void* pContext) {
-    const ListingOmissionListener pPrevious = detail::t_pOmissionListener;
-    detail::t_pOmissionListener = pListener;
-    detail::t_pOmissionContext = pContext;
-    return pPrevious;
-}
-
-} // namespace tessaly::win32
 
 using tessaly::win32::detail::FindSearch;
 

@@ -11,7 +11,7 @@
 #include "platform/win32/Win32Errors.h"
 #include "platform/win32/Win32Files.h"
 #include "platform/win32/Win32TestHooks.h"
-#include "platform/win32/common/CodePage932Tables.h"
+#include "platform/win32/common/TextOut.h"
 
 namespace tessaly::win32 {
 namespace {
@@ -66,27 +66,5 @@ DWORD WINAPI GetModuleFileNameA(HMODULE /*hModule*/, LPSTR lpFilename, DWORD nSi
         SetLastError(ERROR_PATH_NOT_FOUND);
         return 0;
     }
-    if (lpFilename == nullptr || nSize == 0) {
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
-        return 0;
-    }
-    if (strPath->size() < nSize) {
-        std::memcpy(lpFilename, strPath->c_str(), strPath->size() + 1);
-        return static_cast<DWORD>(strPath->size());
-    }
-    // Cut as Windows XP and later do, but never between the two bytes of one character.
-    std::size_t uCut = 0;
-    for (std::size_t i = 0; i < nSize - 1;) {
-        const std::size_t cb = tessaly::win32::detail::Cp932CharLength(
-            reinterpret_cast<const unsigned char*>(strPath->data()) + i, strPath->size() - i);
-        if (i + cb > nSize - 1) {
-            break;
-        }
-        i += cb;
-        uCut = i;
-    }
-    std::memcpy(lpFilename, strPath->data(), uCut);
-    lpFilename[uCut] = '\0';
-    SetLastError(ERROR_INSUFFICIENT_BUFFER);
-    return nSize;
+    return tessaly::win32::detail::CopyOrCut(*strPath, lpFilename, nSize);
 }

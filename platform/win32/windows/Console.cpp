@@ -1,29 +1,21 @@
 // The console: Ctrl-C through the system's handler thread, the wide command line, and UTF-8 lines
 // written to a console as UTF-16.
-#include <array>
-#include <atomic>
 #include <cstdio>
 #include <mutex>
 
 #include "platform/win32/Win32Console.h"
 #include "platform/win32/Win32Errors.h"
+#include "platform/win32/common/CtrlHandlers.h"
 #include "platform/win32/windows/Native.h"
 #include "platform/win32/windows/WidePath.h"
 
 namespace {
 
-// The routines added, last added first to run; a fixed table, read by the system's thread.
-std::array<std::atomic<PHANDLER_ROUTINE>, 8> g_apHandlers{};
 std::once_flag g_onceInstalled;
 
+// None handling it leaves the system's default: the process ends.
 int OnCtrl(std::uint32_t dwCtrlType) {
-    for (std::size_t i = g_apHandlers.size(); i-- > 0;) {
-        const PHANDLER_ROUTINE pRoutine = g_apHandlers[i].load();
-        if (pRoutine != nullptr && pRoutine(dwCtrlType)) {
-            return 1;
-        }
-    }
-    return 0; // the system's default: the process ends
+    return tessaly::win32::detail::RunCtrlHandlers(dwCtrlType) ? 1 : 0;
 }
 
 } // namespace
@@ -39,24 +31,8 @@ BOOL WINAPI SetConsoleCtrlHandler(PHANDLER_ROUTINE HandlerRoutine, BOOL Add) {
     if (!bInstalled) {
         return FALSE;
     }
-    if (Add) {
-        for (auto& slot : g_apHandlers) {
-            PHANDLER_ROUTINE pExpected = nullptr;
-            if (slot.compare_exchange_strong(pExpected, HandlerRoutine)) {
-                return TRUE;
-            }
-        }
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        return FALSE;
-    }
-    for (auto& slot : g_apHandlers) {
-        PHANDLER_ROUTINE pExpected = HandlerRoutine;
-        if (slot.compare_exchange_strong(pExpected, nullptr)) {
-            return TRUE;
-        }
-    }
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
+    return Add ? tessaly::win32::detail::AddCtrlHandler(HandlerRoutine)
+               : tessaly::win32::detail::RemoveCtrlHandler(HandlerRoutine);
 }
 
 namespace tessaly::win32 {

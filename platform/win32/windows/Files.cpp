@@ -7,17 +7,13 @@
 #include "platform/win32/Win32Errors.h"
 #include "platform/win32/Win32Files.h"
 #include "platform/win32/common/AnsiPath.h"
+#include "platform/win32/common/FileTimeTicks.h"
 #include "platform/win32/windows/Native.h"
 #include "platform/win32/windows/WidePath.h"
 
 namespace {
 
 using namespace tessaly::win32;
-
-void SplitTicks(std::uint64_t ull, FILETIME& ft) {
-    ft.dwLowDateTime = static_cast<DWORD>(ull);
-    ft.dwHighDateTime = static_cast<DWORD>(ull >> 32);
-}
 
 bool IsSeparatorByte(char c) {
     return c == '\\' || c == '/';
@@ -89,9 +85,9 @@ BOOL WINAPI GetFileInformationByHandle(HANDLE hFile,
         return FALSE;
     }
     lpFileInformation->dwFileAttributes = identity.dwAttributes;
-    SplitTicks(identity.ullCreation, lpFileInformation->ftCreationTime);
-    SplitTicks(identity.ullAccess, lpFileInformation->ftLastAccessTime);
-    SplitTicks(identity.ullWrite, lpFileInformation->ftLastWriteTime);
+    lpFileInformation->ftCreationTime = detail::FileTimeFromTicks(identity.ullCreation);
+    lpFileInformation->ftLastAccessTime = detail::FileTimeFromTicks(identity.ullAccess);
+    lpFileInformation->ftLastWriteTime = detail::FileTimeFromTicks(identity.ullWrite);
     lpFileInformation->dwVolumeSerialNumber = identity.dwVolumeSerial;
     lpFileInformation->nFileSizeHigh = static_cast<DWORD>(identity.ullSize >> 32);
     lpFileInformation->nFileSizeLow = static_cast<DWORD>(identity.ullSize);

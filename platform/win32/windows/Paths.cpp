@@ -10,7 +10,7 @@
 #include "platform/win32/Win32Errors.h"
 #include "platform/win32/Win32Files.h"
 #include "platform/win32/Win32TestHooks.h"
-#include "platform/win32/common/CodePage932Tables.h"
+#include "platform/win32/common/TextOut.h"
 #include "platform/win32/windows/Native.h"
 #include "platform/win32/windows/WidePath.h"
 
@@ -20,16 +20,6 @@ using namespace tessaly::win32;
 
 std::mutex g_mutexModule;
 std::string g_strModuleOverride; // UTF-8; empty: the real executable
-
-// Windows' contract for a buffer that may be short: nothing written and the size needed with the
-// terminator, else the text and its length.
-DWORD CopyOrNeed(const std::string& strText, DWORD nBufferLength, LPSTR lpBuffer) {
-    if (lpBuffer == nullptr || nBufferLength < strText.size() + 1) {
-        return static_cast<DWORD>(strText.size() + 1);
-    }
-    std::memcpy(lpBuffer, strText.c_str(), strText.size() + 1);
-    return static_cast<DWORD>(strText.size());
-}
 
 std::optional<std::string> FullPathUtf8(const std::u16string& strWide) {
     if (strWide.empty()) {
@@ -49,7 +39,7 @@ DWORD WINAPI GetCurrentDirectoryA(DWORD nBufferLength, LPSTR lpBuffer) {
     if (strWide.empty()) {
         return 0;
     }
-    return CopyOrNeed(detail::WidePathToAnsi(strWide), nBufferLength, lpBuffer);
+    return detail::CopyOrNeed(detail::WidePathToAnsi(strWide), nBufferLength, lpBuffer);
 }
 
 BOOL WINAPI SetCurrentDirectoryA(LPCSTR lpPathName) {
@@ -82,30 +72,7 @@ DWORD WINAPI GetModuleFileNameA(HMODULE /*hModule*/, LPSTR lpFilename, DWORD nSi
         }
         strPath = detail::WidePathToAnsi(strWide);
     }
-    if (lpFilename == nullptr || nSize == 0) {
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
-        return 0;
-    }
-    if (strPath.size() < nSize) {
-        std::memcpy(lpFilename, strPath.c_str(), strPath.size() + 1);
-        SetLastError(ERROR_SUCCESS);
-        return static_cast<DWORD>(strPath.size());
-    }
-    // Cut as Windows XP and later do, but never between the two bytes of one character.
-    std::size_t uCut = 0;
-    for (std::size_t i = 0; i < nSize - 1;) {
-        const std::size_t cb = detail::Cp932CharLength(
-            reinterpret_cast<const unsigned char*>(strPath.data()) + i, strPath.size() - i);
-        if (i + cb > nSize - 1) {
-            break;
-        }
-        i += cb;
-        uCut = i;
-    }
-    std::memcpy(lpFilename, strPath.data(), uCut);
-    lpFilename[uCut] = '\0';
-    SetLastError(ERROR_INSUFFICIENT_BUFFER);
-    return nSize;
+    return detail::CopyOrCut(strPath, lpFilename, nSize);
 }
 
 DWORD WINAPI GetLogicalDriveStringsA(DWORD nBufferLength, LPSTR lpBuffer) {
@@ -117,13 +84,7 @@ DWORD WINAPI GetLogicalDriveStringsA(DWORD nBufferLength, LPSTR lpBuffer) {
             strRoots += std::string_view(":\\\0", 3);
         }
     }
-    const auto dwLength = static_cast<DWORD>(strRoots.size());
-    if (lpBuffer == nullptr || nBufferLength < dwLength + 1) {
-        return dwLength + 1;
-    }
-    std::memcpy(lpBuffer, strRoots.data(), strRoots.size());
-    lpBuffer[dwLength] = '\0';
-    return dwLength;
+    return detail::CopyOrNeed(strRoots, nBufferLength, lpBuffer);
 }
 
 UINT WINAPI GetDriveTypeA(LPCSTR lpRootPathName) {

@@ -1,13 +1,8 @@
 // Time conversions: Windows' own.
 #include "platform/win32/Win32Errors.h"
 #include "platform/win32/Win32Time.h"
+#include "platform/win32/common/FileTimeTicks.h"
 #include "platform/win32/windows/Native.h"
-
-namespace {
-std::uint64_t Ticks(const FILETIME& ft) {
-    return (static_cast<std::uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
-}
-} // namespace
 
 BOOL WINAPI FileTimeToLocalFileTime(const FILETIME* lpFileTime, LPFILETIME lpLocalFileTime) {
     if (lpFileTime == nullptr || lpLocalFileTime == nullptr) {
@@ -15,11 +10,11 @@ BOOL WINAPI FileTimeToLocalFileTime(const FILETIME* lpFileTime, LPFILETIME lpLoc
         return FALSE;
     }
     std::uint64_t ullLocal = 0;
-    if (!tessaly::win32::native::FileTimeToLocalFileTime(Ticks(*lpFileTime), ullLocal)) {
+    if (!tessaly::win32::native::FileTimeToLocalFileTime(
+            tessaly::win32::detail::TicksOf(*lpFileTime), ullLocal)) {
         return FALSE;
     }
-    lpLocalFileTime->dwLowDateTime = static_cast<DWORD>(ullLocal);
-    lpLocalFileTime->dwHighDateTime = static_cast<DWORD>(ullLocal >> 32);
+    *lpLocalFileTime = tessaly::win32::detail::FileTimeFromTicks(ullLocal);
     return TRUE;
 }
 
@@ -29,7 +24,8 @@ BOOL WINAPI FileTimeToSystemTime(const FILETIME* lpFileTime, LPSYSTEMTIME lpSyst
         return FALSE;
     }
     std::uint16_t awFields[8];
-    if (!tessaly::win32::native::FileTimeToSystemTime(Ticks(*lpFileTime), awFields)) {
+    if (!tessaly::win32::native::FileTimeToSystemTime(tessaly::win32::detail::TicksOf(*lpFileTime),
+                                                      awFields)) {
         return FALSE;
     }
     *lpSystemTime = SYSTEMTIME{awFields[0], awFields[1], awFields[2], awFields[3],

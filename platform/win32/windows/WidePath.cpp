@@ -1,30 +1,13 @@
 #include "platform/win32/windows/WidePath.h"
 
 #include "platform/win32/NameCodec.h"
+#include "platform/win32/common/Utf8.h"
 #include "platform/win32/windows/Native.h"
 
 namespace tessaly::win32::detail {
 namespace {
 
 constexpr std::size_t kLongPathFrom = 248;
-
-void AppendWtf8(char32_t c, std::string& strOut) {
-    if (c < 0x80) {
-        strOut += static_cast<char>(c);
-    } else if (c < 0x800) {
-        strOut += static_cast<char>(0xC0 | (c >> 6));
-        strOut += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        strOut += static_cast<char>(0xE0 | (c >> 12));
-        strOut += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        strOut += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        strOut += static_cast<char>(0xF0 | (c >> 18));
-        strOut += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        strOut += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        strOut += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
 
 void AppendUtf16(char32_t c, std::u16string& strOut) {
     if (c < 0x10000) {
@@ -52,7 +35,7 @@ std::string WideToWtf8(std::u16string_view strWide) {
             c = 0x10000 + ((c - 0xD800) << 10) + (strWide[i + 1] - 0xDC00);
             ++i;
         }
-        AppendWtf8(c, strOut);
+        AppendUtf8(strOut, c); // a lone surrogate takes the same three-byte form
     }
     return strOut;
 }
@@ -62,38 +45,22 @@ std::u16string Wtf8ToWide(std::string_view strWtf8) {
     strOut.reserve(strWtf8.size());
     const auto* p = reinterpret_cast<const unsigned char*>(strWtf8.data());
     const std::size_t n = strWtf8.size();
-    std::size_t i = 0;
-    while (i < n) {
-        const unsigned b0 = p[i];
-        std::size_t cbMore = 0;
-        char32_t c = b0;
-        if (b0 >= 0xC2 && b0 <= 0xDF) {
-            cbMore = 1;
-            c = b0 & 0x1F;
-        } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-            cbMore = 2;
-            c = b0 & 0x0F;
-        } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-            cbMore = 3;
-            c = b0 & 0x07;
-        } else if (b0 >= 0x80) {
+    for (std::size_t i = 0; i < n;) {
+        char32_t c = 0;
+        std::size_t cbBad = 0;
+        const std::size_t cb = DecodeUtf8(p + i, n - i, c, cbBad);
+        if (cb > 0) {
+            AppendUtf16(c, strOut);
+            i += cb;
+        } else if (i + 2 < n && p[i] == 0xED && p[i + 1] >= 0xA0 && p[i + 1] <= 0xBF &&
+                   (p[i + 2] & 0xC0) == 0x80) {
+            // The three bytes of a lone surrogate, which only WTF-8 has.
+            strOut += static_cast<char16_t>(0xD000 | ((p[i + 1] & 0x3F) << 6) | (p[i + 2] & 0x3F));
+            i += 3;
+        } else {
             strOut += u'\xFFFD';
-            ++i;
-            continue;
+            i += cbBad;
         }
-        bool bValid = i + cbMore < n || cbMore == 0;
-        for (std::size_t k = 1; bValid && k <= cbMore; ++k) {
-            bValid = (p[i + k] & 0xC0) == 0x80;
-            c = (c << 6) | (p[i + k] & 0x3F);
-        }
-        const char32_t cMin = cbMore == 1 ? 0x80 : cbMore == 2 ? 0x800 : 0x10000;
-        if (!bValid || (cbMore > 0 && (c < cMin || c > 0x10FFFF))) {
-            strOut += u'\xFFFD';
-            ++i;
-            continue;
-        }
-        AppendUtf16(c, strOut);
-        i += cbMore + 1;
     }
     return strOut;
 }

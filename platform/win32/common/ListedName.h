@@ -1,0 +1,14 @@
+// Inside the layer: the name a listing gives the program, or the reason it leaves it out.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tessaly::win32::detail {
+
+// The CP932 form of a listed on-disk name (UTF-8, WTF-8 on Windows), or false when it has none
+// that fits cFileName: then it is counted (NoteUnmappableName) and the thread's listener
+// (SetListingOmissionListener) hears of it, with strFolder, and the last error is kept.
+bool ListedName(std::string_view strFolder, std::string_view strDisk, std::string& strAnsi);
+
+} // namespace tessaly::win32::detail

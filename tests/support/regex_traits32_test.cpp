@@ -8,7 +8,6 @@
 #include "support/RegexTraits32.h"
 
 #include "platform/win32/NameCodec.h"
-#include "tests/common/Platform.h"
 
 namespace {
 
@@ -79,11 +78,6 @@ TEST(CRegexTraits32, ClassesRangesAndFoldingComeFromTheUnicodeTable) {
     };
     int iRow = 0;
     for (const auto& row : rows) {
-        // Left open: the MinGW build still takes these two for line ends (Boost's 16-bit test).
-        if (tessaly::test::kOnWindows && (iRow == 29 || iRow == 30)) {
-            ++iRow;
-            continue;
-        }
         const Regex32 regex(row.pc32Pattern);
         EXPECT_EQ(boost::regex_match(row.strText, regex), row.bExpected)
             << "row " << iRow << ", text " << Hex(row.strText);

@@ -62,7 +62,10 @@ bool IsSeparatorByte(char c) {
 
 // "X:", "X:\", "\\server\share" or "\\server\share\" (separators either way).
 bool IsRoot(std::string_view strPath) {
-    const std::string_view strBare = WithoutTrailingSeparators(strPath);
+    std::string_view strBare = strPath;
+    while (!strBare.empty() && IsSeparatorByte(strBare.back())) {
+        strBare.remove_suffix(1); // no trail byte: a root holds none
+    }
     if (strBare.size() == 2 && strBare[1] == ':') {
         return true;
     }
@@ -79,7 +82,11 @@ HANDLE Fail(DWORD dwError) {
 // checks folders this way. The search handle is one of the root's own, so that FindNextFileA
 // ends it and FindClose closes it.
 HANDLE FindRoot(std::string_view strPath, WIN32_FIND_DATAA& data) {
-    const std::string strRoot = std::string(WithoutTrailingSeparators(strPath)) + '\\';
+    std::string strRoot(strPath);
+    while (!strRoot.empty() && IsSeparatorByte(strRoot.back())) {
+        strRoot.pop_back();
+    }
+    strRoot += '\\';
     native::FindRecord record;
     if (!native::GetAttributesEx(AnsiToWidePath(strRoot), record)) {
         return INVALID_HANDLE_VALUE;

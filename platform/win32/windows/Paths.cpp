@@ -62,7 +62,7 @@ DWORD WINAPI GetModuleFileNameA(HMODULE /*hModule*/, LPSTR lpFilename, DWORD nSi
     {
         std::lock_guard lock(g_mutexModule);
         if (!g_strModuleOverride.empty()) {
-            Utf8ToAnsi(g_strModuleOverride, strPath);
+            strPath = PosixToWindowsPath(g_strModuleOverride).value_or(std::string());
         }
     }
     if (strPath.empty()) {

@@ -18,27 +18,29 @@ protected:
     }
 
     static void WriteBytes(const std::string& strPath, const std::string& strBytes) {
-        std::ofstream out(strPath, std::ios::binary | std::ios::trunc);
+        std::ofstream out(FsPath(strPath), std::ios::binary | std::ios::trunc);
         out << strBytes;
         ASSERT_TRUE(out.good()) << strPath;
     }
 
     static std::string ReadBytes(const std::string& strPath) {
-        std::ifstream in(strPath, std::ios::binary);
+        std::ifstream in(FsPath(strPath), std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
 
     // Whether the name exists below the folder (a dangling link counts).
     bool Exists(const std::string& strRelative) const {
         std::error_code error;
-        return std::filesystem::exists(std::filesystem::symlink_status(Posix(strRelative), error));
+        return std::filesystem::exists(
+            std::filesystem::symlink_status(FsPath(Posix(strRelative)), error));
     }
 
     // The names in a folder below the test folder ("" for the folder itself).
     std::set<std::string> Names(const std::string& strRelative = {}) const {
         std::set<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(Posix(strRelative))) {
-            names.insert(entry.path().filename().string());
+        for (const auto& entry : std::filesystem::directory_iterator(FsPath(Posix(strRelative)))) {
+            const std::u8string strName = entry.path().filename().u8string();
+            names.insert(std::string(strName.begin(), strName.end()));
         }
         return names;
     }

@@ -1,14 +1,21 @@
 // A fresh temporary folder mapped to drive P: for one test; the drive table, the current
 // directory, the failure hooks and the executable's path are restored afterwards.
+// On Windows there is no drive table: the test runner maps P: and T: to one empty folder
+// (scripts/test-windows, through Wine's drive links; subst on Windows), which each test empties.
 #pragma once
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
+
+#ifndef _WIN32
+#include <fcntl.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
+#include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <string>
@@ -25,10 +32,17 @@ protected:
         char acCwd[4096];
         ASSERT_GT(GetCurrentDirectoryA(sizeof acCwd, acCwd), 0u);
         m_strSavedCwd = acCwd;
+#ifdef _WIN32
+        ASSERT_NE(GetDriveTypeA("P:\\"), static_cast<UINT>(DRIVE_NO_ROOT_DIR))
+            << "the test runner maps P: and T: to one empty folder";
+        m_strRoot = "P:";
+        Empty();
+#else
         char acTemplate[] = "/tmp/tessaly-paths-XXXXXX";
         ASSERT_NE(mkdtemp(acTemplate), nullptr);
         m_strRoot = acTemplate;
         MapDrives({{'P', m_strRoot}});
+#endif
     }
 
     // The move-step hook runs fnAct once, the first time a move reaches stepWanted.
@@ -50,8 +64,17 @@ protected:
         tessaly::win32::SetModuleFileNameForTests("");
         tessaly::win32::SetDriveTable(m_savedDrives);
         SetCurrentDirectoryA(m_strSavedCwd.c_str());
+#ifdef _WIN32
+        Empty();
+#else
         std::error_code error;
         std::filesystem::remove_all(m_strRoot, error);
+#endif
+    }
+
+    // The standard library's path of a UTF-8 path: its narrow paths are not UTF-8 on Windows.
+    static std::filesystem::path FsPath(const std::string& strUtf8) {
+        return std::filesystem::path(std::u8string(strUtf8.begin(), strUtf8.end()));
     }
 
     // The saved table plus these drives.
@@ -69,21 +92,27 @@ protected:
     }
 
     void MakeFile(const std::string& strRelative) const {
-        const int fd = ::open(Posix(strRelative).c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
-        ASSERT_GE(fd, 0) << strRelative;
-        ::close(fd);
+        std::ofstream file(FsPath(Posix(strRelative)), std::ios::binary | std::ios::trunc);
+        ASSERT_TRUE(file.good()) << strRelative;
     }
 
     void MakeFolder(const std::string& strRelative) const {
-        ASSERT_EQ(::mkdir(Posix(strRelative).c_str(), 0755), 0) << strRelative;
+        ASSERT_TRUE(std::filesystem::create_directory(FsPath(Posix(strRelative)))) << strRelative;
     }
 
     // Sets a folder's or file's modification time to a fixed second, far from now, so that a change
     // shows whatever the file system's timestamp resolution.
-    void SetMtime(const std::string& strRelative, time_t tSeconds) const {
-        const timespec aTimes[2] = {{tSeconds, 0}, {tSeconds, 0}};
+    void SetMtime(const std::string& strRelative, time_t tSeconds, long lNanoseconds = 0) const {
+#ifdef _WIN32
+        const std::chrono::sys_time<std::chrono::nanoseconds> when(
+            std::chrono::seconds(tSeconds) + std::chrono::nanoseconds(lNanoseconds));
+        std::filesystem::last_write_time(FsPath(Posix(strRelative)),
+                                         std::chrono::file_clock::from_sys(when));
+#else
+        const timespec aTimes[2] = {{tSeconds, lNanoseconds}, {tSeconds, lNanoseconds}};
         ASSERT_EQ(::utimensat(AT_FDCWD, Posix(strRelative).c_str(), aTimes, AT_SYMLINK_NOFOLLOW),
                   0);
+#endif
     }
 
     // CP932 of a UTF-8 text (a Windows path written readably in the test).
@@ -100,13 +129,22 @@ protected:
     }
 
     static std::string RealWorkingDirectory() {
-        char acBuf[4096];
-        return ::getcwd(acBuf, sizeof acBuf) != nullptr ? acBuf : "";
+        const std::u8string strCwd = std::filesystem::current_path().u8string();
+        return std::string(strCwd.begin(), strCwd.end());
     }
 
     std::string m_strRoot;
 
 private:
+    // Everything below the mapped drive's root goes (Windows).
+    void Empty() const {
+        std::error_code error;
+        for (const auto& entry :
+             std::filesystem::directory_iterator(FsPath(m_strRoot + "/"), error)) {
+            std::filesystem::remove_all(entry.path(), error);
+        }
+    }
+
     std::map<char, std::string> m_savedDrives;
     std::string m_strSavedCwd;
 };

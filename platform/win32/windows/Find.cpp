@@ -125,9 +125,15 @@ HANDLE WINAPI FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileDat
         return FindRoot(strPath, *lpFindFileData);
     }
     if (!bWildcard && strLast.empty()) {
-        // A path ending in a separator names that folder.
-        return FindFirstFileA(std::string(WithoutTrailingSeparators(strPath)).c_str(),
-                              lpFindFileData);
+        // A path ending in a separator names that folder, and only a folder.
+        const HANDLE hFolder =
+            FindFirstFileA(std::string(WithoutTrailingSeparators(strPath)).c_str(), lpFindFileData);
+        if (hFolder != INVALID_HANDLE_VALUE &&
+            (lpFindFileData->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+            FindClose(hFolder);
+            return Fail(ERROR_PATH_NOT_FOUND);
+        }
+        return hFolder;
     }
     native::FindRecord record;
     const HANDLE hFind = native::FindFirst(AnsiToWidePath(strPath), record);

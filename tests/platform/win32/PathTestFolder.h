@@ -14,6 +14,7 @@
 #endif
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -24,6 +25,12 @@
 #include "platform/win32/Win32Drives.h"
 #include "platform/win32/Win32Files.h"
 #include "platform/win32/Win32TestHooks.h"
+#include "tests/common/Platform.h"
+
+#ifdef _WIN32
+// Windows' SetFileTime: the C runtime's own sets whole seconds only (windows/native_times.cpp).
+bool SetNativeWriteTime(const wchar_t* pwszPath, std::uint64_t ullTicks);
+#endif
 
 class PathTestFolder : public ::testing::Test {
 protected:
@@ -88,7 +95,11 @@ protected:
 
     // The POSIX path of a UTF-8 name below the folder ("a/b.txt").
     std::string Posix(const std::string& strRelative) const {
-        return strRelative.empty() ? m_strRoot : m_strRoot + "/" + strRelative;
+        if (strRelative.empty()) {
+            return tessaly::test::kOnWindows ? m_strRoot + "\\"
+                                             : m_strRoot; // "P:" alone is relative
+        }
+        return m_strRoot + "/" + strRelative;
     }
 
     void MakeFile(const std::string& strRelative) const {
@@ -104,10 +115,12 @@ protected:
     // shows whatever the file system's timestamp resolution.
     void SetMtime(const std::string& strRelative, time_t tSeconds, long lNanoseconds = 0) const {
 #ifdef _WIN32
-        const std::chrono::sys_time<std::chrono::nanoseconds> when(
-            std::chrono::seconds(tSeconds) + std::chrono::nanoseconds(lNanoseconds));
-        std::filesystem::last_write_time(FsPath(Posix(strRelative)),
-                                         std::chrono::file_clock::from_sys(when));
+        constexpr std::uint64_t kUnixEpochIn1601Seconds = 11644473600;
+        const std::uint64_t ullTicks =
+            (static_cast<std::uint64_t>(tSeconds) + kUnixEpochIn1601Seconds) * 10'000'000u +
+            static_cast<std::uint64_t>(lNanoseconds) / 100u;
+        ASSERT_TRUE(SetNativeWriteTime(FsPath(Posix(strRelative)).wstring().c_str(), ullTicks))
+            << strRelative;
 #else
         const timespec aTimes[2] = {{tSeconds, lNanoseconds}, {tSeconds, lNanoseconds}};
         ASSERT_EQ(::utimensat(AT_FDCWD, Posix(strRelative).c_str(), aTimes, AT_SYMLINK_NOFOLLOW),
@@ -139,8 +152,7 @@ private:
     // Everything below the mapped drive's root goes (Windows).
     void Empty() const {
         std::error_code error;
-        for (const auto& entry :
-             std::filesystem::directory_iterator(FsPath(m_strRoot + "/"), error)) {
+        for (const auto& entry : std::filesystem::directory_iterator(FsPath(Posix("")), error)) {
             std::filesystem::remove_all(entry.path(), error);
         }
     }

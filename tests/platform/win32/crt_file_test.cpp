@@ -113,6 +113,10 @@ TEST_F(CrtFile, FailuresGiveNullWithErrnoAndLastError) {
     };
     int i = 0;
     for (const auto& row : rows) {
+        if (std::string_view(row.pszMode) == "wtb" && tessaly::test::UnderWine()) {
+            ++i; // Wine's msvcrt takes 't' and 'b' together, Windows' C runtime refuses them
+            continue;
+        }
         errno = 0;
         SetLastError(ERROR_SUCCESS);
         EXPECT_EQ(OpenCrtFile(row.pszPath, row.pszMode), nullptr) << "row " << i;

@@ -15,8 +15,13 @@ TEST_F(CurrentDirectory, ChangesOnlyToExistingFoldersAndShowsTheirNamesOnDisk) {
     MakeFolder("Music/Album");
     MakeFile("Music/track.wav");
     ASSERT_TRUE(SetCurrentDirectoryA("P:\\music\\ALBUM\\"));
-    EXPECT_EQ(CurrentWindowsDirectory(), "P:\\Music\\Album");
-    EXPECT_EQ(RealWorkingDirectory(), Posix("Music/Album"));
+    // Windows keeps the case it was given; the stand-in shows the names on disk.
+    const std::string strShown =
+        tessaly::test::kOnWindows ? "P:\\music\\ALBUM" : "P:\\Music\\Album";
+    EXPECT_EQ(CurrentWindowsDirectory(), strShown);
+    if (!tessaly::test::kOnWindows) {
+        EXPECT_EQ(RealWorkingDirectory(), Posix("Music/Album"));
+    }
     const struct {
         const char* pszPath;
         DWORD dwError;
@@ -26,10 +31,13 @@ TEST_F(CurrentDirectory, ChangesOnlyToExistingFoldersAndShowsTheirNamesOnDisk) {
                     {"Q:\\", ERROR_PATH_NOT_FOUND},
                     {"", ERROR_PATH_NOT_FOUND}};
     for (std::size_t i = 0; i < std::size(failures); ++i) {
+        if (failures[i].pszPath[0] == '\0' && tessaly::test::UnderWine()) {
+            continue; // Wine: ERROR_INVALID_NAME for an empty path
+        }
         SetLastError(0);
         EXPECT_FALSE(SetCurrentDirectoryA(failures[i].pszPath)) << "row " << i;
         EXPECT_EQ(GetLastError(), failures[i].dwError) << "row " << i;
-        EXPECT_EQ(CurrentWindowsDirectory(), "P:\\Music\\Album") << "row " << i;
+        EXPECT_EQ(CurrentWindowsDirectory(), strShown) << "row " << i;
     }
 }
 

@@ -67,17 +67,22 @@ TEST_F(CreateFile, RefusesWhatWindowsRefuses) {
         DWORD dwDisposition;
         DWORD dwFlags;
         DWORD dwError;
+        bool bWineToo = true; // Wine answers ERROR_FILE_EXISTS and ERROR_FILE_NOT_FOUND there
     } rows[] = {
         {"T:\\missing\\new.txt", GENERIC_WRITE, CREATE_ALWAYS, 0, ERROR_PATH_NOT_FOUND},
         {"T:\\folder", GENERIC_READ, OPEN_EXISTING, 0, ERROR_ACCESS_DENIED},
         {"T:\\folder", GENERIC_WRITE, CREATE_ALWAYS, FILE_FLAG_BACKUP_SEMANTICS,
-         ERROR_ACCESS_DENIED},
+         ERROR_ACCESS_DENIED, false},
         {"T:\\folder", GENERIC_READ, CREATE_NEW, FILE_FLAG_BACKUP_SEMANTICS, ERROR_FILE_EXISTS},
         {"T:\\x.txt", GENERIC_WRITE, 42, 0, ERROR_INVALID_PARAMETER},
-        {"T:\\x.txt", GENERIC_READ, TRUNCATE_EXISTING, 0, ERROR_INVALID_PARAMETER},
+        {"T:\\x.txt", GENERIC_READ, TRUNCATE_EXISTING, 0, ERROR_INVALID_PARAMETER, false},
     };
     int i = 0;
     for (const auto& row : rows) {
+        if (!row.bWineToo && tessaly::test::UnderWine()) {
+            ++i;
+            continue;
+        }
         SetLastError(ERROR_SUCCESS);
         EXPECT_EQ(CreateFileA(row.pszPath, row.dwAccess, 0, nullptr, row.dwDisposition, row.dwFlags,
                               nullptr),
@@ -132,9 +137,11 @@ TEST_F(CreateFile, PositionsBeyondFourGigabytesNeedTheHighPart) {
     DWORD dwHigh = 0;
     EXPECT_EQ(GetFileSize(h, &dwHigh), 0u);
     EXPECT_EQ(dwHigh, 2u);
-    // Without the high part the new position cannot be reported.
-    EXPECT_EQ(SetFilePointer(h, 0, nullptr, FILE_END), INVALID_SET_FILE_POINTER);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    // Without the high part the new position cannot be reported (Wine moves there all the same).
+    if (!tessaly::test::UnderWine()) {
+        EXPECT_EQ(SetFilePointer(h, 0, nullptr, FILE_END), INVALID_SET_FILE_POINTER);
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    }
     lHigh = 0;
     EXPECT_EQ(SetFilePointer(h, 16, &lHigh, FILE_BEGIN), 16u);
     EXPECT_TRUE(SetEndOfFile(h));

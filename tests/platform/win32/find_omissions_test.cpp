@@ -37,6 +37,7 @@ TEST_F(ListingOmissions, TheListenerHearsOfEveryNameALookupLeavesOut) {
     // bytes, which cFileName cannot hold with its terminator.
     const std::string strFits = std::string(251, 'f') + ".wav";
     const std::string strLong = std::string(246, 'a') + "?????.wav";
+    TESSALY_STAND_IN_ONLY("a name longer than Windows lets a name be");
     MakeFolder("dir");
     MakeFile("dir/" + strFits);
     MakeFile("dir/" + strLong);

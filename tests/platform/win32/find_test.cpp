@@ -44,6 +44,7 @@ protected:
 };
 
 TEST_F(FindFile, ListsInNtfsOrderWhateverTheCreationOrder) {
+    TESSALY_STAND_IN_ONLY("names that differ only in case, which Windows cannot hold together");
     MakeFolder("sub");
     std::vector<std::string> names = {"b",  "A",  "_x", "a",  "Z",  ".hidden", "é",   "あ",  "ア",
                                       "ｂ", "Ａ", "ａ", "Ｚ", "10", "9",       "a b", "日本"};
@@ -102,6 +103,13 @@ TEST_F(FindFile, MatchesPatternsAsWindowsDoes) {
         {"nothing*", Names({"error 2"})},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
+        // Wine matches '?' and "*." as Unix patterns: '?' always takes a character, and "*."
+        // lists every name.
+        const std::string_view strPattern = rows[i].pszPattern;
+        if (tessaly::test::UnderWine() &&
+            (strPattern == "*." || strPattern == "a?" || strPattern == "?.*")) {
+            continue;
+        }
         EXPECT_EQ(List(Ansi(std::string("P:\\w\\") + rows[i].pszPattern)), rows[i].expected)
             << "row " << i << " " << rows[i].pszPattern;
     }
@@ -135,6 +143,9 @@ TEST_F(FindFile, WithoutWildcardFindsTheOnePathIgnoringCase) {
         {"Q:\\x", Names({"error 3"})},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
+        if (i == 7 && tessaly::test::UnderWine()) {
+            continue; // Wine: ERROR_INVALID_NAME for a search below a file
+        }
         EXPECT_EQ(List(rows[i].pszPath), rows[i].expected) << "row " << i;
     }
     EXPECT_EQ(FindOne("P:\\SUB").dwFileAttributes, static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
@@ -203,6 +214,7 @@ TEST_F(FindFile, RecordsCarrySizesTimesAndKinds) {
 }
 
 TEST_F(FindFile, ListsEveryNameAndCountsTheOnesTooLongInCp932) {
+    TESSALY_STAND_IN_ONLY("names that are no UTF-8, which Windows cannot hold");
     tessaly::win32::ResetNameCodec();
     // 0xFF is no UTF-8: each such byte takes four CP932 bytes, 280 for the long name, more than
     // cFileName holds.
@@ -241,6 +253,7 @@ TEST_F(FindFile, ListsEveryNameAndCountsTheOnesTooLongInCp932) {
 // Handles opened and closed in any order stay each their own: a live one is always found (a
 // single search then answers "no more files"), a closed one never again, and no value comes back.
 TEST_F(FindFile, HandlesStayDistinctThroughLongRunsOfOpensAndCloses) {
+    TESSALY_STAND_IN_ONLY("Windows hands a closed handle's value out again");
     MakeFile("x");
     WIN32_FIND_DATAA data;
     const auto isLive = [&data](HANDLE h) {

@@ -57,11 +57,15 @@ TEST_F(MoveFile, MovesFilesAndFoldersIntoFoldersFoundIgnoringCase) {
 }
 
 TEST_F(MoveFile, RenamesANameToAnotherCaseInPlace) {
+    TESSALY_NOT_UNDER_WINE("a name moved to another case keeps its old case");
     WriteBytes(Posix("song.mp3"), "x");
     ASSERT_TRUE(MoveFileA("T:\\song.mp3", "T:\\Song.MP3"));
     EXPECT_EQ(Names(), std::set<std::string>{"Song.MP3"});
     ASSERT_TRUE(MoveFileA("T:\\song.mp3", "T:\\Song.MP3")); // already so: nothing to do
     EXPECT_EQ(Names(), std::set<std::string>{"Song.MP3"});
+    if (tessaly::test::kOnWindows) {
+        return; // two names that differ in case are one file there
+    }
     // Two names that differ in case are two files: the other one is not replaced.
     WriteBytes(Posix("song.mp3"), "y");
     EXPECT_FALSE(MoveFileA("T:\\song.mp3", "T:\\Song.MP3"));

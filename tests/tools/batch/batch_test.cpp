@@ -47,6 +47,31 @@ int ExitCode(int iStatus) {
     return WIFEXITED(iStatus) ? WEXITSTATUS(iStatus) : -1;
 }
 
+// The Windows build's tessaly-batch.exe that the suite drives under Wine instead of the Linux
+// tool, through the windows-batch stand-in, or null.
+const char* WindowsExe() {
+    return std::getenv("TESSALY_BATCH_WINDOWS");
+}
+
+// Whether the suite drives the Windows build, where the row that asks cannot mean what it means
+// on Linux; says why once, beside the test's own lines.
+bool UnderWine(const std::string& strWhy) {
+    if (WindowsExe() == nullptr) {
+        return false;
+    }
+    static std::set<std::string> setSaid;
+    if (setSaid.insert(strWhy).second) {
+        std::printf("under Wine, not run: %s\n", strWhy.c_str());
+    }
+    return true;
+}
+
+// Skips a case that cannot mean under Wine what it means on Linux, saying why.
+#define SKIP_UNDER_WINE(pcWhy)                                                                     \
+    if (WindowsExe() != nullptr) {                                                                 \
+        GTEST_SKIP() << "under Wine: " << (pcWhy);                                                 \
+    }
+
 // A temporary tree with its own copy of tessaly-batch, so that the TraceFile.txt and
 // ConflictFile.txt beside it belong to this test alone.
 class BatchTest : public ::testing::Test {
@@ -56,7 +81,12 @@ protected:
         ASSERT_NE(mkdtemp(strTemplate.data()), nullptr);
         m_root = strTemplate;
         fs::create_directories(m_root / "bin");
-        fs::copy_file(TESSALY_BATCH_EXE, m_root / "bin" / "tessaly-batch");
+        if (WindowsExe() != nullptr) {
+            fs::copy_file(WindowsExe(), m_root / "bin" / "tessaly-batch.exe");
+            fs::create_symlink(TESSALY_BATCH_WINDOWS_STAND_IN, m_root / "bin" / "tessaly-batch");
+        } else {
+            fs::copy_file(TESSALY_BATCH_EXE, m_root / "bin" / "tessaly-batch");
+        }
     }
     void TearDown() override {
         std::error_code ec;
@@ -303,9 +333,11 @@ TEST_F(BatchTest, DryRunShowsWhatWouldMoveAndMovesNothing) {
 TEST_F(BatchTest, MovesNamesOfEveryKindIntact) {
     // 表, ソ, 十 and 能 end in the byte 0x5C in CP932; é, the emoji, 〜 and Hangul have no CP932
     // form; 冝 and 纊 are IBM extensions (0xFA81, 0xFA5C); then a byte of invalid UTF-8 and U+E000.
-    const std::vector<std::string> names = {"表",       "ソ十能", "café",        "🎵 song",
-                                            "波〜線",   "a:b",    "k冝",         "纊k",
-                                            "한글노래", "x\xff",  "\xee\x80\x80"};
+    std::vector<std::string> names = {"表",  "ソ十能", "café",     "🎵 song", "波〜線",      "a:b",
+                                      "k冝", "纊k",    "한글노래", "x\xff",  "\xee\x80\x80"};
+    if (UnderWine("a name of invalid UTF-8: Wine reads its byte as U+FFFD, a name of its own")) {
+        std::erase(names, "x\xff");
+    }
     for (const std::string& strName : names) {
         Write("wav/表/" + strName + "/" + strName + ".wav");
         Write("X/" + strName + ".mp3", strName);
@@ -318,6 +350,8 @@ TEST_F(BatchTest, MovesNamesOfEveryKindIntact) {
 }
 
 TEST_F(BatchTest, TakesDrivePathsAndPickedFiles) {
+    SKIP_UNDER_WINE(
+        "TESSALY_DRIVES is the Linux layer's drive table; Windows has drives of its own");
     Write("music/wav/sub/one.wav");
     Write("music/wav/sub/two.wav");
     Write("music/X/one.mp3", "1");
@@ -392,6 +426,11 @@ TEST_F(BatchTest, EveryEntryTheWalkCannotTakeIsNamedAndFails) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.pcName);
         const std::string strRow = row.pcName;
+        if (strRow == "deep" &&
+            UnderWine("deep row: Wine 8 takes a current folder past MAX_PATH, which Windows "
+                      "refuses, and overruns its buffer")) {
+            continue;
+        }
         Write(strRow + "/tpl/sub/ok.wav");
         Write(strRow + "/flat/ok.mp3", "ok");
         if (strRow == "deep") {
@@ -423,6 +462,10 @@ TEST_F(BatchTest, EveryEntryTheWalkCannotTakeIsNamedAndFails) {
 }
 
 TEST_F(BatchTest, UnreadableFoldersAreNamedWithTheSystemsReason) {
+    if (IsRoot()) {
+        SKIP_UNDER_WINE("as root the tool runs as another user, and Wine runs only as its prefix's "
+                        "owner");
+    }
     Write("tpl/locked/x.wav");
     Write("tpl/sub/ok.wav");
     Write("flat/ok.mp3", "ok");
@@ -574,7 +617,9 @@ protected:
                 TryWrite("flat/" + strTitle + ".mp3", strTitle);
                 break;
             case 4: // a dangling link where a folder should be
-                if (!strTop.empty() && IsFree("flat/" + strTop)) {
+                if (!strTop.empty() && IsFree("flat/" + strTop) &&
+                    !UnderWine("dangling links: Wine 8 hides them from every lookup but the "
+                               "folder's creation, where Windows sees the link")) {
                     fs::create_directories(m_root / "flat");
                     fs::create_symlink("nowhere", m_root / "flat" / strTop);
                 }
@@ -818,6 +863,8 @@ TEST_F(BatchTest, ABrokenPipeStopsTheOutputAfterTheCurrentFile) {
 }
 
 TEST_F(BatchTest, TheProgressBarNeverGluesToALineAndEndsAt100) {
+    SKIP_UNDER_WINE("on a terminal Wine's console host repaints its own screen (cursor codes, "
+                    "80-column wraps): those bytes are not the tool's");
     WriteManyEntries(m_root, 600);
     const std::string strExe = (m_root / "bin" / "tessaly-batch").string();
     const std::string strFlat = Path("flat");
@@ -846,8 +893,12 @@ TEST_F(BatchTest, TheProgressBarNeverGluesToALineAndEndsAt100) {
     }
     EXPECT_TRUE(Contains(strScreen, "100%  600 of 600\r\n"))
         << strScreen.substr(strScreen.size() - 300);
-    // Through a pipe, none of it.
+}
+
+TEST_F(BatchTest, NothingOfTheProgressBarGoesThroughAPipe) {
+    WriteManyEntries(m_root, 600);
     const Result result = Run({"-t", Path("flat"), Path("tpl")});
+    EXPECT_EQ(result.iExit, 1);
     EXPECT_FALSE(Contains(result.strOut + result.strErr, "\033"));
     EXPECT_FALSE(Contains(result.strErr, "moving ["));
 }

@@ -79,11 +79,7 @@ void CBatchOwner::OnListingOmission(void* pContext, std::string_view strFolder,
                                     std::string_view strName,
                                     tessaly::win32::ListingOmission eReason) {
     auto* pOwner = static_cast<CBatchOwner*>(pContext);
-    std::string strPath(strFolder);
-    if (strPath.empty() || strPath.back() != '/') {
-        strPath += '/';
-    }
-    strPath.append(strName);
+    const std::string strPath = JoinShownPath(std::string(strFolder), strName);
     ++pOwner->m_dwListingOmissions;
     if (eReason == tessaly::win32::ListingOmission::Unmappable) {
         pOwner->LeaveOut(strPath + ": the name cannot be mapped to the program's code page");

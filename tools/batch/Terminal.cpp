@@ -99,13 +99,16 @@ std::string ShowPathEndingIn(const CString& strPath, const CString& strName) {
     std::string strOut;
     strOut.reserve(it->m_strPosix->size() + 1 + s_strLastDisk.size());
     strOut = *it->m_strPosix;
-    // The system's own form: POSIX paths start at "/", Windows' at a drive or a share.
-    const char cSeparator = strOut.front() == '/' ? '/' : '\\';
-    if (strOut.back() != cSeparator) {
-        strOut += cSeparator;
+    return JoinShownPath(std::move(strOut), s_strLastDisk);
+}
+
+std::string JoinShownPath(std::string strFolder, std::string_view strName) {
+    const char cSeparator = !strFolder.empty() && strFolder.front() != '/' ? '\\' : '/';
+    if (strFolder.empty() || strFolder.back() != cSeparator) {
+        strFolder += cSeparator;
     }
-    strOut += s_strLastDisk;
-    return strOut;
+    strFolder.append(strName);
+    return strFolder;
 }
 
 bool IsOutputClosed() {

@@ -73,6 +73,16 @@ bool IsRoot(std::string_view strPath) {
            SeparatorPositions(strBare.substr(2)).size() == 1;
 }
 
+// The folder a listener is told of: its full path in UTF-8, as the POSIX layer gives its own.
+std::string ListenerFolder(std::string_view strAnsiFolder) {
+    std::u16string strFull = native::GetFullPathNameW(
+        strAnsiFolder.empty() ? std::u16string(u".") : AnsiToWide(strAnsiFolder));
+    while (strFull.size() > 3 && (strFull.back() == u'\\' || strFull.back() == u'/')) {
+        strFull.pop_back(); // a root keeps its separator
+    }
+    return WideToWtf8(strFull);
+}
+
 HANDLE Fail(DWORD dwError) {
     SetLastError(dwError);
     return INVALID_HANDLE_VALUE;
@@ -140,7 +150,7 @@ HANDLE WINAPI FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileDat
     if (hFind == INVALID_HANDLE_VALUE) {
         return INVALID_HANDLE_VALUE;
     }
-    std::string strFolderUtf8 = AnsiToUtf8(strFolder);
+    std::string strFolderUtf8 = ListenerFolder(strFolder);
     while (!ToAnsiRecord(record, strFolderUtf8, *lpFindFileData)) {
         if (!native::FindNext(hFind, record)) {
             native::FindClose(hFind);

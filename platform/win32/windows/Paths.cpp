@@ -42,9 +42,18 @@ DWORD WINAPI GetCurrentDirectoryA(DWORD nBufferLength, LPSTR lpBuffer) {
     return detail::CopyOrNeed(detail::WidePathToAnsi(strWide), nBufferLength, lpBuffer);
 }
 
+// Windows keeps the current directory, with a separator at its end, in MAX_PATH units: a longer
+// one fails with ERROR_FILENAME_EXCED_RANGE. (Wine takes it and later overruns its buffer.)
 BOOL WINAPI SetCurrentDirectoryA(LPCSTR lpPathName) {
     if (lpPathName == nullptr) {
         SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    const std::u16string strFull = native::GetFullPathNameW(detail::AnsiToWide(lpPathName));
+    const bool bEndsInSeparator =
+        !strFull.empty() && (strFull.back() == u'\\' || strFull.back() == u'/');
+    if (strFull.size() + (bEndsInSeparator ? 0 : 1) + 1 > MAX_PATH) {
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
         return FALSE;
     }
     return native::SetCurrentDirectoryW(detail::AnsiToWidePath(lpPathName)) ? TRUE : FALSE;

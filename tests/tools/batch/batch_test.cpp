@@ -426,11 +426,6 @@ TEST_F(BatchTest, EveryEntryTheWalkCannotTakeIsNamedAndFails) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.pcName);
         const std::string strRow = row.pcName;
-        if (strRow == "deep" &&
-            UnderWine("deep row: Wine 8 takes a current folder past MAX_PATH, which Windows "
-                      "refuses, and overruns its buffer")) {
-            continue;
-        }
         Write(strRow + "/tpl/sub/ok.wav");
         Write(strRow + "/flat/ok.mp3", "ok");
         if (strRow == "deep") {

@@ -45,7 +45,8 @@ namespace tessaly::framework {
 // The tables are kept by pointer: register objects of static storage duration.
 void RegisterDialogTemplate(const DialogTemplate& dialogTemplate);
 // A Qt resource path (":/...") or a file path of an image whose sizes the icon offers; several
-// calls for the same id add sizes.
+// calls for the same id add sizes. Windows takes the icon of the same id from the executable's
+// own resources instead.
 void RegisterIconResource(UINT nId, const char* pszImagePath);
 void RegisterStringResource(UINT nId, const char* pszUtf8Text);
 

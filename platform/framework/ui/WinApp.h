@@ -34,10 +34,11 @@ int AfxWinMain(int argc, char** argv);
 
 namespace tessaly::framework {
 
-// Makes the application object for code that runs dialogs without AfxWinMain (tests): Qt on the
-// platform QT_QPA_PLATFORM names, the window providers registered. Idempotent.
+// Makes the window system ready for code that runs dialogs without AfxWinMain (tests): on Qt the
+// application object on the platform QT_QPA_PLATFORM names; the window providers registered.
+// Idempotent.
 void InitWindowSystem(int& argc, char** argv);
-// Puts the Qt providers in place again (tests that replaced them restore through this).
+// Puts the window providers in place again (tests that replaced them restore through this).
 void RegisterWindowProviders();
 
 } // namespace tessaly::framework

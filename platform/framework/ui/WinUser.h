@@ -1,6 +1,5 @@
 // The Windows user-interface names the program uses: messages, styles, notification records and
-// the window functions that take a handle. A window handle is the address of the control's Qt
-// widget; a handle this framework did not make is rejected.
+// the window functions that take a handle. A handle this framework did not make is rejected.
 #pragma once
 
 #include "platform/framework/core/AfxTypes.h"

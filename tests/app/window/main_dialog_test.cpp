@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "platform/framework/ui/DialogBuilder.h"
+#include "platform/framework/ui/qt/DialogBuilder.h"
 #include "tests/app/window/MainWindowFixture.h"
 
 namespace {

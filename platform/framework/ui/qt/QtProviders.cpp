@@ -6,10 +6,10 @@
 #include <QMessageBox>
 #include <QUrl>
 
-#include "platform/framework/ui/UiInternal.h"
 #include "platform/framework/ui/WinApp.h"
 #include "platform/framework/ui/WindowThread.h"
 #include "platform/framework/ui/Wnd.h"
+#include "platform/framework/ui/qt/UiInternal.h"
 #include "platform/win32/Win32Drives.h"
 
 namespace tessaly::framework {

@@ -1,4 +1,4 @@
-#include "platform/framework/ui/Widgets.h"
+#include "platform/framework/ui/qt/Widgets.h"
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
@@ -9,8 +9,8 @@
 
 #include "platform/framework/ui/Dialog.h"
 #include "platform/framework/ui/Gdi.h"
-#include "platform/framework/ui/ListModel.h"
-#include "platform/framework/ui/UiInternal.h"
+#include "platform/framework/ui/qt/ListModel.h"
+#include "platform/framework/ui/qt/UiInternal.h"
 
 namespace tessaly::framework::detail {
 

@@ -5,10 +5,10 @@
 #include <unordered_set>
 #include <vector>
 
-#include "platform/framework/ui/InputFilter.h"
-#include "platform/framework/ui/UiInternal.h"
 #include "platform/framework/ui/WinUser.h"
 #include "platform/framework/ui/WindowThread.h"
+#include "platform/framework/ui/qt/InputFilter.h"
+#include "platform/framework/ui/qt/UiInternal.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include <unordered_map>
 
 #include "platform/framework/ui/Dialog.h"
-#include "platform/framework/ui/UiInternal.h"
+#include "platform/framework/ui/qt/UiInternal.h"
 #include "platform/win32/Win32Threads.h"
 
 namespace tessaly::framework {

@@ -9,10 +9,10 @@
 #include <mutex>
 #include <unordered_set>
 
-#include "platform/framework/ui/UiInternal.h"
-#include "platform/framework/ui/Widgets.h"
 #include "platform/framework/ui/WindowThread.h"
 #include "platform/framework/ui/Wnd.h"
+#include "platform/framework/ui/qt/UiInternal.h"
+#include "platform/framework/ui/qt/Widgets.h"
 
 using namespace tessaly::framework;
 using namespace tessaly::framework::detail;
@@ -60,26 +60,6 @@ bool GetBrushColor(HBRUSH hBrush, COLORREF* pcrColor) {
         *pcrColor = reinterpret_cast<const SolidBrush*>(hBrush)->crColor;
     }
     return true;
-}
-
-COLORREF CDC::SetTextColor(COLORREF crColor) {
-    const COLORREF crOld = m_crText;
-    m_crText = crColor;
-    m_bTextColorSet = true;
-    return crOld;
-}
-
-COLORREF CDC::SetBkColor(COLORREF crColor) {
-    const COLORREF crOld = m_crBk;
-    m_crBk = crColor;
-    m_bBkColorSet = true;
-    return crOld;
-}
-
-int CDC::SetBkMode(int nBkMode) {
-    const int nOld = m_nBkMode;
-    m_nBkMode = nBkMode;
-    return nOld;
 }
 
 BOOL CDC::DrawIcon(int x, int y, HICON hIcon) {
@@ -152,39 +132,6 @@ BOOL CFont::CreateFont(int nHeight, int /*nWidth*/, int /*nEscapement*/, int /*n
     m_hObject = pFont;
     m_bFont = true;
     return TRUE;
-}
-
-CImageList::~CImageList() {
-    DeleteImageList();
-}
-
-BOOL CImageList::Create(int cx, int cy, UINT /*nFlags*/, int nInitial, int /*nGrow*/) {
-    m_vecIcons.clear();
-    m_vecIcons.reserve(static_cast<size_t>(std::max(nInitial, 0)));
-    m_cx = cx;
-    m_cy = cy;
-    m_bCreated = true;
-    return TRUE;
-}
-
-int CImageList::Add(HICON hIcon) {
-    if (!m_bCreated || hIcon == nullptr) {
-        return -1;
-    }
-    m_vecIcons.push_back(hIcon);
-    return static_cast<int>(m_vecIcons.size()) - 1;
-}
-
-HICON CImageList::GetIcon(int nImage) const {
-    return nImage >= 0 && nImage < GetImageCount() ? m_vecIcons[static_cast<size_t>(nImage)]
-                                                   : nullptr;
-}
-
-BOOL CImageList::DeleteImageList() {
-    const BOOL bHad = m_bCreated ? TRUE : FALSE;
-    m_vecIcons.clear();
-    m_bCreated = false;
-    return bHad;
 }
 
 BOOL CMenu::AppendMenu(UINT nFlags, UINT_PTR nIDNewItem, LPCTSTR lpszNewItem) {

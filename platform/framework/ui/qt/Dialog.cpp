@@ -6,12 +6,12 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/framework/ui/DialogBuilder.h"
 #include "platform/framework/ui/Gdi.h"
 #include "platform/framework/ui/Resources.h"
-#include "platform/framework/ui/UiInternal.h"
-#include "platform/framework/ui/Widgets.h"
 #include "platform/framework/ui/WindowThread.h"
+#include "platform/framework/ui/qt/DialogBuilder.h"
+#include "platform/framework/ui/qt/UiInternal.h"
+#include "platform/framework/ui/qt/Widgets.h"
 
 using namespace tessaly::framework;
 using namespace tessaly::framework::detail;

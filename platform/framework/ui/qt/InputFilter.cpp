@@ -1,7 +1,7 @@
 // One event filter on the application turns the input the program reacts to (Enter and Escape,
 // mouse moves and presses, file drops) into messages and offers them to the dialog the window
 // belongs to before the widget sees them.
-#include "platform/framework/ui/InputFilter.h"
+#include "platform/framework/ui/qt/InputFilter.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>
@@ -13,8 +13,8 @@
 #include <QUrl>
 
 #include "platform/framework/ui/Dialog.h"
-#include "platform/framework/ui/UiInternal.h"
-#include "platform/framework/ui/Widgets.h"
+#include "platform/framework/ui/qt/UiInternal.h"
+#include "platform/framework/ui/qt/Widgets.h"
 #include "platform/win32/Win32Drives.h"
 #include "platform/win32/Win32Threads.h"
 

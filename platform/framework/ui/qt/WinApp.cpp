@@ -6,9 +6,9 @@
 #include <cstring>
 
 #include "platform/framework/ui/Gdi.h"
-#include "platform/framework/ui/InputFilter.h"
-#include "platform/framework/ui/UiInternal.h"
 #include "platform/framework/ui/WindowThread.h"
+#include "platform/framework/ui/qt/InputFilter.h"
+#include "platform/framework/ui/qt/UiInternal.h"
 
 namespace {
 

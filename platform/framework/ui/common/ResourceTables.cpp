@@ -1,14 +1,11 @@
-// The resource tables: filled once at start-up by the program, read by the dialogs.
-#include "platform/framework/ui/Resources.h"
+// The resource tables: filled once at start-up by the program, read by the dialogs. Icons are
+// made by each window system from the image paths kept here.
+#include "platform/framework/ui/common/ResourceTables.h"
 
-#include <QIcon>
 #include <map>
 #include <mutex>
-#include <string>
-#include <vector>
 
-#include "platform/framework/ui/Gdi.h"
-#include "platform/framework/ui/UiInternal.h"
+#include "platform/win32/NameCodec.h"
 
 namespace tessaly::framework {
 namespace {
@@ -17,7 +14,6 @@ struct Tables {
     std::mutex mutex;
     std::map<UINT, const DialogTemplate*> mapDialogs;
     std::map<UINT, std::vector<std::string>> mapIconPaths;
-    std::map<UINT, QIcon*> mapIcons; // made on first use, never destroyed (shared icons)
     std::map<UINT, std::string> mapStrings;
 };
 
@@ -37,11 +33,11 @@ void RegisterIconResource(UINT nId, const char* pszImagePath) {
     if (pszImagePath == nullptr) {
         return;
     }
-    std::lock_guard lock(TheTables().mutex);
-    TheTables().mapIconPaths[nId].emplace_back(pszImagePath);
-    if (auto it = TheTables().mapIcons.find(nId); it != TheTables().mapIcons.end()) {
-        it->second->addFile(QString::fromUtf8(pszImagePath));
+    {
+        std::lock_guard lock(TheTables().mutex);
+        TheTables().mapIconPaths[nId].emplace_back(pszImagePath);
     }
+    detail::OnIconImageAdded(nId, pszImagePath);
 }
 
 void RegisterStringResource(UINT nId, const char* pszUtf8Text) {
@@ -55,25 +51,20 @@ const DialogTemplate* FindDialogTemplate(UINT nId) {
     return it != TheTables().mapDialogs.end() ? it->second : nullptr;
 }
 
-} // namespace tessaly::framework
+namespace detail {
 
-HICON LoadIconResource(UINT nId) {
-    auto& tables = tessaly::framework::TheTables();
-    std::lock_guard lock(tables.mutex);
-    if (auto it = tables.mapIcons.find(nId); it != tables.mapIcons.end()) {
-        return reinterpret_cast<HICON>(it->second);
+bool IconImagePaths(UINT nId, std::vector<std::string>* pvecPaths) {
+    std::lock_guard lock(TheTables().mutex);
+    auto it = TheTables().mapIconPaths.find(nId);
+    if (it == TheTables().mapIconPaths.end()) {
+        return false;
     }
-    auto itPaths = tables.mapIconPaths.find(nId);
-    if (itPaths == tables.mapIconPaths.end()) {
-        return nullptr;
-    }
-    auto* pIcon = new QIcon;
-    for (const std::string& strPath : itPaths->second) {
-        pIcon->addFile(QString::fromUtf8(strPath.c_str()));
-    }
-    tables.mapIcons[nId] = pIcon;
-    return reinterpret_cast<HICON>(pIcon);
+    *pvecPaths = it->second;
+    return true;
 }
+
+} // namespace detail
+} // namespace tessaly::framework
 
 bool LoadStringResource(UINT nId, CString& strText) {
     std::string strUtf8;
@@ -86,6 +77,9 @@ bool LoadStringResource(UINT nId, CString& strText) {
         }
         strUtf8 = it->second;
     }
-    strText = tessaly::framework::detail::FromQString(QString::fromUtf8(strUtf8.c_str()));
+    // Free text always has a CP932 form.
+    std::string strAnsi;
+    tessaly::win32::Utf8ToAnsi(strUtf8, strAnsi, tessaly::win32::TextKind::Text);
+    strText = CString(strAnsi.data(), static_cast<int>(strAnsi.size()));
     return true;
 }

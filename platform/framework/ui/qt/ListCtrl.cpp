@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/framework/ui/ListModel.h"
-#include "platform/framework/ui/UiInternal.h"
-#include "platform/framework/ui/Widgets.h"
 #include "platform/framework/ui/WindowThread.h"
+#include "platform/framework/ui/qt/ListModel.h"
+#include "platform/framework/ui/qt/UiInternal.h"
+#include "platform/framework/ui/qt/Widgets.h"
 
 using namespace tessaly::framework;
 using namespace tessaly::framework::detail;

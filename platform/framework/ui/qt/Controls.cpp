@@ -4,9 +4,9 @@
 #include <QProgressBar>
 #include <algorithm>
 
-#include "platform/framework/ui/UiInternal.h"
-#include "platform/framework/ui/Widgets.h"
 #include "platform/framework/ui/WindowThread.h"
+#include "platform/framework/ui/qt/UiInternal.h"
+#include "platform/framework/ui/qt/Widgets.h"
 
 using namespace tessaly::framework;
 using namespace tessaly::framework::detail;

@@ -1,10 +1,10 @@
-#include "platform/framework/ui/ListModel.h"
+#include "platform/framework/ui/qt/ListModel.h"
 
 #include <QIcon>
 #include <algorithm>
 
 #include "platform/framework/ui/Gdi.h"
-#include "platform/framework/ui/UiInternal.h"
+#include "platform/framework/ui/qt/UiInternal.h"
 
 namespace tessaly::framework::detail {
 

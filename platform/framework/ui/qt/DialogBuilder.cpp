@@ -1,4 +1,4 @@
-#include "platform/framework/ui/DialogBuilder.h"
+#include "platform/framework/ui/qt/DialogBuilder.h"
 
 #include <QFontMetrics>
 #include <QHeaderView>
@@ -8,8 +8,8 @@
 #include "platform/framework/ui/Dialog.h"
 #include "platform/framework/ui/Gdi.h"
 #include "platform/framework/ui/ListCtrl.h"
-#include "platform/framework/ui/UiInternal.h"
-#include "platform/framework/ui/Widgets.h"
+#include "platform/framework/ui/qt/UiInternal.h"
+#include "platform/framework/ui/qt/Widgets.h"
 
 namespace tessaly::framework::detail {
 

@@ -6,9 +6,9 @@
 
 #include "platform/framework/ui/Dialog.h"
 #include "platform/framework/ui/Gdi.h"
-#include "platform/framework/ui/UiInternal.h"
 #include "platform/framework/ui/WinApp.h"
 #include "platform/framework/ui/WindowThread.h"
+#include "platform/framework/ui/qt/UiInternal.h"
 #include "platform/win32/NameCodec.h"
 
 namespace tessaly::framework::detail {

@@ -64,6 +64,9 @@ class CPaintDC : public CDC {
 public:
     explicit CPaintDC(CWnd* pWnd);
     ~CPaintDC() override;
+
+private:
+    CWnd* m_pWnd = nullptr;
 };
 
 class CGdiObject {
@@ -130,6 +133,7 @@ class CMenu {
 public:
     BOOL AppendMenu(UINT nFlags, UINT_PTR nIDNewItem = 0, LPCTSTR lpszNewItem = nullptr);
     int GetMenuItemCount() const;
+    HMENU m_hMenu = nullptr; // the window system's own menu, where it has one
     struct Item {
         UINT nFlags;
         UINT_PTR nID;

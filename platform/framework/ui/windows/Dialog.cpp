@@ -127,6 +127,7 @@ bool CDialogAccess::ColorRequest(CDialog* pDialog, const MSG& msg, UINT nCtlType
     CWnd* pControl = CWnd::FromHandle(hControl);
     AFX_CTLCOLOR request{&dc, pControl, nCtlType};
     MSG forwarded = msg;
+    forwarded.message = WM_CTLCOLORSTATIC;
     forwarded.wParam = reinterpret_cast<WPARAM>(&request);
     LRESULT lBrush = 0;
     if (!pDialog->OnWndMsg(forwarded, &lBrush) || lBrush == 0) {
@@ -171,9 +172,16 @@ bool CDialogAccess::Message(native::Handle hwnd, unsigned message, std::uintptr_
         }
         break;
     }
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
     case WM_CTLCOLORSTATIC: {
+        // Every colour request reaches the message map's one WM_CTLCOLOR entry with its kind.
         LRESULT lBrush = 0;
-        if (ColorRequest(pDialog, msg, CTLCOLOR_STATIC, &lBrush)) {
+        if (ColorRequest(pDialog, msg, message - WM_CTLCOLORMSGBOX, &lBrush)) {
             *pResult = lBrush;
             return true;
         }

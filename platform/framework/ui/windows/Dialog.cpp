@@ -12,6 +12,7 @@
 #include "platform/framework/ui/Resources.h"
 #include "platform/framework/ui/WindowThread.h"
 #include "platform/framework/ui/windows/DialogTemplateBytes.h"
+#include "platform/framework/ui/windows/MessageDelivery.h"
 #include "platform/framework/ui/windows/NativeWindow.h"
 #include "platform/framework/ui/windows/UiInternal.h"
 
@@ -317,11 +318,15 @@ void DeliverQueuedMessage(const MSG& msg) {
                             msg.time, msg.pt.x,    msg.pt.y};
     CDialog* pDialog = hTarget != nullptr ? info.pDialog : nullptr;
     if (msg.hwnd == nullptr) {
-        // A thread message of Windows' own making: the main window's, as the framework posts them.
+        // A thread message: the main window's, as the framework posts them; a thread timer's
+        // tick still reaches its procedure through the dispatch.
         if (CWnd* pMain = MainWindow()) {
             MSG copy = msg;
-            pMain->PreTranslateMessage(&copy);
+            if (pMain->PreTranslateMessage(&copy)) {
+                return;
+            }
         }
+        native::DispatchQueuedMessage(m);
         return;
     }
     const MSG* pSaved = t_pDelivering;
@@ -337,6 +342,22 @@ void DeliverQueuedMessage(const MSG& msg) {
     native::DispatchQueuedMessage(m);
     t_pDelivering = pSaved;
 }
+
+} // namespace tessaly::framework::detail
+
+namespace tessaly::framework {
+
+void DeliverMessage(void* hwnd, unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
+    detail::DeliverQueuedMessage(MSG{hwnd, message, wParam, lParam, 0, {0, 0}});
+}
+
+void ServePendingMessages() {
+    PumpPendingMessages();
+}
+
+} // namespace tessaly::framework
+
+namespace tessaly::framework::detail {
 
 void BeginDirectSend() {
     ++t_nDirectSends;

@@ -54,9 +54,9 @@ void FormatFileTime(const FILETIME& ftTime, CString& strOut) {
         kUnixEpochIn1601Seconds;
     std::tm tmFields{};
     std::time_t tTime = static_cast<std::time_t>(llInstant);
-    if (localtime_r(&tTime, &tmFields) == nullptr || !SameFields(tmFields, st)) {
+    if (CTime(tTime).GetLocalTm(&tmFields) == nullptr || !SameFields(tmFields, st)) {
         tTime = CTime(st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond).GetTime();
-        if (tTime < 0 || tTime > INT32_MAX || localtime_r(&tTime, &tmFields) == nullptr) {
+        if (tTime < 0 || tTime > INT32_MAX || CTime(tTime).GetLocalTm(&tmFields) == nullptr) {
             return;
         }
     }

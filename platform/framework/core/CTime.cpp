@@ -18,14 +18,21 @@ CTime CTime::GetCurrentTime() {
     return CTime(std::time(nullptr));
 }
 
-std::tm CTime::LocalFields() const {
-    std::tm tmFields{};
+std::tm* CTime::GetLocalTm(std::tm* ptm) const {
+    if (ptm == nullptr) {
+        return nullptr;
+    }
     // localtime's static buffer is not thread-safe.
 #ifdef _WIN32
-    localtime_s(&tmFields, &m_tTime);
+    return localtime_s(ptm, &m_tTime) == 0 ? ptm : nullptr;
 #else
-    localtime_r(&m_tTime, &tmFields);
+    return localtime_r(&m_tTime, ptm);
 #endif
+}
+
+std::tm CTime::LocalFields() const {
+    std::tm tmFields{};
+    GetLocalTm(&tmFields);
     return tmFields;
 }
 

@@ -23,6 +23,9 @@ public:
     int GetSecond() const;
     int GetDayOfWeek() const; // 1 = Sunday
 
+    // The local time's fields into *ptm; null when the time has none.
+    std::tm* GetLocalTm(std::tm* ptm) const;
+
     // strftime's conversions, in local time.
     CString Format(LPCTSTR pszFormat) const;
 

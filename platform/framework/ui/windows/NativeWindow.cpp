@@ -9,6 +9,12 @@
 #include <map>
 #include <mutex>
 
+// The bridge's own functions share these names; the calls below name the W functions.
+#undef AppendMenu
+#undef CreateFont
+#undef GetClassName
+#undef IsDialogMessage
+
 namespace tessaly::framework::native {
 namespace {
 

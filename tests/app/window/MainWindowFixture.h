@@ -4,15 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QHeaderView>
-#include <QLabel>
-#include <QLineEdit>
-#include <QProgressBar>
-#include <QTableView>
-#include <QTest>
-#include <QTimer>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -26,7 +17,7 @@
 #include "support/AnsiText.h"
 #include "tests/common/ProgramFolders.h"
 #include "tests/common/RecordingProviders.h"
-#include "tests/common/WindowTestEnvironment.h"
+#include "tests/common/WindowDriver.h"
 
 namespace tessaly::test {
 
@@ -38,10 +29,6 @@ inline CMainApp& TestApp() {
 inline std::string Utf8(const CString& str) {
     return win32::AnsiToUtf8(
         std::string_view(str.GetString(), static_cast<size_t>(str.GetLength())));
-}
-
-inline std::string Utf8(const QString& str) {
-    return str.toStdString();
 }
 
 // Records the shell's "open" calls.
@@ -67,8 +54,6 @@ private:
     framework::ShellExecuteProvider m_previous;
 };
 
-inline void CancelPendingModalHandlers();
-
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -93,29 +78,21 @@ protected:
         });
     }
 
-    QWidget* Control(int nId) {
+    WindowHandle Control(int nId) {
         CWnd* pWnd = m_dialog.GetDlgItem(nId);
-        return pWnd != nullptr ? reinterpret_cast<QWidget*>(pWnd->m_hWnd) : nullptr;
+        return pWnd != nullptr ? pWnd->m_hWnd : nullptr;
     }
-    QTableView* List() { return dynamic_cast<QTableView*>(Control(1000)); }
-    std::string Header(int nColumn = 0) {
-        return Utf8(List()->model()->headerData(nColumn, Qt::Horizontal).toString());
-    }
-    std::string Cell(int nRow, int nColumn) {
-        return Utf8(List()->model()->index(nRow, nColumn).data().toString());
-    }
-    std::string Text(int nId) {
-        if (auto* pEdit = qobject_cast<QLineEdit*>(Control(nId))) {
-            return Utf8(pEdit->text());
-        }
-        return {};
-    }
-    void Click(int nId) { QTest::mouseClick(Control(nId), Qt::LeftButton); }
+    WindowHandle List() { return Control(1000); }
+    std::string Header(int nColumn = 0) { return ListHeaderText(List(), nColumn); }
+    std::string Cell(int nRow, int nColumn) { return ListCellText(List(), nRow, nColumn); }
+    std::string Text(int nId) { return WindowText(Control(nId)); }
+    void Click(int nId) { test::Click(Control(nId)); }
+    void Click(WindowHandle hWnd) { test::Click(hWnd); }
 
     // Waits for the worker and for its completion message to be handled.
     bool WaitIdle() {
         return WaitUntil([] { return g_bWorkerIdle.load() != FALSE; }) &&
-               WaitUntil([this] { return Control(1001) != nullptr && Control(1001)->isEnabled(); });
+               WaitUntil([this] { return Control(1001) != nullptr && IsEnabled(Control(1001)); });
     }
 
     std::string Message(size_t i) {
@@ -128,38 +105,5 @@ protected:
     OpenRecorder m_opens;
     CMainDialog m_dialog;
 };
-
-// Runs fn when a modal window other than the main dialog with the given object name is active
-// (the picker is "dialog103"); polled, because the modal window runs a loop of its own.
-// The handlers still waiting; a test's leftovers must not act in the next test.
-inline std::vector<QTimer*>& PendingModalHandlers() {
-    static std::vector<QTimer*> s_vecTimers;
-    return s_vecTimers;
-}
-
-inline void CancelPendingModalHandlers() {
-    for (QTimer* pTimer : PendingModalHandlers()) {
-        delete pTimer;
-    }
-    PendingModalHandlers().clear();
-}
-
-inline void WhenModal(const QString& strName, const std::function<void(QWidget*)>& fn) {
-    auto* pTimer = new QTimer;
-    PendingModalHandlers().push_back(pTimer);
-    auto pDone = std::make_shared<bool>(false);
-    QObject::connect(pTimer, &QTimer::timeout, [pTimer, strName, fn, pDone] {
-        QWidget* pModal = QApplication::activeModalWidget();
-        if (*pDone || pModal == nullptr || pModal->objectName() != strName) {
-            return;
-        }
-        *pDone = true;
-        pTimer->stop();
-        std::erase(PendingModalHandlers(), pTimer);
-        pTimer->deleteLater();
-        fn(pModal);
-    });
-    pTimer->start(10);
-}
 
 } // namespace tessaly::test

@@ -1,5 +1,4 @@
-#include <QCheckBox>
-#include <QListWidget>
+#include <algorithm>
 #include <filesystem>
 
 #include "tests/app/window/MainWindowFixture.h"
@@ -10,25 +9,24 @@ using namespace tessaly::test;
 
 // Confirms the picker, once it is open, with every entry of its start folder selected.
 void ConfirmPickerWithEverything() {
-    WhenModal(QStringLiteral("dialog103"), [](QWidget* pPicker) {
-        QTest::mouseClick(pPicker->findChild<QWidget*>(QStringLiteral("control1020")),
-                          Qt::LeftButton);
-        QTest::mouseClick(pPicker->findChild<QWidget*>(QStringLiteral("control1")), Qt::LeftButton);
+    WhenModal(103, [](WindowHandle hPicker) {
+        Click(DialogItem(hPicker, 1020));
+        Click(DialogItem(hPicker, 1));
     });
 }
 
 void CancelPicker(bool* pbOpened) {
-    WhenModal(QStringLiteral("dialog103"), [pbOpened](QWidget* pPicker) {
+    WhenModal(103, [pbOpened](WindowHandle hPicker) {
         *pbOpened = true;
-        QTest::mouseClick(pPicker->findChild<QWidget*>(QStringLiteral("control2")), Qt::LeftButton);
+        Click(DialogItem(hPicker, 2));
     });
 }
 
 class AddExecuteTest : public MainWindowTest {
 protected:
     void SetFilter(const char* pszUtf8, bool bRegex) {
-        qobject_cast<QLineEdit*>(Control(1011))->setText(QString::fromUtf8(pszUtf8));
-        qobject_cast<QCheckBox*>(Control(1012))->setChecked(bRegex);
+        SetEditText(Control(1011), pszUtf8);
+        SetChecked(Control(1012), bRegex);
     }
     // Add with everything in the drive's root picked; the rows' names afterwards.
     std::vector<std::string> AddEverything() {
@@ -36,7 +34,7 @@ protected:
         Click(1001);
         EXPECT_TRUE(WaitIdle());
         std::vector<std::string> names;
-        for (int i = 0; i < List()->model()->rowCount(); ++i) {
+        for (int i = 0; i < ListRowCount(List()); ++i) {
             names.push_back(Cell(i, 0));
         }
         std::sort(names.begin(), names.end());
@@ -62,7 +60,7 @@ TEST_F(AddExecuteTest, FilterRefusalsShowTheirMessageAndOpenNoPicker) {
         for (const Case& c : cases) {
             SetFilter(c.pszFilter, c.bRegex);
             Click(1001);
-            EXPECT_TRUE(Control(1001)->isEnabled()) << c.pszFilter;
+            EXPECT_TRUE(IsEnabled(Control(1001))) << c.pszFilter;
         }
     });
     EXPECT_FALSE(bPickerOpened);
@@ -107,8 +105,8 @@ TEST_F(AddExecuteTest, CancelLeavesEverythingAsItWas) {
     Run([&] {
         CancelPicker(&bOpened);
         Click(1001);
-        EXPECT_TRUE(Control(1001)->isEnabled());
-        EXPECT_EQ(List()->model()->rowCount(), 0);
+        EXPECT_TRUE(IsEnabled(Control(1001)));
+        EXPECT_EQ(ListRowCount(List()), 0);
     });
     EXPECT_TRUE(bOpened);
     EXPECT_EQ(m_dialog.m_store.GetCount(), 0u);
@@ -167,13 +165,13 @@ TEST_F(AddExecuteTest, ExecuteMovesTheFlatFilesIntoTheTemplateLayout) {
         Click(1009);
         EXPECT_EQ(Message(0), "振り分け元フォルダがセットされていません");
         m_dialog.m_strTargetFolder = "T:\\flat";
-        qobject_cast<QLineEdit*>(Control(1010))->setText(QString());
+        SetEditText(Control(1010), "");
         Click(1009);
         EXPECT_EQ(Message(1), "振り分けるファイルの拡張子がセットされていません");
-        qobject_cast<QLineEdit*>(Control(1010))->setText(QStringLiteral("mp3"));
+        SetEditText(Control(1010), "mp3");
         Click(1009);
         ASSERT_TRUE(WaitIdle());
-        iProgress = qobject_cast<QProgressBar*>(Control(1006))->value();
+        iProgress = Progress(Control(1006)).iPos;
         Click(1009);
         ASSERT_TRUE(WaitIdle());
     });
@@ -195,9 +193,9 @@ TEST_F(AddExecuteTest, ClosingDuringACollectionWaitsAndDoesNotRefill) {
     bool bWasBusy = false;
     const INT_PTR nResult = RunModalWith(m_dialog, [&] {
         ConfirmPickerWithEverything();
-        QTimer::singleShot(20, [&] {
+        RunLater(20, [&] {
             bWasBusy = !g_bWorkerIdle;
-            reinterpret_cast<QWidget*>(m_dialog.m_hWnd)->close();
+            ClickCloseBox(m_dialog.m_hWnd);
         });
         Click(1001);
     });

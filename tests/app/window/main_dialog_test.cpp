@@ -1,39 +1,16 @@
-#include <QCheckBox>
-#include <QDir>
-#include <QDropEvent>
-#include <QMimeData>
-#include <QTimer>
-#include <QUrl>
 #include <atomic>
 #include <cstdio>
 #include <filesystem>
 #include <thread>
 
-#include "platform/framework/ui/qt/DialogBuilder.h"
 #include "tests/app/window/MainWindowFixture.h"
 
 namespace {
 
 using namespace tessaly::test;
 
-void SaveScreenshot(QWidget* pWidget, const char* pszName) {
-    QDir().mkpath(QStringLiteral(TESSALY_SCREENSHOT_DIR));
-    pWidget->grab().save(QStringLiteral(TESSALY_SCREENSHOT_DIR "/") + QString::fromUtf8(pszName));
-}
-
-// A drop of local paths on a control, as a file manager makes it.
-bool DropOn(QWidget* pTarget, const std::vector<std::string>& vecPosixPaths) {
-    QList<QUrl> urls;
-    for (const std::string& strPath : vecPosixPaths) {
-        urls.append(QUrl::fromLocalFile(QString::fromStdString(strPath)));
-    }
-    QMimeData mime;
-    mime.setUrls(urls);
-    QDragEnterEvent enter(QPoint(3, 3), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(pTarget, &enter);
-    QDropEvent drop(QPointF(3, 3), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(pTarget, &drop);
-    return enter.isAccepted();
+void SaveShot(WindowHandle hWnd, const char* pszName) {
+    SaveScreenshot(hWnd, std::string(TESSALY_SCREENSHOT_DIR "/") + pszName);
 }
 
 CFileEntry Entry(const std::string& strFolderUtf8, const std::string& strNameUtf8,
@@ -53,27 +30,26 @@ TEST_F(MainWindowTest, StartsWithDefaultsAnEmptyTraceLogAndTheIdleControlStates)
         EXPECT_EQ(Text(1010), "mp3");
         EXPECT_EQ(Text(1011), "wav");
         EXPECT_EQ(Text(1002), "");
-        auto* pBar = qobject_cast<QProgressBar*>(Control(1006));
-        EXPECT_EQ(pBar->maximum(), 1024);
-        EXPECT_EQ(pBar->value(), 0);
+        const ProgressState bar = Progress(Control(1006));
+        EXPECT_EQ(bar.iUpper, 1024);
+        EXPECT_EQ(bar.iPos, 0);
         EXPECT_EQ(Header(0), "ファイル名");
         EXPECT_EQ(Header(1), "サイズ");
         EXPECT_EQ(Header(2), "フォルダパス");
-        EXPECT_EQ(List()->horizontalHeader()->sectionSize(0), 170);
-        EXPECT_EQ(List()->horizontalHeader()->sectionSize(2),
-                  reinterpret_cast<QWidget*>(m_dialog.m_hWnd)->width() - 280);
+        EXPECT_EQ(ListColumnWidth(List(), 0), 170);
+        EXPECT_EQ(ListColumnWidth(List(), 2), ClientRect(m_dialog.m_hWnd).right - 280);
         for (int nId : {1009, 1, 1001, 1004, 1005, 1003, 1012}) {
-            EXPECT_TRUE(Control(nId)->isEnabled()) << nId;
+            EXPECT_TRUE(IsEnabled(Control(nId))) << nId;
         }
-        EXPECT_FALSE(Control(1008)->isEnabled());
+        EXPECT_FALSE(IsEnabled(Control(1008)));
         m_dialog.EnableControls(FALSE);
         for (int nId : {1009, 1, 1001, 1004, 1005, 1003, 1012}) {
-            EXPECT_FALSE(Control(nId)->isEnabled()) << nId;
+            EXPECT_FALSE(IsEnabled(Control(nId))) << nId;
         }
         for (int nId : {1008, 1002, 1010, 1011, 1000}) {
-            EXPECT_TRUE(Control(nId)->isEnabled()) << nId;
+            EXPECT_TRUE(IsEnabled(Control(nId))) << nId;
         }
-        SaveScreenshot(reinterpret_cast<QWidget*>(m_dialog.m_hWnd), "main-busy.png");
+        SaveShot(m_dialog.m_hWnd, "main-busy.png");
         m_dialog.EnableControls(TRUE);
     });
     EXPECT_EQ(m_drive.TraceBytes(), "");
@@ -84,11 +60,11 @@ TEST_F(MainWindowTest, EnterAndEscapeInTheEditsDoNotCloseButTheCloseBoxDoes) {
     bool bOpenAfterKeys = false;
     const INT_PTR nResult = RunModalWith(m_dialog, [&] {
         for (int nId : {1010, 1011}) {
-            QTest::keyClick(Control(nId), Qt::Key_Return);
-            QTest::keyClick(Control(nId), Qt::Key_Escape);
+            PressKey(Control(nId), EKey::Enter);
+            PressKey(Control(nId), EKey::Escape);
         }
         bOpenAfterKeys = m_dialog.m_hWnd != nullptr;
-        reinterpret_cast<QWidget*>(m_dialog.m_hWnd)->close();
+        ClickCloseBox(m_dialog.m_hWnd);
     });
     EXPECT_TRUE(bOpenAfterKeys);
     EXPECT_EQ(nResult, IDCANCEL);
@@ -103,50 +79,19 @@ TEST_F(MainWindowTest, OnlyOneFolderDroppedOnTheOperationFolderEditIsTaken) {
     std::filesystem::create_directories(m_drive.PosixPath("other"));
     m_drive.WriteBytes("file.mp3", "x");
     Run([&] {
-        EXPECT_FALSE(DropOn(Control(1010), {m_drive.PosixPath("flat")}));
+        EXPECT_FALSE(DropFiles(Control(1010), {m_drive.PosixPath("flat")}));
         EXPECT_EQ(Text(1002), "");
-        DropOn(Control(1002), {m_drive.PosixPath("flat"), m_drive.PosixPath("other")});
+        DropFiles(Control(1002), {m_drive.PosixPath("flat"), m_drive.PosixPath("other")});
         EXPECT_EQ(Text(1002), "");
-        DropOn(Control(1002), {m_drive.PosixPath("file.mp3")});
+        DropFiles(Control(1002), {m_drive.PosixPath("file.mp3")});
         EXPECT_EQ(Text(1002), "");
-        EXPECT_TRUE(DropOn(Control(1002), {m_drive.PosixPath("flat")}));
+        EXPECT_TRUE(DropFiles(Control(1002), {m_drive.PosixPath("flat")}));
         EXPECT_EQ(Text(1002), "T:\\flat");
         EXPECT_EQ(Utf8(m_dialog.m_strTargetFolder), "T:\\flat");
         g_bWorkerIdle = FALSE;
-        DropOn(Control(1002), {m_drive.PosixPath("other")});
+        DropFiles(Control(1002), {m_drive.PosixPath("other")});
         g_bWorkerIdle = TRUE;
         EXPECT_EQ(Text(1002), "T:\\flat") << "a drop while busy was taken";
-    });
-}
-
-// A mouse move over a control, as the window system delivers it.
-void MoveOver(QWidget* pWidget, QPoint pt = QPoint(3, 3)) {
-    QMouseEvent move(QEvent::MouseMove, QPointF(pt), QPointF(pWidget->mapToGlobal(pt)),
-                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(pWidget, &move);
-}
-
-// A move that a button ignores travels on to the dialog as a copy; it must still count as over the
-// button.
-TEST_F(MainWindowTest, HoveringTheButtonsLightsTheirLabels) {
-    Run([&] {
-        auto* pLabel = Control(1013);
-        auto* pCheck = Control(1012);
-        auto colours = [](QWidget* p) {
-            return std::make_pair(p->palette().color(QPalette::Window).name().toStdString(),
-                                  p->palette().color(QPalette::WindowText).name().toStdString());
-        };
-        EXPECT_EQ(colours(pLabel), std::make_pair(std::string("#646464"), std::string("#ffffff")));
-        MoveOver(Control(1003));
-        EXPECT_EQ(colours(pLabel), std::make_pair(std::string("#ffff00"), std::string("#000000")));
-        EXPECT_EQ(colours(pCheck).first, "#646464");
-        MoveOver(Control(1001));
-        EXPECT_EQ(colours(pLabel).first, "#646464");
-        // The move off 1003 repaints the label; the next move lights the check box.
-        MoveOver(Control(1001), QPoint(5, 5));
-        EXPECT_EQ(colours(pCheck), std::make_pair(std::string("#ffff00"), std::string("#000000")));
-        MoveOver(reinterpret_cast<QWidget*>(m_dialog.m_hWnd), QPoint(2, 2));
-        EXPECT_EQ(colours(pCheck).first, "#646464");
     });
 }
 
@@ -157,11 +102,10 @@ TEST_F(MainWindowTest, TheAboutItemOpensTheAboutBox) {
         ASSERT_NE(pMenu, nullptr);
         ASSERT_EQ(pMenu->GetMenuItemCount(), 2);
         EXPECT_EQ(Utf8(pMenu->m_vecItems[1].strText), "Tessaly のバージョン情報(&A)...");
-        WhenModal(QStringLiteral("dialog100"), [&](QWidget* pAbout) {
-            strTitle = pAbout->windowTitle().toStdString();
-            SaveScreenshot(pAbout, "about.png");
-            QTest::mouseClick(pAbout->findChild<QWidget*>(QStringLiteral("control1")),
-                              Qt::LeftButton);
+        WhenModal(100, [&](WindowHandle hAbout) {
+            strTitle = WindowText(hAbout);
+            SaveShot(hAbout, "about.png");
+            Click(DialogItem(hAbout, 1));
         });
         m_dialog.SendMessage(WM_SYSCOMMAND, pMenu->m_vecItems[1].nID, 0);
     });
@@ -172,26 +116,18 @@ TEST_F(MainWindowTest, ControlsSitAtTheTemplateRectangles) {
     const DialogTemplate* pTemplate = tessaly::framework::FindDialogTemplate(102);
     ASSERT_NE(pTemplate, nullptr);
     Run([&] {
-        auto* pDialog = reinterpret_cast<QWidget*>(m_dialog.m_hWnd);
-        const QFontMetrics metrics(pDialog->font());
-        const int iBaseX =
-            (metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ"
-                                                      "abcdefghijklmnopqrstuvwxyz")) /
-                 26 +
-             1) /
-            2;
-        const int iBaseY = metrics.height();
+        const auto [iBaseX, iBaseY] = DialogBaseUnits(m_dialog.m_hWnd);
         auto px = [](int v, int base, int div) { return (v * base + div / 2) / div; };
-        EXPECT_EQ(pDialog->width(), px(319, iBaseX, 4));
-        EXPECT_EQ(pDialog->height(), px(249, iBaseY, 8));
+        const Rect rcClient = ClientRect(m_dialog.m_hWnd);
+        EXPECT_EQ(rcClient.right, px(319, iBaseX, 4));
+        EXPECT_EQ(rcClient.bottom, px(249, iBaseY, 8));
         for (const DialogItemTemplate& item : pTemplate->items) {
             if (item.nId < 0) {
                 continue;
             }
-            const QRect rc = Control(item.nId)->geometry();
-            EXPECT_EQ(rc, QRect(px(item.x, iBaseX, 4), px(item.y, iBaseY, 8),
-                                px(item.x + item.cx, iBaseX, 4) - px(item.x, iBaseX, 4),
-                                px(item.y + item.cy, iBaseY, 8) - px(item.y, iBaseY, 8)))
+            EXPECT_EQ(RectInParent(Control(item.nId)),
+                      (Rect{px(item.x, iBaseX, 4), px(item.y, iBaseY, 8),
+                            px(item.x + item.cx, iBaseX, 4), px(item.y + item.cy, iBaseY, 8)}))
                 << "control " << item.nId;
         }
     });
@@ -218,9 +154,8 @@ TEST_F(MainWindowTest, ListShowsEntriesSortsByEachColumnAndExcludes) {
         EXPECT_EQ(Cell(1, 1), "5,000,000,000");
         EXPECT_EQ(Cell(1, 2), "T:\\b");
         EXPECT_EQ(Cell(3, 0), "한글.wav");
-        SaveScreenshot(reinterpret_cast<QWidget*>(m_dialog.m_hWnd), "main.png");
+        SaveShot(m_dialog.m_hWnd, "main.png");
 
-        QHeaderView* pHeader = List()->horizontalHeader();
         auto column = [&](int c) {
             std::vector<std::string> cells;
             for (int i = 0; i < 6; ++i) {
@@ -228,30 +163,23 @@ TEST_F(MainWindowTest, ListShowsEntriesSortsByEachColumnAndExcludes) {
             }
             return cells;
         };
-        QTest::mouseClick(pHeader->viewport(), Qt::LeftButton, {},
-                          QPoint(pHeader->sectionViewportPosition(1) + 5, 5));
+        ClickListHeader(List(), 1);
         EXPECT_EQ(column(1),
                   (std::vector<std::string>{"5,000,000,000", "1,000", "30", "20", "10", "7"}));
-        QTest::mouseClick(pHeader->viewport(), Qt::LeftButton, {},
-                          QPoint(pHeader->sectionViewportPosition(1) + 5, 5));
+        ClickListHeader(List(), 1);
         EXPECT_EQ(column(1).front(), "7");
         // The name column's first click sorts descending, whatever the size column did.
-        QTest::mouseClick(pHeader->viewport(), Qt::LeftButton, {},
-                          QPoint(pHeader->sectionViewportPosition(0) + 5, 5));
+        ClickListHeader(List(), 0);
         EXPECT_EQ(column(0).front(), "한글.wav");
         EXPECT_EQ(column(0)[4] + column(0)[5], "A.wava.wav") << "case-only names moved apart";
         EXPECT_EQ(CMainDialog::CompareRows(0, 2, 0), 0) << "A.wav and a.wav differ by name";
-        QTest::mouseClick(pHeader->viewport(), Qt::LeftButton, {},
-                          QPoint(pHeader->sectionViewportPosition(2) + 5, 5));
+        ClickListHeader(List(), 2);
         EXPECT_EQ(column(2).front(), "T:\\c");
 
         // Exclude rows 2 and 5 of the list as it stands.
         const std::string strGone1 = Cell(1, 0);
         const std::string strGone2 = Cell(4, 0);
-        List()->selectionModel()->select(List()->model()->index(1, 0),
-                                         QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        List()->selectionModel()->select(List()->model()->index(4, 0),
-                                         QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        SelectListRows(List(), {1, 4});
         Click(1004);
         EXPECT_EQ(Header(), "ファイル名 (4)");
         EXPECT_EQ(m_dialog.m_store.GetCount(), 4u);
@@ -282,11 +210,11 @@ TEST_F(MainWindowTest, ExcludeOfALargeSelectionTakesOnlyTheRowsWhoseFilesExist) 
     m_dialog.m_store.AssignIds();
     Run([&] {
         ASSERT_TRUE(m_dialog.FillList());
+        std::vector<int> vecRows;
         for (int i = 0; i < iRows; i += 2) {
-            List()->selectionModel()->select(List()->model()->index(i, 0),
-                                             QItemSelectionModel::Select |
-                                                 QItemSelectionModel::Rows);
+            vecRows.push_back(i);
         }
+        SelectListRows(List(), vecRows);
         Click(1004);
         std::vector<std::string> vecExpected;
         for (int i = 0; i < iRows; ++i) {
@@ -295,7 +223,7 @@ TEST_F(MainWindowTest, ExcludeOfALargeSelectionTakesOnlyTheRowsWhoseFilesExist) 
                 vecExpected.push_back(acName);
             }
         }
-        ASSERT_EQ(List()->model()->rowCount(), static_cast<int>(vecExpected.size()));
+        ASSERT_EQ(ListRowCount(List()), static_cast<int>(vecExpected.size()));
         EXPECT_EQ(m_dialog.m_store.GetCount(), vecExpected.size());
         EXPECT_EQ(Header(), "ファイル名 (" + std::to_string(vecExpected.size()) + ")");
         for (size_t k = 0; k < vecExpected.size(); ++k) {
@@ -315,7 +243,7 @@ TEST_F(MainWindowTest, CommandsReturnOnlyWhenTheWorkerIsIdle) {
             g_bWorkerIdle = TRUE;
         });
         m_dialog.PostMessage(WM_WORK_DONE, 0, 0);
-        const bool bEnabled = WaitUntil([&] { return Control(1001)->isEnabled(); });
+        const bool bEnabled = WaitUntil([&] { return IsEnabled(Control(1001)); });
         const BOOL bIdleThen = g_bWorkerIdle;
         worker.join();
         EXPECT_TRUE(bEnabled);
@@ -337,13 +265,11 @@ TEST_F(MainWindowTest, AWorkersLargeRefillKeepsEveryRowAndLetsTheWindowRun) {
         int iTicksDuringFill = 0;
         std::atomic<bool> bFilling{true};
         std::atomic<BOOL> bOk{FALSE};
-        QTimer timer;
         // Ticks while some rows are in and others still to come.
-        QObject::connect(&timer, &QTimer::timeout, [&] {
-            const int iRows = List()->model()->rowCount();
+        Timer ticker(1, [&] {
+            const int iRows = ListRowCount(List());
             iTicksDuringFill += iRows > 0 && iRows < static_cast<int>(dwRows) ? 1 : 0;
         });
-        timer.start(1);
         std::thread worker([&] {
             bOk = m_dialog.FillList();
             bFilling = false;
@@ -354,7 +280,7 @@ TEST_F(MainWindowTest, AWorkersLargeRefillKeepsEveryRowAndLetsTheWindowRun) {
         EXPECT_TRUE(bOk);
         EXPECT_GT(iTicksDuringFill, 0);
         EXPECT_EQ(Header(), "ファイル名 (120001)");
-        ASSERT_EQ(List()->model()->rowCount(), static_cast<int>(dwRows));
+        ASSERT_EQ(ListRowCount(List()), static_cast<int>(dwRows));
         for (DWORD i : {0u, 49999u, 50000u, 99999u, 100000u, 120000u}) {
             std::snprintf(acName, sizeof(acName), "f%06u.wav", static_cast<unsigned>(i));
             EXPECT_EQ(Cell(static_cast<int>(i), 0), acName);
@@ -366,7 +292,6 @@ TEST_F(MainWindowTest, AWorkersLargeRefillKeepsEveryRowAndLetsTheWindowRun) {
 TEST_F(MainWindowTest, ProgressFollowsTheWorkersMessagesWhereverTheyArePosted) {
     std::vector<int> vecPositions;
     Run([&] {
-        auto* pBar = qobject_cast<QProgressBar*>(Control(1006));
         g_dwMoveTotal = 3;
         const DWORD dwThread = m_dialog.m_dwUiThreadId;
         for (DWORD dwDone : {0u, 1u, 2u}) {
@@ -377,15 +302,15 @@ TEST_F(MainWindowTest, ProgressFollowsTheWorkersMessagesWhereverTheyArePosted) {
                 ::PostMessageA(m_dialog.m_hWnd, WM_MOVE_PROGRESS, 0, 0);
             }
             tessaly::framework::PumpPendingMessages();
-            vecPositions.push_back(pBar->value());
+            vecPositions.push_back(Progress(Control(1006)).iPos);
         }
         m_dialog.EnableControls(FALSE);
         g_bAbort = TRUE;
         PostThreadMessage(dwThread, WM_WORK_DONE, 0, 0);
         tessaly::framework::PumpPendingMessages();
-        vecPositions.push_back(pBar->value());
+        vecPositions.push_back(Progress(Control(1006)).iPos);
         EXPECT_FALSE(g_bAbort);
-        EXPECT_TRUE(Control(1001)->isEnabled());
+        EXPECT_TRUE(IsEnabled(Control(1001)));
     });
     EXPECT_EQ(vecPositions, (std::vector<int>{0, 341, 682, 1024}));
 }

@@ -1,16 +1,10 @@
 // What the picker dialog tests share: a picker whose inner steps a test may call, a fixture with
-// the program's folders on drive T: and recorded message boxes, and the user's gestures on the
-// real Qt widgets (header clicks, double clicks, a drive chosen in the box).
+// the program's folders on drive T: and recorded message boxes, and the picker's controls for the
+// window driver's gestures (header clicks, double clicks, a drive chosen in the box).
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <QHeaderView>
-#include <QListWidget>
-#include <QMouseEvent>
-#include <QPushButton>
-#include <QTableView>
-#include <QTest>
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
@@ -22,7 +16,7 @@
 #include "res/Resources.h"
 #include "tests/common/ProgramFolders.h"
 #include "tests/common/RecordingProviders.h"
-#include "tests/common/WindowTestEnvironment.h"
+#include "tests/common/WindowDriver.h"
 
 namespace tessaly::test {
 
@@ -110,19 +104,19 @@ protected:
     MessageBoxRecorder m_messages;
 };
 
-inline QTableView* ListView(CMyFileDialog& picker) {
-    return qobject_cast<QTableView*>(reinterpret_cast<QWidget*>(picker.m_ListCtrl.m_hWnd));
+inline WindowHandle ListView(CMyFileDialog& picker) {
+    return picker.m_ListCtrl.m_hWnd;
 }
 
-inline QListWidget* DriveBox(CMyFileDialog& picker) {
-    return qobject_cast<QListWidget*>(reinterpret_cast<QWidget*>(picker.m_DriveList.m_hWnd));
+inline WindowHandle DriveBox(CMyFileDialog& picker) {
+    return picker.m_DriveList.m_hWnd;
 }
 
-inline QPushButton* Button(CMyFileDialog& picker, int nId) {
+// The user's click on the picker's button nId.
+inline void ClickButton(CMyFileDialog& picker, int nId) {
     CWnd* pButton = picker.GetDlgItem(nId);
-    return pButton != nullptr
-               ? qobject_cast<QPushButton*>(reinterpret_cast<QWidget*>(pButton->m_hWnd))
-               : nullptr;
+    ASSERT_NE(pButton, nullptr) << nId;
+    Click(pButton->m_hWnd);
 }
 
 // The texts of one column, row by row, as the program holds them (CP932 turned into UTF-8).
@@ -158,39 +152,16 @@ inline int RowImage(CMyFileDialog& picker, int iRow) {
 }
 
 inline void ClickHeader(CMyFileDialog& picker, int iColumn) {
-    QHeaderView* pHeader = ListView(picker)->horizontalHeader();
-    const QPoint pt(pHeader->sectionViewportPosition(iColumn) + 10, pHeader->height() / 2);
-    QTest::mouseClick(pHeader->viewport(), Qt::LeftButton, {}, pt);
-}
-
-inline void DoubleClickAt(CMyFileDialog& picker, const QPoint& ptViewport) {
-    QWidget* pViewport = ListView(picker)->viewport();
-    // The pointer arrives first, as a user's does: QTest's double click alone carries no press,
-    // and the framework learns the cursor's place from moves and presses.
-    QMouseEvent move(QEvent::MouseMove, QPointF(ptViewport),
-                     QPointF(pViewport->mapToGlobal(ptViewport)), Qt::NoButton, Qt::NoButton,
-                     Qt::NoModifier);
-    QApplication::sendEvent(pViewport, &move);
-    QTest::mouseClick(pViewport, Qt::LeftButton, {}, ptViewport);
-    QTest::mouseDClick(pViewport, Qt::LeftButton, {}, ptViewport);
+    ClickListHeader(ListView(picker), iColumn);
 }
 
 inline void DoubleClickRow(CMyFileDialog& picker, int iRow) {
-    QTableView* pView = ListView(picker);
-    DoubleClickAt(picker, pView->visualRect(pView->model()->index(iRow, 0)).center());
+    DoubleClickListRow(ListView(picker), iRow);
 }
 
 // The user's choice of a drive in the box: a notifying selection change.
 inline bool ChooseDrive(CMyFileDialog& picker, char cLetter) {
-    QListWidget* pBox = DriveBox(picker);
-    const QString strDrive = QString(QChar(cLetter)) + QStringLiteral(":");
-    for (int i = 0; i < pBox->count(); ++i) {
-        if (pBox->item(i)->text() == strDrive) {
-            pBox->setCurrentRow(i);
-            return true;
-        }
-    }
-    return false;
+    return ChooseListBoxItem(DriveBox(picker), std::string(1, cLetter) + ":");
 }
 
 inline bool WaitForSort(CMyFileDialog& picker) {

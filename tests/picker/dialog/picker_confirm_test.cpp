@@ -19,15 +19,15 @@ TEST_F(PickerConfirm, OkWithoutSelectionKeepsEveryEntryForALaterChoice) {
     MakeFile("c/two.txt", 2);
     CTestPicker picker;
     const INT_PTR nResult = RunPicker(picker, "c", [&] {
-        tessaly::test::Button(picker, IDOK)->click();
+        tessaly::test::ClickButton(picker, IDOK);
         EXPECT_EQ(m_messages.Texts(), std::vector<std::string>{Ansi("何も選択されていません")});
-        EXPECT_TRUE(reinterpret_cast<QWidget*>(picker.m_hWnd)->isVisible());
+        EXPECT_TRUE(tessaly::test::IsVisible(picker.m_hWnd));
         EXPECT_EQ(tessaly::test::EntryNames(picker),
                   (std::vector<std::string>{"dir", "one.txt", "two.txt"}));
         EXPECT_EQ(picker.m_ListCtrl.GetItemCount(), 3);
         picker.m_ListCtrl.SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
         picker.m_ListCtrl.SetItemState(2, LVIS_SELECTED, LVIS_SELECTED);
-        tessaly::test::Button(picker, IDOK)->click();
+        tessaly::test::ClickButton(picker, IDOK);
     });
     ASSERT_EQ(nResult, IDOK);
     EXPECT_EQ(m_messages.Texts().size(), 1u);
@@ -44,9 +44,9 @@ TEST_F(PickerConfirm, SelectAllAndEnterHandBackEveryRecordInRowOrder) {
     MakeFile("all/m.txt", 7);
     CTestPicker picker;
     const INT_PTR nResult = RunPicker(picker, "all", [&] {
-        tessaly::test::Button(picker, IDC_SELECT_ALL)->click();
+        tessaly::test::ClickButton(picker, IDC_SELECT_ALL);
         EXPECT_EQ(picker.m_ListCtrl.GetSelectedCount(), 4u);
-        QTest::keyClick(tessaly::test::ListView(picker), Qt::Key_Return);
+        tessaly::test::PressKey(tessaly::test::ListView(picker), tessaly::test::EKey::Enter);
     });
     ASSERT_EQ(nResult, IDOK);
     EXPECT_EQ(picker.m_iItemNum, 4);
@@ -65,7 +65,7 @@ TEST_F(PickerConfirm, ARootHandsBackTheDriveWithoutItsBackslash) {
     CTestPicker picker;
     const INT_PTR nResult = RunPicker(picker, "", [&] {
         picker.m_ListCtrl.SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
-        tessaly::test::Button(picker, IDOK)->click();
+        tessaly::test::ClickButton(picker, IDOK);
     });
     ASSERT_EQ(nResult, IDOK);
     EXPECT_EQ(picker.m_strCurDir, CString("T:\\"));
@@ -84,9 +84,10 @@ TEST_F(PickerConfirm, EscapeAndCancelEndWithoutTouchingTheEntries) {
         const INT_PTR nResult = RunPicker(picker, "e", [&] {
             picker.m_ListCtrl.SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED);
             if (bEscape) {
-                QTest::keyClick(tessaly::test::ListView(picker), Qt::Key_Escape);
+                tessaly::test::PressKey(tessaly::test::ListView(picker),
+                                        tessaly::test::EKey::Escape);
             } else {
-                tessaly::test::Button(picker, IDCANCEL)->click();
+                tessaly::test::ClickButton(picker, IDCANCEL);
             }
         });
         EXPECT_EQ(nResult, IDCANCEL) << (bEscape ? "escape" : "cancel");
@@ -100,8 +101,8 @@ TEST_F(PickerConfirm, OkInAnEmptyFolderComplainsAndStaysOpen) {
     MakeFolder("void");
     CTestPicker picker;
     const INT_PTR nResult = RunPicker(picker, "void", [&] {
-        tessaly::test::Button(picker, IDOK)->click();
-        EXPECT_TRUE(reinterpret_cast<QWidget*>(picker.m_hWnd)->isVisible());
+        tessaly::test::ClickButton(picker, IDOK);
+        EXPECT_TRUE(tessaly::test::IsVisible(picker.m_hWnd));
         picker.EndDialog(IDCANCEL);
     });
     EXPECT_EQ(nResult, IDCANCEL);

@@ -56,13 +56,12 @@ TEST_F(PickerNavigation, UpFolderClimbsToTheRootAndStaysThere) {
     MakeFile("a/b/inner.txt");
     CTestPicker picker;
     RunPicker(picker, "a/b", [&] {
-        QPushButton* pUp = tessaly::test::Button(picker, IDC_UP_FOLDER);
         const struct {
             const char* pcFolder;
             const char* pcFirstRow;
         } steps[] = {{"T:\\a", "b"}, {"T:\\", "a"}, {"T:\\", "a"}};
         for (const auto& step : steps) {
-            pUp->click();
+            tessaly::test::ClickButton(picker, IDC_UP_FOLDER);
             EXPECT_EQ(picker.m_strCurDir, CString(step.pcFolder));
             EXPECT_EQ(tessaly::test::EditText(picker), step.pcFolder);
             ASSERT_GT(picker.m_ListCtrl.GetItemCount(), 0) << step.pcFolder;
@@ -88,11 +87,10 @@ TEST_F(PickerNavigation, NamesWithA5CTrailByteStayWholeGoingDownAndUp) {
         EXPECT_EQ(picker.GetPickedFolder(strPicked), 1);
         EXPECT_EQ(tessaly::test::Utf8(strPicked), "T:\\表\\ソ");
 
-        QPushButton* pUp = tessaly::test::Button(picker, IDC_UP_FOLDER);
-        pUp->click();
+        tessaly::test::ClickButton(picker, IDC_UP_FOLDER);
         EXPECT_EQ(tessaly::test::EditText(picker), "T:\\表");
         EXPECT_EQ(tessaly::test::ColumnTexts(picker, 0), std::vector<std::string>{"ソ"});
-        pUp->click();
+        tessaly::test::ClickButton(picker, IDC_UP_FOLDER);
         EXPECT_EQ(picker.m_strCurDir, CString("T:\\"));
         picker.EndDialog(IDCANCEL);
     });
@@ -105,9 +103,10 @@ TEST_F(PickerNavigation, DoubleClickOnAFileOrBelowTheRowsDoesNothing) {
     RunPicker(picker, "d", [&] {
         tessaly::test::DoubleClickRow(picker, 1);
         EXPECT_EQ(picker.m_strCurDir, CString("T:\\d"));
-        QTableView* pView = tessaly::test::ListView(picker);
-        const QRect rcLast = pView->visualRect(pView->model()->index(1, 0));
-        tessaly::test::DoubleClickAt(picker, QPoint(rcLast.center().x(), rcLast.bottom() + 40));
+        const tessaly::test::WindowHandle hList = tessaly::test::ListView(picker);
+        const tessaly::test::Rect rcLast = tessaly::test::ListRowRect(hList, 1);
+        tessaly::test::DoubleClickListAt(hList, (rcLast.left + rcLast.right) / 2,
+                                         rcLast.bottom + 40);
         EXPECT_EQ(picker.m_strCurDir, CString("T:\\d"));
         EXPECT_EQ(picker.m_iItemNum, 2);
         tessaly::test::DoubleClickRow(picker, 0);
@@ -202,7 +201,7 @@ TEST_F(PickerNavigation, ADriveThatCannotBeEnteredEmptiesTheListAndKeepsThePath)
             EXPECT_EQ(tessaly::test::EditText(picker), "T:\\");
             EXPECT_FALSE(picker.GetDlgItem(IDC_UP_FOLDER)->IsWindowEnabled());
             EXPECT_FALSE(picker.GetDlgItem(IDC_SELECT_ALL)->IsWindowEnabled());
-            tessaly::test::Button(picker, IDOK)->click();
+            tessaly::test::ClickButton(picker, IDOK);
             EXPECT_EQ(messages.Texts(), std::vector<std::string>{Ansi("何も選択されていません")});
             // Back on a drive that works, everything returns.
             ASSERT_TRUE(tessaly::test::ChooseDrive(picker, 'T'));
@@ -230,11 +229,11 @@ TEST_F(PickerNavigation, ClosingRestoresTheWorkingDirectory) {
             GetCurrentDirectoryA(MAX_PATH, acDir);
             EXPECT_STREQ(acDir, "T:\\other\\deeper");
             if (nEnd == IDOK) {
-                tessaly::test::Button(picker, IDC_UP_FOLDER)->click();
-                tessaly::test::Button(picker, IDC_SELECT_ALL)->click();
-                tessaly::test::Button(picker, IDOK)->click();
+                tessaly::test::ClickButton(picker, IDC_UP_FOLDER);
+                tessaly::test::ClickButton(picker, IDC_SELECT_ALL);
+                tessaly::test::ClickButton(picker, IDOK);
             } else {
-                tessaly::test::Button(picker, IDCANCEL)->click();
+                tessaly::test::ClickButton(picker, IDCANCEL);
             }
         });
         EXPECT_EQ(nResult, nEnd);

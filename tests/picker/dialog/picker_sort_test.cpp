@@ -109,14 +109,14 @@ TEST_F(PickerSort, InputDuringASortIsIgnored) {
         ASSERT_EQ(picker.m_bSorting, 1);
         EXPECT_TRUE(AllButtonsEnabled(picker, FALSE));
         tessaly::test::ClickHeader(picker, 1);
-        QTest::keyClick(tessaly::test::ListView(picker), Qt::Key_Escape);
-        QTest::keyClick(tessaly::test::ListView(picker), Qt::Key_Return);
+        tessaly::test::PressKey(tessaly::test::ListView(picker), tessaly::test::EKey::Escape);
+        tessaly::test::PressKey(tessaly::test::ListView(picker), tessaly::test::EKey::Enter);
         tessaly::test::DoubleClickRow(picker, 0);
         EXPECT_TRUE(tessaly::test::ChooseDrive(picker, 'Z'));
         ASSERT_EQ(picker.m_bSorting, 1);
 
         ASSERT_TRUE(WaitForSort(picker));
-        EXPECT_TRUE(reinterpret_cast<QWidget*>(picker.m_hWnd)->isVisible());
+        EXPECT_TRUE(tessaly::test::IsVisible(picker.m_hWnd));
         EXPECT_EQ(picker.m_strCurDir, CString("T:\\busy"));
         EXPECT_EQ(tessaly::test::EditText(picker), "T:\\busy");
         CString strDrive;

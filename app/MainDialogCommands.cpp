@@ -101,7 +101,7 @@ BOOL CMainDialog::IsFilterActive() const {
 }
 
 void CMainDialog::ShowDuplicateCount(DWORD dwCount) {
-    AfxMessageBox(FormatDuplicateCountMessage(dwCount));
+    AfxMessageBox(FormatDuplicateCountBox(dwCount));
 }
 
 void CMainDialog::WriteDuplicateReport(const CString& strPathList) {

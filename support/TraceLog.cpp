@@ -118,13 +118,14 @@ BOOL WriteLastErrorText(DWORD dwErrorCode) {
     return TRUE;
 }
 
-void EmptyTraceLog() {
+BOOL EmptyTraceLog() {
     std::lock_guard lock(TraceLock());
     std::FILE* pFile = tessaly::win32::OpenCrtFile(g_strTracePath, "wt");
-    if (pFile != nullptr) {
-        std::fclose(pFile);
-        g_bFailureShown = false;
+    if (pFile == nullptr) {
+        return FALSE;
     }
+    g_bFailureShown = false;
+    return std::fclose(pFile) == 0 ? TRUE : FALSE;
 }
 
 void SetTracePath(const CString& strPath) {

@@ -1,6 +1,7 @@
-// The diagnostic log TraceFile.txt beside the executable: failures the user is not shown, one entry
-// each, appended in CP932 and never read back. Every writer opens, appends and closes the file per
-// entry; one process-wide lock keeps entries of concurrent threads whole.
+// The diagnostic log TraceFile.txt beside the executable (or in the user's state folder): failures
+// the user is not shown, one entry each, appended in CP932 and never read back. Every writer opens,
+// appends and closes the file per entry; one process-wide lock keeps entries of concurrent threads
+// whole.
 #pragma once
 
 #include "platform/framework/core/CString.h"
@@ -26,7 +27,7 @@ void AppendTraceText(LPCSTR pcStr, BOOL bLineFeed);
 // The system's text for dwErrorCode followed by "\n", through WriteTraceText. Returns TRUE.
 BOOL WriteLastErrorText(DWORD dwErrorCode);
 
-// Creates the log or empties it ("wt"); a failure is ignored, as at every start.
-void EmptyTraceLog();
+// Creates the log or empties it ("wt"): whether that could be done.
+BOOL EmptyTraceLog();
 // Sets g_strTracePath while no writer is using it.
 void SetTracePath(const CString& strPath);

@@ -13,9 +13,18 @@ CString FormatDuplicateCountMessage(DWORD dwCount) {
     return strText;
 }
 
+CString FormatDuplicateCountBox(DWORD dwCount) {
+    CString strText = FormatDuplicateCountMessage(dwCount);
+    if (AreReportsElsewhere()) {
+        strText += CMyWString(u"\n重複ファイルの一覧：").GetString();
+        strText += GetConflictReportPath();
+    }
+    return strText;
+}
+
 CString GetConflictReportPath() {
     CString strPath;
-    strPath.Format("%s\\ConflictFile.txt", g_strExeFolder.GetString());
+    strPath.Format("%s\\ConflictFile.txt", g_strReportFolder.GetString());
     return strPath;
 }
 

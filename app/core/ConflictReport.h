@@ -1,5 +1,6 @@
 // The duplicate-name report: the text shown when a collection finds files with the same title, and
-// ConflictFile.txt beside the executable, which lists them and is opened for the user.
+// ConflictFile.txt, which lists them and is opened for the user. It stands beside the executable,
+// or in the user's state folder when that folder cannot be written (g_strReportFolder).
 #pragma once
 
 #include "platform/framework/core/CString.h"
@@ -8,7 +9,11 @@
 // "※　%u 個のファイルが重複しています。" with the count, in CP932.
 CString FormatDuplicateCountMessage(DWORD dwCount);
 
-// The report's path: ConflictFile.txt in g_strExeFolder.
+// The window's box: the count message, and when the report is not beside the executable a second
+// line "重複ファイルの一覧：<path>", so that the user can find it.
+CString FormatDuplicateCountBox(DWORD dwCount);
+
+// The report's path: ConflictFile.txt in g_strReportFolder.
 CString GetConflictReportPath();
 
 // Writes the report from a path list of "%s\n" lines (CP932): a header line, one line per path

@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
+#include <filesystem>
 #include <future>
 #include <map>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <string>
@@ -27,6 +31,36 @@ protected:
     tessaly::test::ProgramFolders m_folders;
 };
 
+// Sets (or, for null, removes) an environment variable until the end of the scope.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* pcName, const char* pcValue) : m_strName(pcName) {
+        if (const char* pcOld = std::getenv(pcName)) {
+            m_strOld = pcOld;
+        }
+        Set(pcValue);
+    }
+    ~ScopedVariable() { Set(m_strOld ? m_strOld->c_str() : nullptr); }
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+private:
+    void Set(const char* pcValue) {
+#ifdef _WIN32
+        _putenv_s(m_strName.c_str(), pcValue != nullptr ? pcValue : "");
+#else
+        if (pcValue != nullptr) {
+            setenv(m_strName.c_str(), pcValue, 1);
+        } else {
+            unsetenv(m_strName.c_str());
+        }
+#endif
+    }
+
+    std::string m_strName;
+    std::optional<std::string> m_strOld;
+};
+
 TEST_F(TraceLog, StartUpPointsAtTheExecutablesFolderAndEmptiesTheLog) {
     TESSALY_STAND_IN_ONLY("the executable on a drive of its own");
     m_folders.WriteBytes("TraceFile.txt", "entries of the previous run\r\n");
@@ -35,6 +69,69 @@ TEST_F(TraceLog, StartUpPointsAtTheExecutablesFolderAndEmptiesTheLog) {
     EXPECT_STREQ("T:\\TraceFile.txt", g_strTracePath);
     EXPECT_TRUE(m_folders.Exists("TraceFile.txt"));
     EXPECT_EQ("", m_folders.TraceBytes());
+}
+
+TEST_F(TraceLog, AnExecutablesFolderThatCannotBeWrittenLeavesTheReportsInTheUsersStateFolder) {
+    TESSALY_STAND_IN_ONLY("the drive letter of the stand-in, and $XDG_STATE_HOME and $HOME");
+    EXPECT_STREQ("T:", g_strReportFolder);
+    EXPECT_FALSE(AreReportsElsewhere());
+    // A folder where the log would be: the executable's folder takes no log, even for root.
+    std::filesystem::remove(m_folders.Native("TraceFile.txt"));
+    std::filesystem::create_directory(m_folders.Native("TraceFile.txt"));
+    m_folders.WriteBytes("file", "a file where a folder would have to be made");
+    const std::string strRoot = m_folders.PosixPath();
+    const struct {
+        const char* pcWhat;
+        const char* pcLocalAppData; // a drive path
+        const char* pcStateHome;    // below the drive's root when it starts with '/'
+        const char* pcHome;
+        const char* pcFolder; // where the reports go; null: nowhere
+    } rows[] = {
+        {"XDG_STATE_HOME", nullptr, "/xdg", "/home", "T:\\xdg\\tessaly"},
+        {"HOME's default", nullptr, nullptr, "/home", "T:\\home\\.local\\state\\tessaly"},
+        {"a relative XDG_STATE_HOME", nullptr, "xdg", "/home", "T:\\home\\.local\\state\\tessaly"},
+        {"an XDG_STATE_HOME that cannot be made", nullptr, "/file/xdg", "/home",
+         "T:\\home\\.local\\state\\tessaly"},
+        {"LOCALAPPDATA first", "T:\\local", "/xdg", "/home", "T:\\local\\Tessaly"},
+        {"a relative LOCALAPPDATA", "local", "/xdg", "/home", "T:\\xdg\\tessaly"},
+        {"no place", nullptr, "/file/xdg", "/file/home", nullptr},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.pcWhat);
+        const auto below = [&](const char* pcValue) {
+            return pcValue != nullptr && pcValue[0] == '/' ? strRoot + pcValue
+                   : pcValue != nullptr                    ? std::string(pcValue)
+                                                           : std::string();
+        };
+        const std::string strStateHome = below(row.pcStateHome);
+        const std::string strHome = below(row.pcHome);
+        ScopedVariable localAppData("LOCALAPPDATA", row.pcLocalAppData);
+        ScopedVariable stateHome("XDG_STATE_HOME",
+                                 row.pcStateHome ? strStateHome.c_str() : nullptr);
+        ScopedVariable home("HOME", strHome.c_str());
+        std::string strRelative;
+        if (row.pcFolder != nullptr) {
+            strRelative = std::string(row.pcFolder).substr(3) + "/TraceFile.txt";
+            std::replace(strRelative.begin(), strRelative.end(), '\\', '/');
+            // The log of the previous run there is emptied as beside the executable.
+            m_folders.WriteBytes(strRelative, "previous run\r\n");
+        }
+        tessaly::test::MessageBoxRecorder recorder;
+        InitProgramFolders();
+        EXPECT_STREQ("T:", g_strExeFolder);
+        const std::string strFolder = row.pcFolder != nullptr ? row.pcFolder : "T:";
+        EXPECT_EQ(strFolder, g_strReportFolder.GetString());
+        EXPECT_EQ(strFolder + "\\TraceFile.txt", g_strTracePath.GetString());
+        EXPECT_EQ(row.pcFolder != nullptr, AreReportsElsewhere() != FALSE);
+        WriteTraceText("entry\n");
+        if (row.pcFolder != nullptr) {
+            EXPECT_EQ("entry\r\n", m_folders.ReadBytes(strRelative));
+            EXPECT_TRUE(recorder.Texts().empty());
+        } else {
+            // Only now is the user told that there is no log.
+            EXPECT_EQ(1u, recorder.Texts().size());
+        }
+    }
 }
 
 TEST_F(TraceLog, TextModeWritesCrLfAndRawModesKeepLf) {

@@ -132,10 +132,10 @@ private:
 };
 
 // The program's folders, as the window sets them at start. A dry run leaves TraceFile.txt as it
-// was: it neither empties nor writes it.
+// was: it neither empties nor writes it, nor makes the state folder.
 void InitFolders(bool bDryRun) {
     if (bDryRun) {
-        GetModuleFolder(&g_strExeFolder);
+        LocateProgramFolders();
     } else {
         InitProgramFolders();
     }

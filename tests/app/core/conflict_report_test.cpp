@@ -99,6 +99,24 @@ TEST_F(ConflictReportTest, AListThatDoesNotConvertWholeLeavesTheOldReport) {
     EXPECT_TRUE(m_vecCalls.empty());
 }
 
+TEST_F(ConflictReportTest, AReportKeptAwayFromTheExecutableIsOpenedThereAndTheBoxNamesIt) {
+    // Beside the executable the box says the count alone.
+    EXPECT_EQ(FormatDuplicateCountBox(2), FormatDuplicateCountMessage(2));
+    m_folders.WriteBytes("state/keep", "");
+    const CString strSaved = g_strReportFolder;
+    g_strReportFolder = (m_folders.WinPath("state")).c_str();
+    const std::string strPath = m_folders.WinPath("state") + "\\ConflictFile.txt";
+    EXPECT_EQ(std::string(FormatDuplicateCountBox(2)),
+              AnsiFromUtf8("※　2 個のファイルが重複しています。\n重複ファイルの一覧：").Str() +
+                  strPath);
+    EXPECT_TRUE(WriteConflictReport("C:\\x.wav\n"));
+    g_strReportFolder = strSaved;
+    EXPECT_EQ(m_folders.ReadBytes("state/ConflictFile.txt"), Header() + "\r\nC:\\x.wav\r\n\r\n");
+    EXPECT_FALSE(m_folders.Exists("ConflictFile.txt"));
+    ASSERT_EQ(m_vecCalls.size(), 1u);
+    EXPECT_EQ(m_vecCalls[0].strFile, strPath);
+}
+
 TEST(FormatDuplicateCountMessage, GivesTheCountInTheFixedText) {
     EXPECT_EQ(FormatDuplicateCountMessage(3), AnsiFromUtf8("※　3 個のファイルが重複しています。"));
     EXPECT_EQ(FormatDuplicateCountMessage(4294967295u),

@@ -273,6 +273,45 @@ TEST_F(BatchTest, DuplicatesAcrossTemplatesAreReportedAndLeftAlone) {
     EXPECT_EQ(Read("X/sub/y.mp3"), "y");
 }
 
+TEST_F(BatchTest, AnInstalledCopyKeepsItsReportsInTheUsersStateFolder) {
+    SKIP_UNDER_WINE("Wine gives the tool %LOCALAPPDATA% of its own prefix");
+    // A folder where the log would be: the tool's folder takes no log, even for root.
+    fs::create_directories(m_root / "bin" / "TraceFile.txt");
+    Write("file", "a file where a folder would have to be made");
+    Write("t1/x.wav");
+    Write("t2/sub/x.wav");
+    Write("t1/y.wav");
+    Write("X/y.mp3", "y");
+    const std::string strState = "env -u LOCALAPPDATA XDG_STATE_HOME=" + Quote(Path("state"));
+    const std::string strReport = Path("state/tessaly/ConflictFile.txt");
+    Result result = Run({"-n", "-t", Path("X"), Path("t1"), Path("t2")}, strState);
+    EXPECT_TRUE(Contains(result.strOut, "(dry run: " + Path("bin/ConflictFile.txt")))
+        << result.strOut;
+    EXPECT_FALSE(Exists("state")) << "a dry run makes no folder";
+
+    result = Run({"-t", Path("X"), Path("t1"), Path("t2")}, strState);
+    EXPECT_EQ(result.iExit, 0) << result.strOut << result.strErr;
+    EXPECT_TRUE(Contains(result.strOut, "※　2 個のファイルが重複しています。\n  " +
+                                            Path("t1/x.wav") + "\n  " + Path("t2/sub/x.wav") +
+                                            "\n  ConflictFile.txt: " + strReport + "\n"))
+        << result.strOut;
+    EXPECT_TRUE(Contains(Read("state/tessaly/ConflictFile.txt"), WinPath("t2/sub/x.wav") + "\r\n"));
+    // y.mp3 is in place: the trace says so there.
+    EXPECT_TRUE(Contains(Read("state/tessaly/TraceFile.txt"), WinPath("X") + "\\y.mp3\n"));
+    EXPECT_FALSE(Exists("bin/ConflictFile.txt"));
+    // The dry run names the report where the last run left it.
+    result = Run({"-n", "-t", Path("X"), Path("t1"), Path("t2")}, strState);
+    EXPECT_TRUE(Contains(result.strOut, "(dry run: " + strReport + " left as it was)"))
+        << result.strOut;
+
+    // Without a state folder that can be made, the reports stay beside the tool, as designed.
+    result = Run({"-t", Path("X"), Path("t1"), Path("t2")},
+                 "env -u LOCALAPPDATA XDG_STATE_HOME=" + Quote(Path("file/state")) +
+                     " HOME=" + Quote(Path("file")));
+    EXPECT_TRUE(Contains(result.strOut, "ConflictFile.txt: " + Path("bin/ConflictFile.txt")))
+        << result.strOut;
+}
+
 TEST_F(BatchTest, AnExistingDestinationIsNeverReplaced) {
     Write("wav/sub/song.wav");
     Write("X/song.mp3", "new");

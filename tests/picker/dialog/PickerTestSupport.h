@@ -39,7 +39,8 @@ inline std::string Utf8(const CString& strAnsi) {
     return win32::AnsiToUtf8(strAnsi.Str());
 }
 
-// Sets TZ for one scope, restoring the previous zone.
+// Sets TZ for one scope, restoring the previous zone. The C runtime's local time follows it on
+// both systems (Windows' for a zone without daylight-saving rules).
 class ZoneScope {
 public:
     explicit ZoneScope(const char* pcZone) {
@@ -48,21 +49,27 @@ public:
         if (m_bHadOld) {
             m_strOld = pcOld;
         }
-        setenv("TZ", pcZone, 1);
-        tzset();
+        Set(pcZone);
     }
-    ~ZoneScope() {
-        if (m_bHadOld) {
-            setenv("TZ", m_strOld.c_str(), 1);
-        } else {
-            unsetenv("TZ");
-        }
-        tzset();
-    }
+    ~ZoneScope() { Set(m_bHadOld ? m_strOld.c_str() : nullptr); }
     ZoneScope(const ZoneScope&) = delete;
     ZoneScope& operator=(const ZoneScope&) = delete;
 
 private:
+    static void Set(const char* pcZone) {
+#ifdef _WIN32
+        _putenv_s("TZ", pcZone != nullptr ? pcZone : "");
+        _tzset();
+#else
+        if (pcZone != nullptr) {
+            setenv("TZ", pcZone, 1);
+        } else {
+            unsetenv("TZ");
+        }
+        tzset();
+#endif
+    }
+
     bool m_bHadOld = false;
     std::string m_strOld;
 };

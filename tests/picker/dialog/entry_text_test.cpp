@@ -71,6 +71,9 @@ TEST(FormatFileTime, ShowsLocalTimeWithinTheSigned32BitRange) {
 // Windows converts with today's offset, also for a time on the other side of a daylight-saving
 // change: the text is the UTC time shifted by the offset in force now.
 TEST(FormatFileTime, UsesTodaysOffsetOnBothSidesOfDaylightSaving) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows' C runtime takes no daylight-saving rules from TZ";
+#else
     tessaly::test::ZoneScope zone("CET-1CEST,M3.5.0,M10.5.0/3");
     const std::time_t tNow = std::time(nullptr);
     std::tm tmNow{};
@@ -86,4 +89,5 @@ TEST(FormatFileTime, UsesTodaysOffsetOnBothSidesOfDaylightSaving) {
         FormatFileTime(FromUnixSeconds(llSeconds), strText);
         EXPECT_STREQ(strText, acExpected) << llSeconds;
     }
+#endif
 }

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <new>
 #include <string>
+#include <string_view>
 
 #include "platform/framework/core/MessageBox.h"
 #include "platform/win32/Win32.h"
@@ -28,31 +29,61 @@ std::mutex& TraceLock() {
     return *pMutex;
 }
 
-// Appends the bytes in one write without line-end translation; drops them when the log cannot be
-// opened. The caller holds the lock.
-void AppendRawLocked(const char* pcBytes, DWORD cbBytes) {
+// The whole file from its start.
+std::string ReadWhole(HANDLE hFile) {
+    std::string strBytes;
+    SetFilePointer(hFile, 0, nullptr, FILE_BEGIN);
+    char acPiece[0x10000];
+    DWORD cbRead = 0;
+    while (ReadFile(hFile, acPiece, sizeof acPiece, &cbRead, nullptr) && cbRead > 0) {
+        strBytes.append(acPiece, cbRead);
+    }
+    return strBytes;
+}
+
+// Appends the entry in one write, without line-end translation; false when the log cannot be
+// opened. The log is CP932 until an entry holds a character outside CP932: then, so that the
+// user can read the name, the whole log is written again once as UTF-8 with a byte-order mark,
+// and later entries follow in UTF-8. The caller holds the lock.
+bool AppendLocked(std::string_view strEntry) {
     HANDLE hFile = CreateFileA(g_strTracePath, GENERIC_READ | GENERIC_WRITE,
                                FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (hFile == INVALID_HANDLE_VALUE) {
-        return;
+        return false;
     }
-    SetFilePointer(hFile, 0, nullptr, FILE_END);
+    char acHead[kUtf8Bom.size()] = {};
+    DWORD cbHead = 0;
+    const bool bUtf8 = ReadFile(hFile, acHead, sizeof acHead, &cbHead, nullptr) &&
+                       std::string_view(acHead, cbHead) == kUtf8Bom;
+    std::string strBytes;
+    DWORD dwFrom = FILE_END;
+    if (bUtf8) {
+        strBytes = tessaly::win32::AnsiToUtf8(strEntry);
+    } else if (HoldsCodesOutsideCp932(strEntry)) {
+        strBytes = BytesForReader(ReadWhole(hFile).append(strEntry));
+        dwFrom = FILE_BEGIN;
+    } else {
+        strBytes = strEntry;
+    }
+    SetFilePointer(hFile, 0, nullptr, dwFrom);
     DWORD cbWritten = 0;
-    WriteFile(hFile, pcBytes, cbBytes, &cbWritten, nullptr);
+    WriteFile(hFile, strBytes.data(), static_cast<DWORD>(strBytes.size()), &cbWritten, nullptr);
     CloseHandle(hFile);
+    return true;
 }
 
 } // namespace
 
 void WriteTraceText(const CString& strText) {
     {
+        // Text mode, as the C runtime's "at" writes: every "\n" as CR LF.
+        std::string strEntry;
+        for (const char c : strText.Str()) {
+            strEntry += c == '\n' ? std::string_view("\r\n") : std::string_view(&c, 1);
+        }
         std::lock_guard lock(TraceLock());
-        std::FILE* pFile = tessaly::win32::OpenCrtFile(g_strTracePath, "at");
-        if (pFile != nullptr) {
-            std::fwrite(static_cast<LPCTSTR>(strText), 1,
-                        static_cast<std::size_t>(strText.GetLength()), pFile);
-            std::fclose(pFile);
+        if (AppendLocked(strEntry)) {
             g_bFailureShown = false;
             return;
         }
@@ -80,7 +111,7 @@ int WriteTraceFormat(LPCSTR pcFormat, ...) {
     va_end(args);
     if (iLen > 0) {
         std::lock_guard lock(TraceLock());
-        AppendRawLocked(pcBuffer, static_cast<DWORD>(iLen));
+        AppendLocked(std::string_view(pcBuffer, static_cast<std::size_t>(iLen)));
     }
     delete[] pcBuffer;
     return iLen;
@@ -95,7 +126,7 @@ void AppendTraceText(LPCSTR pcStr, BOOL bLineFeed) {
         strEntry += '\n';
     }
     std::lock_guard lock(TraceLock());
-    AppendRawLocked(strEntry.data(), static_cast<DWORD>(strEntry.size()));
+    AppendLocked(strEntry);
 }
 
 BOOL WriteLastErrorText(DWORD dwErrorCode) {

@@ -1,7 +1,8 @@
 // The diagnostic log TraceFile.txt beside the executable (or in the user's state folder): failures
-// the user is not shown, one entry each, appended in CP932 and never read back. Every writer opens,
-// appends and closes the file per entry; one process-wide lock keeps entries of concurrent threads
-// whole.
+// the user is not shown, one entry each, appended in CP932 (the whole log in UTF-8 with a
+// byte-order mark once an entry holds a character outside CP932) and never read back. Every
+// writer opens, appends and closes the file per entry; one process-wide lock keeps entries of
+// concurrent threads whole.
 #pragma once
 
 #include "platform/framework/core/CString.h"

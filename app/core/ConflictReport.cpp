@@ -2,6 +2,7 @@
 
 #include "engine/FileWriter.h"
 #include "platform/framework/core/Shell.h"
+#include "support/AnsiText.h"
 #include "support/MyWString.h"
 #include "support/SJisConv.h"
 #include "support/StartUp.h"
@@ -51,10 +52,11 @@ BOOL WriteConflictReport(const CString& strPathList) {
         return FALSE;
     }
 
+    // A name outside CP932 is readable only in UTF-8.
+    const std::string strFile = BytesForReader(strBytes.Str());
     const CString strPath = GetConflictReportPath();
     CFileWriter writer;
-    if (!writer.WriteAll(strPath, strBytes.GetString(),
-                         static_cast<ULONGLONG>(strBytes.GetLength()))) {
+    if (!writer.WriteAll(strPath, strFile.data(), static_cast<ULONGLONG>(strFile.size()))) {
         return FALSE;
     }
     // No viewer registered is no failure of the report: it stays on disk.

@@ -17,7 +17,8 @@ CString FormatDuplicateCountBox(DWORD dwCount);
 CString GetConflictReportPath();
 
 // Writes the report from a path list of "%s\n" lines (CP932): a header line, one line per path
-// and an empty last line, every line ended by CR LF. The file's old content is replaced. When the
+// and an empty last line, every line ended by CR LF; in CP932, or in UTF-8 with a byte-order mark
+// when a path holds a character outside CP932. The file's old content is replaced. When the
 // file was written, the shell opens it ("open"); a failed write opens nothing and shows nothing.
 // Returns whether the file was written.
 BOOL WriteConflictReport(const CString& strPathList);

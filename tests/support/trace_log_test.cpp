@@ -155,6 +155,24 @@ TEST_F(TraceLog, EntriesAreCp932) {
     EXPECT_EQ("\x81\xA6\x81\x40\x95\x5C\x8E\xA6\x81\x42\r\n", m_folders.TraceBytes());
 }
 
+TEST_F(TraceLog, ANameOutsideCp932TurnsTheWholeLogIntoUtf8WithAByteOrderMark) {
+    // ん is 0x82F1: its trail byte is no code outside CP932.
+    WriteTraceText(AnsiFromUtf8("※　ん\n"));
+    AppendTraceText("raw", TRUE);
+    EXPECT_EQ("\x81\xA6\x81\x40\x82\xF1\r\nraw\n", m_folders.TraceBytes());
+    AppendTraceText(AnsiFromUtf8("T:\\café\\한글.wav"), TRUE);
+    const std::string strUtf8 = "\xEF\xBB\xBF※　ん\r\nraw\nT:\\café\\한글.wav\n";
+    EXPECT_EQ(strUtf8, m_folders.TraceBytes());
+    // Once UTF-8, every later entry is.
+    WriteTraceText(AnsiFromUtf8("表\n"));
+    WriteTraceFormat("%s\n", AnsiFromUtf8("é").GetString());
+    EXPECT_EQ(strUtf8 + "表\r\né\n", m_folders.TraceBytes());
+    // A new run's log starts in CP932 again.
+    EXPECT_TRUE(EmptyTraceLog());
+    WriteTraceText(AnsiFromUtf8("表\n"));
+    EXPECT_EQ("\x95\x5C\r\n", m_folders.TraceBytes());
+}
+
 TEST_F(TraceLog, LongFormattedEntryIsCutToTheBufferInsteadOfOverflowing) {
     const std::string strPath(0x180000, 'p');
     const int iLen = WriteTraceFormat("path\n:%s", strPath.c_str());

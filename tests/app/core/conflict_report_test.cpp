@@ -69,6 +69,24 @@ TEST_F(ConflictReportTest, WritesHeaderPathsAndEmptyLastLineWithCrLfAndOpensIt) 
     EXPECT_EQ(m_vecCalls[0].nShowCmd, SW_SHOWNORMAL);
 }
 
+TEST_F(ConflictReportTest, APathOutsideCp932MakesTheReportUtf8WithAByteOrderMark) {
+    const struct {
+        const char* pcList;
+        std::string strFile;
+    } rows[] = {
+        {"C:\\é\\x.wav\nC:\\ん\\x.wav\n",
+         "\xEF\xBB\xBF=====  重複したファイルのリスト  =====\r\nC:\\é\\x.wav\r\nC:\\ん\\x."
+         "wav\r\n\r\n"},
+        // ん is 0x82F1, 纊 an IBM extension: both CP932, so the bytes stay as they were.
+        {"C:\\ん\\纊.wav\n", Header() + "\r\n" + AnsiFromUtf8("C:\\ん\\纊.wav").Str() + "\r\n\r\n"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.pcList);
+        ASSERT_TRUE(WriteConflictReport(AnsiFromUtf8(row.pcList)));
+        EXPECT_EQ(m_folders.ReadBytes("ConflictFile.txt"), row.strFile);
+    }
+}
+
 TEST_F(ConflictReportTest, ShorterReportReplacesTheOldOneAndAnEmptyListKeepsTheFrame) {
     ASSERT_TRUE(WriteConflictReport("C:\\a\\long-name-one.wav\nC:\\b\\long-name-one.wav\n"));
     ASSERT_TRUE(WriteConflictReport("C:\\x.wav\n"));

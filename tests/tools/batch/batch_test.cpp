@@ -442,6 +442,9 @@ TEST_F(BatchTest, TemplatesFormOneCollectionWhateverTheirOrder) {
         EXPECT_EQ(uLines, 5u) << strReport; // header, three paths, the empty last line
         EXPECT_TRUE(Contains(strReport, WinPath("t1/x/song.wav") + "\r\n"));
         EXPECT_TRUE(Contains(strReport, WinPath("t1/y/song.wav") + "\r\n"));
+        // é is readable there only in UTF-8, which the byte-order mark announces.
+        EXPECT_EQ(strReport.substr(0, 3), "\xEF\xBB\xBF");
+        EXPECT_TRUE(Contains(strReport, WinPath("t2/é/song.wav") + "\r\n"));
         EXPECT_EQ(Read("flat/song.mp3"), "s");
         EXPECT_EQ(Snapshot("flat").size(), 1u);
     }

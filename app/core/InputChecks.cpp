@@ -1,9 +1,31 @@
 #include "app/core/InputChecks.h"
 
 #include <cstring>
+#include <string>
 
+#include "platform/win32/NameCodec.h"
 #include "support/AnsiText.h"
 #include "support/MyWString.h"
+
+namespace {
+
+// The extension goes into the source and destination names as it is: a separator, a drive colon
+// or ".." would take the move out of the operation folder, a wildcard or control character would
+// name no single file. Checked by characters, so a trail byte 0x5C (表) is no separator.
+bool IsSafeTargetExt(LPCSTR pcTargetExt) {
+    const std::u32string strChars = tessaly::win32::AnsiToCodePoints(pcTargetExt);
+    if (strChars.find(U"..") != std::u32string::npos) {
+        return false;
+    }
+    for (const char32_t c : strChars) {
+        if (c == U'/' || tessaly::win32::IsRefusedInWindowsName(c) || (c >= 0x7F && c <= 0x9F)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
 
 CString CheckFilterSetting(CFilterSetting& setting, CMyRegex& validation) {
     if (setting.m_bUseRegex) {
@@ -56,6 +78,9 @@ CString CheckExecuteInputs(LPCSTR pcOperationFolder, LPCSTR pcTargetExt) {
     }
     if (pcTargetExt == nullptr || pcTargetExt[0] == '\0') {
         return AnsiFromUtf8("振り分けるファイルの拡張子がセットされていません");
+    }
+    if (!IsSafeTargetExt(pcTargetExt)) {
+        return AnsiFromUtf8("操作対象拡張子に使えない文字が含まれています。");
     }
     return CString();
 }

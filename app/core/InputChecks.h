@@ -26,5 +26,7 @@ CString CheckFilterSetting(CFilterSetting& setting, CMyRegex& validation);
 CString ApplyFilterSetting(CFilterSetting& setting, CFileCollector& collector);
 
 // Execute's checks: "振り分け元フォルダがセットされていません" for an empty operation folder,
-// "振り分けるファイルの拡張子がセットされていません" for an empty extension.
+// "振り分けるファイルの拡張子がセットされていません" for an empty extension,
+// "操作対象拡張子に使えない文字が含まれています。" for an extension that holds "\", "/", ":", "..",
+// "*", "?", a control character or another character Windows refuses in names.
 CString CheckExecuteInputs(LPCSTR pcOperationFolder, LPCSTR pcTargetExt);

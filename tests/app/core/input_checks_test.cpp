@@ -62,10 +62,28 @@ TEST(InputChecks, StarLeavesTheCollectorsExtensionAlone) {
     EXPECT_FALSE(collector.m_bRegexOk);
 }
 
-TEST(InputChecks, ExecuteNeedsAFolderAndAnExtension) {
+TEST(InputChecks, ExecuteNeedsAFolderAndAnExtensionThatStaysInTheFolder) {
     EXPECT_EQ(std::string(CheckExecuteInputs("", "mp3")),
               Ansi("振り分け元フォルダがセットされていません"));
     EXPECT_EQ(std::string(CheckExecuteInputs("C:\\x", "")),
               Ansi("振り分けるファイルの拡張子がセットされていません"));
-    EXPECT_TRUE(CheckExecuteInputs("C:\\x", ".mp3").IsEmpty()); // used unchanged
+    const std::string strRefused = Ansi("操作対象拡張子に使えない文字が含まれています。");
+    const struct {
+        const char* pcUtf8;
+        bool bRefused;
+    } rows[] = {
+        {".mp3", false},                    // used unchanged
+        {"mp3", false},      {"表", false}, // its trail byte 0x5C is no backslash
+        {"é", false},        {"m.p3.", false}, {"mp3\\..\\..\\x", true},
+        {"a/b", true},       {"c:x", true},    {"..", true},
+        {"m..p3", true},     {"*", true},      {"mp?", true},
+        {"a\"b", true},      {"a<b", true},    {"a>b", true},
+        {"a|b", true},       {"mp3\t", true},  {"mp3\x7F", true},
+        {"mp3\u0085", true},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(std::string(CheckExecuteInputs("C:\\x", Ansi(row.pcUtf8).c_str())),
+                  row.bRefused ? strRefused : "")
+            << row.pcUtf8;
+    }
 }

@@ -326,6 +326,9 @@ TEST_F(BatchTest, AnExistingDestinationIsNeverReplaced) {
 TEST_F(BatchTest, RefusesBadInputWithTheWindowsMessagesAndStatus2) {
     Write("wav/a.wav");
     fs::create_directories(m_root / "X");
+    // Unchecked, "-e mp3/../../out" would move this file to X/out for wav/sub/b.wav.
+    Write("wav/sub/b.wav");
+    Write("out", "stays");
     const struct {
         std::vector<std::string> args;
         std::string strMessage;
@@ -335,6 +338,11 @@ TEST_F(BatchTest, RefusesBadInputWithTheWindowsMessagesAndStatus2) {
         {{"-t", Path("X"), "-r", "(abc", Path("wav")}, "※　無効な正規表現です"},
         {{"-t", Path("X"), "-e", "", Path("wav")},
          "振り分けるファイルの拡張子がセットされていません"},
+        // An extension that would take the move out of the operation folder.
+        {{"-t", Path("X"), "-e", "mp3/../../out", Path("wav")},
+         "操作対象拡張子に使えない文字が含まれています。"},
+        {{"-t", Path("X"), "-e", "c:x", Path("wav")},
+         "操作対象拡張子に使えない文字が含まれています。"},
         {{"-t", "", Path("wav")}, "振り分け元フォルダがセットされていません"},
         {{"-t", Path("nowhere"), Path("wav")}, ""},
         {{"-t", Path("X"), "-f", "wav", "-r", ".+", Path("wav")}, ""},
@@ -349,6 +357,8 @@ TEST_F(BatchTest, RefusesBadInputWithTheWindowsMessagesAndStatus2) {
         EXPECT_EQ(result.strOut, "") << row.args[0];
     }
     EXPECT_TRUE(Exists("wav/a.wav"));
+    EXPECT_EQ(Read("out"), "stays");
+    EXPECT_FALSE(Exists("X/out"));
 }
 
 TEST_F(BatchTest, DryRunShowsWhatWouldMoveAndMovesNothing) {

@@ -1,7 +1,6 @@
 // The list view of collected files, the count header, the byte total, the progress bar and the
 // list commands of the main dialog.
 #include <algorithm>
-#include <thread>
 #include <vector>
 
 #include "app/MainDialog.h"
@@ -29,34 +28,6 @@ constexpr int kIdleWaitMs = 2000;
 // Rows of one refill crossing: some 50 ms of the window thread.
 constexpr DWORD kRefillSlice = 50000;
 constexpr DWORD kNumberBytes = 64;
-// Below this many paths one thread checks them all.
-constexpr size_t kParallelCheckMin = 4096;
-
-// Which of the paths are existing files. The checks only read the file system, so they share
-// the cores: on a large selection they are most of Exclude's time.
-std::vector<char> CheckFilesExist(const std::vector<CString>& vecPaths) {
-    std::vector<char> vecExists(vecPaths.size(), 0);
-    const auto CheckRange = [&](size_t nBegin, size_t nEnd) {
-        for (size_t k = nBegin; k < nEnd; ++k) {
-            vecExists[k] = IsExistFile(vecPaths[k], FALSE, FALSE) ? 1 : 0;
-        }
-    };
-    const size_t nThreads = vecPaths.size() < kParallelCheckMin
-                                ? 1
-                                : std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 8);
-    std::vector<std::thread> vecThreads;
-    const size_t nPerThread = (vecPaths.size() + nThreads - 1) / nThreads;
-    for (size_t t = 1; t < nThreads; ++t) {
-        const size_t nBegin = std::min(vecPaths.size(), t * nPerThread);
-        const size_t nEnd = std::min(vecPaths.size(), nBegin + nPerThread);
-        vecThreads.emplace_back(CheckRange, nBegin, nEnd);
-    }
-    CheckRange(0, std::min(vecPaths.size(), nPerThread));
-    for (std::thread& thread : vecThreads) {
-        thread.join();
-    }
-    return vecExists;
-}
 constexpr DWORD kRowTextBytes = 5000;
 
 CString FormatWithSeparators(ULONGLONG ullValue) {
@@ -304,8 +275,10 @@ void CMainDialog::OnExclude() {
             vecSelected.push_back(i);
         }
         std::reverse(vecSelected.begin(), vecSelected.end());
-        std::vector<CString> vecCandidates;
-        vecCandidates.reserve(vecSelected.size());
+        // Every selected row goes with its entry, whatever became of its file on disk since the
+        // Add: the user chose them.
+        std::vector<CString> vecPaths;
+        vecPaths.reserve(vecSelected.size());
         std::vector<char> acFolder(kRowTextBytes, '\0');
         std::vector<char> acName(kRowTextBytes, '\0');
         for (int i : vecSelected) {
@@ -314,21 +287,11 @@ void CMainDialog::OnExclude() {
             CString strPath(acFolder.data());
             strPath += "\\";
             strPath += acName.data();
-            vecCandidates.push_back(strPath);
+            vecPaths.push_back(strPath);
         }
-        const std::vector<char> vecExists = CheckFilesExist(vecCandidates);
-        // Their entries then leave the store, and the rows the list, in one pass each.
-        std::vector<CString> vecPaths;
-        std::vector<int> vecRows;
-        for (size_t k = 0; k < vecSelected.size(); ++k) {
-            if (vecExists[k] == 0 || m_store.FindByPath(vecCandidates[k]) < 0) {
-                continue;
-            }
-            vecPaths.push_back(vecCandidates[k]);
-            vecRows.push_back(vecSelected[k]);
-        }
+        // The entries leave the store, and the rows the list, in one pass each.
         m_store.RemovePaths(vecPaths);
-        m_lstFiles.DeleteItems(vecRows);
+        m_lstFiles.DeleteItems(vecSelected);
         m_nRowCount = static_cast<UINT>(m_lstFiles.GetItemCount());
     }
     g_bWorkerIdle = TRUE;

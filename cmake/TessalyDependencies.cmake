@@ -25,3 +25,13 @@ if(DEFINED TESSALY_HOST_BOOST_HEADERS)
   set(Boost_NO_BOOST_CMAKE ON)
 endif()
 find_package(Boost 1.81 REQUIRED)
+
+# Unicode normalisation: utf8proc (libutf8proc-dev) on POSIX; Windows has its own NormalizeString
+# in kernel32. Debian ships no CMake package for it, so its header and library are found by name.
+if(NOT WIN32)
+  find_path(UTF8PROC_INCLUDE_DIR utf8proc.h REQUIRED)
+  find_library(UTF8PROC_LIBRARY utf8proc REQUIRED)
+  add_library(utf8proc::utf8proc UNKNOWN IMPORTED)
+  set_target_properties(utf8proc::utf8proc PROPERTIES IMPORTED_LOCATION ${UTF8PROC_LIBRARY}
+                        INTERFACE_INCLUDE_DIRECTORIES ${UTF8PROC_INCLUDE_DIR})
+endif()

@@ -49,8 +49,9 @@ std::u32string AnsiToCodePoints(std::string_view strAnsi);
 std::u32string WideToCodePoints(std::u16string_view strWide);
 inline constexpr char32_t kRawByteBase = 0x110000;
 
-// A hash of a CP932 name (or path) as the layer compares names on disk, ignoring case: two names
-// that open the same entry hash alike. Unequal hashes mean different entries; equal ones may not.
+// A hash of a CP932 name (or path) as the layer compares names on disk, ignoring case and Unicode
+// normalisation (NFC): two names that open the same entry hash alike. Unequal hashes mean
+// different entries; equal ones may not.
 std::uint64_t NameCaseHash(std::string_view strAnsiName);
 // A character Windows refuses in a name: '\\', ':', '*', '?', '"', '<', '>', '|' and the controls
 // 0x01-0x1F ('/' and NUL, which no name on disk can hold either, are not counted here).
@@ -70,7 +71,8 @@ constexpr bool IsRefusedInWindowsName(char32_t c) {
     }
 }
 
-// Whether the layer takes two CP932 names (or paths) for one entry, ignoring case.
+// Whether the layer takes two CP932 names (or paths) for one entry, ignoring case and Unicode
+// normalisation: "café" with U+00E9 and with e + U+0301 are one name, as "café" and "CAFÉ" are.
 bool NamesEqualIgnoringCase(std::string_view strAnsiA, std::string_view strAnsiB);
 
 // Listed names left out since the last reset because their CP932 form does not fit the listing's

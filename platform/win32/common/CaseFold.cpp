@@ -1,5 +1,5 @@
 // The upper-case table is built once from the system's own upper-casing: 256 pages of 256 units,
-// only the ~20 pages that hold cased letters stored.
+// only the ~20 pages that hold cased letters stored. Composition is the platform normaliser's.
 #include "platform/win32/common/CaseFold.h"
 
 #include <array>
@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/win32/NameCodec.h"
+#include "platform/win32/common/Utf8.h"
 
 namespace tessaly::win32::detail {
 namespace {
@@ -109,6 +110,42 @@ template <class Emit> void ForEachUpcasedUnit(std::string_view strName, Emit&& e
     }
 }
 
+// Every character below U+0300 is its own NFC and composes with nothing before it; such a name
+// (all of ASCII and Latin-1, most names) needs no normaliser. U+0300 is the first whose UTF-8 lead
+// byte is 0xCC.
+bool MayChangeUnderNfc(std::string_view strName) {
+    for (const char c : strName) {
+        if (static_cast<unsigned char>(c) >= 0xCC) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool IsValidUtf8(std::string_view strName) {
+    const auto* p = reinterpret_cast<const unsigned char*>(strName.data());
+    for (std::size_t i = 0; i < strName.size();) {
+        char32_t cp = 0;
+        std::size_t cbBad = 0;
+        const std::size_t cb = DecodeUtf8(p + i, strName.size() - i, cp, cbBad);
+        if (cb == 0) {
+            return false;
+        }
+        i += cb;
+    }
+    return true;
+}
+
+// Calls emit(unit) for every UTF-16 unit of the name's folded form.
+template <class Emit> void ForEachFoldedUnit(std::string_view strName, Emit&& emit) {
+    thread_local std::string t_strComposed;
+    if (MayChangeUnderNfc(strName) && IsValidUtf8(strName) && ComposeNfc(strName, t_strComposed)) {
+        ForEachUpcasedUnit(t_strComposed, emit);
+        return;
+    }
+    ForEachUpcasedUnit(strName, emit);
+}
+
 } // namespace
 
 char16_t UpcaseUnit(char16_t c) {
@@ -119,23 +156,27 @@ void AppendUpcasedName(std::string_view strDiskName, std::u16string& strOut) {
     ForEachUpcasedUnit(strDiskName, [&](char16_t c) { strOut.push_back(c); });
 }
 
-std::uint64_t UpcasedNameHash(std::string_view strDiskName) {
+void AppendFoldedName(std::string_view strDiskName, std::u16string& strOut) {
+    ForEachFoldedUnit(strDiskName, [&](char16_t c) { strOut.push_back(c); });
+}
+
+std::uint64_t FoldedNameHash(std::string_view strDiskName) {
     std::uint64_t uHash = 0xcbf29ce484222325ull; // FNV-1a over the units
-    ForEachUpcasedUnit(strDiskName, [&](char16_t c) {
+    ForEachFoldedUnit(strDiskName, [&](char16_t c) {
         uHash = (uHash ^ (c & 0xFF)) * 0x100000001b3ull;
         uHash = (uHash ^ (c >> 8)) * 0x100000001b3ull;
     });
     return uHash;
 }
 
-bool EqualIgnoringCase(std::string_view strDiskA, std::string_view strDiskB) {
+bool EqualFolded(std::string_view strDiskA, std::string_view strDiskB) {
     if (strDiskA == strDiskB) {
         return true;
     }
     std::u16string strA;
     std::u16string strB;
-    AppendUpcasedName(strDiskA, strA);
-    AppendUpcasedName(strDiskB, strB);
+    AppendFoldedName(strDiskA, strA);
+    AppendFoldedName(strDiskB, strB);
     return strA == strB;
 }
 
@@ -154,11 +195,11 @@ void AppendListingKey(std::string_view strDiskName, std::string& strOut) {
 namespace tessaly::win32 {
 
 std::uint64_t NameCaseHash(std::string_view strAnsiName) {
-    return detail::UpcasedNameHash(AnsiNameToDisk(strAnsiName));
+    return detail::FoldedNameHash(AnsiNameToDisk(strAnsiName));
 }
 
 bool NamesEqualIgnoringCase(std::string_view strAnsiA, std::string_view strAnsiB) {
-    return detail::EqualIgnoringCase(AnsiNameToDisk(strAnsiA), AnsiNameToDisk(strAnsiB));
+    return detail::EqualFolded(AnsiNameToDisk(strAnsiA), AnsiNameToDisk(strAnsiB));
 }
 
 } // namespace tessaly::win32

@@ -1,5 +1,7 @@
 // Inside the layer: names compared as NTFS compares them, by their UTF-16 form upper-cased one unit
-// at a time (no context, no expansion: "ß" stays "ß").
+// at a time (no context, no expansion: "ß" stays "ß"). Lookups also take names that differ only in
+// Unicode normalisation for one name, which no Windows file system does: a template copied from a
+// Mac has decomposed names (カ + U+3099), a converter writes them composed (ガ).
 #pragma once
 
 #include <cstddef>
@@ -29,10 +31,17 @@ char16_t UpcaseUnit(char16_t c);
 // become one unit each, U+DC80-U+DCFF, so that distinct names keep distinct forms.
 void AppendUpcasedName(std::string_view strDiskName, std::u16string& strOut);
 
-// A hash of the upper-cased form: names equal ignoring case hash alike.
-std::uint64_t UpcasedNameHash(std::string_view strDiskName);
+// The composed form (NFC) of valid UTF-8, from the platform's normaliser (utf8proc on POSIX,
+// NormalizeString on Windows). False when the normaliser refuses the text.
+bool ComposeNfc(std::string_view strUtf8, std::string& strOut);
 
-bool EqualIgnoringCase(std::string_view strDiskA, std::string_view strDiskB);
+// The folded form lookups match names by: the characters composed (NFC), then upper-cased unit by
+// unit. A name holding bytes that are not UTF-8 has no characters to compose and is only
+// upper-cased.
+void AppendFoldedName(std::string_view strDiskName, std::u16string& strOut);
+// A hash of the folded form: names a lookup takes for one hash alike.
+std::uint64_t FoldedNameHash(std::string_view strDiskName);
+bool EqualFolded(std::string_view strDiskA, std::string_view strDiskB);
 
 // The key that orders names as NTFS lists them: the upper-cased UTF-16 units big-endian, two zero
 // bytes, then the on-disk bytes (ties). Keys compare with plain byte comparison.

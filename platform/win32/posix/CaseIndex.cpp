@@ -1,4 +1,5 @@
-// Per-folder indexes of names by a hash of their upper-cased form, in one process-wide LRU cache.
+// Per-folder indexes of names by a hash of their folded form (composed, upper-cased), in one
+// process-wide LRU cache.
 #include "platform/win32/posix/CaseIndex.h"
 
 #include <dirent.h>
@@ -46,7 +47,7 @@ struct ViewHash {
     }
 };
 
-// UpcasedNameHash of the name this thread asked for last: a move's checks, its lookups and its
+// FoldedNameHash of the name this thread asked for last: a move's checks, its lookups and its
 // notes all ask for the same name.
 std::uint64_t NameHash(std::string_view strName) {
     thread_local std::string t_strLast;
@@ -54,7 +55,7 @@ std::uint64_t NameHash(std::string_view strName) {
     thread_local bool t_bValid = false;
     if (!t_bValid || t_strLast != strName) {
         t_bValid = false;
-        t_uLast = UpcasedNameHash(strName);
+        t_uLast = FoldedNameHash(strName);
         t_strLast.assign(strName);
         t_bValid = true;
     }
@@ -194,6 +195,16 @@ bool IsSameFolder(const FolderIndex& index, const struct stat& st) {
            index.tsMtime.tv_sec == st.st_mtim.tv_sec && index.tsMtime.tv_nsec == st.st_mtim.tv_nsec;
 }
 
+// Whether a listing shows strA before strB. Names equal but for case list by their bytes; names
+// equal but for normalisation by their upper-cased units first.
+bool ListedBefore(std::string_view strA, std::string_view strB) {
+    std::string strKeyA;
+    std::string strKeyB;
+    AppendListingKey(strA, strKeyA);
+    AppendListingKey(strB, strKeyB);
+    return strKeyA < strKeyB;
+}
+
 bool Search(const FolderIndex& index, std::uint64_t uHash, std::string_view strName,
             std::string& strFound) {
     bool bExact = false;
@@ -207,9 +218,8 @@ bool Search(const FolderIndex& index, std::uint64_t uHash, std::string_view strN
             best = strCandidate;
             return;
         }
-        // Equal hashes need not be equal names; among equal names the first listed has the
-        // smallest bytes.
-        if ((!best || strCandidate < *best) && EqualIgnoringCase(strCandidate, strName)) {
+        // Equal hashes need not be equal names.
+        if ((!best || ListedBefore(strCandidate, *best)) && EqualFolded(strCandidate, strName)) {
             best = strCandidate;
         }
     });
@@ -252,7 +262,7 @@ std::optional<FolderIndex> Build(const std::string& strFolder) {
         if (strName == "." || strName == "..") {
             continue;
         }
-        index.mapNames.AddRead(UpcasedNameHash(strName), strName);
+        index.mapNames.AddRead(FoldedNameHash(strName), strName);
     }
     ::closedir(pDir);
     if (!bOk) {

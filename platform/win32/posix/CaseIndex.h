@@ -1,9 +1,9 @@
-// Inside the layer: finding a name in a folder ignoring case without reading the folder each time.
-// Each folder gets an index of its names by upper-cased form, built on first need, kept in step
-// with the layer's own changes and rebuilt when the folder's inode or modification time shows that
-// someone else changed it. While the layer is moving names in and out of a folder, its index is
-// trusted for a short while without a stat, then read again. The indexes are bounded (least
-// recently used ones are dropped).
+// Inside the layer: finding a name in a folder ignoring case and Unicode normalisation without
+// reading the folder each time. Each folder gets an index of its names by folded form, built on
+// first need, kept in step with the layer's own changes and rebuilt when the folder's inode or
+// modification time shows that someone else changed it. While the layer is moving names in and out
+// of a folder, its index is trusted for a short while without a stat, then read again. The indexes
+// are bounded (least recently used ones are dropped).
 #pragma once
 
 #include <cstddef>
@@ -14,9 +14,10 @@ struct stat;
 
 namespace tessaly::win32::detail {
 
-// The on-disk name in strFolder (a POSIX path) equal to strDiskName ignoring case; the exact name
-// wins, then the first in listing order. False when none matches or the folder cannot be read.
-// pFolderStat: the folder's stat when the caller has it (saves one).
+// The on-disk name in strFolder (a POSIX path) equal to strDiskName ignoring case and
+// normalisation (EqualFolded); the exact name wins, then the first in listing order. False when
+// none matches or the folder cannot be read. pFolderStat: the folder's stat when the caller has it
+// (saves one).
 bool FindNameIgnoringCase(const std::string& strFolder, std::string_view strDiskName,
                           std::string& strFound, const struct stat* pFolderStat = nullptr);
 

@@ -11,15 +11,15 @@
 
 namespace tessaly::win32::detail {
 
-// Resolves every component of the path against the disk: the exact name first, then a
-// case-insensitive match in its folder (the exact one wins, then the first in listing order).
-// A last component that does not exist is kept as given (so callers can create it); a missing
-// folder on the way fails with ERROR_PATH_NOT_FOUND, a bad drive or form with ERROR_PATH_NOT_FOUND
-// or ERROR_INVALID_NAME. On failure GetLastError is set and false returned. A path that names a
-// drive's root gives the root's folder (ERROR_PATH_NOT_FOUND when that folder is missing).
-// *pbExists, when given, says whether the path names an existing entry (so callers need no
-// second stat to learn it).
-// pFound, when given, receives what ResolveOnDisk learnt of the entry (see there).
+// Resolves every component of the path against the disk: the exact name first, then a match
+// ignoring case and Unicode normalisation in its folder (the exact one wins, then the first in
+// listing order). A last component that does not exist is kept as given (so callers can create it);
+// a missing folder on the way fails with ERROR_PATH_NOT_FOUND, a bad drive or form with
+// ERROR_PATH_NOT_FOUND or ERROR_INVALID_NAME. On failure GetLastError is set and false returned. A
+// path that names a drive's root gives the root's folder (ERROR_PATH_NOT_FOUND when that folder is
+// missing). *pbExists, when given, says whether the path names an existing entry (so callers need
+// no second stat to learn it). pFound, when given, receives what ResolveOnDisk learnt of the entry
+// (see there).
 struct FoundEntry;
 bool ResolvePath(std::string_view strAnsiPath, std::string& strPosixOut, bool* pbExists = nullptr,
                  FoundEntry* pFound = nullptr);

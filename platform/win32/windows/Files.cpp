@@ -1,5 +1,6 @@
 // Files and folders over the W functions: paths go through the name codec, and the file system
-// answers for case, identity, times and every error code.
+// answers for case, identity, times and every error code. Names that differ only in Unicode
+// normalisation the layer takes for one name itself (NormalForms.h).
 #include <cstring>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "platform/win32/common/AnsiPath.h"
 #include "platform/win32/common/FileTimeTicks.h"
 #include "platform/win32/windows/Native.h"
+#include "platform/win32/windows/NormalForms.h"
 #include "platform/win32/windows/WidePath.h"
 
 namespace {
@@ -17,6 +19,11 @@ using namespace tessaly::win32;
 
 bool IsSeparatorByte(char c) {
     return c == '\\' || c == '/';
+}
+
+bool MayCreate(DWORD dwCreationDisposition) {
+    return dwCreationDisposition == CREATE_NEW || dwCreationDisposition == CREATE_ALWAYS ||
+           dwCreationDisposition == OPEN_ALWAYS;
 }
 
 } // namespace
@@ -29,8 +36,18 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShar
         SetLastError(ERROR_INVALID_PARAMETER);
         return INVALID_HANDLE_VALUE;
     }
-    return native::CreateFileW(detail::AnsiToWidePath(lpFileName), dwDesiredAccess, dwShareMode,
-                               dwCreationDisposition, dwFlagsAndAttributes);
+    std::u16string strPath = detail::AnsiToWidePath(lpFileName);
+    // A name that exists in another form is that name, not room for a new file.
+    if (MayCreate(dwCreationDisposition)) {
+        detail::TakeDiskForms(strPath);
+    }
+    HANDLE hFile = native::CreateFileW(strPath, dwDesiredAccess, dwShareMode, dwCreationDisposition,
+                                       dwFlagsAndAttributes);
+    if (hFile == INVALID_HANDLE_VALUE && detail::RetryInDiskForms(strPath)) {
+        hFile = native::CreateFileW(strPath, dwDesiredAccess, dwShareMode, dwCreationDisposition,
+                                    dwFlagsAndAttributes);
+    }
+    return hFile;
 }
 
 BOOL WINAPI CloseHandle(HANDLE hObject) {
@@ -105,18 +122,37 @@ BOOL WINAPI MoveFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    return native::MoveFileNoReplace(detail::AnsiToWidePath(lpExistingFileName),
-                                     detail::AnsiToWidePath(lpNewFileName))
-               ? TRUE
-               : FALSE;
+    std::u16string strFrom = detail::AnsiToWidePath(lpExistingFileName);
+    std::u16string strTo = detail::AnsiToWidePath(lpNewFileName);
+    // A destination that exists in another form is taken, as one in another case is.
+    detail::TakeDiskForms(strTo);
+    if (native::MoveFileNoReplace(strFrom, strTo)) {
+        return TRUE;
+    }
+    return detail::RetryInDiskForms(strFrom) && native::MoveFileNoReplace(strFrom, strTo) ? TRUE
+                                                                                          : FALSE;
 }
+
+namespace {
+
+// A call on an existing path, made again with the disk's forms of its names when it was missing.
+template <class Call> auto OnExisting(LPCSTR pcPath, Call&& call) {
+    std::u16string strPath = detail::AnsiToWidePath(pcPath);
+    auto result = call(strPath);
+    if (!result && detail::RetryInDiskForms(strPath)) {
+        result = call(strPath);
+    }
+    return result;
+}
+
+} // namespace
 
 BOOL WINAPI DeleteFileA(LPCSTR lpFileName) {
     if (lpFileName == nullptr) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    return native::DeleteFileW(detail::AnsiToWidePath(lpFileName)) ? TRUE : FALSE;
+    return OnExisting(lpFileName, native::DeleteFileW) ? TRUE : FALSE;
 }
 
 BOOL WINAPI CreateDirectoryA(LPCSTR lpPathName, LPSECURITY_ATTRIBUTES /*lpSecurityAttributes*/) {
@@ -124,7 +160,9 @@ BOOL WINAPI CreateDirectoryA(LPCSTR lpPathName, LPSECURITY_ATTRIBUTES /*lpSecuri
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    return native::CreateDirectoryW(detail::AnsiToWidePath(lpPathName)) ? TRUE : FALSE;
+    std::u16string strPath = detail::AnsiToWidePath(lpPathName);
+    detail::TakeDiskForms(strPath); // one in another form is there already
+    return native::CreateDirectoryW(strPath) ? TRUE : FALSE;
 }
 
 BOOL WINAPI RemoveDirectoryA(LPCSTR lpPathName) {
@@ -132,7 +170,7 @@ BOOL WINAPI RemoveDirectoryA(LPCSTR lpPathName) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    return native::RemoveDirectoryW(detail::AnsiToWidePath(lpPathName)) ? TRUE : FALSE;
+    return OnExisting(lpPathName, native::RemoveDirectoryW) ? TRUE : FALSE;
 }
 
 DWORD WINAPI GetFileAttributesA(LPCSTR lpFileName) {
@@ -140,7 +178,12 @@ DWORD WINAPI GetFileAttributesA(LPCSTR lpFileName) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return INVALID_FILE_ATTRIBUTES;
     }
-    return native::GetAttributes(detail::AnsiToWidePath(lpFileName));
+    std::u16string strPath = detail::AnsiToWidePath(lpFileName);
+    DWORD dwAttributes = native::GetAttributes(strPath);
+    if (dwAttributes == INVALID_FILE_ATTRIBUTES && detail::RetryInDiskForms(strPath)) {
+        dwAttributes = native::GetAttributes(strPath);
+    }
+    return dwAttributes;
 }
 
 // dbghelp's own is an A function of the system's code page: it would lose a name outside it.
@@ -171,8 +214,13 @@ BOOL WINAPI MakeSureDirectoryPathExists(LPCSTR DirPath) {
         if (uCut < uStart || uCut == 0 || bAfterSeparator || strPath[uCut - 1] == ':') {
             continue;
         }
-        const std::u16string strFolder = detail::AnsiToWidePath(strPath.substr(0, uCut));
-        const DWORD dwAttributes = native::GetAttributes(strFolder);
+        std::u16string strFolder = detail::AnsiToWidePath(strPath.substr(0, uCut));
+        DWORD dwAttributes = native::GetAttributes(strFolder);
+        // A folder that exists in another form is that folder; one to be made goes in the forms
+        // its parents have on disk.
+        if (dwAttributes == INVALID_FILE_ATTRIBUTES && detail::TakeDiskForms(strFolder)) {
+            dwAttributes = native::GetAttributes(strFolder);
+        }
         if (dwAttributes != INVALID_FILE_ATTRIBUTES) {
             if ((dwAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
                 SetLastError(ERROR_ALREADY_EXISTS);

@@ -1,5 +1,6 @@
 // Directory searches over FindFirstFileExW: the file system's own matching, order and records,
-// with every name through the name codec. Names the program cannot carry are left out, counted and
+// with every name through the name codec; a path missing as spelled is sought in the other
+// normalisation forms of its names. Names the program cannot carry are left out, counted and
 // told to the thread's listener, as on Linux.
 #include <cstring>
 #include <mutex>
@@ -13,6 +14,7 @@
 #include "platform/win32/common/FileTimeTicks.h"
 #include "platform/win32/common/ListedName.h"
 #include "platform/win32/windows/Native.h"
+#include "platform/win32/windows/NormalForms.h"
 #include "platform/win32/windows/WidePath.h"
 
 namespace tessaly::win32::detail {
@@ -146,7 +148,11 @@ HANDLE WINAPI FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileDat
         return hFolder;
     }
     native::FindRecord record;
-    const HANDLE hFind = native::FindFirst(AnsiToWidePath(strPath), record);
+    std::u16string strWidePath = AnsiToWidePath(strPath);
+    HANDLE hFind = native::FindFirst(strWidePath, record);
+    if (hFind == INVALID_HANDLE_VALUE && RetryInDiskForms(strWidePath)) {
+        hFind = native::FindFirst(strWidePath, record);
+    }
     if (hFind == INVALID_HANDLE_VALUE) {
         return INVALID_HANDLE_VALUE;
     }

@@ -12,6 +12,7 @@
 #include "platform/win32/Win32TestHooks.h"
 #include "platform/win32/common/TextOut.h"
 #include "platform/win32/windows/Native.h"
+#include "platform/win32/windows/NormalForms.h"
 #include "platform/win32/windows/WidePath.h"
 
 namespace {
@@ -56,7 +57,12 @@ BOOL WINAPI SetCurrentDirectoryA(LPCSTR lpPathName) {
         SetLastError(ERROR_FILENAME_EXCED_RANGE);
         return FALSE;
     }
-    return native::SetCurrentDirectoryW(detail::AnsiToWidePath(lpPathName)) ? TRUE : FALSE;
+    std::u16string strPath = detail::AnsiToWidePath(lpPathName);
+    if (native::SetCurrentDirectoryW(strPath)) {
+        return TRUE;
+    }
+    return detail::RetryInDiskForms(strPath) && native::SetCurrentDirectoryW(strPath) ? TRUE
+                                                                                      : FALSE;
 }
 
 namespace tessaly::win32 {

@@ -96,6 +96,52 @@ TEST(LayerFiles, LookupIgnoresCaseAndReportsTheDiskName) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
 }
 
+// Names that differ only in Unicode normalisation are one name to every lookup, on Windows too,
+// whose file systems tell them apart: a name spelled decomposed (as a Mac writes it) finds,
+// opens, enters and moves the composed one on disk and never makes it twice; a name the layer
+// creates keeps the form it was given.
+TEST(LayerFiles, NamesThatDifferOnlyInNormalisationAreOneName) {
+    const TempDrive drive;
+    drive.WriteBytes("ガ/café.mp3", "composed");
+    drive.WriteBytes("other.mp3", "other");
+    const std::string strFolder = "\u30AB\u3099";              // ガ decomposed
+    const std::string strFile = strFolder + "/cafe\u0301.mp3"; // café decomposed
+    WIN32_FIND_DATAA data;
+    const HANDLE hFind = FindFirstFileA(drive.WinPath(strFile).c_str(), &data);
+    ASSERT_NE(hFind, INVALID_HANDLE_VALUE) << GetLastError();
+    EXPECT_EQ(tessaly::win32::AnsiToUtf8(data.cFileName), "café.mp3");
+    EXPECT_TRUE(FindClose(hFind));
+    EXPECT_EQ(Listed(drive.WinPath(strFolder) + "\\*.mp3"), std::set<std::string>{"café.mp3"});
+    EXPECT_NE(GetFileAttributesA(drive.WinPath(strFile).c_str()), INVALID_FILE_ATTRIBUTES);
+    HANDLE hFile = CreateFileA(drive.WinPath(strFile).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(hFile, INVALID_HANDLE_VALUE) << GetLastError();
+    EXPECT_TRUE(CloseHandle(hFile));
+    hFile = CreateFileA(drive.WinPath(strFile).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    EXPECT_EQ(hFile, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_EXISTS));
+    EXPECT_FALSE(CreateDirectoryA(drive.WinPath(strFolder).c_str(), nullptr));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+    ASSERT_TRUE(MakeSureDirectoryPathExists(drive.WinPath(strFolder + "/sub/").c_str()));
+    ASSERT_TRUE(SetCurrentDirectoryA(drive.WinPath(strFolder + "/sub").c_str()));
+    ASSERT_TRUE(SetCurrentDirectoryA(drive.WinPath().c_str()));
+    // Moved out of and into folders spelled decomposed; the new name keeps its own form.
+    const std::string strZe = "\u30BB\u3099.mp3"; // ゼ decomposed
+    ASSERT_TRUE(MoveFileA(drive.WinPath(strFile).c_str(),
+                          drive.WinPath(strFolder + "/sub/" + strZe).c_str()))
+        << GetLastError();
+    EXPECT_EQ(drive.ReadBytes("ガ/sub/" + strZe), "composed");
+    EXPECT_EQ(Listed(drive.WinPath("*")), (std::set<std::string>{"other.mp3", "ガ"}));
+    // The composed spelling of a file there is that file: never replaced, removed through it.
+    EXPECT_FALSE(
+        MoveFileA(drive.WinPath("other.mp3").c_str(), drive.WinPath("ガ/sub/ゼ.mp3").c_str()));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+    EXPECT_EQ(drive.ReadBytes("other.mp3"), "other");
+    EXPECT_TRUE(DeleteFileA(drive.WinPath("ガ/sub/ゼ.mp3").c_str())) << GetLastError();
+    EXPECT_TRUE(Listed(drive.WinPath("ガ/sub") + "\\*").empty());
+}
+
 // A path ending in a separator names the folder, so the program's folder checks pass.
 TEST(LayerFiles, PathEndingInSeparatorNamesTheFolder) {
     const TempDrive drive;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/win32/Win32.h"
+#include "platform/win32/common/CaseFold.h"
 
 using tessaly::win32::AnsiNameToDisk;
 using tessaly::win32::AnsiToCodePoints;
@@ -348,8 +349,9 @@ TEST(NameCodec, AsciiRunsConvertAsTheirCharactersDoAlone) {
     EXPECT_EQ(AnsiToUtf8(""), "");
 }
 
-// Names the layer takes for one entry: equal once each UTF-16 unit is upper-cased, nothing more
-// ("ß" is not "SS"); a name and its hash agree.
+// Names the layer takes for one entry: equal once composed (NFC) and each UTF-16 unit is
+// upper-cased, nothing more ("ß" is not "SS", half-width kana are not full-width); a name and its
+// hash agree.
 TEST(NameCodec, NamesEqualIgnoringCaseAsTheLayerLooksThemUp) {
     const auto ansi = [](const char* pcUtf8) {
         std::string strAnsi;
@@ -361,9 +363,23 @@ TEST(NameCodec, NamesEqualIgnoringCaseAsTheLayerLooksThemUp) {
         const char* pcB;
         bool bEqual;
     } rows[] = {
-        {"café.mp3", "CAFÉ.MP3", true}, {"été", "ÉTÉ", true},         {"表現", "表現", true},
-        {"Ｆｕｌｌ", "ｆｕｌｌ", true}, {"straße", "STRASSE", false}, {"a", "b", false},
-        {"ab", "abc", false},           {"한글", "한글", true},       {"ソ", "ｿ", false},
+        {"café.mp3", "CAFÉ.MP3", true},
+        {"été", "ÉTÉ", true},
+        {"表現", "表現", true},
+        {"Ｆｕｌｌ", "ｆｕｌｌ", true},
+        {"straße", "STRASSE", false},
+        {"a", "b", false},
+        {"ab", "abc", false},
+        {"한글", "한글", true},
+        {"ソ", "ｿ", false},
+        // Decomposed (as a Mac writes names) and composed are one name, in any case.
+        {"cafe\u0301.mp3", "CAFÉ.MP3", true},
+        {"\u30AB\u3099\u30D2\u309A", "ガピ", true},
+        {"\u212B", "\u00C5", true}, // a singleton: Å (Angstrom sign) composes to Å
+        {"\u1100\u1161", "가", true},
+        {"\uFF76\uFF9E", "ガ", false}, // half-width kana and their sound mark stay apart
+        {"e\u0301", "e", false},
+        {"\xC3\xA9\xFF", "e\u0301\xFF", false}, // bytes that are not UTF-8: not composed
     };
     for (const auto& row : rows) {
         const std::string strA = ansi(row.pcA);
@@ -375,4 +391,17 @@ TEST(NameCodec, NamesEqualIgnoringCaseAsTheLayerLooksThemUp) {
                 << row.pcA << " / " << row.pcB;
         }
     }
+}
+
+// Lookups skip the normaliser for a name below U+0300: every such character must be its own
+// composed form and compose with nothing before it, and the first above must.
+TEST(NameCodec, CharactersBelowU0300NeedNoComposition) {
+    std::string strComposed;
+    for (char32_t c = 1; c < 0x300; ++c) {
+        const std::string strPair = "A" + Utf8Of(c);
+        ASSERT_TRUE(tessaly::win32::detail::ComposeNfc(strPair, strComposed));
+        EXPECT_EQ(strComposed, strPair) << "U+" << std::hex << static_cast<unsigned>(c);
+    }
+    ASSERT_TRUE(tessaly::win32::detail::ComposeNfc("A\u0300", strComposed));
+    EXPECT_EQ(strComposed, "\u00C0");
 }

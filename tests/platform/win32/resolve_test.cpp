@@ -30,11 +30,20 @@ TEST_F(CaseInsensitiveLookup, FindsEachComponentWithTheExactNameFirst) {
     MakeFile("Sub/ABC");
     MakeFile("Sub/aBc");
     MakeFile("plain");
+    MakeFile("Sub/Aé");
+    MakeFile("Sub/ae\u0301");
+    MakeFile("Sub/ガ.txt");
     const struct {
         std::string strPath;
         std::string strExpected;
     } rows[] = {
         {"P:\\sub\\FILE.TXT", "Sub/File.txt"},
+        // Normalisation is ignored as case is: the exact form first, then the first listed
+        // ("AE" + U+0301 upper-cased lists before "AÉ", though "Aé" has the smaller bytes).
+        {Ansi("P:\\SUB\\ae\u0301"), "Sub/ae\u0301"},
+        {Ansi("P:\\SUB\\Aé"), "Sub/Aé"},
+        {Ansi("P:\\SUB\\AÉ"), "Sub/ae\u0301"},
+        {Ansi("P:\\sub\\\u30AB\u3099.TXT"), "Sub/ガ.txt"},
         {"P:\\Sub\\File.txt", "Sub/File.txt"},
         {"P:\\SUB\\abc", "Sub/abc"},
         {"P:\\SUB\\aBc", "Sub/aBc"},

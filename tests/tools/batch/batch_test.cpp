@@ -689,6 +689,14 @@ protected:
         TryWrite("tpl/a/r.flacc");
         TryWrite("tpl/b/r.wav");
         TryWrite("flat/r.mp3", "r");
+        // Names decomposed in the template (as a Mac writes them) and composed in the flat
+        // folder are one name; so are two entries equal only once composed (in folders that no
+        // random case blocks).
+        TryWrite("tpl/m/\u30AB\u3099.wav");
+        TryWrite("flat/ガ.mp3", "\u30AB\u3099");
+        TryWrite("tpl/m/re\u0301.wav");
+        TryWrite("tpl/o/ré.wav");
+        TryWrite("flat/ré.mp3", "re\u0301");
     }
 
     // The contents of every file below flat, counted.
@@ -732,6 +740,11 @@ TEST_F(DryRunTest, PredictsEveryOutcomeOfTheRun) {
         EXPECT_EQ(predicted, outcomes) << dry.strOut << "\n---\n" << run.strOut;
         EXPECT_EQ(dry.iExit, run.iExit);
         EXPECT_EQ(Contents(), contents); // nothing lost, nothing duplicated
+        EXPECT_EQ(Read("flat/m/\u30AB\u3099.mp3"), "\u30AB\u3099");
+        EXPECT_EQ(Read("flat/m/re\u0301.mp3"), "re\u0301");
+        EXPECT_TRUE(Contains(run.strOut, "skipped " + Path("flat/ré.mp3") + ": claimed by " +
+                                             Path("tpl/m/re\u0301.wav")))
+            << run.strOut;
 
         // Each move took the file it names; a second run finds it in place.
         const Result again = Run(args);

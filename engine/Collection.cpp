@@ -28,13 +28,7 @@ void AddPicked(ICollectionOwner& owner, const ICollectionPicker& picker, const C
             collection.AddFound(strBase, findData);
         }
     }
-    for (const CString& strFolder : vecFolders) {
-        if (bFiltered) {
-            collection.AddPathFiltered(strFolder, TRUE);
-        } else {
-            collection.AddPath(strFolder, TRUE);
-        }
-    }
+    collection.AddPickedFolders(strBase, vecFolders, bFiltered);
 }
 
 } // namespace
@@ -72,9 +66,14 @@ void FinishCollection(ICollectionOwner& owner) {
 void RunCollection(ICollectionOwner& owner, ICollectionPicker* pPicker) {
     if (pPicker != nullptr) {
         owner.SetNextPickerFolder(pPicker->GetCurDir());
+        // One Add walks each folder once, however its picks reach it. A later Add walks it again:
+        // the rows it found may have been excluded meanwhile.
+        CFileCollector& collection = owner.GetCollection();
+        collection.TrackWalkedFolders(TRUE);
         if (CollectPicks(owner, *pPicker)) {
             FinishCollection(owner);
         }
+        collection.TrackWalkedFolders(FALSE);
         pPicker->ReleasePicker();
     }
     owner.PostWorkDone();

@@ -77,7 +77,8 @@ BOOL CFileCollector::AddFile(const CString& strFolder, const WIN32_FIND_DATAA& f
     }
     CFileEntry entry;
     entry.m_strFullPath.Join(strFolder.GetString(), '\\', findData.cFileName);
-    if (FindByPath(entry.m_strFullPath) != -1) {
+    if (FindByPath(entry.m_strFullPath) != -1 ||
+        IsDanglingLink(entry.m_strFullPath, findData, TRUE)) {
         return FALSE;
     }
     entry.m_strFolder = strFolder;

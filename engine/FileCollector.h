@@ -47,6 +47,13 @@ public:
     BOOL AddPath(LPCSTR pcPath, BOOL bRecurse);
     BOOL AddPathFiltered(LPCSTR pcPath, BOOL bRecurse);
 
+    // The folders picked in pcBase, each walked as AddPath(folder, TRUE) walks it, in order. pcBase
+    // counts as on the path of every walk: a link in a picked folder back to it (up -> ..) is a
+    // loop, as a link to any other folder on the way is. With walks tracked, a folder that one
+    // pick's walk reached is not walked again for another. The batch tool and the window's Add
+    // both collect through this.
+    BOOL AddPickedFolders(LPCSTR pcBase, const std::vector<CString>& vecFolders, BOOL bFiltered);
+
     // Walks pcFolder and, with bRecurse, every folder below it. Returns with the current
     // directory as it found it, also after an abort. A folder that is already on the path being
     // walked (a link back up the tree) is not entered again and makes the result FALSE.
@@ -84,6 +91,9 @@ private:
     BOOL ScanEntries(const CString& strFolder, BOOL bRecurse, BOOL bFiltered,
                      std::vector<CString>& vecSubFolders);
     BOOL ExtensionMatches(const CMyWString& strExt);
+    // A link whose target does not exist is no file to collect. findData: a listing's record, or
+    // with bPicked a picker's, which keeps only the folder bit.
+    static BOOL IsDanglingLink(LPCSTR pcPath, const WIN32_FIND_DATAA& findData, BOOL bPicked);
     void TellSkip(LPCSTR pcPath, ECollectSkip eWhy, DWORD dwError, LPCSTR pcFirst = nullptr);
     void TellIfFilterGaveUp(const CString& strFolder, LPCSTR pcName);
 

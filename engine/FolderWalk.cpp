@@ -61,6 +61,44 @@ void CFileCollector::TellSkip(LPCSTR pcPath, ECollectSkip eWhy, DWORD dwError, L
     }
 }
 
+BOOL CFileCollector::IsDanglingLink(LPCSTR pcPath, const WIN32_FIND_DATAA& findData, BOOL bPicked) {
+    WIN32_FIND_DATAA whole;
+    const WIN32_FIND_DATAA* pRecord = &findData;
+    if (bPicked) {
+        // Only a small file can be a link: a link's own size is the text of its target, under
+        // 4,096 bytes (0 on Windows). Such a file is looked up again for the whole record.
+        if (MakeUInt64(findData.nFileSizeLow, findData.nFileSizeHigh) >= 4096 ||
+            !GetFileFindData(&whole, pcPath)) {
+            return FALSE;
+        }
+        pRecord = &whole;
+    }
+    // Windows marks every link as a reparse point, the layer on Linux a dangling one; only those
+    // are opened, through the link.
+    if ((pRecord->dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 ||
+        (pRecord->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return FALSE;
+    }
+    std::pair<DWORD, ULONGLONG> id;
+    return GetFileIdentity(pcPath, id) ? FALSE : TRUE;
+}
+
+BOOL CFileCollector::AddPickedFolders(LPCSTR pcBase, const std::vector<CString>& vecFolders,
+                                      BOOL bFiltered) {
+    CFolderIdSet setOnPath;
+    std::pair<DWORD, ULONGLONG> idBase;
+    if (pcBase != nullptr && GetFileIdentity(pcBase, idBase)) {
+        setOnPath.insert(idBase);
+    }
+    BOOL bAll = TRUE;
+    for (const CString& strFolder : vecFolders) {
+        if (!ScanFolderIn(strFolder, TRUE, bFiltered, setOnPath)) {
+            bAll = FALSE;
+        }
+    }
+    return bAll;
+}
+
 BOOL CFileCollector::ScanFolder(LPCSTR pcFolder, BOOL bRecurse) {
     CFolderIdSet setOnPath;
     return ScanFolderIn(pcFolder, bRecurse, FALSE, setOnPath);
@@ -95,8 +133,8 @@ BOOL CFileCollector::ScanFolderIn(LPCSTR pcFolder, BOOL bRecurse, BOOL bFiltered
     std::pair<DWORD, ULONGLONG> id;
     const BOOL bKnown = GetFileIdentity(".", id);
     if (bKnown && m_bTrackWalked) {
-        const auto [it, bNew] = m_mapWalked.try_emplace(id, CString(pcFolder));
-        if (!bNew) {
+        const auto it = m_mapWalked.find(id);
+        if (it != m_mapWalked.end()) {
             TellSkip(pcFolder, ECollectSkip::FolderWalkedBefore, 0, it->second);
             SetCurrentDirectoryA(strPrevDir);
             return FALSE;
@@ -105,6 +143,11 @@ BOOL CFileCollector::ScanFolderIn(LPCSTR pcFolder, BOOL bRecurse, BOOL bFiltered
     if (bKnown && !setOnPath.insert(id).second) {
         SetCurrentDirectoryA(strPrevDir);
         return FALSE;
+    }
+    // Remembered only once it is walked: a folder on the path (a pick's own folder, whose
+    // entries were chosen one by one) is not walked by being reached.
+    if (bKnown && m_bTrackWalked) {
+        m_mapWalked.emplace(id, CString(pcFolder));
     }
 
     // A vector rather than the store's array: most folders have few sub-folders, and a walk of a
@@ -173,7 +216,8 @@ BOOL CFileCollector::ScanEntries(const CString& strFolder, BOOL bRecurse, BOOL b
             continue;
         }
         entry.m_strFullPath.Join(strFolder.GetString(), '\\', findData.cFileName);
-        if (FindByPath(entry.m_strFullPath) != -1) {
+        if (FindByPath(entry.m_strFullPath) != -1 ||
+            IsDanglingLink(entry.m_strFullPath, findData, FALSE)) {
             bAll = FALSE;
             continue;
         }

@@ -13,6 +13,7 @@
 #define FILE_ATTRIBUTE_DIRECTORY 0x00000010
 #define FILE_ATTRIBUTE_ARCHIVE 0x00000020
 #define FILE_ATTRIBUTE_NORMAL 0x00000080
+#define FILE_ATTRIBUTE_REPARSE_POINT 0x00000400
 #define INVALID_FILE_ATTRIBUTES (static_cast<DWORD>(-1))
 
 #define GENERIC_READ 0x80000000u
@@ -80,11 +81,12 @@ typedef BY_HANDLE_FILE_INFORMATION* LPBY_HANDLE_FILE_INFORMATION;
 // drive's root or a path ending in a separator gives that folder (the root with an empty name;
 // Windows would fail there, which would make a root fail the program's folder checks).
 // Times are FILETIME (100 ns since 1601 UTC); attributes 0x10 for folders (a link to a folder
-// counts as one; a dangling link is a file described by itself), 0x20 otherwise, plus 0x01 for a
-// file its owner cannot write; sizes of folders are 0; cAlternateFileName is empty. Names the
-// name codec cannot map, or whose CP932 form does not fit cFileName, are left out.
-// ERROR_FILE_NOT_FOUND when the folder exists but nothing matches, ERROR_PATH_NOT_FOUND when the
-// folder does not, ERROR_INVALID_NAME for a wildcard before the last component.
+// counts as one; a dangling link is a file described by itself, with 0x400 as Windows marks a
+// link), 0x20 otherwise, plus 0x01 for a file its owner cannot write; sizes of folders are 0;
+// cAlternateFileName is empty. Names the name codec cannot map, or whose CP932 form does not fit
+// cFileName, are left out. ERROR_FILE_NOT_FOUND when the folder exists but nothing matches,
+// ERROR_PATH_NOT_FOUND when the folder does not, ERROR_INVALID_NAME for a wildcard before the last
+// component.
 HANDLE WINAPI FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileData);
 // FALSE with ERROR_NO_MORE_FILES after the last entry, ERROR_INVALID_HANDLE for a handle that is
 // not an open search. An entry removed since the search began is skipped.

@@ -175,3 +175,57 @@ TEST_F(ScanTest, SeveralPicksFormOneCollectionCheckedForDuplicatesOnce) {
     EXPECT_FALSE(CollectPicks(owner, AllPicker("", {Item("a.wav", false)})));
     EXPECT_TRUE(owner.m_vecCalls.empty());
 }
+
+// One Add of several picked folders, as 全部選択 inside a template gives, walks each folder once
+// however the picks' links reach it, in the window (RunCollection) as in the batch tool (its
+// walks tracked from the start, the template marked walked); a link without a target is no file.
+TEST_F(ScanTest, OneAddWalksEachFolderOnceAndTakesNoLinkWithoutATarget) {
+    TESSALY_STAND_IN_ONLY("symbolic links made by the test");
+    const struct {
+        const char* pcLink; // below tpl
+        const char* pcTarget;
+        std::vector<std::string> vecCollected; // below tpl, in store order
+    } rows[] = {
+        {"loopdir/up", "..", {"x.wav", "loopdir/a.wav", "other/b.wav"}},
+        {"loopdir/side", "../other", {"x.wav", "loopdir/a.wav", "loopdir/side/b.wav"}},
+        {"other/back", "../loopdir", {"x.wav", "loopdir/a.wav", "other/b.wav"}},
+        {"other/ghost.wav", "nowhere.wav", {"x.wav", "loopdir/a.wav", "other/b.wav"}},
+        {"ghost.wav", "nowhere.wav", {"x.wav", "loopdir/a.wav", "other/b.wav"}},
+        {"alias.wav", "other/b.wav", {"x.wav", "alias.wav", "loopdir/a.wav", "other/b.wav"}},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        std::filesystem::remove_all(m_drive.PosixPath("tpl"));
+        MakeFiles({"tpl/x.wav", "tpl/loopdir/a.wav", "tpl/other/b.wav"});
+        const std::string strLink = rows[i].pcLink;
+        std::filesystem::create_symlink(rows[i].pcTarget, m_drive.PosixPath("tpl/" + strLink));
+        std::vector<WIN32_FIND_DATAA> vecItems = {Item("loopdir", true), Item("other", true),
+                                                  Item("x.wav", false)};
+        if (strLink.find('/') == std::string::npos) {
+            vecItems.push_back(Item(strLink.c_str(), false));
+        }
+        std::vector<std::string> vecExpected;
+        for (const std::string& strPath : rows[i].vecCollected) {
+            vecExpected.push_back(Win("tpl/" + strPath));
+        }
+        for (const bool bWindow : {true, false}) {
+            SCOPED_TRACE(std::string(bWindow ? "window" : "batch") + ", row " + std::to_string(i));
+            for (int iAdd = 0; iAdd < 2; ++iAdd) { // a second Add walks the folders again
+                m_collector.Clear();
+                CountingOwner owner(m_collector);
+                AllPicker picker(Win("tpl"), vecItems);
+                g_strPickRoot = Win("tpl").c_str();
+                if (bWindow) {
+                    RunCollection(owner, &picker);
+                } else {
+                    m_collector.TrackWalkedFolders(TRUE);
+                    ASSERT_TRUE(m_collector.MarkFolderWalked(Win("tpl").c_str()));
+                    ASSERT_TRUE(CollectPicks(owner, picker));
+                    FinishCollection(owner);
+                    m_collector.TrackWalkedFolders(FALSE);
+                }
+                EXPECT_EQ(FullPaths(m_collector), vecExpected);
+                EXPECT_TRUE(owner.m_strReport.empty()) << owner.m_strReport;
+            }
+        }
+    }
+}

@@ -40,6 +40,11 @@ void FillFindData(const struct statx& stx, std::string_view strAnsiName, WIN32_F
     std::memset(&data, 0, sizeof data);
     const bool bFolder = S_ISDIR(stx.stx_mode);
     data.dwFileAttributes = bFolder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
+    // A link is described by its target; one without a target by itself, marked as Windows marks
+    // a link, so that it is not taken for a file.
+    if (S_ISLNK(stx.stx_mode)) {
+        data.dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+    }
     if (!bFolder && (stx.stx_mode & S_IWUSR) == 0) {
         data.dwFileAttributes |= FILE_ATTRIBUTE_READONLY;
     }

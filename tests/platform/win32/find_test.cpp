@@ -209,7 +209,9 @@ TEST_F(FindFile, RecordsCarrySizesTimesAndKinds) {
         return;
     }
     EXPECT_EQ(records["link"].dwFileAttributes, static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
-    EXPECT_EQ(records["dangling"].dwFileAttributes, static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE));
+    EXPECT_EQ(records["dangling"].dwFileAttributes,
+              static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_REPARSE_POINT));
+    EXPECT_EQ(FindOne("P:\\dangling").dwFileAttributes, records["dangling"].dwFileAttributes);
     EXPECT_EQ(records["dangling"].nFileSizeLow, 7u); // the link itself: "nowhere"
 }
 

@@ -160,8 +160,15 @@ BOOL CMainDialog::OnDropFiles(HDROP hDrop) {
     if (DragQueryFileA(hDrop, 0xFFFFFFFF, nullptr, 0) != 1) {
         return TRUE;
     }
+    // A path too long for the buffer would arrive cut short, naming another folder: not taken.
+    const UINT nLen = DragQueryFileA(hDrop, 0, nullptr, 0);
+    if (nLen == 0 || nLen >= kDropPathBytes) {
+        return TRUE;
+    }
     char acPath[kDropPathBytes] = {};
-    DragQueryFileA(hDrop, 0, acPath, kDropPathBytes);
+    if (DragQueryFileA(hDrop, 0, acPath, kDropPathBytes) != nLen) {
+        return TRUE;
+    }
     if (IsExistFile(acPath, TRUE, FALSE)) {
         m_strTargetFolder = acPath;
         m_edTargetFolder.SetWindowText(m_strTargetFolder);

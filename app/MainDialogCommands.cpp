@@ -66,10 +66,13 @@ void CMainDialog::RunAdd() {
         strRoot.Empty();
     }
     g_strPickRoot = strRoot;
+    // Raised before the header timer can tick: a tick that finds it down ends the timer.
+    g_bCollecting = TRUE;
     if (AfxBeginThread(CollectThreadProc, &m_context) == nullptr) {
         // Nobody else will release the picker now.
         m_context.m_pPicker = nullptr;
         pHandOver->ReleasePicker();
+        g_bCollecting = FALSE;
         g_bWorkerIdle = TRUE;
         EnableControls(TRUE);
     }

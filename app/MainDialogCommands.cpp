@@ -130,7 +130,6 @@ void CMainDialog::OnExecute() {
         return;
     }
     EnableControls(FALSE);
-    g_dwMoveTotal = m_store.GetCount();
     g_dwMoveDone = 0;
     m_prgMove.SetPos(0);
     g_bWorkerIdle = FALSE;

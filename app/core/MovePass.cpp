@@ -167,6 +167,9 @@ CString FormatMoveResult(DWORD dwCount, DWORD dwMoved) {
 DWORD RunMovePass(const CFileList& store, LPCSTR pcOperationFolder, LPCSTR pcTargetExt,
                   IMovePassHost& host) {
     const DWORD dwCount = store.GetCount();
+    // The window's bar is the done count over this total: set here, where the count is taken.
+    g_dwMoveTotal = dwCount;
+    g_dwMoveDone = 0;
     if (dwCount == 0) {
         return 0;
     }

@@ -54,9 +54,10 @@ int MoveOneFile(const MovePaths& paths, EMoveOutcome* peOutcome = nullptr);
 // What MoveOneFile would do, touching nothing: Moved means it would move.
 EMoveOutcome PredictMove(const MovePaths& paths);
 
-// The whole pass over the store, with abort (g_bAbort), progress (g_dwMoveDone) and the current
-// directory restored. An entry BuildMovePaths refuses gets the trace line of a failed move with
-// its folder and the outcome MoveFailed. Returns the number of files moved.
+// The whole pass over the store, with abort (g_bAbort), progress (g_dwMoveTotal, the store's count,
+// and g_dwMoveDone) and the current directory restored. An entry BuildMovePaths refuses gets the
+// trace line of a failed move with its folder and the outcome MoveFailed. Returns the number of
+// files moved.
 DWORD RunMovePass(const CFileList& store, LPCSTR pcOperationFolder, LPCSTR pcTargetExt,
                   IMovePassHost& host);
 

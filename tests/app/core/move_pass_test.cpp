@@ -31,10 +31,17 @@ CFileEntry Entry(const std::string& strRoot, const std::string& strRelFolder,
 }
 
 struct RecordingHost : IMovePassHost {
+    static constexpr DWORD kNoTotal = 0xFFFFFFFF;
     int iProgressPosts = 0;
+    DWORD dwLastPosition = kNoTotal; // where the window's bar (0 to 1024) stood at the last post
     std::vector<EMoveOutcome> outcomes;
     std::vector<std::string> messages;
-    void OnMoveProgress() override { ++iProgressPosts; }
+    void OnMoveProgress() override {
+        ++iProgressPosts;
+        const DWORD dwTotal = g_dwMoveTotal;
+        dwLastPosition =
+            dwTotal == 0 ? kNoTotal : static_cast<DWORD>(ULONGLONG{g_dwMoveDone} * 1024 / dwTotal);
+    }
     void OnEntryMoved(DWORD, const MovePaths&, EMoveOutcome eOutcome) override {
         outcomes.push_back(eOutcome);
     }
@@ -48,6 +55,7 @@ protected:
     void SetUp() override {
         g_bAbort = FALSE;
         g_dwMoveDone = 0;
+        g_dwMoveTotal = 0;
     }
     void TearDown() override { g_bAbort = FALSE; }
 
@@ -161,7 +169,8 @@ TEST_F(MovePassTest, PostsProgressEveryCountOver1024Entries) {
     const struct {
         int iEntries;
         int iPosts;
-    } rows[] = {{500, 500}, {3000, 1500}, {1, 1}};
+        DWORD dwLastPosition; // the bar moves with the pass, whoever started it
+    } rows[] = {{500, 500, 1021}, {3000, 1500, 1023}, {1, 1, 0}};
     for (const auto& row : rows) {
         CFileList store;
         for (int i = 0; i < row.iEntries; ++i) {
@@ -173,6 +182,7 @@ TEST_F(MovePassTest, PostsProgressEveryCountOver1024Entries) {
         RecordingHost host;
         RunMovePass(store, (folders.Drive() + "\\none").c_str(), "mp3", host);
         EXPECT_EQ(host.iProgressPosts, row.iPosts) << row.iEntries << " entries";
+        EXPECT_EQ(host.dwLastPosition, row.dwLastPosition) << row.iEntries << " entries";
     }
 }
 

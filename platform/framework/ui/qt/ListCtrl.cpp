@@ -399,12 +399,7 @@ UINT CListCtrl::GetSelectedCount() const {
 int CListCtrl::GetNextItem(int nItem, int nFlags) const {
     int nFound = -1;
     WithList(m_hWnd, [&](ListViewWidget*, ListModel* pModel) {
-        for (int i = std::max(nItem + 1, 0); i < pModel->RowCountNow(); ++i) {
-            if ((nFlags & LVNI_SELECTED) == 0 || pModel->RowAt(i).bSelected) {
-                nFound = i;
-                return;
-            }
-        }
+        nFound = pModel->NextRow(nItem, (nFlags & LVNI_SELECTED) != 0);
     });
     return nFound;
 }
@@ -430,12 +425,9 @@ void CListCtrl::SetItemCount(int nItems) {
 BOOL CListCtrl::DeleteItems(const std::vector<int>& vecItems) {
     BOOL bOk = FALSE;
     WithList(m_hWnd, [&](ListViewWidget*, ListModel* pModel) {
-        std::vector<bool> vecGone(static_cast<size_t>(pModel->RowCountNow()), false);
-        for (int nItem : vecItems) {
-            if (!pModel->IsValidRow(nItem)) {
-                return;
-            }
-            vecGone[static_cast<size_t>(nItem)] = true;
+        std::vector<bool> vecGone;
+        if (!pModel->MarkListed(vecItems, &vecGone)) {
+            return;
         }
         pModel->DeleteMarked(vecGone);
         bOk = TRUE;

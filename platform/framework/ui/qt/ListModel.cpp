@@ -9,11 +9,11 @@
 namespace tessaly::framework::detail {
 
 int ListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(m_vecRows.size());
+    return parent.isValid() ? 0 : m_rows.Count();
 }
 
 int ListModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(m_vecColumns.size());
+    return parent.isValid() ? 0 : m_rows.ColumnCount();
 }
 
 namespace {
@@ -32,8 +32,7 @@ Qt::Alignment AlignmentOf(int nFormat) {
 } // namespace
 
 QVariant ListModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || !IsValidRow(index.row()) || index.column() < 0 ||
-        index.column() >= static_cast<int>(m_vecColumns.size())) {
+    if (!index.isValid() || !IsValidRow(index.row()) || !m_rows.IsValidColumn(index.column())) {
         return {};
     }
     const Row& row = RowAt(index.row());
@@ -42,7 +41,7 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
         return nCol < row.vecTexts.size() ? ToQString(row.vecTexts[nCol]) : QString();
     case Qt::TextAlignmentRole:
-        return QVariant::fromValue(AlignmentOf(m_vecColumns[nCol].nFormat));
+        return QVariant::fromValue(AlignmentOf(Columns()[nCol].nFormat));
     case Qt::DecorationRole:
         if (nCol == 0 && m_pImages != nullptr && row.iImage >= 0) {
             HICON hIcon = m_pImages->GetIcon(row.iImage);
@@ -57,15 +56,14 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant ListModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || section < 0 ||
-        section >= static_cast<int>(m_vecColumns.size())) {
+    if (orientation != Qt::Horizontal || !m_rows.IsValidColumn(section)) {
         return {};
     }
     if (role == Qt::DisplayRole) {
-        return ToQString(m_vecColumns[static_cast<size_t>(section)].strText);
+        return ToQString(Columns()[static_cast<size_t>(section)].strText);
     }
     if (role == Qt::TextAlignmentRole) {
-        return QVariant::fromValue(AlignmentOf(m_vecColumns[static_cast<size_t>(section)].nFormat));
+        return QVariant::fromValue(AlignmentOf(Columns()[static_cast<size_t>(section)].nFormat));
     }
     return {};
 }
@@ -85,65 +83,45 @@ void ListModel::OnSelectionChanged(const QItemSelection& selected,
     }
     for (const QItemSelectionRange& range : deselected) {
         for (int i = range.top(); i <= range.bottom(); ++i) {
-            if (IsValidRow(i)) {
-                m_vecRows[static_cast<size_t>(i)].bSelected = false;
-            }
+            m_rows.SetSelected(i, false);
         }
     }
     for (const QItemSelectionRange& range : selected) {
         for (int i = range.top(); i <= range.bottom(); ++i) {
-            if (IsValidRow(i)) {
-                m_vecRows[static_cast<size_t>(i)].bSelected = true;
-            }
+            m_rows.SetSelected(i, true);
         }
     }
 }
 
 void ListModel::ApplySelection() {
-    if (m_pSelection == nullptr || m_vecColumns.empty()) {
+    if (m_pSelection == nullptr || m_rows.ColumnCount() == 0) {
         return;
     }
     QItemSelection selection;
-    const int iLastCol = static_cast<int>(m_vecColumns.size()) - 1;
-    const int iCount = RowCountNow();
-    for (int i = 0; i < iCount;) {
-        if (!m_vecRows[static_cast<size_t>(i)].bSelected) {
-            ++i;
-            continue;
-        }
-        int j = i;
-        while (j + 1 < iCount && m_vecRows[static_cast<size_t>(j + 1)].bSelected) {
-            ++j;
-        }
-        selection.append(QItemSelectionRange(index(i, 0), index(j, iLastCol)));
-        i = j + 1;
-    }
+    const int iLastCol = m_rows.ColumnCount() - 1;
+    m_rows.ForEachSelectedRun([&](int iFirst, int iLast) {
+        selection.append(QItemSelectionRange(index(iFirst, 0), index(iLast, iLastCol)));
+    });
     m_bApplying = true;
     m_pSelection->select(selection, QItemSelectionModel::ClearAndSelect);
     m_bApplying = false;
 }
 
 void ListModel::ChangedRow(int nRow) {
-    if (!IsRedrawOff() && !m_vecColumns.empty()) {
-        emit dataChanged(index(nRow, 0), index(nRow, static_cast<int>(m_vecColumns.size()) - 1));
+    if (!IsRedrawOff() && m_rows.ColumnCount() > 0) {
+        emit dataChanged(index(nRow, 0), index(nRow, m_rows.ColumnCount() - 1));
     }
 }
 
 int ListModel::InsertColumn(int nCol, const std::string& strText, int nFormat) {
-    const int iCount = static_cast<int>(m_vecColumns.size());
     if (nCol < 0) {
         return -1;
     }
-    nCol = std::min(nCol, iCount);
+    nCol = std::min(nCol, m_rows.ColumnCount());
     if (!IsRedrawOff()) {
         beginInsertColumns(QModelIndex(), nCol, nCol);
     }
-    m_vecColumns.insert(m_vecColumns.begin() + nCol, Column{strText, nFormat});
-    for (Row& row : m_vecRows) {
-        if (static_cast<int>(row.vecTexts.size()) > nCol) {
-            row.vecTexts.insert(row.vecTexts.begin() + nCol, std::string());
-        }
-    }
+    m_rows.InsertColumn(nCol, strText, nFormat);
     if (!IsRedrawOff()) {
         endInsertColumns();
     }
@@ -151,10 +129,9 @@ int ListModel::InsertColumn(int nCol, const std::string& strText, int nFormat) {
 }
 
 bool ListModel::SetColumnText(int nCol, const std::string& strText) {
-    if (nCol < 0 || nCol >= static_cast<int>(m_vecColumns.size())) {
+    if (!m_rows.SetColumnText(nCol, strText)) {
         return false;
     }
-    m_vecColumns[static_cast<size_t>(nCol)].strText = strText;
     if (!IsRedrawOff()) {
         emit headerDataChanged(Qt::Horizontal, nCol, nCol);
     }
@@ -162,11 +139,7 @@ bool ListModel::SetColumnText(int nCol, const std::string& strText) {
 }
 
 bool ListModel::SetColumnFormat(int nCol, int nFormat) {
-    if (nCol < 0 || nCol >= static_cast<int>(m_vecColumns.size())) {
-        return false;
-    }
-    m_vecColumns[static_cast<size_t>(nCol)].nFormat = nFormat;
-    return true;
+    return m_rows.SetColumnFormat(nCol, nFormat);
 }
 
 int ListModel::InsertRow(int nRow, Row row) {
@@ -178,7 +151,7 @@ int ListModel::InsertRow(int nRow, Row row) {
     if (!IsRedrawOff()) {
         beginInsertRows(QModelIndex(), nRow, nRow);
     }
-    m_vecRows.insert(m_vecRows.begin() + nRow, std::move(row));
+    m_rows.Insert(nRow, std::move(row));
     if (!IsRedrawOff()) {
         endInsertRows();
     }
@@ -186,14 +159,9 @@ int ListModel::InsertRow(int nRow, Row row) {
 }
 
 bool ListModel::SetText(int nRow, int nCol, const std::string& strText) {
-    if (!IsValidRow(nRow) || nCol < 0 || nCol >= static_cast<int>(m_vecColumns.size())) {
+    if (!m_rows.SetText(nRow, nCol, strText)) {
         return false;
     }
-    Row& row = m_vecRows[static_cast<size_t>(nRow)];
-    if (static_cast<int>(row.vecTexts.size()) <= nCol) {
-        row.vecTexts.resize(static_cast<size_t>(nCol) + 1);
-    }
-    row.vecTexts[static_cast<size_t>(nCol)] = strText;
     if (!IsRedrawOff()) {
         const QModelIndex cell = index(nRow, nCol);
         emit dataChanged(cell, cell);
@@ -202,33 +170,22 @@ bool ListModel::SetText(int nRow, int nCol, const std::string& strText) {
 }
 
 bool ListModel::SetImage(int nRow, int iImage) {
-    if (!IsValidRow(nRow)) {
+    if (!m_rows.SetImage(nRow, iImage)) {
         return false;
     }
-    m_vecRows[static_cast<size_t>(nRow)].iImage = iImage;
     ChangedRow(nRow);
     return true;
 }
 
 bool ListModel::SetData(int nRow, LPARAM lParam) {
-    if (!IsValidRow(nRow)) {
-        return false;
-    }
-    m_vecRows[static_cast<size_t>(nRow)].lParam = lParam;
-    return true;
+    return m_rows.SetData(nRow, lParam);
 }
 
 bool ListModel::SetSelected(int nRow, bool bSelected) {
-    if (nRow == -1) {
-        for (Row& row : m_vecRows) {
-            row.bSelected = bSelected;
-        }
-    } else if (IsValidRow(nRow)) {
-        m_vecRows[static_cast<size_t>(nRow)].bSelected = bSelected;
-    } else {
+    if (!m_rows.SetSelected(nRow, bSelected)) {
         return false;
     }
-    if (IsRedrawOff() || m_pSelection == nullptr || m_vecColumns.empty()) {
+    if (IsRedrawOff() || m_pSelection == nullptr || m_rows.ColumnCount() == 0) {
         return true;
     }
     m_bApplying = true;
@@ -252,7 +209,7 @@ bool ListModel::DeleteRow(int nRow) {
     if (!IsRedrawOff()) {
         beginRemoveRows(QModelIndex(), nRow, nRow);
     }
-    m_vecRows.erase(m_vecRows.begin() + nRow);
+    m_rows.Erase(nRow);
     if (!IsRedrawOff()) {
         endRemoveRows();
     }
@@ -263,34 +220,21 @@ void ListModel::DeleteAll() {
     if (!IsRedrawOff()) {
         beginResetModel();
     }
-    m_vecRows.clear();
-    m_vecRows.shrink_to_fit();
+    m_rows.Clear();
     if (!IsRedrawOff()) {
         endResetModel();
     }
 }
 
 void ListModel::Reserve(int nRows) {
-    if (nRows > 0) {
-        m_vecRows.reserve(static_cast<size_t>(nRows));
-    }
+    m_rows.Reserve(nRows);
 }
 
 void ListModel::DeleteMarked(const std::vector<bool>& vecGone) {
     if (!IsRedrawOff()) {
         beginResetModel();
     }
-    size_t nKept = 0;
-    for (size_t i = 0; i < m_vecRows.size(); ++i) {
-        if (i < vecGone.size() && vecGone[i]) {
-            continue;
-        }
-        if (nKept != i) {
-            m_vecRows[nKept] = std::move(m_vecRows[i]);
-        }
-        ++nKept;
-    }
-    m_vecRows.resize(nKept);
+    m_rows.EraseMarked(vecGone);
     if (!IsRedrawOff()) {
         endResetModel();
         ApplySelection();
@@ -304,18 +248,11 @@ void ListModel::Sort(PFNLVCOMPARE pfnCompare, LPARAM lParamSort) {
     if (!IsRedrawOff()) {
         beginResetModel();
     }
-    std::stable_sort(m_vecRows.begin(), m_vecRows.end(), [&](const Row& a, const Row& b) {
-        return pfnCompare(a.lParam, b.lParam, lParamSort) < 0;
-    });
+    m_rows.Sort(pfnCompare, lParamSort);
     if (!IsRedrawOff()) {
         endResetModel();
         ApplySelection();
     }
-}
-
-unsigned ListModel::SelectedCount() const {
-    return static_cast<unsigned>(std::count_if(m_vecRows.begin(), m_vecRows.end(),
-                                               [](const Row& r) { return r.bSelected; }));
 }
 
 void ListModel::SuspendRedraw() {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/framework/ui/WinUser.h"
+#include "platform/framework/ui/common/ListRows.h"
 
 class CImageList;
 
@@ -16,16 +17,8 @@ namespace tessaly::framework::detail {
 
 class ListModel : public QAbstractTableModel {
 public:
-    struct Column {
-        std::string strText; // CP932
-        int nFormat = LVCFMT_LEFT;
-    };
-    struct Row {
-        std::vector<std::string> vecTexts; // CP932, one per column as far as set
-        LPARAM lParam = 0;
-        int iImage = -1;
-        bool bSelected = false;
-    };
+    using Column = ListColumn;
+    using Row = ListRow;
 
     explicit ListModel(QObject* pParent) : QAbstractTableModel(pParent) {}
 
@@ -39,7 +32,7 @@ public:
     int InsertColumn(int nCol, const std::string& strText, int nFormat);
     bool SetColumnText(int nCol, const std::string& strText);
     bool SetColumnFormat(int nCol, int nFormat);
-    const std::vector<Column>& Columns() const { return m_vecColumns; }
+    const std::vector<Column>& Columns() const { return m_rows.Columns(); }
 
     int InsertRow(int nRow, Row row);
     bool SetText(int nRow, int nCol, const std::string& strText);
@@ -54,12 +47,14 @@ public:
     void DeleteMarked(const std::vector<bool>& vecGone);
     void Sort(PFNLVCOMPARE pfnCompare, LPARAM lParamSort);
 
-    bool IsValidRow(int nRow) const {
-        return nRow >= 0 && nRow < static_cast<int>(m_vecRows.size());
+    bool IsValidRow(int nRow) const { return m_rows.IsValid(nRow); }
+    const Row& RowAt(int nRow) const { return m_rows.At(nRow); }
+    int RowCountNow() const { return m_rows.Count(); }
+    unsigned SelectedCount() const { return m_rows.SelectedCount(); }
+    int NextRow(int nRow, bool bSelectedOnly) const { return m_rows.Next(nRow, bSelectedOnly); }
+    bool MarkListed(const std::vector<int>& vecRows, std::vector<bool>* pvecGone) const {
+        return m_rows.MarkListed(vecRows, pvecGone);
     }
-    const Row& RowAt(int nRow) const { return m_vecRows[static_cast<size_t>(nRow)]; }
-    int RowCountNow() const { return static_cast<int>(m_vecRows.size()); }
-    unsigned SelectedCount() const;
 
     void SetImageList(CImageList* pImages) { m_pImages = pImages; }
     CImageList* ImageList() const { return m_pImages; }
@@ -74,8 +69,7 @@ private:
     void ApplySelection();
     void ChangedRow(int nRow);
 
-    std::vector<Column> m_vecColumns;
-    std::vector<Row> m_vecRows;
+    ListRows m_rows;
     CImageList* m_pImages = nullptr;
     QItemSelectionModel* m_pSelection = nullptr;
     int m_iRedrawOff = 0;

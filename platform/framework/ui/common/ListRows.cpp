@@ -1,0 +1,192 @@
+#include "platform/framework/ui/common/ListRows.h"
+
+#include <algorithm>
+#include <numeric>
+
+namespace tessaly::framework::detail {
+
+int ListRows::InsertColumn(int nCol, const std::string& strText, int nFormat) {
+    if (nCol < 0) {
+        return -1;
+    }
+    nCol = std::min(nCol, ColumnCount());
+    m_vecColumns.insert(m_vecColumns.begin() + nCol, ListColumn{strText, nFormat});
+    // Texts already set move with their columns.
+    for (ListRow& row : m_vecRows) {
+        if (static_cast<int>(row.vecTexts.size()) > nCol) {
+            row.vecTexts.insert(row.vecTexts.begin() + nCol, std::string());
+        }
+    }
+    return nCol;
+}
+
+bool ListRows::SetColumnText(int nCol, const std::string& strText) {
+    if (!IsValidColumn(nCol)) {
+        return false;
+    }
+    m_vecColumns[static_cast<size_t>(nCol)].strText = strText;
+    return true;
+}
+
+bool ListRows::SetColumnFormat(int nCol, int nFormat) {
+    if (!IsValidColumn(nCol)) {
+        return false;
+    }
+    m_vecColumns[static_cast<size_t>(nCol)].nFormat = nFormat;
+    return true;
+}
+
+const std::string& ListRows::TextAt(int nRow, int nCol) const {
+    static const std::string kEmpty;
+    if (!IsValid(nRow) || nCol < 0) {
+        return kEmpty;
+    }
+    const std::vector<std::string>& vecTexts = At(nRow).vecTexts;
+    return static_cast<size_t>(nCol) < vecTexts.size() ? vecTexts[static_cast<size_t>(nCol)]
+                                                       : kEmpty;
+}
+
+int ListRows::Insert(int nRow, ListRow row) {
+    if (nRow < 0) {
+        return -1;
+    }
+    nRow = std::min(nRow, Count());
+    if (row.bSelected) {
+        ++m_nSelected;
+    }
+    m_vecRows.insert(m_vecRows.begin() + nRow, std::move(row));
+    return nRow;
+}
+
+bool ListRows::SetText(int nRow, int nCol, const std::string& strText) {
+    if (!IsValid(nRow) || !IsValidColumn(nCol)) {
+        return false;
+    }
+    std::vector<std::string>& vecTexts = m_vecRows[static_cast<size_t>(nRow)].vecTexts;
+    if (static_cast<int>(vecTexts.size()) <= nCol) {
+        vecTexts.resize(static_cast<size_t>(nCol) + 1);
+    }
+    vecTexts[static_cast<size_t>(nCol)] = strText;
+    return true;
+}
+
+bool ListRows::SetImage(int nRow, int iImage) {
+    if (!IsValid(nRow)) {
+        return false;
+    }
+    m_vecRows[static_cast<size_t>(nRow)].iImage = iImage;
+    return true;
+}
+
+bool ListRows::SetData(int nRow, LPARAM lParam) {
+    if (!IsValid(nRow)) {
+        return false;
+    }
+    m_vecRows[static_cast<size_t>(nRow)].lParam = lParam;
+    return true;
+}
+
+bool ListRows::SetSelected(int nRow, bool bSelected) {
+    if (nRow == -1) {
+        for (ListRow& row : m_vecRows) {
+            row.bSelected = bSelected;
+        }
+        m_nSelected = bSelected ? static_cast<unsigned>(m_vecRows.size()) : 0;
+        return true;
+    }
+    if (!IsValid(nRow)) {
+        return false;
+    }
+    bool& bRow = m_vecRows[static_cast<size_t>(nRow)].bSelected;
+    if (bRow != bSelected) {
+        bRow = bSelected;
+        if (bSelected) {
+            ++m_nSelected;
+        } else {
+            --m_nSelected;
+        }
+    }
+    return true;
+}
+
+int ListRows::Next(int nRow, bool bSelectedOnly) const {
+    if (bSelectedOnly && m_nSelected == 0) {
+        return -1;
+    }
+    for (int i = std::max(nRow + 1, 0); i < Count(); ++i) {
+        if (!bSelectedOnly || At(i).bSelected) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+bool ListRows::Erase(int nRow) {
+    if (!IsValid(nRow)) {
+        return false;
+    }
+    if (At(nRow).bSelected) {
+        --m_nSelected;
+    }
+    m_vecRows.erase(m_vecRows.begin() + nRow);
+    return true;
+}
+
+void ListRows::Clear() {
+    m_vecRows.clear();
+    m_vecRows.shrink_to_fit();
+    m_nSelected = 0;
+}
+
+void ListRows::Reserve(int nRows) {
+    if (nRows > 0) {
+        m_vecRows.reserve(static_cast<size_t>(nRows));
+    }
+}
+
+bool ListRows::MarkListed(const std::vector<int>& vecRows, std::vector<bool>* pvecGone) const {
+    std::vector<bool> vecGone(m_vecRows.size(), false);
+    for (int nRow : vecRows) {
+        if (!IsValid(nRow)) {
+            return false;
+        }
+        vecGone[static_cast<size_t>(nRow)] = true;
+    }
+    *pvecGone = std::move(vecGone);
+    return true;
+}
+
+void ListRows::EraseMarked(const std::vector<bool>& vecGone) {
+    size_t nKept = 0;
+    for (size_t i = 0; i < m_vecRows.size(); ++i) {
+        if (i < vecGone.size() && vecGone[i]) {
+            if (m_vecRows[i].bSelected) {
+                --m_nSelected;
+            }
+            continue;
+        }
+        if (nKept != i) {
+            m_vecRows[nKept] = std::move(m_vecRows[i]);
+        }
+        ++nKept;
+    }
+    m_vecRows.resize(nKept);
+}
+
+std::vector<int> ListRows::Sort(PFNLVCOMPARE pfnCompare, LPARAM lParamSort) {
+    // Indexes are sorted, not rows: a comparison reads one value each, a move copies an int.
+    std::vector<int> vecOrder(m_vecRows.size());
+    std::iota(vecOrder.begin(), vecOrder.end(), 0);
+    std::stable_sort(vecOrder.begin(), vecOrder.end(), [&](int a, int b) {
+        return pfnCompare(At(a).lParam, At(b).lParam, lParamSort) < 0;
+    });
+    std::vector<ListRow> vecSorted;
+    vecSorted.reserve(m_vecRows.size());
+    for (int i : vecOrder) {
+        vecSorted.push_back(std::move(m_vecRows[static_cast<size_t>(i)]));
+    }
+    m_vecRows = std::move(vecSorted);
+    return vecOrder;
+}
+
+} // namespace tessaly::framework::detail

@@ -382,6 +382,9 @@ BOOL WINAPI MoveFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName) {
     if (eStep != EMoveStep::Rename) {
         return eStep == EMoveStep::Done ? TRUE : FALSE;
     }
+    // A killed run's half copies go at this run's first visit of the folder, whether or not a
+    // copy ever goes there again (a rename needs none).
+    RemoveStaleMoveTemporaries(ParentOf(ends.strTo));
     // A case variant created by someone else between the check above and the rename is not seen:
     // the kernel guards only the exact name.
     int iResult = RenameNoReplace(ends.strFrom, ends.strTo, S_ISDIR(ends.fromMode));

@@ -1,15 +1,9 @@
 #include "res/Resources.h"
 
-#include <QtGlobal>
 #include <string>
 
 #include "res/DialogTemplates.h"
 #include "res/ResourceIds.h"
-
-// The icons are compiled into the static library; its resources must be named to be linked in.
-static void InitTessalyQtResources() {
-    Q_INIT_RESOURCE(tessaly);
-}
 
 void RegisterTessalyResources() {
     static bool s_bDone = false;
@@ -17,12 +11,12 @@ void RegisterTessalyResources() {
         return;
     }
     s_bDone = true;
-    InitTessalyQtResources();
     using namespace tessaly::framework;
     RegisterDialogTemplate(g_dlgMain);
     RegisterDialogTemplate(g_dlgAbout);
     RegisterDialogTemplate(g_dlgPicker);
     RegisterStringResource(IDS_ABOUTBOX, "Tessaly のバージョン情報(&A)...");
+    // Qt's resource paths; Windows takes the same images by id from the executable instead.
     for (const char* pszSize : {"16", "24", "32", "48", "64", "128", "256"}) {
         RegisterIconResource(IDR_MAINFRAME,
                              (std::string(":/tessaly/icons/tessaly_") + pszSize + ".png").c_str());

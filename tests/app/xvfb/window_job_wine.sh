@@ -104,17 +104,24 @@ xdotool key Return
 gone "$box" || fail "the duplicate count box did not close"
 sleep 0.5
 
-# 対象フォルダ (the operation folder): Windows' folder browser opens on the program's folder;
-# its first sub-folder is flat.
+# 対象フォルダ (the operation folder) in Windows' folder browser, with the keyboard as a user
+# would: each folder of the way typed (the tree selects what is typed) and opened, then flat.
+# (The program asks it to open on its own folder, which Wine's browser does not always do.)
 click_at "$main" 440 916
 chooser=$(new_window "$known") || fail "no folder browser"
 sleep 1
 shot "$chooser" folder-browser
 xdotool windowactivate --sync "$chooser" 2>/dev/null || true
-xdotool key Right
+click_at "$chooser" 332 236 # the tree: (Z:), where it starts
 sleep 0.3
-xdotool key Down
-sleep 0.3
+IFS=/ read -r -a parts <<< "${PWD#/}"
+for part in "${parts[@]}" flat; do
+  xdotool type --delay 30 "$part"
+  sleep 0.3
+  xdotool key Right
+  sleep 0.5
+done
+shot "$chooser" folder-chosen
 xdotool key Return
 gone "$chooser" || fail "the folder browser did not close"
 sleep 0.5
@@ -123,6 +130,7 @@ sleep 0.5
 click_at "$main" 650 916
 box=$(new_window "$known") || fail "Execute showed no count"
 sleep 0.5
+shot "$box" moved
 xdotool windowactivate --sync "$box" 2>/dev/null || true
 xdotool key Return
 gone "$box" || fail "the count box did not close"

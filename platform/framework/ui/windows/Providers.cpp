@@ -115,6 +115,12 @@ LPITEMIDLIST BrowseForFolder(LPBROWSEINFOA lpbi) {
 std::wstring ChooserPath(LPCSTR pszPath) {
     std::wstring strPath = detail::ToWide(pszPath);
     std::replace(strPath.begin(), strPath.end(), L'/', L'\\');
+    // The folder itself, not its contents: Wine's chooser opens nowhere for a path that ends in a
+    // separator (the program's folders do), Windows' opens on the folder either way. A root keeps
+    // its separator.
+    while (strPath.size() > 3 && strPath.back() == L'\\') {
+        strPath.pop_back();
+    }
     return strPath;
 }
 

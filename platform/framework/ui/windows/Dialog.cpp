@@ -331,16 +331,21 @@ void DeliverQueuedMessage(const MSG& msg) {
     }
     const MSG* pSaved = t_pDelivering;
     t_pDelivering = &msg;
+    bool bDone = false;
     if (pDialog != nullptr) {
         MSG copy = msg;
-        if (pDialog->PreTranslateMessage(&copy) ||
-            (pDialog->m_hWnd != nullptr && native::IsDialogMessage(pDialog->m_hWnd, m))) {
-            t_pDelivering = pSaved;
-            return;
-        }
+        bDone = pDialog->PreTranslateMessage(&copy) ||
+                (pDialog->m_hWnd != nullptr && native::IsDialogMessage(pDialog->m_hWnd, m));
     }
-    native::DispatchQueuedMessage(m);
+    if (!bDone) {
+        native::DispatchQueuedMessage(m);
+    }
     t_pDelivering = pSaved;
+    // The drop's handle is the receiver's to free, whoever read it (the framework's default
+    // processing of WM_DROPFILES, as the program itself never frees it).
+    if (msg.message == WM_DROPFILES) {
+        DragFinish(reinterpret_cast<HDROP>(msg.wParam));
+    }
 }
 
 } // namespace tessaly::framework::detail

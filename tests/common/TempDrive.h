@@ -1,8 +1,8 @@
 // A fresh temporary folder mapped to a drive letter of its own, with "the executable" placed in
 // it, so that tests running in parallel keep TraceFile.txt and every other file apart. Restores
 // the drive table and the module path and removes the folder afterwards. Header-only.
-// Windows has no drive table: there the folder is the system's temporary folder's, and Drive()
-// is its full path.
+// Windows has no drive table: there the folder is the system's temporary folder's, Drive() is its
+// full path, and one process keeps one folder name per letter, as a drive letter stays the same.
 #pragma once
 
 #include <cstdlib>
@@ -15,6 +15,10 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+
+#ifdef _WIN32
+#include <process.h>
+#endif
 
 #include "platform/win32/NameCodec.h"
 #include "platform/win32/Win32Drives.h"
@@ -30,8 +34,15 @@ public:
         std::random_device random;
         std::filesystem::path root;
         for (int iTry = 0;; ++iTry) {
-            root = std::filesystem::temp_directory_path() /
-                   ("tessaly-test-" + std::to_string(random()));
+            std::string strName = "tessaly-test-" + std::to_string(random());
+#ifdef _WIN32
+            // The program reads its executable's folder once per process (the picker's fallback):
+            // the same name for the same letter keeps that folder this test's.
+            if (iTry == 0) {
+                strName = "tessaly-test-" + std::to_string(_getpid()) + "-" + m_cLetter;
+            }
+#endif
+            root = std::filesystem::temp_directory_path() / strName;
             if (std::filesystem::create_directory(root)) {
                 break;
             }
@@ -67,11 +78,19 @@ public:
         win32::Utf8ToAnsi(m_strRoot, strAnsi);
         return strAnsi;
     }
+    // The folder as the program keeps it when it stands there: its full path, no drive's root.
+    std::string RootFolder() const {
+        return Drive();
+    }
 #else
     static constexpr char kSeparator = '/';
     // "T:" (no separator), the executable's folder as the program sees it.
     std::string Drive() const {
         return std::string(1, m_cLetter) + ":";
+    }
+    // The drive's root as the program keeps it when it stands there: "T:\", with its separator.
+    std::string RootFolder() const {
+        return Drive() + "\\";
     }
 #endif
     // The CP932 Windows path of a UTF-8 path relative to the root ("" gives "T:\").
@@ -84,6 +103,10 @@ public:
             }
         }
         return Drive() + "\\" + strRelative;
+    }
+    // The same path as a window shows it (UTF-8); "" gives RootFolder().
+    std::string ShownPath(std::string_view strUtf8Relative = {}) const {
+        return win32::AnsiToUtf8(strUtf8Relative.empty() ? RootFolder() : WinPath(strUtf8Relative));
     }
     // The system's path (UTF-8) of a UTF-8 path relative to the root, '/' separating.
     std::string PosixPath(std::string_view strUtf8Relative = {}) const {

@@ -110,7 +110,7 @@ TEST_F(AddExecuteTest, CancelLeavesEverythingAsItWas) {
     });
     EXPECT_TRUE(bOpened);
     EXPECT_EQ(m_dialog.m_store.GetCount(), 0u);
-    EXPECT_EQ(Utf8(m_dialog.m_strPickerFolder), "T:");
+    EXPECT_EQ(Utf8(m_dialog.m_strPickerFolder), tessaly::win32::AnsiToUtf8(m_drive.Drive()));
 }
 
 TEST_F(AddExecuteTest, DuplicatesAcrossAddsAreReportedRemovedAndTheirIdsReused) {
@@ -122,14 +122,16 @@ TEST_F(AddExecuteTest, DuplicatesAcrossAddsAreReportedRemovedAndTheirIdsReused) 
     Run([&] {
         vecFirst = AddEverything();
         nSongId = m_dialog.m_store
-                      .GetAt(static_cast<DWORD>(m_dialog.m_store.FindByPath("T:\\x\\song.wav")))
+                      .GetAt(static_cast<DWORD>(
+                          m_dialog.m_store.FindByPath(m_drive.WinPath("x/song.wav").c_str())))
                       .m_nId;
         m_drive.WriteBytes("y/song.wav", "333");
         vecSecond = AddEverything();
         m_drive.WriteBytes("z/new.wav", "4444");
         vecThird = AddEverything();
         nNewId = m_dialog.m_store
-                     .GetAt(static_cast<DWORD>(m_dialog.m_store.FindByPath("T:\\z\\new.wav")))
+                     .GetAt(static_cast<DWORD>(
+                         m_dialog.m_store.FindByPath(m_drive.WinPath("z/new.wav").c_str())))
                      .m_nId;
     });
     EXPECT_EQ(vecFirst, (std::vector<std::string>{"other.wav", "song.wav"}));
@@ -140,10 +142,11 @@ TEST_F(AddExecuteTest, DuplicatesAcrossAddsAreReportedRemovedAndTheirIdsReused) 
     EXPECT_EQ(Message(0), "※　2 個のファイルが重複しています。");
     EXPECT_EQ(m_drive.ReadBytes("ConflictFile.txt"),
               std::string(AnsiFromUtf8("=====  重複したファイルのリスト  =====\r\n")) +
-                  "T:\\x\\song.wav\r\nT:\\y\\song.wav\r\n\r\n");
+                  m_drive.WinPath("x/song.wav") + "\r\n" + m_drive.WinPath("y/song.wav") +
+                  "\r\n\r\n");
     // The third Add picks x/song.wav again, so its conflict is reported again.
     ASSERT_EQ(m_opens.Files().size(), 2u);
-    EXPECT_EQ(m_opens.Files()[0], "T:\\ConflictFile.txt");
+    EXPECT_EQ(m_opens.Files()[0], m_drive.WinPath("ConflictFile.txt"));
 }
 
 TEST_F(AddExecuteTest, ExecuteMovesTheFlatFilesIntoTheTemplateLayout) {
@@ -157,14 +160,14 @@ TEST_F(AddExecuteTest, ExecuteMovesTheFlatFilesIntoTheTemplateLayout) {
     Run([&] {
         // The picker opens inside tpl, as after an Add confirmed there: tpl is the root and
         // a.wav lies at it.
-        m_dialog.SetNextPickerFolder("T:\\tpl");
+        m_dialog.SetNextPickerFolder(m_drive.WinPath("tpl").c_str());
         ConfirmPickerWithEverything();
         Click(1001);
         ASSERT_TRUE(WaitIdle());
         ASSERT_EQ(m_dialog.m_store.GetCount(), 3u);
         Click(1009);
         EXPECT_EQ(Message(0), "振り分け元フォルダがセットされていません");
-        m_dialog.m_strTargetFolder = "T:\\flat";
+        m_dialog.m_strTargetFolder = m_drive.WinPath("flat").c_str();
         SetEditText(Control(1010), "");
         Click(1009);
         EXPECT_EQ(Message(1), "振り分けるファイルの拡張子がセットされていません");

@@ -13,13 +13,14 @@ void SaveShot(WindowHandle hWnd, const char* pszName) {
     SaveScreenshot(hWnd, std::string(TESSALY_SCREENSHOT_DIR "/") + pszName);
 }
 
-CFileEntry Entry(const std::string& strFolderUtf8, const std::string& strNameUtf8,
-                 ULONGLONG ullSize) {
+// An entry of the file strNameUtf8 in the drive's folder strFolderUtf8.
+CFileEntry Entry(const TempDrive& drive, const std::string& strFolderUtf8,
+                 const std::string& strNameUtf8, ULONGLONG ullSize) {
     CFileEntry entry;
-    entry.m_strFolder = AnsiFromUtf8(strFolderUtf8.c_str());
+    entry.m_strFolder = drive.WinPath(strFolderUtf8).c_str();
     entry.m_strName = AnsiFromUtf8(strNameUtf8.c_str());
     entry.m_strFullPath = entry.m_strFolder + "\\" + entry.m_strName;
-    entry.m_strRoot = AnsiFromUtf8("T:");
+    entry.m_strRoot = drive.Drive().c_str();
     entry.m_ullSize = ullSize;
     return entry;
 }
@@ -86,12 +87,12 @@ TEST_F(MainWindowTest, OnlyOneFolderDroppedOnTheOperationFolderEditIsTaken) {
         DropFiles(Control(1002), {m_drive.PosixPath("file.mp3")});
         EXPECT_EQ(Text(1002), "");
         EXPECT_TRUE(DropFiles(Control(1002), {m_drive.PosixPath("flat")}));
-        EXPECT_EQ(Text(1002), "T:\\flat");
-        EXPECT_EQ(Utf8(m_dialog.m_strTargetFolder), "T:\\flat");
+        EXPECT_EQ(Text(1002), m_drive.ShownPath("flat"));
+        EXPECT_EQ(Utf8(m_dialog.m_strTargetFolder), m_drive.ShownPath("flat"));
         g_bWorkerIdle = FALSE;
         DropFiles(Control(1002), {m_drive.PosixPath("other")});
         g_bWorkerIdle = TRUE;
-        EXPECT_EQ(Text(1002), "T:\\flat") << "a drop while busy was taken";
+        EXPECT_EQ(Text(1002), m_drive.ShownPath("flat")) << "a drop while busy was taken";
     });
 }
 
@@ -142,7 +143,7 @@ TEST_F(MainWindowTest, ListShowsEntriesSortsByEachColumnAndExcludes) {
     };
     for (const auto& [strFolder, strName, ullSize] : files) {
         m_drive.WriteBytes(strFolder + "/" + strName, "x");
-        m_dialog.m_store.Append(Entry("T:\\" + strFolder, strName, ullSize));
+        m_dialog.m_store.Append(Entry(m_drive, strFolder, strName, ullSize));
     }
     m_dialog.m_store.AssignIds();
     Run([&] {
@@ -152,7 +153,7 @@ TEST_F(MainWindowTest, ListShowsEntriesSortsByEachColumnAndExcludes) {
         EXPECT_EQ(Text(1007), "5,000,001,067");
         EXPECT_EQ(Cell(1, 0), "café.wav");
         EXPECT_EQ(Cell(1, 1), "5,000,000,000");
-        EXPECT_EQ(Cell(1, 2), "T:\\b");
+        EXPECT_EQ(Cell(1, 2), m_drive.ShownPath("b"));
         EXPECT_EQ(Cell(3, 0), "한글.wav");
         SaveShot(m_dialog.m_hWnd, "main.png");
 
@@ -174,7 +175,7 @@ TEST_F(MainWindowTest, ListShowsEntriesSortsByEachColumnAndExcludes) {
         EXPECT_EQ(column(0)[4] + column(0)[5], "A.wava.wav") << "case-only names moved apart";
         EXPECT_EQ(CMainDialog::CompareRows(0, 2, 0), 0) << "A.wav and a.wav differ by name";
         ClickListHeader(List(), 2);
-        EXPECT_EQ(column(2).front(), "T:\\c");
+        EXPECT_EQ(column(2).front(), m_drive.ShownPath("c"));
 
         // Exclude rows 2 and 5 of the list as it stands.
         const std::string strGone1 = Cell(1, 0);
@@ -205,7 +206,7 @@ TEST_F(MainWindowTest, ExcludeOfALargeSelectionTakesOnlyTheRowsWhoseFilesExist) 
         if (i % 3 != 0) {
             m_drive.WriteBytes(std::string("p/") + acName, "x");
         }
-        m_dialog.m_store.Append(Entry("T:\\p", acName, 1));
+        m_dialog.m_store.Append(Entry(m_drive, "p", acName, 1));
     }
     m_dialog.m_store.AssignIds();
     Run([&] {
@@ -258,7 +259,7 @@ TEST_F(MainWindowTest, AWorkersLargeRefillKeepsEveryRowAndLetsTheWindowRun) {
     char acName[32];
     for (DWORD i = 0; i < dwRows; ++i) {
         std::snprintf(acName, sizeof(acName), "f%06u.wav", static_cast<unsigned>(i));
-        m_dialog.m_store.Append(Entry(i % 2 == 0 ? "T:\\even" : "T:\\odd", acName, i));
+        m_dialog.m_store.Append(Entry(m_drive, i % 2 == 0 ? "even" : "odd", acName, i));
     }
     m_dialog.m_store.AssignIds();
     Run([&] {
@@ -284,7 +285,7 @@ TEST_F(MainWindowTest, AWorkersLargeRefillKeepsEveryRowAndLetsTheWindowRun) {
         for (DWORD i : {0u, 49999u, 50000u, 99999u, 100000u, 120000u}) {
             std::snprintf(acName, sizeof(acName), "f%06u.wav", static_cast<unsigned>(i));
             EXPECT_EQ(Cell(static_cast<int>(i), 0), acName);
-            EXPECT_EQ(Cell(static_cast<int>(i), 2), i % 2 == 0 ? "T:\\even" : "T:\\odd");
+            EXPECT_EQ(Cell(static_cast<int>(i), 2), m_drive.ShownPath(i % 2 == 0 ? "even" : "odd"));
         }
     });
 }

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -14,6 +13,8 @@
 
 #include "picker/MyFileDialog.h"
 #include "res/Resources.h"
+#include "tests/common/FileTimes.h"
+#include "tests/common/Platform.h"
 #include "tests/common/ProgramFolders.h"
 #include "tests/common/RecordingProviders.h"
 #include "tests/common/WindowDriver.h"
@@ -39,10 +40,19 @@ inline std::string Utf8(const CString& strAnsi) {
     return win32::AnsiToUtf8(strAnsi.Str());
 }
 
-// Sets TZ for one scope, restoring the previous zone. The C runtime's local time follows it on
-// both systems (Windows' for a zone without daylight-saving rules).
+// Sets TZ for one scope, restoring the previous zone; the C runtime's local time follows it.
+// Nothing on Windows: there a file time's local time (FileTimeToLocalFileTime) is the system's
+// zone, which TZ does not change, and a TZ would only part the C runtime's local time from it. A
+// test whose texts depend on the zone skips there with TESSALY_ZONE_OF_ITS_OWN().
+#define TESSALY_ZONE_OF_ITS_OWN()                                                                  \
+    TESSALY_STAND_IN_ONLY("a time zone of the test's own: FileTimeToLocalFileTime follows the "    \
+                          "system's zone, which TZ does not change")
+
 class ZoneScope {
 public:
+#ifdef _WIN32
+    explicit ZoneScope(const char* /*pcZone*/) {}
+#else
     explicit ZoneScope(const char* pcZone) {
         const char* pcOld = std::getenv("TZ");
         m_bHadOld = pcOld != nullptr;
@@ -51,27 +61,27 @@ public:
         }
         Set(pcZone);
     }
-    ~ZoneScope() { Set(m_bHadOld ? m_strOld.c_str() : nullptr); }
+    ~ZoneScope() {
+        Set(m_bHadOld ? m_strOld.c_str() : nullptr);
+    }
+#endif
     ZoneScope(const ZoneScope&) = delete;
     ZoneScope& operator=(const ZoneScope&) = delete;
 
 private:
+#ifndef _WIN32
     static void Set(const char* pcZone) {
-#ifdef _WIN32
-        _putenv_s("TZ", pcZone != nullptr ? pcZone : "");
-        _tzset();
-#else
         if (pcZone != nullptr) {
             setenv("TZ", pcZone, 1);
         } else {
             unsetenv("TZ");
         }
         tzset();
-#endif
     }
 
     bool m_bHadOld = false;
     std::string m_strOld;
+#endif
 };
 
 class PickerTest : public ::testing::Test {
@@ -86,23 +96,24 @@ protected:
     void MakeFile(const std::string& strUtf8, unsigned long long ullSize = 0) {
         m_drive.WriteBytes(strUtf8, "");
         if (ullSize != 0) {
-            std::filesystem::resize_file(m_drive.PosixPath(strUtf8), ullSize);
+            std::filesystem::resize_file(m_drive.Native(strUtf8), ullSize);
         }
     }
     void MakeFolder(const std::string& strUtf8) {
-        std::filesystem::create_directories(m_drive.PosixPath(strUtf8));
+        std::filesystem::create_directories(m_drive.Native(strUtf8));
     }
     // Seconds since 1970 UTC (negative before it) as the entry's last-write time.
     void SetWriteTime(const std::string& strUtf8, long long llUnixSeconds) {
-        const auto sysTime = std::chrono::sys_seconds(std::chrono::seconds(llUnixSeconds));
-        std::filesystem::last_write_time(m_drive.PosixPath(strUtf8),
-                                         std::chrono::file_clock::from_sys(sysTime));
+        SetLastWriteTime(m_drive.Native(strUtf8), llUnixSeconds);
     }
 
-    // The picker opened on T:\<strUtf8Folder>, interact run inside its modal loop.
+    // The picker opened on T:\<strUtf8Folder> ("" the drive's top folder), interact run inside its
+    // modal loop.
     INT_PTR RunPicker(CTestPicker& picker, const std::string& strUtf8Folder,
                       const std::function<void()>& interact) {
-        picker.SetStartFolder(m_drive.WinPath(strUtf8Folder).c_str());
+        const std::string strStart =
+            strUtf8Folder.empty() ? m_drive.RootFolder() : m_drive.WinPath(strUtf8Folder);
+        picker.SetStartFolder(strStart.c_str());
         return RunModalWith(picker, interact);
     }
 
@@ -110,6 +121,38 @@ protected:
     ProgramFolders m_drive{'T'};
     MessageBoxRecorder m_messages;
 };
+
+inline bool DriveExists(char cLetter) {
+    char acDrives[2000] = {};
+    const DWORD dwLength = GetLogicalDriveStringsA(sizeof(acDrives), acDrives);
+    for (DWORD dwAt = 0; dwAt < dwLength; dwAt += 4) { // "X:\" and its terminator
+        if (acDrives[dwAt] == cLetter) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A drive letter that names no drive, from Q on; 0 when every letter is taken.
+inline char MissingDriveLetter() {
+    for (int i = 0; i < 26; ++i) {
+        const char cLetter = static_cast<char>('A' + (16 + i) % 26);
+        if (!DriveExists(cLetter)) {
+            return cLetter;
+        }
+    }
+    return '\0';
+}
+
+// A drive other than cLetter's, from Z down; 0 when there is none.
+inline char OtherDriveLetter(char cLetter) {
+    for (char c = 'Z'; c >= 'A'; --c) {
+        if (c != cLetter && DriveExists(c)) {
+            return c;
+        }
+    }
+    return '\0';
+}
 
 inline WindowHandle ListView(CMyFileDialog& picker) {
     return picker.m_ListCtrl.m_hWnd;

@@ -45,6 +45,7 @@ TEST(FormatFileSize, GroupsDigitsByThreeOverTheFull64Bits) {
 }
 
 TEST(FormatFileTime, ShowsLocalTimeWithinTheSigned32BitRange) {
+    TESSALY_ZONE_OF_ITS_OWN();
     tessaly::test::ZoneScope zone("JST-9");
     const struct {
         FILETIME ft;

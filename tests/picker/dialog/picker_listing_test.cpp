@@ -16,8 +16,10 @@ using PickerListing = PickerTest;
 TEST_F(PickerListing, ShowsFoldersFirstAndLeavesOutDotNames) {
     MakeFolder("box/zeta");
     MakeFolder("box/Alpha");
-    MakeFolder("box/...");
-    MakeFile("box/....", 3);
+    if (!tessaly::test::kOnWindows) { // names of dots only, which Windows cannot make
+        MakeFolder("box/...");
+        MakeFile("box/....", 3);
+    }
     MakeFile("box/b.txt", 1000);
     MakeFile("box/A.txt", 1234567);
     MakeFile("box/big.bin", 5000000000ull);
@@ -36,12 +38,13 @@ TEST_F(PickerListing, ShowsFoldersFirstAndLeavesOutDotNames) {
         }
         EXPECT_EQ(picker.m_iItemNum, 6);
         EXPECT_EQ(picker.m_iFolderNum, 2);
-        EXPECT_EQ(tessaly::test::EditText(picker), "T:\\box");
+        EXPECT_EQ(tessaly::test::EditText(picker), m_drive.ShownPath("box"));
         picker.EndDialog(IDCANCEL);
     });
 }
 
 TEST_F(PickerListing, DateColumnShowsLocalTimeAndNothingBefore1970) {
+    TESSALY_ZONE_OF_ITS_OWN();
     tessaly::test::ZoneScope zone("JST-9");
     MakeFile("dates/new.txt");
     MakeFile("dates/old.txt");
@@ -92,7 +95,7 @@ TEST_F(PickerListing, RewritesRowsInPlaceAndDropsTheSurplus) {
         picker.m_ListCtrl.SetItemState(5, LVIS_SELECTED, LVIS_SELECTED);
         picker.m_ListCtrl.SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
         tessaly::test::DoubleClickRow(picker, 0);
-        EXPECT_EQ(picker.m_strCurDir, CString("T:\\five\\sub"));
+        EXPECT_EQ(picker.m_strCurDir, CString(m_drive.WinPath("five/sub").c_str()));
         EXPECT_EQ(tessaly::test::ColumnTexts(picker, 0), std::vector<std::string>{"only.txt"});
         EXPECT_EQ(tessaly::test::ColumnTexts(picker, 1), std::vector<std::string>{"20"});
         EXPECT_EQ(tessaly::test::RowImage(picker, 0), 0);
@@ -122,17 +125,17 @@ TEST_F(PickerListing, NamesOutsideCp932ShowTheirOwnCharacters) {
         EXPECT_EQ(std::count(vecShown.begin(), vecShown.end(), "😀.txt"), 1);
         // The folder opens under its real name.
         tessaly::test::DoubleClickRow(picker, 0);
-        EXPECT_EQ(tessaly::test::EditText(picker), "T:\\intl\\café");
+        EXPECT_EQ(tessaly::test::EditText(picker), m_drive.ShownPath("intl/café"));
         EXPECT_EQ(picker.m_ListCtrl.GetItemCount(), 0);
         picker.EndDialog(IDCANCEL);
     });
 }
 
 TEST_F(PickerListing, AnEmptyRootShowsAnEmptyList) {
-    std::filesystem::remove(m_drive.PosixPath("TraceFile.txt"));
+    std::filesystem::remove(m_drive.Native("TraceFile.txt"));
     CTestPicker picker;
     RunPicker(picker, "", [&] {
-        EXPECT_EQ(picker.m_strCurDir, CString("T:\\"));
+        EXPECT_EQ(picker.m_strCurDir, CString(m_drive.RootFolder().c_str()));
         EXPECT_EQ(picker.m_ListCtrl.GetItemCount(), 0);
         EXPECT_EQ(picker.m_iItemNum, 0);
         picker.EndDialog(IDCANCEL);

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,33 +20,51 @@ using PickerNavigation = PickerTest;
 TEST_F(PickerNavigation, StartFolderAcceptsRootsExistingFoldersAndFallsBackToTheExeFolder) {
     MakeFolder("sub");
     MakeFile("file.txt");
+    // "T:" is the test folder's drive, "Q:" a letter that names no drive; the executable's folder
+    // ("T:") is where a start folder that cannot be taken falls back to.
+    const std::string strDrive = m_drive.Drive().substr(0, 2);
+    const std::string strLower = std::string(1, static_cast<char>(strDrive[0] - 'A' + 'a')) + ":";
+    const char cMissing = tessaly::test::MissingDriveLetter();
+    ASSERT_NE(cMissing, '\0');
+    const std::string strMissing = std::string(1, cMissing) + ":";
+    const std::string strExe = m_drive.Drive();
     const struct {
-        const char* pcArgument; // null stays null
+        std::optional<std::string> argument; // none: a null pointer
         int iResult;
-        const char* pcStartDir;
+        std::string strStartDir;
     } rows[] = {
-        {"T:\\", 1, "T:\\"},       {"Q:\\", 1, "Q:\\"}, // a root is taken without looking
-        {"T:", 1, "T:\\"},         {"t:", 1, "t:\\"},         {"Q:", 0, "T:"},
-        {"T:a", 0, "T:"},          {"T:\\sub", 1, "T:\\sub"}, {"T:\\missing", 0, "T:"},
-        {"T:\\file.txt", 0, "T:"}, {"1:", 0, "T:"},           {"", 1, "T:\\"},
-        {nullptr, 1, "T:\\"},
+        {strDrive + "\\", 1, strDrive + "\\"},
+        {strMissing + "\\", 1, strMissing + "\\"}, // a root is taken without looking
+        {strDrive, 1, strDrive + "\\"},
+        {strLower, 1, strLower + "\\"},
+        {strMissing, 0, strExe},
+        {strDrive + "a", 0, strExe},
+        {m_drive.WinPath("sub"), 1, m_drive.WinPath("sub")},
+        {m_drive.WinPath("missing"), 0, strExe},
+        {m_drive.WinPath("file.txt"), 0, strExe},
+        {"1:", 0, strExe},
+        {"", 1, m_drive.RootFolder()},
+        {std::nullopt, 1, m_drive.RootFolder()},
     };
     for (const auto& row : rows) {
+        const char* pcArgument = row.argument ? row.argument->c_str() : nullptr;
         CTestPicker picker;
-        EXPECT_EQ(picker.SetStartFolder(row.pcArgument), row.iResult)
-            << (row.pcArgument ? row.pcArgument : "(null)");
-        EXPECT_EQ(picker.m_strStartDir, CString(row.pcStartDir))
-            << (row.pcArgument ? row.pcArgument : "(null)");
+        EXPECT_EQ(picker.SetStartFolder(pcArgument), row.iResult)
+            << row.argument.value_or("(null)");
+        EXPECT_EQ(picker.m_strStartDir, CString(row.strStartDir.c_str()))
+            << row.argument.value_or("(null)");
     }
 }
 
 TEST_F(PickerNavigation, AStartFolderThatCannotBeEnteredOpensTheExeFoldersRoot) {
     MakeFile("here.txt");
+    const char cMissing = tessaly::test::MissingDriveLetter();
+    ASSERT_NE(cMissing, '\0');
     CTestPicker picker;
-    ASSERT_EQ(picker.SetStartFolder("Q:\\"), 1);
+    ASSERT_EQ(picker.SetStartFolder((std::string(1, cMissing) + ":\\").c_str()), 1);
     RunModalWith(picker, [&] {
-        EXPECT_EQ(picker.m_strCurDir, CString("T:\\"));
-        EXPECT_EQ(tessaly::test::EditText(picker), "T:\\");
+        EXPECT_EQ(picker.m_strCurDir, CString(m_drive.RootFolder().c_str()));
+        EXPECT_EQ(tessaly::test::EditText(picker), m_drive.ShownPath());
         EXPECT_EQ(tessaly::test::ColumnTexts(picker),
                   (std::vector<std::string>{"here.txt", "TraceFile.txt"}));
         picker.EndDialog(IDCANCEL);
@@ -53,6 +72,7 @@ TEST_F(PickerNavigation, AStartFolderThatCannotBeEnteredOpensTheExeFoldersRoot) 
 }
 
 TEST_F(PickerNavigation, UpFolderClimbsToTheRootAndStaysThere) {
+    TESSALY_STAND_IN_ONLY("a drive of the test's own, whose root the picker climbs to");
     MakeFile("a/b/inner.txt");
     CTestPicker picker;
     RunPicker(picker, "a/b", [&] {
@@ -78,20 +98,20 @@ TEST_F(PickerNavigation, NamesWithA5CTrailByteStayWholeGoingDownAndUp) {
     RunPicker(picker, "", [&] {
         ASSERT_EQ(tessaly::test::ColumnTexts(picker, 0)[0], "表");
         tessaly::test::DoubleClickRow(picker, 0);
-        EXPECT_EQ(tessaly::test::EditText(picker), "T:\\表");
+        EXPECT_EQ(tessaly::test::EditText(picker), m_drive.ShownPath("表"));
         ASSERT_EQ(tessaly::test::ColumnTexts(picker, 0), std::vector<std::string>{"ソ"});
         tessaly::test::DoubleClickRow(picker, 0);
-        EXPECT_EQ(tessaly::test::EditText(picker), "T:\\表\\ソ");
+        EXPECT_EQ(tessaly::test::EditText(picker), m_drive.ShownPath("表/ソ"));
         EXPECT_EQ(tessaly::test::ColumnTexts(picker, 0), std::vector<std::string>{"x.txt"});
         CString strPicked;
         EXPECT_EQ(picker.GetPickedFolder(strPicked), 1);
-        EXPECT_EQ(tessaly::test::Utf8(strPicked), "T:\\表\\ソ");
+        EXPECT_EQ(tessaly::test::Utf8(strPicked), m_drive.ShownPath("表/ソ"));
 
         tessaly::test::ClickButton(picker, IDC_UP_FOLDER);
-        EXPECT_EQ(tessaly::test::EditText(picker), "T:\\表");
+        EXPECT_EQ(tessaly::test::EditText(picker), m_drive.ShownPath("表"));
         EXPECT_EQ(tessaly::test::ColumnTexts(picker, 0), std::vector<std::string>{"ソ"});
         tessaly::test::ClickButton(picker, IDC_UP_FOLDER);
-        EXPECT_EQ(picker.m_strCurDir, CString("T:\\"));
+        EXPECT_EQ(picker.m_strCurDir, CString(m_drive.RootFolder().c_str()));
         picker.EndDialog(IDCANCEL);
     });
 }
@@ -102,15 +122,15 @@ TEST_F(PickerNavigation, DoubleClickOnAFileOrBelowTheRowsDoesNothing) {
     CTestPicker picker;
     RunPicker(picker, "d", [&] {
         tessaly::test::DoubleClickRow(picker, 1);
-        EXPECT_EQ(picker.m_strCurDir, CString("T:\\d"));
+        EXPECT_EQ(picker.m_strCurDir, CString(m_drive.WinPath("d").c_str()));
         const tessaly::test::WindowHandle hList = tessaly::test::ListView(picker);
         const tessaly::test::Rect rcLast = tessaly::test::ListRowRect(hList, 1);
         tessaly::test::DoubleClickListAt(hList, (rcLast.left + rcLast.right) / 2,
                                          rcLast.bottom + 40);
-        EXPECT_EQ(picker.m_strCurDir, CString("T:\\d"));
+        EXPECT_EQ(picker.m_strCurDir, CString(m_drive.WinPath("d").c_str()));
         EXPECT_EQ(picker.m_iItemNum, 2);
         tessaly::test::DoubleClickRow(picker, 0);
-        EXPECT_EQ(picker.m_strCurDir, CString("T:\\d\\folder"));
+        EXPECT_EQ(picker.m_strCurDir, CString(m_drive.WinPath("d/folder").c_str()));
         picker.EndDialog(IDCANCEL);
     });
 }
@@ -141,15 +161,16 @@ TEST_F(PickerNavigation, RootTestComplainsAboutShortTextsThatAreNoRoot) {
 
 TEST_F(PickerNavigation, EnteringAFolderFromAnAbnormalShortFolderJoinsWithABackslash) {
     MakeFolder("sub");
+    const std::string strShort = m_drive.Drive().substr(0, 2); // "T:"
     CTestPicker picker;
     RunPicker(picker, "", [&] {
-        picker.m_strCurDir = "T:";
+        picker.m_strCurDir = strShort.c_str();
         tessaly::test::DoubleClickRow(picker, 0);
-        EXPECT_EQ(picker.m_strCurDir, CString("T:\\sub"));
+        EXPECT_EQ(picker.m_strCurDir, CString((strShort + "\\sub").c_str()));
         picker.EndDialog(IDCANCEL);
     });
     EXPECT_EQ(m_messages.Texts(),
-              std::vector<std::string>{Ansi("カレントディレクトリデータが異常[T:]")});
+              std::vector<std::string>{Ansi("カレントディレクトリデータが異常[") + strShort + "]"});
 }
 
 TEST_F(PickerNavigation, DriveListHoldsEveryDriveWithItsNumberAndShowsTheCurrentOne) {
@@ -169,7 +190,7 @@ TEST_F(PickerNavigation, DriveListHoldsEveryDriveWithItsNumberAndShowsTheCurrent
         EXPECT_EQ(picker.m_DriveList.GetCount(), iDrives);
         CString strCurrent;
         picker.m_DriveList.GetText(picker.m_DriveList.GetCurSel(), strCurrent);
-        EXPECT_EQ(strCurrent, CString("T:"));
+        EXPECT_EQ(strCurrent, CString(m_drive.Drive().substr(0, 2).c_str()));
         CRect rcClient;
         picker.m_DriveList.GetClientRect(rcClient);
         EXPECT_EQ(picker.m_DriveList.GetItemHeight(0), rcClient.Height());
@@ -178,6 +199,7 @@ TEST_F(PickerNavigation, DriveListHoldsEveryDriveWithItsNumberAndShowsTheCurrent
 }
 
 TEST_F(PickerNavigation, ADriveThatCannotBeEnteredEmptiesTheListAndKeepsThePath) {
+    TESSALY_STAND_IN_ONLY("a drive table and the layer's system calls made to fail");
     MakeFile("t.txt");
     MakeFolder("udrive");
     enum class EFailure { MissingFolder, ChdirFails };
@@ -219,15 +241,15 @@ TEST_F(PickerNavigation, ClosingRestoresTheWorkingDirectory) {
     MakeFolder("keep");
     MakeFolder("other/deeper");
     for (int nEnd : {IDCANCEL, IDOK}) {
-        ASSERT_TRUE(SetCurrentDirectoryA("T:\\keep"));
+        ASSERT_TRUE(SetCurrentDirectoryA(m_drive.WinPath("keep").c_str()));
         CTestPicker picker;
         const INT_PTR nResult = RunPicker(picker, "other", [&] {
             char acDir[MAX_PATH] = {};
             GetCurrentDirectoryA(MAX_PATH, acDir);
-            EXPECT_STREQ(acDir, "T:\\other");
+            EXPECT_EQ(std::string(acDir), m_drive.WinPath("other"));
             tessaly::test::DoubleClickRow(picker, 0);
             GetCurrentDirectoryA(MAX_PATH, acDir);
-            EXPECT_STREQ(acDir, "T:\\other\\deeper");
+            EXPECT_EQ(std::string(acDir), m_drive.WinPath("other/deeper"));
             if (nEnd == IDOK) {
                 tessaly::test::ClickButton(picker, IDC_UP_FOLDER);
                 tessaly::test::ClickButton(picker, IDC_SELECT_ALL);
@@ -239,7 +261,7 @@ TEST_F(PickerNavigation, ClosingRestoresTheWorkingDirectory) {
         EXPECT_EQ(nResult, nEnd);
         char acDir[MAX_PATH] = {};
         GetCurrentDirectoryA(MAX_PATH, acDir);
-        EXPECT_STREQ(acDir, "T:\\keep") << "end " << nEnd;
+        EXPECT_EQ(std::string(acDir), m_drive.WinPath("keep")) << "end " << nEnd;
     }
 }
 

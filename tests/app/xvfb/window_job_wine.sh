@@ -102,7 +102,8 @@ shot "$box" duplicates
 xdotool windowactivate --sync "$box" 2>/dev/null || true
 xdotool key Return
 gone "$box" || fail "the duplicate count box did not close"
-sleep 0.5
+sleep 1
+shot "$main" main-after-add
 
 # 対象フォルダ (the operation folder) in Windows' folder browser, with the keyboard as a user
 # would: each folder of the way typed (the tree selects what is typed) and opened, then flat.

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "platform/framework/ui/windows/MessageDelivery.h"
+#include "tests/common/Platform.h"
 #include "tests/common/WindowDriver.h"
 
 namespace tessaly::test {
@@ -70,16 +71,23 @@ void CALLBACK TimerProc(HWND /*hwnd*/, UINT /*uMsg*/, UINT_PTR idEvent, DWORD /*
     pEntry->fn();
 }
 
-UINT_PTR StartTimer(int iMs, std::function<void()> fn, bool bRepeat) {
-    const UINT_PTR id = SetTimer(nullptr, 0, static_cast<UINT>(iMs > 0 ? iMs : 1), &TimerProc);
-    if (id != 0) {
-        Timers()[id] = std::make_shared<TimerEntry>(TimerEntry{std::move(fn), bRepeat});
+std::shared_ptr<TimerEntry> StartTimer(int iMs, std::function<void()> fn, bool bRepeat,
+                                       UINT_PTR* pId) {
+    *pId = SetTimer(nullptr, 0, static_cast<UINT>(iMs > 0 ? iMs : 1), &TimerProc);
+    if (*pId == 0) {
+        return nullptr;
     }
-    return id;
+    auto pEntry = std::make_shared<TimerEntry>(TimerEntry{std::move(fn), bRepeat});
+    Timers()[*pId] = pEntry;
+    return pEntry;
 }
 
-void StopTimer(UINT_PTR id) {
-    if (id != 0 && Timers().erase(id) > 0) {
+// Stops the timer only while the id is still this entry's: a one-shot timer's id, freed when it
+// fired, may already be another timer's.
+void StopTimer(UINT_PTR id, const std::shared_ptr<TimerEntry>& pEntry) {
+    auto it = Timers().find(id);
+    if (id != 0 && it != Timers().end() && it->second == pEntry) {
+        Timers().erase(it);
         KillTimer(nullptr, id);
     }
 }
@@ -120,16 +128,18 @@ bool WaitUntil(const std::function<bool()>& condition, int iTimeoutMs) {
 }
 
 void RunLater(int iDelayMs, std::function<void()> fn) {
-    StartTimer(iDelayMs, std::move(fn), false);
+    UINT_PTR id = 0;
+    StartTimer(iDelayMs, std::move(fn), false, &id);
 }
 
 struct Timer::State {
     UINT_PTR id = 0;
+    std::shared_ptr<TimerEntry> pEntry;
 };
 
 Timer::Timer(int iIntervalMs, std::function<void()> fn, bool bRepeat)
     : m_pState(std::make_unique<State>()) {
-    m_pState->id = StartTimer(iIntervalMs, std::move(fn), bRepeat);
+    m_pState->pEntry = StartTimer(iIntervalMs, std::move(fn), bRepeat, &m_pState->id);
 }
 
 Timer::~Timer() {
@@ -137,8 +147,9 @@ Timer::~Timer() {
 }
 
 void Timer::Stop() {
-    StopTimer(m_pState->id);
+    StopTimer(m_pState->id, m_pState->pEntry);
     m_pState->id = 0;
+    m_pState->pEntry.reset();
 }
 
 WindowHandle ActiveModalWindow() {
@@ -256,7 +267,19 @@ bool SaveScreenshot(WindowHandle hWnd, const std::string& strPathUtf8) {
     HDC hMemory = CreateCompatibleDC(hScreen);
     HBITMAP hBitmap = CreateCompatibleBitmap(hScreen, cx, cy);
     HGDIOBJ hOld = SelectObject(hMemory, hBitmap);
-    const bool bPrinted = PrintWindow(H(hWnd), hMemory, 0) != FALSE;
+    bool bPrinted = false;
+    if (UnderWine()) {
+        // Wine's PrintWindow sends WM_PRINT, whose default handling draws only the dialog's
+        // background, neither its controls nor its frame (Windows' draws the window as shown):
+        // there the picture is copied from the window's own surface once all of it is painted.
+        RedrawWindow(H(hWnd), nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        HDC hWindow = GetWindowDC(H(hWnd));
+        bPrinted = BitBlt(hMemory, 0, 0, cx, cy, hWindow, 0, 0, SRCCOPY) != FALSE;
+        ReleaseDC(H(hWnd), hWindow);
+    } else {
+        bPrinted = PrintWindow(H(hWnd), hMemory, 0) != FALSE;
+    }
     SelectObject(hMemory, hOld);
     bool bSaved = false;
     if (bPrinted) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,17 +19,27 @@ TEST_F(PickerConfirm, OkWithoutSelectionKeepsEveryEntryForALaterChoice) {
     MakeFile("c/one.txt", 1);
     MakeFile("c/two.txt", 2);
     CTestPicker picker;
+    bool bChoseLater = false;
+    std::unique_ptr<tessaly::test::Timer> pLater;
     const INT_PTR nResult = RunPicker(picker, "c", [&] {
         tessaly::test::ClickButton(picker, IDOK);
         EXPECT_EQ(m_messages.Texts(), std::vector<std::string>{Ansi("何も選択されていません")});
         EXPECT_TRUE(tessaly::test::IsVisible(picker.m_hWnd));
-        EXPECT_EQ(tessaly::test::EntryNames(picker),
-                  (std::vector<std::string>{"dir", "one.txt", "two.txt"}));
-        EXPECT_EQ(picker.m_ListCtrl.GetItemCount(), 3);
-        picker.m_ListCtrl.SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
-        picker.m_ListCtrl.SetItemState(2, LVIS_SELECTED, LVIS_SELECTED);
-        tessaly::test::ClickButton(picker, IDOK);
+        // The later choice, once the dialog's loop has run: a dialog that OK ended is gone by then.
+        pLater = std::make_unique<tessaly::test::Timer>(
+            50,
+            [&] {
+                bChoseLater = true;
+                EXPECT_EQ(tessaly::test::EntryNames(picker),
+                          (std::vector<std::string>{"dir", "one.txt", "two.txt"}));
+                EXPECT_EQ(picker.m_ListCtrl.GetItemCount(), 3);
+                picker.m_ListCtrl.SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
+                picker.m_ListCtrl.SetItemState(2, LVIS_SELECTED, LVIS_SELECTED);
+                tessaly::test::ClickButton(picker, IDOK);
+            },
+            false);
     });
+    EXPECT_TRUE(bChoseLater) << "OK without a selection ended the dialog";
     ASSERT_EQ(nResult, IDOK);
     EXPECT_EQ(m_messages.Texts().size(), 1u);
     EXPECT_EQ(picker.m_iSelectNum, 2);
@@ -101,11 +112,21 @@ TEST_F(PickerConfirm, EscapeAndCancelEndWithoutTouchingTheEntries) {
 TEST_F(PickerConfirm, OkInAnEmptyFolderComplainsAndStaysOpen) {
     MakeFolder("void");
     CTestPicker picker;
+    bool bOpenAfterOk = false;
+    std::unique_ptr<tessaly::test::Timer> pCloser;
     const INT_PTR nResult = RunPicker(picker, "void", [&] {
         tessaly::test::ClickButton(picker, IDOK);
         EXPECT_TRUE(tessaly::test::IsVisible(picker.m_hWnd));
-        picker.EndDialog(IDCANCEL);
+        // A dialog that OK ended leaves its loop before this tick.
+        pCloser = std::make_unique<tessaly::test::Timer>(
+            50,
+            [&] {
+                bOpenAfterOk = true;
+                picker.EndDialog(IDCANCEL);
+            },
+            false);
     });
+    EXPECT_TRUE(bOpenAfterOk);
     EXPECT_EQ(nResult, IDCANCEL);
     EXPECT_EQ(m_messages.Texts(), std::vector<std::string>{Ansi("何も選択されていません")});
 }

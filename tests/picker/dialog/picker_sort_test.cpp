@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -104,6 +105,8 @@ TEST_F(PickerSort, InputDuringASortIsIgnored) {
         MakeFile("busy/f" + std::to_string(1000 + i), static_cast<unsigned long long>(i));
     }
     CTestPicker picker;
+    bool bOpenAfterInput = false;
+    std::unique_ptr<tessaly::test::Timer> pCloser;
     RunPicker(picker, "busy", [&] {
         tessaly::test::ClickHeader(picker, 0);
         ASSERT_EQ(picker.m_bSorting, 1);
@@ -129,8 +132,16 @@ TEST_F(PickerSort, InputDuringASortIsIgnored) {
         EXPECT_EQ(picker.m_iItemNum, 301);
         EXPECT_EQ(ColumnTexts(picker, 0), EntryNames(picker));
         EXPECT_EQ(ColumnTexts(picker, 0)[1], "f1000");
-        picker.EndDialog(IDCANCEL);
+        // A dialog that a key ended leaves its loop before this tick.
+        pCloser = std::make_unique<tessaly::test::Timer>(
+            50,
+            [&] {
+                bOpenAfterInput = true;
+                picker.EndDialog(IDCANCEL);
+            },
+            false);
     });
+    EXPECT_TRUE(bOpenAfterInput);
     EXPECT_TRUE(m_messages.Texts().empty());
 }
 

@@ -78,6 +78,11 @@ private:
             pInfo->pDialog == nullptr) {
             return false;
         }
+        // A window of its own over the dialog (a message box, the folder chooser, a menu) is
+        // parented to it but is not one of its controls: its keys and clicks stay its own.
+        if (pWidget->window() != ToWidget(pInfo->pDialog->m_hWnd)) {
+            return false;
+        }
         *ppWindow = pWindow;
         return true;
     }

@@ -175,6 +175,35 @@ TEST(FrameworkDialog, KeysReachPreTranslateFirstAndEscapeOrCloseCancels) {
     }
 }
 
+// A message box over a dialog that consumes Enter and Escape behaves as on any desktop: Escape
+// closes it, Enter presses its button, and the dialog's key handling never sees either.
+TEST(FrameworkDialog, AMessageBoxOverTheDialogTakesItsOwnKeys) {
+    for (const Qt::Key eKey : {Qt::Key_Escape, Qt::Key_Return}) {
+        SCOPED_TRACE(eKey == Qt::Key_Escape ? "escape" : "enter");
+        CProbeDialog dialog;
+        bool bClosed = false;
+        size_t nSeen = 0;
+        RunModalWith(dialog, [&] {
+            dialog.m_bConsumeKeys = true;
+            QMessageBox box(QMessageBox::Information, "Tessaly", "x", QMessageBox::Ok,
+                            Widget(&dialog));
+            QTimer::singleShot(0, &box, [&] { QTest::keyClick(&box, eKey); });
+            nSeen = dialog.m_vecSeen.size();
+            bClosed = box.exec() == QMessageBox::Ok;
+            nSeen = dialog.m_vecSeen.size() - nSeen;
+            dialog.EndDialog(IDOK);
+        });
+        EXPECT_TRUE(bClosed);
+        EXPECT_EQ(nSeen, 0u);
+    }
+}
+
+// Qt's own texts speak Japanese like the program's captions.
+TEST(FrameworkWindowSystem, QtsOwnButtonsAreJapanese) {
+    QMessageBox box(QMessageBox::Question, "Tessaly", "x", QMessageBox::Yes | QMessageBox::Cancel);
+    EXPECT_EQ(box.button(QMessageBox::Cancel)->text().toStdString(), "キャンセル");
+}
+
 TEST(FrameworkDialog, EnterPressesTheDefaultButton) {
     CProbeDialog dialog;
     const INT_PTR nResult = RunModalWith(

@@ -1,6 +1,7 @@
 #include "app/core/ConflictReport.h"
 
 #include "engine/FileWriter.h"
+#include "platform/framework/core/MessageBox.h"
 #include "platform/framework/core/Shell.h"
 #include "support/AnsiText.h"
 #include "support/MyWString.h"
@@ -59,7 +60,14 @@ BOOL WriteConflictReport(const CString& strPathList) {
     if (!writer.WriteAll(strPath, strFile.data(), static_cast<ULONGLONG>(strFile.size()))) {
         return FALSE;
     }
-    // No viewer registered is no failure of the report: it stays on disk.
-    ShellExecuteA(nullptr, "open", strPath, nullptr, nullptr, SW_SHOWNORMAL);
+    // No viewer is no failure of the report: it stays on disk, and the user is told where.
+    const HINSTANCE hOpened =
+        ShellExecuteA(nullptr, "open", strPath, nullptr, nullptr, SW_SHOWNORMAL);
+    if (reinterpret_cast<INT_PTR>(hOpened) <= 32) {
+        CString strMessage =
+            AnsiFromUtf8("ConflictFile.txt を開けませんでした。ファイルの場所：\n");
+        strMessage += strPath;
+        AfxMessageBox(strMessage, MB_OK | MB_ICONINFORMATION);
+    }
     return TRUE;
 }

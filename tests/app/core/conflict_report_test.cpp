@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/core/ConflictReport.h"
+#include "platform/framework/core/MessageBox.h"
 #include "platform/framework/core/Shell.h"
 #include "platform/win32/Win32.h"
 #include "support/AnsiText.h"
@@ -35,7 +36,7 @@ protected:
                                                       LPCSTR pcParams, LPCSTR pcDir, INT nShow) {
                 m_vecCalls.push_back({pcVerb, pcFile, pcParams == nullptr, pcDir == nullptr,
                                       hwnd == nullptr, nShow});
-                return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(42));
+                return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(m_iAnswer));
             });
     }
     ~ConflictReportTest() override { framework::SetShellExecuteProvider(std::move(m_previous)); }
@@ -46,6 +47,7 @@ protected:
 
     tessaly::test::ProgramFolders m_folders;
     std::vector<ShellCall> m_vecCalls;
+    int m_iAnswer = 42; // above 32: opened
 
 private:
     framework::ShellExecuteProvider m_previous;
@@ -84,6 +86,25 @@ TEST_F(ConflictReportTest, APathOutsideCp932MakesTheReportUtf8WithAByteOrderMark
         SCOPED_TRACE(row.pcList);
         ASSERT_TRUE(WriteConflictReport(AnsiFromUtf8(row.pcList)));
         EXPECT_EQ(m_folders.ReadBytes("ConflictFile.txt"), row.strFile);
+    }
+}
+
+// No viewer for the file (xdg-open missing or failing): the report stays, and a box says where.
+TEST_F(ConflictReportTest, AReportNoViewerOpensIsNamedInABox) {
+    for (int iAnswer : {42, 31, 2}) {
+        SCOPED_TRACE(iAnswer);
+        m_iAnswer = iAnswer;
+        framework::ClearQuietMessageBoxTexts();
+        ASSERT_TRUE(WriteConflictReport(AnsiFromUtf8("C:\\a\\x.wav\n")));
+        const std::vector<std::string> vecTexts = framework::QuietMessageBoxTexts();
+        if (iAnswer > 32) {
+            EXPECT_TRUE(vecTexts.empty());
+            continue;
+        }
+        ASSERT_EQ(vecTexts.size(), 1u);
+        EXPECT_EQ(vecTexts[0],
+                  AnsiFromUtf8("ConflictFile.txt を開けませんでした。ファイルの場所：\n").Str() +
+                      GetConflictReportPath().Str());
     }
 }
 

@@ -1,6 +1,9 @@
 #include "platform/framework/ui/WinApp.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -81,6 +84,17 @@ void InitWindowSystem(int& argc, char** argv) {
         new QApplication(s_argc, argv);
     }
     QApplication::setApplicationName(QStringLiteral("Tessaly"));
+    // Qt's own texts (the folder chooser, the message box's buttons) in Japanese, as the
+    // program's captions are.
+    static QTranslator* s_pTranslator = nullptr;
+    if (s_pTranslator == nullptr) {
+        s_pTranslator = new QTranslator;
+        if (s_pTranslator->load(QLocale(QLocale::Japanese, QLocale::Japan),
+                                QStringLiteral("qtbase"), QStringLiteral("_"),
+                                QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+            QCoreApplication::installTranslator(s_pTranslator);
+        }
+    }
     detail::InstallFontSubstitutions();
     detail::InstallInputFilter();
     WindowThreadId();

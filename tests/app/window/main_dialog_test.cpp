@@ -271,12 +271,6 @@ TEST_F(MainWindowTest, CommandsReturnOnlyWhenTheWorkerIsIdle) {
 // A worker's refill of more rows than one crossing takes: every row in the store's order, and
 // the window thread serves its events between the crossings.
 TEST_F(MainWindowTest, AWorkersLargeRefillKeepsEveryRowAndLetsTheWindowRun) {
-    if (kOnWindows) {
-        GTEST_SKIP() << "the Windows framework's RunOnWindowThread (windows/WindowThread.cpp) "
-                        "sends each crossing to the mailbox, and the window thread serves a "
-                        "worker's next send before any timer, paint or input: nothing runs "
-                        "between back-to-back crossings";
-    }
     const DWORD dwRows = 120001;
     char acName[32];
     for (DWORD i = 0; i < dwRows; ++i) {

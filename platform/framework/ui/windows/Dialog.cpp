@@ -309,6 +309,7 @@ CMenu* SystemMenuOf(HWND hDialog) {
 }
 
 void DeliverQueuedMessage(const MSG& msg) {
+    NoteQueueVisit();
     HWND hTarget = msg.hwnd;
     WindowInfo info;
     while (hTarget != nullptr && !FindWindowInfo(hTarget, &info)) {

@@ -43,6 +43,9 @@ CString FromWide(std::wstring_view strWide);
 // The process's main window as the application set it.
 CWnd* MainWindow();
 
+// The window thread has taken a message from its queue (its calls from workers may now wait).
+void NoteQueueVisit();
+
 // Makes the calling thread the window thread: common controls, the thread's mailbox. Idempotent.
 void StartWindowThread();
 

@@ -28,10 +28,27 @@ struct PostedThreadMessage {
     LPARAM lParam;
 };
 
+// Windows serves a sent message before anything queued, so a worker whose calls cross one after
+// the other would keep the window thread from its timers, paints and input for the whole run.
+// After a call, the queue is served once when it has waited longer than this.
+constexpr std::uint32_t kdwMaxQueueWait = 30;
+std::uint32_t g_dwLastQueueVisit = 0; // window thread only
+bool g_bServingBetweenCalls = false;  // window thread only
+
+void ServeQueueIfWaiting() {
+    if (g_bServingBetweenCalls || native::TickCount() - g_dwLastQueueVisit < kdwMaxQueueWait) {
+        return;
+    }
+    g_bServingBetweenCalls = true;
+    PumpPendingMessages();
+    g_bServingBetweenCalls = false;
+}
+
 bool MailboxMessage(native::Handle /*hwnd*/, unsigned message, std::uintptr_t /*wParam*/,
                     std::intptr_t lParam, std::intptr_t* pResult) {
     if (message == kCallMessage) {
         (*reinterpret_cast<const std::function<void()>*>(lParam))();
+        ServeQueueIfWaiting();
         *pResult = 0;
         return true;
     }
@@ -51,6 +68,10 @@ bool MailboxMessage(native::Handle /*hwnd*/, unsigned message, std::uintptr_t /*
 } // namespace
 
 namespace detail {
+
+void NoteQueueVisit() {
+    g_dwLastQueueVisit = native::TickCount();
+}
 
 void StartWindowThread() {
     if (g_hMailbox.load() != nullptr) {
@@ -95,6 +116,7 @@ void PumpMessagesFor(DWORD dwMilliseconds) {
 
 void PumpPendingMessages() {
     native::Message m{};
+    g_dwLastQueueVisit = native::TickCount();
     while (native::PeekQueuedMessage(&m)) {
         const MSG msg{m.hwnd, m.message, m.wParam, m.lParam, m.time, {m.x, m.y}};
         detail::DeliverQueuedMessage(msg);

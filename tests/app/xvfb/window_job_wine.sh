@@ -102,6 +102,18 @@ shot "$box" duplicates
 xdotool windowactivate --sync "$box" 2>/dev/null || true
 xdotool key Return
 gone "$box" || fail "the duplicate count box did not close"
+# Where no viewer opens ConflictFile.txt (a bare Wine prefix), the program says where it is.
+for _ in $(seq 1 30); do
+  place=$(comm -13 <(echo "$known") <(visible) | head -n 1)
+  [ -n "$place" ] && break
+  sleep 0.1
+done
+if [ -n "$place" ]; then
+  shot "$place" conflict-place
+  xdotool windowactivate --sync "$place" 2>/dev/null || true
+  xdotool key Return
+  gone "$place" || fail "the box naming ConflictFile.txt did not close"
+fi
 sleep 1
 shot "$main" main-after-add
 

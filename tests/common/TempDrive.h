@@ -11,6 +11,7 @@
 #include <iterator>
 #include <map>
 #include <random>
+#include <set>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -37,13 +38,24 @@ public:
             std::string strName = "tessaly-test-" + std::to_string(random());
 #ifdef _WIN32
             // The program reads its executable's folder once per process (the picker's fallback):
-            // the same name for the same letter keeps that folder this test's.
+            // the same name for the same letter keeps that folder this test's. One left by an
+            // ended process goes first, as Wine hands out the same process ids run after run.
             if (iTry == 0) {
                 strName = "tessaly-test-" + std::to_string(_getpid()) + "-" + m_cLetter;
             }
 #endif
             root = std::filesystem::temp_directory_path() / strName;
+#ifdef _WIN32
+            if (iTry == 0 && LiveFolders().count(strName) == 0) {
+                std::error_code ec;
+                std::filesystem::remove_all(root, ec);
+            }
+#endif
             if (std::filesystem::create_directory(root)) {
+#ifdef _WIN32
+                LiveFolders().insert(strName);
+                m_strName = strName;
+#endif
                 break;
             }
             if (iTry == 100) {
@@ -65,6 +77,9 @@ public:
         win32::SetDriveTable(m_mapSavedDrives);
         std::error_code ec;
         std::filesystem::remove_all(Native(), ec);
+#ifdef _WIN32
+        LiveFolders().erase(m_strName);
+#endif
     }
 
     TempDrive(const TempDrive&) = delete;
@@ -138,6 +153,14 @@ public:
     }
 
 private:
+#ifdef _WIN32
+    // The folder names of this process's TempDrives that exist now.
+    static std::set<std::string>& LiveFolders() {
+        static std::set<std::string> s_setNames;
+        return s_setNames;
+    }
+    std::string m_strName;
+#endif
     char m_cLetter;
     std::string m_strRoot;
     std::map<char, std::string> m_mapSavedDrives;

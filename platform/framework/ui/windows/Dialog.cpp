@@ -379,6 +379,15 @@ void CDialog::EndDialog(int nResult) {
     RunOnWindowThread([&] {
         m_bEndRequested = true;
         m_nEndResult = nResult;
+        // As Windows' EndDialog: the dialog goes from the screen and its owner takes input at
+        // once, before the loop ends and the window is destroyed.
+        if (auto* pState = CDialogAccess::Find(this); pState != nullptr && pState->bInModalLoop) {
+            if (pState->hDisabledOwner != nullptr) {
+                native::EnableWindow(pState->hDisabledOwner, true);
+                pState->hDisabledOwner = nullptr;
+            }
+            native::ShowWindow(m_hWnd, SW_HIDE);
+        }
         // Wakes the modal loop, which waits for the next message.
         if (m_hWnd != nullptr) {
             native::Post(m_hWnd, WM_NULL, 0, 0);

@@ -163,6 +163,10 @@ TEST_F(MainWindowTest, ListShowsEntriesSortsByEachColumnAndExcludes) {
     m_dialog.m_store.AssignIds();
     Run([&] {
         ASSERT_TRUE(m_dialog.FillList());
+        // The rows' identifiers in store order: A.wav, café.wav, a.wav, 한글.wav, z.wav, m.wav.
+        const LPARAM idUpperA = static_cast<LPARAM>(m_dialog.m_lstFiles.GetItemData(0));
+        const LPARAM idLowerA = static_cast<LPARAM>(m_dialog.m_lstFiles.GetItemData(2));
+        const LPARAM idZ = static_cast<LPARAM>(m_dialog.m_lstFiles.GetItemData(4));
         m_dialog.ShowByteTotal(m_dialog.m_store.TotalSize());
         EXPECT_EQ(Header(), "ファイル名 (6)");
         EXPECT_EQ(Text(1007), "5,000,001,067");
@@ -188,7 +192,9 @@ TEST_F(MainWindowTest, ListShowsEntriesSortsByEachColumnAndExcludes) {
         ClickListHeader(List(), 0);
         EXPECT_EQ(column(0).front(), "한글.wav");
         EXPECT_EQ(column(0)[4] + column(0)[5], "A.wava.wav") << "case-only names moved apart";
-        EXPECT_EQ(CMainDialog::CompareRows(0, 2, 0), 0) << "A.wav and a.wav differ by name";
+        // The name sort folds case: A.wav and a.wav are one name to it, z.wav is not.
+        EXPECT_EQ(CMainDialog::CompareRows(idUpperA, idLowerA, 0), 0);
+        EXPECT_NE(CMainDialog::CompareRows(idUpperA, idZ, 0), 0);
         ClickListHeader(List(), 2);
         EXPECT_EQ(column(2).front(), m_drive.ShownPath("c"));
 

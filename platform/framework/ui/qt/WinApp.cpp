@@ -15,8 +15,6 @@
 
 namespace {
 
-CWinApp* g_pApp = nullptr;
-
 QtMessageHandler g_previousHandler = nullptr;
 
 // Qt ends the process (qFatal) when its platform cannot be opened; the user gets one line that
@@ -46,34 +44,6 @@ bool NoDisplayConfigured() {
 }
 
 } // namespace
-
-CWinApp::CWinApp(LPCTSTR lpszAppName) : m_strAppName(lpszAppName) {
-    g_pApp = this;
-}
-
-CWinApp::~CWinApp() {
-    if (g_pApp == this) {
-        g_pApp = nullptr;
-    }
-}
-
-BOOL CWinApp::InitInstance() {
-    return TRUE;
-}
-
-int CWinApp::ExitInstance() {
-    return 0;
-}
-
-HICON CWinApp::LoadIcon(UINT nIDResource) const {
-    return LoadIconResource(nIDResource);
-}
-
-CWinApp* AfxGetApp() {
-    return g_pApp;
-}
-
-void AfxEnableControlContainer() {}
 
 namespace tessaly::framework {
 

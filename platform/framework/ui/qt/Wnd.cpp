@@ -142,38 +142,6 @@ void CWnd::GetWindowText(CString& rString) const {
     rString = FromQString(strText);
 }
 
-int CWnd::GetWindowText(LPTSTR lpszStringBuf, int nMaxCount) const {
-    if (lpszStringBuf == nullptr || nMaxCount <= 0) {
-        return 0;
-    }
-    CString strText;
-    GetWindowText(strText);
-    const int iCopy = std::min(strText.GetLength(), nMaxCount - 1);
-    std::copy_n(strText.GetString(), iCopy, lpszStringBuf);
-    lpszStringBuf[iCopy] = '\0';
-    return iCopy;
-}
-
-int CWnd::GetWindowTextLength() const {
-    CString strText;
-    GetWindowText(strText);
-    return strText.GetLength();
-}
-
-void CWnd::SetDlgItemText(int nID, LPCTSTR lpszString) {
-    if (CWnd* pItem = GetDlgItem(nID)) {
-        pItem->SetWindowText(lpszString);
-    }
-}
-
-UINT CWnd::GetDlgItemText(int nID, CString& rString) const {
-    rString.Empty();
-    if (CWnd* pItem = GetDlgItem(nID)) {
-        pItem->GetWindowText(rString);
-    }
-    return static_cast<UINT>(rString.GetLength());
-}
-
 void CWnd::InvalidateRect(LPCRECT /*lpRect*/, BOOL /*bErase*/) {
     WithWidget(m_hWnd, [](QWidget* pWidget) {
         // A repaint asks the dialog for the control's colours again, as WM_CTLCOLOR does.
@@ -185,10 +153,6 @@ void CWnd::InvalidateRect(LPCRECT /*lpRect*/, BOOL /*bErase*/) {
             pWidget->update();
         }
     });
-}
-
-void CWnd::Invalidate(BOOL bErase) {
-    InvalidateRect(nullptr, bErase);
 }
 
 void CWnd::UpdateWindow() {

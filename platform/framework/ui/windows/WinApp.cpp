@@ -1,4 +1,4 @@
-// The application object and the program's start on Windows: the calling thread becomes the
+// The program's start on Windows: the calling thread becomes the
 // window thread, the window versions of the providers are registered, and InitInstance runs.
 #include "platform/framework/ui/WinApp.h"
 
@@ -6,40 +6,6 @@
 #include "platform/framework/ui/WindowThread.h"
 #include "platform/framework/ui/windows/NativeWindow.h"
 #include "platform/framework/ui/windows/UiInternal.h"
-
-namespace {
-
-CWinApp* g_pApp = nullptr;
-
-} // namespace
-
-CWinApp::CWinApp(LPCTSTR lpszAppName) : m_strAppName(lpszAppName) {
-    g_pApp = this;
-}
-
-CWinApp::~CWinApp() {
-    if (g_pApp == this) {
-        g_pApp = nullptr;
-    }
-}
-
-BOOL CWinApp::InitInstance() {
-    return TRUE;
-}
-
-int CWinApp::ExitInstance() {
-    return 0;
-}
-
-HICON CWinApp::LoadIcon(UINT nIDResource) const {
-    return LoadIconResource(nIDResource);
-}
-
-CWinApp* AfxGetApp() {
-    return g_pApp;
-}
-
-void AfxEnableControlContainer() {}
 
 namespace tessaly::framework {
 

@@ -2,8 +2,6 @@
 // with text as UTF-16 through the layer's codec. Windows serves calls from other threads itself.
 #include "platform/framework/ui/Wnd.h"
 
-#include <algorithm>
-#include <cstring>
 
 #include "platform/framework/ui/Dialog.h"
 #include "platform/framework/ui/Gdi.h"
@@ -73,38 +71,6 @@ void CWnd::GetWindowText(CString& rString) const {
     rString = m_hWnd != nullptr ? FromWide(native::GetText(m_hWnd)) : CString();
 }
 
-int CWnd::GetWindowText(LPTSTR lpszStringBuf, int nMaxCount) const {
-    if (lpszStringBuf == nullptr || nMaxCount <= 0) {
-        return 0;
-    }
-    CString str;
-    GetWindowText(str);
-    const int nCopied = std::min(str.GetLength(), nMaxCount - 1);
-    std::memcpy(lpszStringBuf, str.GetString(), static_cast<size_t>(nCopied));
-    lpszStringBuf[nCopied] = '\0';
-    return nCopied;
-}
-
-int CWnd::GetWindowTextLength() const {
-    CString str;
-    GetWindowText(str);
-    return str.GetLength();
-}
-
-void CWnd::SetDlgItemText(int nID, LPCTSTR lpszString) {
-    if (CWnd* pItem = GetDlgItem(nID)) {
-        pItem->SetWindowText(lpszString);
-    }
-}
-
-UINT CWnd::GetDlgItemText(int nID, CString& rString) const {
-    rString.Empty();
-    if (CWnd* pItem = GetDlgItem(nID)) {
-        pItem->GetWindowText(rString);
-    }
-    return static_cast<UINT>(rString.GetLength());
-}
-
 void CWnd::InvalidateRect(LPCRECT lpRect, BOOL bErase) {
     if (m_hWnd == nullptr) {
         return;
@@ -115,10 +81,6 @@ void CWnd::InvalidateRect(LPCRECT lpRect, BOOL bErase) {
     } else {
         native::InvalidateRect(m_hWnd, nullptr, bErase != FALSE);
     }
-}
-
-void CWnd::Invalidate(BOOL bErase) {
-    InvalidateRect(nullptr, bErase);
 }
 
 void CWnd::UpdateWindow() {

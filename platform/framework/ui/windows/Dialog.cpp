@@ -92,9 +92,6 @@ void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl) {
     }
 }
 
-CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd)
-    : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd) {}
-
 CDialog::~CDialog() {
     RunOnWindowThread([this] {
         if (auto* pState = CDialogAccess::Find(this)) {
@@ -393,28 +390,6 @@ void CDialog::EndDialog(int nResult) {
             native::Post(m_hWnd, WM_NULL, 0, 0);
         }
     });
-}
-
-BOOL CDialog::UpdateData(BOOL bSaveAndValidate) {
-    CDataExchange dx(this, bSaveAndValidate);
-    DoDataExchange(&dx);
-    return TRUE;
-}
-
-BOOL CDialog::OnInitDialog() {
-    UpdateData(FALSE);
-    return TRUE;
-}
-
-void CDialog::DoDataExchange(CDataExchange* /*pDX*/) {}
-
-void CDialog::OnOK() {
-    UpdateData(TRUE);
-    EndDialog(IDOK);
-}
-
-void CDialog::OnCancel() {
-    EndDialog(IDCANCEL);
 }
 
 // Tab, Enter and Escape are the dialog manager's (IsDialogMessage in the modal loop).

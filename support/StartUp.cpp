@@ -1,10 +1,10 @@
 #include "support/StartUp.h"
 
-#include <cstdlib>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "platform/win32/NameCodec.h"
 #include "platform/win32/Win32.h"
 #include "support/PathHelpers.h"
 #include "support/TraceLog.h"
@@ -45,13 +45,19 @@ bool IsAbsoluteDrivePath(std::string_view str) {
            str.starts_with("\\\\");
 }
 
-// The variable's value when it is set, UTF-8 and absolute in the form asked for.
+// The variable's value when it is set, UTF-8 and absolute in the form asked for. Read through
+// the layer, so that on Windows a user name outside the ANSI code page arrives whole.
 std::string Variable(const char* pcName, bool bDrivePath) {
-    const char* pcValue = std::getenv(pcName);
-    if (pcValue == nullptr || !IsUtf8(pcValue)) {
+    const DWORD dwNeeded = GetEnvironmentVariableA(pcName, nullptr, 0);
+    if (dwNeeded == 0) {
         return std::string();
     }
-    const std::string strValue(pcValue);
+    std::string strAnsi(dwNeeded, '\0');
+    strAnsi.resize(GetEnvironmentVariableA(pcName, strAnsi.data(), dwNeeded));
+    const std::string strValue = tessaly::win32::AnsiToUtf8(strAnsi);
+    if (!IsUtf8(strValue)) {
+        return std::string();
+    }
     const bool bAbsolute = bDrivePath ? IsAbsoluteDrivePath(strValue) : strValue.starts_with('/');
     return bAbsolute ? strValue : std::string();
 }

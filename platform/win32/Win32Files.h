@@ -181,6 +181,12 @@ BOOL WINAPI SetCurrentDirectoryA(LPCSTR lpPathName);
 // XP. 0 with ERROR_PATH_NOT_FOUND when no drive holds the executable.
 DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize);
 
+// The variable's value as the program's CP932 text (a character outside CP932 carried by the name
+// codec, so that a user folder's name arrives whole); the length without the terminator. A short
+// buffer gets nothing and the result is the size needed with it; 0 with ERROR_ENVVAR_NOT_FOUND
+// when the variable is not set.
+DWORD WINAPI GetEnvironmentVariableA(LPCSTR lpName, LPSTR lpBuffer, DWORD nSize);
+
 // "A:\<nul>C:\<nul>...<nul><nul>" for every mapped drive in letter order, whatever its state;
 // the length without the last terminator. A short buffer gets nothing and the result is the
 // size needed with it.

@@ -227,6 +227,16 @@ std::u16string GetTempPathW() {
     return GrowingText([](wchar_t* pwc, DWORD cch) { return ::GetTempPathW(cch, pwc); });
 }
 
+std::optional<std::u16string> GetEnvironmentVariableW(const std::u16string& strName) {
+    ::SetLastError(ERROR_SUCCESS);
+    std::u16string strValue = GrowingText(
+        [&](wchar_t* pwc, DWORD cch) { return ::GetEnvironmentVariableW(W(strName), pwc, cch); });
+    if (strValue.empty() && ::GetLastError() == ERROR_ENVVAR_NOT_FOUND) {
+        return std::nullopt;
+    }
+    return strValue;
+}
+
 std::uint32_t GetLogicalDrives() {
     return ::GetLogicalDrives();
 }

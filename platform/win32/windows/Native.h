@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -74,6 +75,8 @@ std::u16string GetCurrentDirectoryW();
 bool SetCurrentDirectoryW(const std::u16string& strPath);
 std::u16string GetModuleFileNameW(); // the executable's
 std::u16string GetTempPathW();
+// Nothing when the variable is not set.
+std::optional<std::u16string> GetEnvironmentVariableW(const std::u16string& strName);
 std::uint32_t GetLogicalDrives();
 std::uint32_t GetDriveTypeW(const std::u16string& strRoot);
 

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
@@ -435,4 +437,52 @@ TEST(NameCodec, CharactersBelowU0300NeedNoComposition) {
     }
     ASSERT_TRUE(tessaly::win32::detail::ComposeNfc("A\u0300", strComposed));
     EXPECT_EQ(strComposed, "\u00C0");
+}
+
+// Sets a variable from UTF-8 as the platform's own environment holds it (UTF-16 on Windows).
+void SetVariable(const char* pcName, const std::string& strUtf8) {
+#ifdef _WIN32
+    const std::filesystem::path value(std::u8string(strUtf8.begin(), strUtf8.end()));
+    const std::filesystem::path name(pcName);
+    ASSERT_EQ(0, _wputenv_s(name.c_str(), value.c_str()));
+#else
+    ASSERT_EQ(0, setenv(pcName, strUtf8.c_str(), 1));
+#endif
+}
+
+TEST(NameCodec, EnvironmentVariablesArriveAsTheProgramsTextWhole) {
+    const struct {
+        const char* pcValue;
+        const char* pcAnsi; // null: carried in pairs, checked by the round trip alone
+    } rows[] = {
+        {"C:\\Users\\user\\AppData\\Local", "C:\\Users\\user\\AppData\\Local"},
+        {"C:\\Users\\田中\\AppData\\Local", "C:\\Users\\\x93\x63\x92\x86\\AppData\\Local"},
+        {"C:\\Users\\한국\\AppData\\Local", nullptr},
+        {"/home/zoë/😀", nullptr},
+    };
+    const char* pcName = "TESSALY_TEST_VARIABLE";
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.pcValue);
+        SetVariable(pcName, row.pcValue);
+        const DWORD dwNeeded = GetEnvironmentVariableA(pcName, nullptr, 0);
+        std::string strAnsi(dwNeeded, 'x');
+        ASSERT_EQ(dwNeeded - 1, GetEnvironmentVariableA(pcName, strAnsi.data(), dwNeeded));
+        strAnsi.pop_back();
+        if (row.pcAnsi != nullptr) {
+            EXPECT_EQ(row.pcAnsi, strAnsi);
+        }
+        EXPECT_EQ(row.pcValue, AnsiToUtf8(strAnsi));
+        // One byte short: nothing is written and the size with the terminator comes back.
+        std::string strShort(dwNeeded - 1, 'x');
+        EXPECT_EQ(dwNeeded, GetEnvironmentVariableA(pcName, strShort.data(), dwNeeded - 1));
+        EXPECT_EQ(std::string(dwNeeded - 1, 'x'), strShort);
+    }
+#ifdef _WIN32
+    _putenv_s(pcName, "");
+#else
+    unsetenv(pcName);
+#endif
+    char cBuffer[8];
+    EXPECT_EQ(0u, GetEnvironmentVariableA(pcName, cBuffer, sizeof cBuffer));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_ENVVAR_NOT_FOUND), GetLastError());
 }

@@ -187,7 +187,7 @@ TEST_F(AddExecuteTest, ExecuteMovesTheFlatFilesIntoTheTemplateLayout) {
     EXPECT_FALSE(m_drive.Exists("flat/b.mp3"));
 }
 
-TEST_F(AddExecuteTest, ClosingDuringACollectionWaitsAndDoesNotRefill) {
+TEST_F(AddExecuteTest, ClosingDuringACollectionWaitsForItsWorker) {
     // Enough files that the walk is still running when the window closes.
     for (int i = 0; i < 3000; ++i) {
         m_drive.WriteBytes("big/d" + std::to_string(i % 30) + "/f" + std::to_string(i) + ".wav",

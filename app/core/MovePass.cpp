@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "app/core/MoveJournal.h"
 #include "engine/RunState.h"
 #include "platform/win32/Win32Errors.h"
 #include "support/AnsiText.h"
@@ -165,7 +166,7 @@ CString FormatMoveResult(DWORD dwCount, DWORD dwMoved) {
 }
 
 DWORD RunMovePass(const CFileList& store, LPCSTR pcOperationFolder, LPCSTR pcTargetExt,
-                  IMovePassHost& host) {
+                  IMovePassHost& host, CMoveJournal* pJournal) {
     const DWORD dwCount = store.GetCount();
     // The window's bar is the done count over this total: set here, where the count is taken.
     g_dwMoveTotal = dwCount;
@@ -186,14 +187,21 @@ DWORD RunMovePass(const CFileList& store, LPCSTR pcOperationFolder, LPCSTR pcTar
     DWORD dwSincePost = 0;
     DWORD dwVisited = 0;
     MovePaths paths; // refilled for each entry, keeping its strings' room
+    CJournalAhead ahead(pJournal != nullptr && pJournal->IsOpen() ? pJournal : nullptr, store,
+                        pcOperationFolder, pcTargetExt);
     for (DWORD i = 0; i < dwCount; ++i) {
         if (g_bAbort) {
             break;
         }
         const CFileEntry& entry = store.GetAt(i);
         if (BuildMovePaths(&entry, &paths, pcOperationFolder, pcTargetExt)) {
-            EMoveOutcome eOutcome;
-            dwMoved += static_cast<DWORD>(MoveOneFile(paths, &eOutcome));
+            EMoveOutcome eOutcome = EMoveOutcome::SourceMissing; // no file to record: none to move
+            if (ahead.Ready(i)) {
+                dwMoved += static_cast<DWORD>(MoveOneFile(paths, &eOutcome));
+            } else if (ahead.Failed()) {
+                TracePath("※　移動の記録を書けません。\n:%s", pJournal->GetPath());
+                break;
+            }
             host.OnEntryMoved(i, paths, eOutcome);
         } else {
             // A folder whose place below the operation folder cannot be told: nothing is moved.
@@ -208,6 +216,9 @@ DWORD RunMovePass(const CFileList& store, LPCSTR pcOperationFolder, LPCSTR pcTar
         }
     }
     g_dwMoveDone = dwVisited;
+    if (pJournal != nullptr && pJournal->IsOpen()) {
+        pJournal->End(dwMoved);
+    }
     if (bRestore) {
         SetCurrentDirectoryA(acSavedDir);
     }

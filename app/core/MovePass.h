@@ -54,12 +54,16 @@ int MoveOneFile(const MovePaths& paths, EMoveOutcome* peOutcome = nullptr);
 // What MoveOneFile would do, touching nothing: Moved means it would move.
 EMoveOutcome PredictMove(const MovePaths& paths);
 
+class CMoveJournal;
+
 // The whole pass over the store, with abort (g_bAbort), progress (g_dwMoveTotal, the store's count,
 // and g_dwMoveDone) and the current directory restored. An entry BuildMovePaths refuses gets the
-// trace line of a failed move with its folder and the outcome MoveFailed. Returns the number of
-// files moved.
+// trace line of a failed move with its folder and the outcome MoveFailed. With an open journal,
+// every move is recorded there before it is made (a file that cannot be recorded is not moved,
+// and a journal that can no longer be written stops the pass), and the run's end after the last.
+// Returns the number of files moved.
 DWORD RunMovePass(const CFileList& store, LPCSTR pcOperationFolder, LPCSTR pcTargetExt,
-                  IMovePassHost& host);
+                  IMovePassHost& host, CMoveJournal* pJournal = nullptr);
 
 // "%u 個中 %u 個のファイルを移動しました。\n" in CP932.
 CString FormatMoveResult(DWORD dwCount, DWORD dwMoved);

@@ -1,0 +1,252 @@
+#include "app/core/JournalFile.h"
+
+#include <algorithm>
+#include <charconv>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+#include "platform/win32/Win32.h"
+#include "support/PathHelpers.h"
+#include "support/StartUp.h"
+
+namespace {
+
+constexpr ULONGLONG kFileTimePerDay = 864000000000ULL;
+
+// The fields of one line, unescaped.
+std::vector<std::string> SplitFields(std::string_view strLine) {
+    std::vector<std::string> vecFields;
+    std::size_t uStart = 0;
+    for (;;) {
+        const std::size_t uTab = strLine.find('\t', uStart);
+        vecFields.push_back(UnescapeJournalField(strLine.substr(uStart, uTab - uStart)));
+        if (uTab == std::string_view::npos) {
+            return vecFields;
+        }
+        uStart = uTab + 1;
+    }
+}
+
+bool ParseNumber(const std::string& strText, ULONGLONG& ullValue) {
+    const char* pcEnd = strText.data() + strText.size();
+    const auto result = std::from_chars(strText.data(), pcEnd, ullValue);
+    return !strText.empty() && result.ec == std::errc() && result.ptr == pcEnd;
+}
+
+CString ProgramPath(const std::string& strUtf8) {
+    std::string strAnsi;
+    tessaly::win32::Utf8ToAnsi(strUtf8, strAnsi);
+    return CString(strAnsi.c_str(), static_cast<int>(strAnsi.size()));
+}
+
+// The whole file; FALSE when it cannot be read.
+BOOL ReadWholeFile(LPCSTR pcPath, std::string& strData) {
+    const HANDLE hFile = CreateFileA(pcPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     nullptr, OPEN_EXISTING, 0, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE) {
+        return FALSE;
+    }
+    strData.clear();
+    char acBuffer[65536];
+    DWORD dwRead = 0;
+    BOOL bOk = TRUE;
+    while ((bOk = ReadFile(hFile, acBuffer, sizeof acBuffer, &dwRead, nullptr)) && dwRead > 0) {
+        strData.append(acBuffer, dwRead);
+    }
+    CloseHandle(hFile);
+    return bOk;
+}
+
+bool ParseLine(const std::vector<std::string>& vecFields, CJournalContent& content) {
+    const std::string& strKind = vecFields[0];
+    const std::size_t uCount = vecFields.size();
+    if (strKind == "run" && uCount == 5) {
+        content.m_strTime = vecFields[1];
+        content.m_strProgram = vecFields[2];
+        content.m_strOperationFolder = ProgramPath(vecFields[3]);
+        content.m_strExt = ProgramPath(vecFields[4]);
+    } else if (strKind == "root" && uCount == 2) {
+        content.m_vecRoots.push_back(ProgramPath(vecFields[1]));
+    } else if (strKind == "folder" && uCount == 2) {
+        content.m_vecFolders.push_back(ProgramPath(vecFields[1]));
+    } else if (strKind == "move" && uCount == 7) {
+        CJournalMove move;
+        ULONGLONG ullVolume = 0;
+        if (!ParseNumber(vecFields[1], move.m_identity.m_ullSize) ||
+            !ParseNumber(vecFields[2], move.m_identity.m_ullWriteTime) ||
+            !ParseNumber(vecFields[3], ullVolume) || ullVolume > 0xFFFFFFFFULL ||
+            !ParseNumber(vecFields[4], move.m_identity.m_ullIndex)) {
+            return false;
+        }
+        move.m_identity.m_dwVolume = static_cast<DWORD>(ullVolume);
+        move.m_strSrc = ProgramPath(vecFields[5]);
+        move.m_strDst = ProgramPath(vecFields[6]);
+        content.m_vecMoves.push_back(std::move(move));
+    } else if (strKind == "end" && uCount == 3) {
+        ULONGLONG ullMoved = 0;
+        if (!ParseNumber(vecFields[2], ullMoved)) {
+            return false;
+        }
+        content.m_bEnded = true;
+        content.m_dwMovedAtEnd = static_cast<DWORD>(ullMoved);
+    } else if (strKind == "undone" && uCount == 2) {
+        content.m_bUndone = true;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+CString GetJournalFolder(BOOL bCreate) {
+    for (const CString& strState : GetUserStateFolders()) {
+        const CString strFolder = strState + "\\journal";
+        if (IsExistFile(strFolder, TRUE, FALSE) ||
+            (bCreate && MakeSureDirectoryPathExists(strFolder + "\\"))) {
+            return strFolder;
+        }
+    }
+    return CString();
+}
+
+std::string EscapeJournalField(std::string_view strField) {
+    std::string strOut;
+    strOut.reserve(strField.size());
+    for (const char c : strField) {
+        switch (c) {
+        case '\\':
+            strOut += "\\\\";
+            break;
+        case '\t':
+            strOut += "\\t";
+            break;
+        case '\n':
+            strOut += "\\n";
+            break;
+        case '\r':
+            strOut += "\\r";
+            break;
+        default:
+            strOut += c;
+        }
+    }
+    return strOut;
+}
+
+std::string UnescapeJournalField(std::string_view strField) {
+    std::string strOut;
+    strOut.reserve(strField.size());
+    for (std::size_t i = 0; i < strField.size(); ++i) {
+        if (strField[i] != '\\' || i + 1 == strField.size()) {
+            strOut += strField[i];
+            continue;
+        }
+        const char c = strField[++i];
+        strOut += c == 't' ? '\t' : c == 'n' ? '\n' : c == 'r' ? '\r' : c;
+    }
+    return strOut;
+}
+
+std::string JournalTimeNow() {
+    const std::time_t tNow = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+    std::tm tmUtc{};
+#ifdef _WIN32
+    gmtime_s(&tmUtc, &tNow);
+#else
+    gmtime_r(&tNow, &tmUtc);
+#endif
+    char acText[32];
+    std::strftime(acText, sizeof acText, "%Y-%m-%dT%H:%M:%SZ", &tmUtc);
+    return acText;
+}
+
+std::string JournalNameFor(std::string_view strTime, DWORD dwAttempt) {
+    // "2026-12-09T23:05:10Z" -> "20261209-230510", a second run in the same second "-2" on.
+    std::string strName;
+    for (const char c : strTime) {
+        if (c >= '0' && c <= '9') {
+            strName += c;
+        } else if (c == 'T') {
+            strName += '-';
+        }
+    }
+    if (dwAttempt > 1) {
+        strName += "-" + std::to_string(dwAttempt);
+    }
+    return strName + kJournalSuffix;
+}
+
+BOOL ReadJournal(LPCSTR pcPath, CJournalContent& content) {
+    std::string strData;
+    if (!ReadWholeFile(pcPath, strData)) {
+        return FALSE;
+    }
+    content = CJournalContent();
+    std::size_t uStart = 0;
+    bool bFirst = true;
+    while (uStart < strData.size()) {
+        const std::size_t uEnd = strData.find('\n', uStart);
+        if (uEnd == std::string::npos) {
+            break; // cut short by a kill: not a record
+        }
+        const std::string_view strLine(strData.data() + uStart, uEnd - uStart);
+        uStart = uEnd + 1;
+        if (bFirst) {
+            if (strLine != kJournalMagic) {
+                return FALSE;
+            }
+            bFirst = false;
+            continue;
+        }
+        if (!ParseLine(SplitFields(strLine), content)) {
+            return FALSE;
+        }
+    }
+    return bFirst || content.m_strTime.empty() ? FALSE : TRUE;
+}
+
+std::vector<CJournalEntry> ListJournals(LPCSTR pcFolder) {
+    std::vector<CJournalEntry> vecJournals;
+    WIN32_FIND_DATAA data;
+    const CString strPattern = CString(pcFolder) + "\\*" + kJournalSuffix;
+    const HANDLE hFind = FindFirstFileA(strPattern, &data);
+    if (hFind == INVALID_HANDLE_VALUE) {
+        return vecJournals;
+    }
+    do {
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+            continue;
+        }
+        CJournalEntry entry;
+        entry.m_strName = data.cFileName;
+        entry.m_strPath = CString(pcFolder) + "\\" + data.cFileName;
+        entry.m_ullBytes = MakeUInt64(data.nFileSizeLow, data.nFileSizeHigh);
+        entry.m_ullWriteTime =
+            MakeUInt64(data.ftLastWriteTime.dwLowDateTime, data.ftLastWriteTime.dwHighDateTime);
+        vecJournals.push_back(std::move(entry));
+    } while (FindNextFileA(hFind, &data));
+    FindClose(hFind);
+    // The names start with the time, digits of fixed width: their order is the runs' order.
+    std::sort(vecJournals.begin(), vecJournals.end(),
+              [](const CJournalEntry& a, const CJournalEntry& b) {
+                  return std::strcmp(a.m_strName, b.m_strName) < 0;
+              });
+    return vecJournals;
+}
+
+void PruneJournals(LPCSTR pcFolder, ULONGLONG ullNow, DWORD dwMaxAgeDays, DWORD dwKeep) {
+    const std::vector<CJournalEntry> vecJournals = ListJournals(pcFolder);
+    if (vecJournals.size() <= dwKeep) {
+        return;
+    }
+    const ULONGLONG ullMaxAge = dwMaxAgeDays * kFileTimePerDay;
+    for (std::size_t i = 0; i + dwKeep < vecJournals.size(); ++i) {
+        const CJournalEntry& entry = vecJournals[i];
+        if (entry.m_ullWriteTime < ullNow && ullNow - entry.m_ullWriteTime > ullMaxAge) {
+            DeleteFileA(entry.m_strPath);
+        }
+    }
+}

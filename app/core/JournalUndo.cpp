@@ -1,0 +1,118 @@
+#include "app/core/JournalUndo.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "platform/win32/Win32.h"
+#include "support/PathHelpers.h"
+
+namespace {
+
+// What an undo finds for one move; Restored means it can be taken back now. nullopt: nothing to
+// do (the file is at its source already).
+std::optional<EUndoOutcome> Examine(const CJournalMove& move) {
+    CFileIdentity atSource;
+    const BOOL bSourceTaken = IdentifyFile(move.m_strSrc, atSource);
+    if (bSourceTaken && IsSameFile(move.m_identity, atSource)) {
+        return std::nullopt;
+    }
+    CFileIdentity atDestination;
+    if (!IdentifyFile(move.m_strDst, atDestination)) {
+        return EUndoOutcome::Missing;
+    }
+    if (!IsSameFile(move.m_identity, atDestination)) {
+        return EUndoOutcome::Changed;
+    }
+    // Any name at the source's place, a folder too, keeps the file where it is.
+    if (bSourceTaken || GetFileAttributesA(move.m_strSrc) != INVALID_FILE_ATTRIBUTES) {
+        return EUndoOutcome::PlaceTaken;
+    }
+    return EUndoOutcome::Restored;
+}
+
+BOOL MarkUndone(LPCSTR pcPath) {
+    const HANDLE hFile = CreateFileA(pcPath, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE) {
+        return FALSE;
+    }
+    const std::string strLine = "undone\t" + JournalTimeNow() + "\n";
+    DWORD dwWritten = 0;
+    LONG lHigh = 0;
+    const BOOL bOk =
+        (SetFilePointer(hFile, 0, &lHigh, FILE_END) != INVALID_SET_FILE_POINTER ||
+         GetLastError() == ERROR_SUCCESS) &&
+        WriteFile(hFile, strLine.data(), static_cast<DWORD>(strLine.size()), &dwWritten, nullptr) &&
+        FlushFileBuffers(hFile);
+    CloseHandle(hFile);
+    return bOk;
+}
+
+} // namespace
+
+BOOL UndoJournal(LPCSTR pcPath, bool bDryRun, IUndoHost& host, CUndoResult& result) {
+    result = CUndoResult();
+    CJournalContent content;
+    if (!ReadJournal(pcPath, content)) {
+        return FALSE;
+    }
+    if (content.m_bUndone) {
+        result.m_bNothingToUndo = true;
+        return TRUE;
+    }
+    for (auto it = content.m_vecMoves.rbegin(); it != content.m_vecMoves.rend(); ++it) {
+        if (host.IsUndoStopped()) {
+            result.m_bStopped = true;
+            break;
+        }
+        const std::optional<EUndoOutcome> eFound = Examine(*it);
+        if (!eFound) {
+            continue;
+        }
+        EUndoOutcome eOutcome = *eFound;
+        DWORD dwError = 0;
+        // The same move as the run's: it never replaces a file that appears meanwhile.
+        if (eOutcome == EUndoOutcome::Restored && !bDryRun &&
+            !MoveFileA(it->m_strDst, it->m_strSrc)) {
+            dwError = GetLastError();
+            eOutcome = dwError == ERROR_ALREADY_EXISTS || dwError == ERROR_FILE_EXISTS
+                           ? EUndoOutcome::PlaceTaken
+                           : EUndoOutcome::Failed;
+        }
+        if (eOutcome == EUndoOutcome::Restored) {
+            ++result.m_dwRestored;
+        } else {
+            ++result.m_dwKept;
+        }
+        host.OnUndoEntry(*it, eOutcome, dwError);
+    }
+    if (result.m_bStopped) {
+        return TRUE;
+    }
+    if (!bDryRun) {
+        // Deepest first; a folder that holds anything stays.
+        std::vector<CString> vecFolders = content.m_vecFolders;
+        std::stable_sort(
+            vecFolders.begin(), vecFolders.end(),
+            [](const CString& a, const CString& b) { return a.GetLength() > b.GetLength(); });
+        for (const CString& strFolder : vecFolders) {
+            if (RemoveDirectoryA(strFolder)) {
+                ++result.m_dwFoldersRemoved;
+            }
+        }
+        MarkUndone(pcPath);
+    }
+    return TRUE;
+}
+
+CString FindJournalToUndo(LPCSTR pcFolder, LPCSTR pcProgram) {
+    const std::vector<CJournalEntry> vecJournals = ListJournals(pcFolder);
+    for (auto it = vecJournals.rbegin(); it != vecJournals.rend(); ++it) {
+        CJournalContent content;
+        if (ReadJournal(it->m_strPath, content) && !content.m_bUndone &&
+            (pcProgram == nullptr || content.m_strProgram == pcProgram)) {
+            return it->m_strPath;
+        }
+    }
+    return CString();
+}

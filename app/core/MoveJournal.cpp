@@ -1,0 +1,175 @@
+#include "app/core/MoveJournal.h"
+
+#include <chrono>
+
+#include "app/core/JournalFile.h"
+#include "platform/win32/Win32.h"
+#include "support/PathHelpers.h"
+
+namespace {
+
+// Batches grow to this many entries: about 2 MB of records between two syncs.
+constexpr DWORD kMaxBatch = 8192;
+constexpr DWORD kMaxAttempts = 100;
+
+std::string Field(LPCSTR pcAnsi) {
+    return EscapeJournalField(tessaly::win32::AnsiToUtf8(pcAnsi));
+}
+
+ULONGLONG FileTimeNow() {
+    const auto tSince1970 = std::chrono::system_clock::now().time_since_epoch();
+    const auto llTicks = std::chrono::duration_cast<std::chrono::microseconds>(tSince1970).count();
+    return static_cast<ULONGLONG>(llTicks) * 10 + 116444736000000000ULL;
+}
+
+} // namespace
+
+CMoveJournal::~CMoveJournal() {
+    Close();
+}
+
+void CMoveJournal::Close() {
+    if (m_hFile != nullptr) {
+        CloseHandle(static_cast<HANDLE>(m_hFile));
+        m_hFile = nullptr;
+    }
+}
+
+BOOL CMoveJournal::Begin(LPCSTR pcProgram, LPCSTR pcOperationFolder, LPCSTR pcExt,
+                         const std::vector<CString>& vecRoots, LPCSTR pcFolder) {
+    Close();
+    m_bFailed = false;
+    m_strPending.clear();
+    m_setKnownFolders.clear();
+    m_strOperationFolder = pcOperationFolder;
+    const CString strFolder = pcFolder != nullptr ? CString(pcFolder) : GetJournalFolder(TRUE);
+    if (strFolder.IsEmpty()) {
+        return FALSE;
+    }
+    PruneJournals(strFolder, FileTimeNow());
+    const std::string strTime = JournalTimeNow();
+    HANDLE hFile = INVALID_HANDLE_VALUE;
+    for (DWORD dwAttempt = 1; hFile == INVALID_HANDLE_VALUE && dwAttempt <= kMaxAttempts;
+         ++dwAttempt) {
+        m_strPath = strFolder + "\\" + JournalNameFor(strTime, dwAttempt).c_str();
+        hFile = CreateFileA(m_strPath, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (hFile == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) {
+            break;
+        }
+    }
+    if (hFile == INVALID_HANDLE_VALUE) {
+        m_strPath.Empty();
+        return FALSE;
+    }
+    m_hFile = hFile;
+    m_strPending = std::string(kJournalMagic) + "\nrun\t" + strTime + "\t" +
+                   EscapeJournalField(pcProgram) + "\t" + Field(pcOperationFolder) + "\t" +
+                   Field(pcExt) + "\n";
+    for (const CString& strRoot : vecRoots) {
+        m_strPending += "root\t" + Field(strRoot) + "\n";
+    }
+    if (!Commit()) {
+        Close();
+        DeleteFileA(m_strPath);
+        m_strPath.Empty();
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CMoveJournal::NoteFolders(const CString& strOperationFolder, const CString& strFolder) {
+    // The folders between the operation folder and strFolder that are not there, parents first.
+    std::vector<CString> vecMissing;
+    CString strAt = strFolder;
+    while (strAt.GetLength() > strOperationFolder.GetLength() &&
+           m_setKnownFolders.insert(std::string(strAt.GetString())).second) {
+        if (IsExistFile(strAt, TRUE, FALSE)) {
+            break;
+        }
+        vecMissing.push_back(strAt);
+        strAt = GetFolderFromPath(strAt);
+    }
+    for (auto it = vecMissing.rbegin(); it != vecMissing.rend(); ++it) {
+        m_strPending += "folder\t" + Field(*it) + "\n";
+    }
+}
+
+BOOL CMoveJournal::NoteMove(const MovePaths& paths) {
+    CFileIdentity identity;
+    if (m_hFile == nullptr || !IdentifyFile(paths.m_strSrcPath, identity)) {
+        return FALSE;
+    }
+    NoteFolders(m_strOperationFolder, paths.m_strDstFolder);
+    m_strPending += "move\t" + std::to_string(identity.m_ullSize) + "\t" +
+                    std::to_string(identity.m_ullWriteTime) + "\t" +
+                    std::to_string(identity.m_dwVolume) + "\t" +
+                    std::to_string(identity.m_ullIndex) + "\t" + Field(paths.m_strSrcPath) + "\t" +
+                    Field(paths.m_strDstPath) + "\n";
+    return TRUE;
+}
+
+BOOL CMoveJournal::Commit() {
+    if (m_hFile == nullptr || m_bFailed) {
+        return FALSE;
+    }
+    const HANDLE hFile = static_cast<HANDLE>(m_hFile);
+    std::size_t uDone = 0;
+    while (uDone < m_strPending.size()) {
+        const DWORD dwPiece =
+            static_cast<DWORD>(std::min<std::size_t>(m_strPending.size() - uDone, 1U << 30));
+        DWORD dwWritten = 0;
+        if (!WriteFile(hFile, m_strPending.data() + uDone, dwPiece, &dwWritten, nullptr)) {
+            m_bFailed = true;
+            return FALSE;
+        }
+        uDone += dwWritten;
+    }
+    m_strPending.clear();
+    if (!FlushFileBuffers(hFile)) {
+        m_bFailed = true;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CMoveJournal::End(DWORD dwMoved) {
+    m_strPending += "end\t" + JournalTimeNow() + "\t" + std::to_string(dwMoved) + "\n";
+    const BOOL bOk = Commit();
+    Close();
+    return bOk;
+}
+
+CJournalAhead::CJournalAhead(CMoveJournal* pJournal, const CFileList& store,
+                             LPCSTR pcOperationFolder, LPCSTR pcExt,
+                             std::function<bool(DWORD)> fnWillTry)
+    : m_pJournal(pJournal), m_store(store), m_strOperationFolder(pcOperationFolder),
+      m_strExt(pcExt), m_fnWillTry(std::move(fnWillTry)) {}
+
+bool CJournalAhead::Ready(DWORD i) {
+    if (m_pJournal == nullptr) {
+        return true;
+    }
+    if (m_bFailed) {
+        return false;
+    }
+    if (i < m_dwStart || i >= m_dwEnd) {
+        const DWORD dwCount = m_store.GetCount();
+        m_dwStart = i;
+        m_dwEnd = dwCount - i > m_dwBatch ? i + m_dwBatch : dwCount;
+        m_dwBatch = m_dwBatch * 2 > kMaxBatch ? kMaxBatch : m_dwBatch * 2;
+        m_vecRecorded.assign(m_dwEnd - m_dwStart, false);
+        MovePaths paths;
+        for (DWORD j = m_dwStart; j < m_dwEnd; ++j) {
+            if ((!m_fnWillTry || m_fnWillTry(j)) &&
+                BuildMovePaths(&m_store.GetAt(j), &paths, m_strOperationFolder, m_strExt)) {
+                m_vecRecorded[j - m_dwStart] = m_pJournal->NoteMove(paths) != FALSE;
+            }
+        }
+        if (!m_pJournal->Commit()) {
+            m_bFailed = true;
+            return false;
+        }
+    }
+    return m_vecRecorded[i - m_dwStart];
+}

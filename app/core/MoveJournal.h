@@ -1,0 +1,74 @@
+// Writes the journal of a run that moves files (format in JournalFile.h), ahead of the moves: a
+// move's record, and those of the folders it will create, reach the disk before the move is made.
+// Records are written in batches that grow as the run goes on, so a large run pays a few dozen
+// syncs, and a small one has its first move recorded at once.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "app/core/MovePass.h"
+#include "engine/FileList.h"
+#include "platform/framework/core/CString.h"
+
+class CMoveJournal {
+public:
+    CMoveJournal() = default;
+    ~CMoveJournal();
+    CMoveJournal(const CMoveJournal&) = delete;
+    CMoveJournal& operator=(const CMoveJournal&) = delete;
+
+    // Creates a new journal in pcFolder (GetJournalFolder's when null), after pruning old ones
+    // there, and writes the run's header to the disk. FALSE when it cannot: nothing is then open.
+    BOOL Begin(LPCSTR pcProgram, LPCSTR pcOperationFolder, LPCSTR pcExt,
+               const std::vector<CString>& vecRoots, LPCSTR pcFolder = nullptr);
+    // The move of paths may happen: its record, with the source's identity, goes with the next
+    // Commit, after those of the folders on the way to its destination that do not exist yet.
+    // FALSE when no file is at the source (nothing to record; it must not be moved then).
+    BOOL NoteMove(const MovePaths& paths);
+    // Writes what was noted and syncs it. FALSE on failure; every later call fails too.
+    BOOL Commit();
+    // The run's end with the number of files moved; then closes.
+    BOOL End(DWORD dwMoved);
+
+    bool IsOpen() const { return m_hFile != nullptr; }
+    const CString& GetPath() const { return m_strPath; }
+
+private:
+    void NoteFolders(const CString& strOperationFolder, const CString& strFolder);
+    void Close();
+
+    void* m_hFile = nullptr; // HANDLE
+    bool m_bFailed = false;
+    CString m_strPath;
+    CString m_strOperationFolder;
+    std::string m_strPending;
+    std::unordered_set<std::string> m_setKnownFolders; // exist, or recorded as to be made
+};
+
+// A pass over the store with its journal written ahead: before entry i is handled, Ready(i)
+// makes sure the records of a batch from i on are on the disk. A null journal records nothing.
+class CJournalAhead {
+public:
+    // fnWillTry(i, paths) says whether entry i (its paths built) will be moved if it can.
+    CJournalAhead(CMoveJournal* pJournal, const CFileList& store, LPCSTR pcOperationFolder,
+                  LPCSTR pcExt, std::function<bool(DWORD)> fnWillTry = nullptr);
+    // Whether entry i may be moved: its record is on the disk (always true without a journal).
+    bool Ready(DWORD i);
+    // The journal could not be written: nothing more may move.
+    bool Failed() const { return m_bFailed; }
+
+private:
+    CMoveJournal* m_pJournal;
+    const CFileList& m_store;
+    CString m_strOperationFolder;
+    CString m_strExt;
+    std::function<bool(DWORD)> m_fnWillTry;
+    DWORD m_dwStart = 0;
+    DWORD m_dwEnd = 0;
+    DWORD m_dwBatch = 16;
+    std::vector<bool> m_vecRecorded;
+    bool m_bFailed = false;
+};

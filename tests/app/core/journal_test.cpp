@@ -1,0 +1,248 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/core/JournalUndo.h"
+#include "app/core/MoveJournal.h"
+#include "app/core/MovePass.h"
+#include "engine/RunState.h"
+#include "platform/win32/Win32.h"
+#include "support/AnsiText.h"
+#include "tests/common/Platform.h"
+#include "tests/common/ProgramFolders.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Ansi(const std::string& strUtf8) {
+    return std::string(static_cast<LPCSTR>(AnsiFromUtf8(strUtf8.c_str())));
+}
+
+CFileEntry Entry(const std::string& strRoot, const std::string& strRelFolder,
+                 const std::string& strName) {
+    CFileEntry entry;
+    entry.m_strRoot = Ansi(strRoot).c_str();
+    entry.m_strFolder =
+        Ansi(strRelFolder.empty() ? strRoot : strRoot + "\\" + strRelFolder).c_str();
+    entry.m_strName = Ansi(strName).c_str();
+    entry.m_strFullPath = entry.m_strFolder + "\\" + entry.m_strName;
+    return entry;
+}
+
+// Stops the pass after a number of entries, as a kill between two files would.
+struct StoppingHost : IMovePassHost {
+    DWORD dwStopAfter = 0xFFFFFFFF;
+    DWORD dwSeen = 0;
+    void OnMoveProgress() override {}
+    void OnEntryMoved(DWORD, const MovePaths&, EMoveOutcome) override {
+        if (++dwSeen == dwStopAfter) {
+            g_bAbort = TRUE;
+        }
+    }
+    void ShowMoveResult(const CString&) override {}
+};
+
+struct RecordingUndo : IUndoHost {
+    std::map<std::string, EUndoOutcome> outcomes; // by destination (UTF-8)
+    void OnUndoEntry(const CJournalMove& move, EUndoOutcome eOutcome, DWORD) override {
+        outcomes[tessaly::win32::AnsiToUtf8(move.m_strDst.GetString())] = eOutcome;
+    }
+    bool IsUndoStopped() override { return false; }
+};
+
+class JournalTest : public ::testing::Test {
+protected:
+    void SetUp() override { g_bAbort = FALSE; }
+    void TearDown() override { g_bAbort = FALSE; }
+
+    // Every file (with its bytes) and folder below the drive's folder, the journals left out.
+    std::map<std::string, std::string> Snapshot(const std::string& strBelow) const {
+        std::map<std::string, std::string> files;
+        for (const auto& item : fs::recursive_directory_iterator(folders.Native(strBelow))) {
+            const std::string strRel = fs::relative(item.path(), folders.Native()).generic_string();
+            files[strRel] = item.is_directory() ? "<folder>" : folders.ReadBytes(strRel);
+        }
+        return files;
+    }
+
+    std::string JournalFolder() const { return folders.WinPath("journal"); }
+
+    // A run of the pass over store with a journal; the journal's path.
+    std::string Run(const CFileList& store, DWORD dwStopAfter = 0xFFFFFFFF) {
+        fs::create_directories(folders.Native("journal"));
+        CMoveJournal journal;
+        const std::vector<CString> roots{CString(Ansi(folders.WinPath("wav")).c_str())};
+        EXPECT_TRUE(journal.Begin("tessaly", Ansi(folders.WinPath("X")).c_str(), "mp3", roots,
+                                  JournalFolder().c_str()));
+        StoppingHost host;
+        host.dwStopAfter = dwStopAfter;
+        RunMovePass(store, Ansi(folders.WinPath("X")).c_str(), "mp3", host, &journal);
+        g_bAbort = FALSE;
+        return journal.GetPath().GetString();
+    }
+
+    tessaly::test::ProgramFolders folders;
+};
+
+} // namespace
+
+TEST_F(JournalTest, AnUndoAfterARunStoppedAnywhereGivesBackTheTreeAsItWas) {
+    // Random template trees and flat folders: names in several scripts, missing flat files,
+    // destinations that exist already. Stopped after k entries for k over the whole range; an odd
+    // seed also loses the journal's end record, as a killed run does.
+    // A tab, which Windows refuses in names, shows the journal's escapes at work on Linux.
+    const char* apcNames[] = {
+        "a", "Bb", "曲", "é", "한국", "x y", tessaly::test::kOnWindows ? "z" : "t\tb"};
+    for (unsigned uSeed = 1; uSeed <= 12; ++uSeed) {
+        SCOPED_TRACE("seed " + std::to_string(uSeed));
+        std::mt19937 rng(uSeed);
+        fs::remove_all(folders.Native("X"));
+        fs::remove_all(folders.Native("journal"));
+        CFileList store;
+        std::vector<std::string> vecFolders{""};
+        for (int i = 0; i < 4; ++i) {
+            const std::string& strParent = vecFolders[rng() % vecFolders.size()];
+            vecFolders.push_back((strParent.empty() ? "" : strParent + "/") + apcNames[rng() % 7] +
+                                 std::to_string(i));
+        }
+        const int iFiles = 6 + static_cast<int>(rng() % 10);
+        for (int i = 0; i < iFiles; ++i) {
+            const std::string strFolder = vecFolders[rng() % vecFolders.size()];
+            const std::string strTitle = std::string(apcNames[rng() % 7]) + "_" + std::to_string(i);
+            std::string strWinFolder = strFolder;
+            std::replace(strWinFolder.begin(), strWinFolder.end(), '/', '\\');
+            store.Append(Entry(folders.WinPath("wav"), strWinFolder, strTitle + ".wav"));
+            const unsigned uKind = rng() % 5;
+            if (uKind != 0) {
+                folders.WriteBytes("X/" + strTitle + ".mp3", "flat " + std::to_string(i));
+            }
+            if (uKind == 1 && !strFolder.empty()) {
+                folders.WriteBytes("X/" + strFolder + "/" + strTitle + ".mp3", "there before");
+            }
+        }
+        folders.WriteBytes("X/unrelated.txt", "stays");
+        const auto before = Snapshot("X");
+        const DWORD dwStop = rng() % (store.GetCount() + 1);
+
+        const std::string strJournal = Run(store, dwStop == 0 ? 0xFFFFFFFF : dwStop);
+        if (uSeed % 2 == 1) {
+            const std::string strName = "journal/" + strJournal.substr(strJournal.rfind('\\') + 1);
+            std::string strText = folders.ReadBytes(strName);
+            ASSERT_NE(strText.rfind("end\t"), std::string::npos);
+            strText.erase(strText.rfind("end\t"));
+            std::ofstream(folders.Native(strName), std::ios::binary | std::ios::trunc) << strText;
+        }
+        RecordingUndo undo;
+        CUndoResult result;
+        ASSERT_TRUE(UndoJournal(Ansi(strJournal).c_str(), false, undo, result));
+        EXPECT_EQ(result.m_dwKept, 0u);
+        EXPECT_EQ(Snapshot("X"), before);
+        // Once undone, a journal has nothing left to undo and changes nothing.
+        ASSERT_TRUE(UndoJournal(Ansi(strJournal).c_str(), false, undo, result));
+        EXPECT_TRUE(result.m_bNothingToUndo);
+        EXPECT_EQ(Snapshot("X"), before);
+    }
+}
+
+TEST_F(JournalTest, FilesChangedMissingOrWhosePlaceIsTakenAreKeptAndReported) {
+    CFileList store;
+    for (const char* pcTitle : {"same", "edited", "gone", "taken", "retimed"}) {
+        store.Append(Entry(folders.WinPath("wav"), "sub", std::string(pcTitle) + ".wav"));
+        folders.WriteBytes(std::string("X/") + pcTitle + ".mp3", pcTitle);
+    }
+    const std::string strJournal = Run(store);
+    ASSERT_TRUE(folders.Exists("X/sub/same.mp3"));
+    folders.WriteBytes("X/sub/edited.mp3", "edited since");
+    fs::remove(folders.Native("X/sub/gone.mp3"));
+    folders.WriteBytes("X/taken.mp3", "a new file at the old place");
+    fs::last_write_time(folders.Native("X/sub/retimed.mp3"),
+                        fs::last_write_time(folders.Native("X/sub/retimed.mp3")) -
+                            std::chrono::hours(1));
+
+    for (const bool bDryRun : {true, false}) {
+        SCOPED_TRACE(bDryRun ? "dry run" : "undo");
+        RecordingUndo undo;
+        CUndoResult result;
+        ASSERT_TRUE(UndoJournal(Ansi(strJournal).c_str(), bDryRun, undo, result));
+        const std::string strSub = folders.WinPath("X\\sub\\");
+        EXPECT_EQ(undo.outcomes, (std::map<std::string, EUndoOutcome>{
+                                     {strSub + "edited.mp3", EUndoOutcome::Changed},
+                                     {strSub + "gone.mp3", EUndoOutcome::Missing},
+                                     {strSub + "retimed.mp3", EUndoOutcome::Changed},
+                                     {strSub + "same.mp3", EUndoOutcome::Restored},
+                                     {strSub + "taken.mp3", EUndoOutcome::PlaceTaken},
+                                 }));
+        EXPECT_EQ(result.m_dwRestored, 1u);
+        EXPECT_EQ(result.m_dwKept, 4u);
+        EXPECT_EQ(folders.Exists("X/same.mp3"), !bDryRun);
+    }
+    EXPECT_EQ(folders.ReadBytes("X/sub/edited.mp3"), "edited since");
+    EXPECT_EQ(folders.ReadBytes("X/taken.mp3"), "a new file at the old place");
+    // The folder the run made still holds the kept files.
+    EXPECT_TRUE(folders.Exists("X/sub"));
+}
+
+TEST_F(JournalTest, NoJournalCanBeBegunWhereItsFolderCannotBeWritten) {
+    folders.WriteBytes("journal", "a file where the folder would be");
+    CMoveJournal journal;
+    EXPECT_FALSE(journal.Begin("tessaly", "T:\\X", "mp3", {}, JournalFolder().c_str()));
+    EXPECT_FALSE(journal.IsOpen());
+    // A pass given a journal that is not open moves without one.
+    folders.WriteBytes("X/a.mp3", "a");
+    CFileList store;
+    store.Append(Entry(folders.WinPath("wav"), "sub", "a.wav"));
+    StoppingHost host;
+    EXPECT_EQ(RunMovePass(store, Ansi(folders.WinPath("X")).c_str(), "mp3", host, &journal), 1u);
+}
+
+TEST_F(JournalTest, OldJournalsGoUnlessAmongTheNewest) {
+    constexpr ULONGLONG kDay = 864000000000ULL;
+    const struct {
+        int iCount;
+        int iAgeDays;  // of every journal but the last five, which are a day old
+        int iExpected; // left
+    } rows[] = {
+        {25, 40, 20}, // the old ones beyond the newest 20 go
+        {25, 10, 25}, // none is old enough
+        {15, 40, 15}, // few enough to keep all
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.iCount);
+        fs::remove_all(folders.Native("journal"));
+        fs::create_directories(folders.Native("journal"));
+        for (int i = 0; i < row.iCount; ++i) {
+            char acName[64];
+            std::snprintf(acName, sizeof acName, "journal/2026%04d-000000.journal", i);
+            folders.WriteBytes(acName, "x");
+            // The files' times are set through the layer's FILETIME, as the listing reads them.
+            const int iAge = i < row.iCount - 5 ? row.iAgeDays : 1;
+            const auto tFile = fs::file_time_type::clock::now() - std::chrono::hours(24 * iAge);
+            fs::last_write_time(folders.Native(acName), tFile);
+        }
+        const auto vecBefore = ListJournals(JournalFolder().c_str());
+        ASSERT_EQ(vecBefore.size(), static_cast<std::size_t>(row.iCount));
+        // "Now" is the newest journal's time plus its day.
+        PruneJournals(JournalFolder().c_str(), vecBefore.back().m_ullWriteTime + kDay);
+        EXPECT_EQ(ListJournals(JournalFolder().c_str()).size(),
+                  static_cast<std::size_t>(row.iExpected));
+    }
+}
+
+TEST(JournalFields, EscapesRoundTripEveryByte) {
+    std::string strAll;
+    for (int c = 1; c < 256; ++c) {
+        strAll += static_cast<char>(c);
+    }
+    for (const std::string& strField :
+         {strAll, std::string("a\\tb"), std::string("\\"), std::string("tab\there\nline\r")}) {
+        const std::string strEscaped = EscapeJournalField(strField);
+        EXPECT_EQ(strEscaped.find_first_of("\t\n\r"), std::string::npos);
+        EXPECT_EQ(UnescapeJournalField(strEscaped), strField);
+    }
+}

@@ -1,7 +1,7 @@
 #include "tools/batch/BatchOwner.h"
 
 #include "app/core/ConflictReport.h"
-#include "tools/batch/MovePlan.h"
+#include "app/core/MovePlan.h"
 #include "tools/batch/Terminal.h"
 
 CBatchOwner::CBatchOwner(BOOL bFilterActive, bool bDryRun)

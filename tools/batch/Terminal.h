@@ -10,17 +10,9 @@
 #include <string>
 #include <thread>
 
+#include "app/core/ShownPath.h"
 #include "platform/framework/core/CString.h"
 
-// A CP932 text as UTF-8 (names keep their original characters).
-std::string ToUtf8(LPCSTR pcAnsi);
-// A Windows path as the POSIX path it names (UTF-8); the Windows form when no drive maps it.
-std::string ShowPath(LPCSTR pcAnsiPath);
-// The same for a path that ends in "\\" + strName, faster when its folder comes again.
-std::string ShowPathEndingIn(const CString& strPath, const CString& strName);
-// A shown folder and a name in it (UTF-8), joined with the folder's own separator: "/" for a
-// POSIX path, "\\" for Windows' (drive or share).
-std::string JoinShownPath(std::string strFolder, std::string_view strName);
 // Writes a line (a "\n" is added unless the text ends in one) to standard output: at once to a
 // terminal, otherwise in blocks (and with the first line 50 ms after the last block). Once a
 // write to standard output has failed (a closed pipe), nothing more is written there.

@@ -9,6 +9,7 @@
 
 #include "app/core/InputChecks.h"
 #include "app/core/MovePass.h"
+#include "app/core/MovePlan.h"
 #include "engine/Collection.h"
 #include "engine/RunState.h"
 #include "platform/win32/Win32.h"
@@ -19,7 +20,6 @@
 #include "tools/batch/BatchOptions.h"
 #include "tools/batch/BatchOwner.h"
 #include "tools/batch/BatchPicker.h"
-#include "tools/batch/MovePlan.h"
 #include "tools/batch/Terminal.h"
 
 namespace {
@@ -89,28 +89,17 @@ public:
     COutcomeTally(const CFileList& store, bool bDryRun) : m_store(store), m_bDryRun(bDryRun) {}
 
     void Report(const MovePaths& paths, const CBatchResult& result) {
-        const std::string strSrc = ShowPathEndingIn(paths.m_strSrcPath, paths.m_strNewName);
         if (result.m_eOutcome == EBatchOutcome::Moved) {
             ++m_dwMoved;
-            PrintLine(std::string(m_bDryRun ? "would move " : "moved ") + strSrc + " -> " +
-                      ShowPathEndingIn(paths.m_strDstPath, paths.m_strNewName));
-            return;
-        }
-        if (result.m_eOutcome == EBatchOutcome::AlreadyInPlace) {
+        } else if (result.m_eOutcome == EBatchOutcome::AlreadyInPlace) {
             ++m_dwInPlace;
         } else {
             ++m_dwNotMoved;
         }
-        PrintLine(std::string(m_bDryRun ? "would skip " : "skipped ") + strSrc + ": " +
-                  DescribeOutcome(result, m_store));
-        if (result.m_eOutcome == EBatchOutcome::FolderNotCreated) {
-            PrintError(std::string(m_bDryRun ? "would not create " : "could not create ") +
-                       "the folder " + ShowPath(paths.m_strDstFolder) + ": " + Why(result));
-        } else if (result.m_eOutcome == EBatchOutcome::MoveFailed) {
-            const std::string strTo =
-                paths.m_strDstPath.IsEmpty() ? "" : " to " + ShowPath(paths.m_strDstPath);
-            PrintError(std::string(m_bDryRun ? "would not move " : "could not move ") + strSrc +
-                       strTo + ": " + Why(result));
+        const CBatchEntryText text = DescribeBatchEntry(paths, result, m_store, m_bDryRun);
+        PrintLine(text.m_strLine);
+        if (!text.m_strReason.empty()) {
+            PrintError(text.m_strReason);
         }
     }
 
@@ -120,10 +109,6 @@ public:
     DWORD Visited() const { return m_dwMoved + m_dwInPlace + m_dwNotMoved; }
 
 private:
-    static std::string Why(const CBatchResult& result) {
-        return result.m_strWhy.empty() ? SystemReason(result.m_dwError) : result.m_strWhy;
-    }
-
     const CFileList& m_store;
     bool m_bDryRun;
     DWORD m_dwMoved = 0;
@@ -241,13 +226,6 @@ int Run(const CBatchOptions& options) {
         return g_bInterrupted ? kExitInterrupted : kExitSkipped;
     }
 
-    // Claims are settled before anything moves, so the dry run and the run name the same ones.
-    const std::vector<DWORD> vecClaimedBy = FindClaims(collection, strTarget, strExt);
-    // The run sees the files its earlier moves brought; the dry run keeps count of them.
-    std::optional<CPredictedDestinations> predicted;
-    if (options.m_bDryRun) {
-        predicted.emplace(collection, strTarget, strExt);
-    }
     COutcomeTally tally(collection, options.m_bDryRun);
     g_dwMoveTotal = dwCount;
     g_dwMoveDone = 0;
@@ -256,27 +234,24 @@ int Run(const CBatchOptions& options) {
         CProgressLine progress(
             [pcLabel] { return MoveProgressBar(pcLabel, g_dwMoveDone, g_dwMoveTotal); },
             !options.m_bDryRun);
-        MovePaths paths; // refilled for each entry, keeping its strings' room
-        for (DWORD i = 0; i < dwCount && !g_bAbort; ++i) {
-            CBatchResult result;
-            if (!BuildMovePaths(&collection.GetAt(i), &paths, strTarget, strExt)) {
-                // Its place below the operation folder cannot be told: nothing moves for it.
-                result.m_eOutcome = EBatchOutcome::MoveFailed;
-                result.m_strWhy = "its template folder cannot be placed below the operation folder";
-            } else if (vecClaimedBy[i] != i) {
-                result.m_eOutcome = EBatchOutcome::Claimed;
-                result.m_dwClaimedBy = vecClaimedBy[i];
-            } else if (!options.m_bDryRun) {
-                result = RunBatchMove(paths);
-            } else {
-                result = PredictBatchMove(paths);
-                if (result.m_eOutcome == EBatchOutcome::Moved &&
-                    !predicted->Take(i, paths.m_strDstPath)) {
-                    result.m_eOutcome = EBatchOutcome::DestinationExists;
-                }
-            }
+        auto report = [&](DWORD i, const MovePaths& paths, const CBatchResult& result) {
             g_dwMoveDone = i + 1;
             tally.Report(paths, result);
+        };
+        if (options.m_bDryRun) {
+            PredictBatchPass(collection, strTarget, strExt, report);
+        } else {
+            // Claims are settled before anything moves, so the dry run and the run name the same
+            // ones.
+            const CBatchPass pass(collection, strTarget, strExt);
+            MovePaths paths; // refilled for each entry, keeping its strings' room
+            for (DWORD i = 0; i < dwCount && !g_bAbort; ++i) {
+                CBatchResult result;
+                if (!pass.Settle(i, paths, result)) {
+                    result = RunBatchMove(paths);
+                }
+                report(i, paths, result);
+            }
         }
     }
 

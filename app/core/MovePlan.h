@@ -1,11 +1,12 @@
-// The batch tool's view of one entry's move: the outcome the run gives it, predicted for the dry
-// run from the same checks the move makes, and which entries claim a flat file that an earlier
-// entry already claims (names equal only to the file system's case rules, or titles cut apart by
-// the duplicate check and the move). Both the dry run and the run settle the claims before any
-// file moves, so both report the same claimant.
+// tessaly-batch's and the window's view of one entry's move: the outcome the run gives it,
+// predicted for the dry run (and the window's plan) from the same checks the move makes, and which
+// entries claim a flat file that an earlier entry already claims (names equal only to the file
+// system's case rules, or titles cut apart by the duplicate check and the move). Both the dry run
+// and the run settle the claims before any file moves, so both report the same claimant.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -55,8 +56,42 @@ private:
     std::unordered_multimap<std::uint64_t, CString> m_mapTaken; // hash -> destination
 };
 
+// The entries as the batch pass takes them, in store order: each one's paths, and the outcome of
+// those settled before any file is looked at.
+class CBatchPass {
+public:
+    CBatchPass(const CFileList& store, LPCSTR pcOperationFolder, LPCSTR pcTargetExt);
+    // Fills paths for entry i. True, with result, when the entry is settled without the file
+    // system: its place below the operation folder cannot be told (MoveFailed), or an earlier
+    // entry claims its file (Claimed).
+    bool Settle(DWORD i, MovePaths& paths, CBatchResult& result) const;
+
+private:
+    const CFileList& m_store;
+    CString m_strOperationFolder;
+    CString m_strTargetExt;
+    std::vector<DWORD> m_vecClaimedBy;
+};
+
+// The dry run: every entry's predicted outcome, in store order, until g_bAbort is raised. A
+// predicted move counts for the later ones (the destinations it takes).
+void PredictBatchPass(const CFileList& store, LPCSTR pcOperationFolder, LPCSTR pcTargetExt,
+                      const std::function<void(DWORD dwIndex, const MovePaths& paths,
+                                               const CBatchResult& result)>& onEntry);
+
 // Moves one file through MoveOneFile, with the system's reason for a failure.
 CBatchResult RunBatchMove(const MovePaths& paths);
+
+// What is said of one entry's outcome (UTF-8, no line ends): the line "moved SRC -> DST" or
+// "skipped SRC: OUTCOME" ("would move", "would skip" in a dry run), and for a folder not created
+// or a failed move the reason ("could not create the folder DIR: WHY", "could not move SRC to
+// DST: WHY", "would not ..." in a dry run); the reason is empty otherwise.
+struct CBatchEntryText {
+    std::string m_strLine;
+    std::string m_strReason;
+};
+CBatchEntryText DescribeBatchEntry(const MovePaths& paths, const CBatchResult& result,
+                                   const CFileList& store, bool bDryRun);
 
 // "moved", "source missing", ..., "claimed by PATH" (UTF-8).
 std::string DescribeOutcome(const CBatchResult& result, const CFileList& store);

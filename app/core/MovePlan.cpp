@@ -1,4 +1,4 @@
-#include "tools/batch/MovePlan.h"
+#include "app/core/MovePlan.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -6,10 +6,11 @@
 #include <string_view>
 #include <utility>
 
+#include "app/core/ShownPath.h"
+#include "engine/RunState.h"
 #include "platform/win32/Win32.h"
 #include "support/MyWString.h"
 #include "support/PathHelpers.h"
-#include "tools/batch/Terminal.h"
 
 namespace {
 
@@ -148,6 +149,46 @@ bool CPredictedDestinations::Take(DWORD i, const CString& strDstPath) {
     return true;
 }
 
+CBatchPass::CBatchPass(const CFileList& store, LPCSTR pcOperationFolder, LPCSTR pcTargetExt)
+    : m_store(store), m_strOperationFolder(pcOperationFolder), m_strTargetExt(pcTargetExt),
+      m_vecClaimedBy(FindClaims(store, pcOperationFolder, pcTargetExt)) {}
+
+bool CBatchPass::Settle(DWORD i, MovePaths& paths, CBatchResult& result) const {
+    if (!BuildMovePaths(&m_store.GetAt(i), &paths, m_strOperationFolder, m_strTargetExt)) {
+        // Its place below the operation folder cannot be told: nothing moves for it.
+        result = Result(EBatchOutcome::MoveFailed,
+                        "its template folder cannot be placed below the operation folder");
+        return true;
+    }
+    if (m_vecClaimedBy[i] != i) {
+        result = Result(EBatchOutcome::Claimed);
+        result.m_dwClaimedBy = m_vecClaimedBy[i];
+        return true;
+    }
+    return false;
+}
+
+void PredictBatchPass(const CFileList& store, LPCSTR pcOperationFolder, LPCSTR pcTargetExt,
+                      const std::function<void(DWORD dwIndex, const MovePaths& paths,
+                                               const CBatchResult& result)>& onEntry) {
+    const CBatchPass pass(store, pcOperationFolder, pcTargetExt);
+    // The run sees the files its earlier moves brought; the prediction keeps count of them.
+    CPredictedDestinations predicted(store, pcOperationFolder, pcTargetExt);
+    const DWORD dwCount = store.GetCount();
+    MovePaths paths; // refilled for each entry, keeping its strings' room
+    for (DWORD i = 0; i < dwCount && !g_bAbort; ++i) {
+        CBatchResult result;
+        if (!pass.Settle(i, paths, result)) {
+            result = PredictBatchMove(paths);
+            if (result.m_eOutcome == EBatchOutcome::Moved &&
+                !predicted.Take(i, paths.m_strDstPath)) {
+                result.m_eOutcome = EBatchOutcome::DestinationExists;
+            }
+        }
+        onEntry(i, paths, result);
+    }
+}
+
 CBatchResult RunBatchMove(const MovePaths& paths) {
     EMoveOutcome eMove = EMoveOutcome::SourceMissing;
     MoveOneFile(paths, &eMove);
@@ -198,6 +239,31 @@ std::string DescribeOutcome(const CBatchResult& result, const CFileList& store) 
         return "claimed by " + ShowPath(store.GetAt(result.m_dwClaimedBy).m_strFullPath);
     }
     return "";
+}
+
+CBatchEntryText DescribeBatchEntry(const MovePaths& paths, const CBatchResult& result,
+                                   const CFileList& store, bool bDryRun) {
+    CBatchEntryText text;
+    const std::string strSrc = ShowPathEndingIn(paths.m_strSrcPath, paths.m_strNewName);
+    if (result.m_eOutcome == EBatchOutcome::Moved) {
+        text.m_strLine = std::string(bDryRun ? "would move " : "moved ") + strSrc + " -> " +
+                         ShowPathEndingIn(paths.m_strDstPath, paths.m_strNewName);
+        return text;
+    }
+    text.m_strLine = std::string(bDryRun ? "would skip " : "skipped ") + strSrc + ": " +
+                     DescribeOutcome(result, store);
+    const std::string strWhy =
+        result.m_strWhy.empty() ? SystemReason(result.m_dwError) : result.m_strWhy;
+    if (result.m_eOutcome == EBatchOutcome::FolderNotCreated) {
+        text.m_strReason = std::string(bDryRun ? "would not create " : "could not create ") +
+                           "the folder " + ShowPath(paths.m_strDstFolder) + ": " + strWhy;
+    } else if (result.m_eOutcome == EBatchOutcome::MoveFailed) {
+        const std::string strTo =
+            paths.m_strDstPath.IsEmpty() ? "" : " to " + ShowPath(paths.m_strDstPath);
+        text.m_strReason = std::string(bDryRun ? "would not move " : "could not move ") + strSrc +
+                           strTo + ": " + strWhy;
+    }
+    return text;
 }
 
 std::string SystemReason(DWORD dwError) {

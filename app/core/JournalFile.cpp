@@ -117,17 +117,17 @@ std::string EscapeJournalField(std::string_view strField) {
     strOut.reserve(strField.size());
     for (const char c : strField) {
         switch (c) {
-        case '\\':
-            strOut += "\\\\";
+        case '%':
+            strOut += "%25";
             break;
         case '\t':
-            strOut += "\\t";
+            strOut += "%09";
             break;
         case '\n':
-            strOut += "\\n";
+            strOut += "%0A";
             break;
         case '\r':
-            strOut += "\\r";
+            strOut += "%0D";
             break;
         default:
             strOut += c;
@@ -140,12 +140,18 @@ std::string UnescapeJournalField(std::string_view strField) {
     std::string strOut;
     strOut.reserve(strField.size());
     for (std::size_t i = 0; i < strField.size(); ++i) {
-        if (strField[i] != '\\' || i + 1 == strField.size()) {
+        const std::string_view strCode = strField.substr(i, 3);
+        const char c = strCode == "%25"   ? '%'
+                       : strCode == "%09" ? '\t'
+                       : strCode == "%0A" ? '\n'
+                       : strCode == "%0D" ? '\r'
+                                          : '\0';
+        if (c == '\0') {
             strOut += strField[i];
-            continue;
+        } else {
+            strOut += c;
+            i += 2;
         }
-        const char c = strField[++i];
-        strOut += c == 't' ? '\t' : c == 'n' ? '\n' : c == 'r' ? '\r' : c;
     }
     return strOut;
 }

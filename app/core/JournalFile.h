@@ -1,7 +1,7 @@
 // The journal of one run that moves files: where journals live, their text form, and reading one
 // back. One file per run in the user's state folder's journal\, named by its start time (UTC),
-// UTF-8, one record a line, fields apart by tabs (a tab, line end or backslash inside a field
-// written as \t, \n, \r, \\):
+// UTF-8, one record a line, fields apart by tabs (a tab, line end or percent sign inside a field
+// written as %09, %0A, %0D, %25):
 //
 //   tessaly-journal 1
 //   run     TIME  PROGRAM  OPERATION-FOLDER  EXTENSION

@@ -140,6 +140,24 @@ BOOL CMoveJournal::End(DWORD dwMoved) {
     return bOk;
 }
 
+std::vector<CString> DistinctRoots(const CFileList& store) {
+    std::vector<CString> vecRoots;
+    std::unordered_set<std::string> setSeen;
+    std::string_view strLast;
+    for (DWORD i = 0; i < store.GetCount(); ++i) {
+        const std::string_view strRoot = store.GetAt(i).m_strRoot.View();
+        // Entries of one pick come together: most share the one before's root.
+        if (i > 0 && strRoot == strLast) {
+            continue;
+        }
+        strLast = strRoot;
+        if (setSeen.emplace(strRoot).second) {
+            vecRoots.emplace_back(strRoot.data(), static_cast<int>(strRoot.size()));
+        }
+    }
+    return vecRoots;
+}
+
 CJournalAhead::CJournalAhead(CMoveJournal* pJournal, const CFileList& store,
                              LPCSTR pcOperationFolder, LPCSTR pcExt,
                              std::function<bool(DWORD)> fnWillTry)

@@ -48,6 +48,9 @@ private:
     std::unordered_set<std::string> m_setKnownFolders; // exist, or recorded as to be made
 };
 
+// The store's template roots, each once, in the order they first appear.
+std::vector<CString> DistinctRoots(const CFileList& store);
+
 // A pass over the store with its journal written ahead: before entry i is handled, Ready(i)
 // makes sure the records of a batch from i on are on the disk. A null journal records nothing.
 class CJournalAhead {

@@ -195,12 +195,16 @@ DWORD RunMovePass(const CFileList& store, LPCSTR pcOperationFolder, LPCSTR pcTar
         }
         const CFileEntry& entry = store.GetAt(i);
         if (BuildMovePaths(&entry, &paths, pcOperationFolder, pcTargetExt)) {
-            EMoveOutcome eOutcome = EMoveOutcome::SourceMissing; // no file to record: none to move
+            EMoveOutcome eOutcome = EMoveOutcome::SourceMissing;
             if (ahead.Ready(i)) {
                 dwMoved += static_cast<DWORD>(MoveOneFile(paths, &eOutcome));
             } else if (ahead.Failed()) {
                 TracePath("※　移動の記録を書けません。\n:%s", pJournal->GetPath());
                 break;
+            } else if (PredictMove(paths) != EMoveOutcome::Moved) {
+                // No source was there to record: in place, or in the way, said as usual. One
+                // that came after the records were written is not moved unrecorded.
+                dwMoved += static_cast<DWORD>(MoveOneFile(paths, &eOutcome));
             }
             host.OnEntryMoved(i, paths, eOutcome);
         } else {

@@ -14,6 +14,10 @@ const char* BatchUsage() {
            "  -r, --regex PATTERN  a whole-name regular expression instead of the extension "
            "filter\n"
            "  -n, --dry-run        show what would move, and move nothing\n"
+           "      --no-journal     move even when the journal of the run cannot be written\n"
+           "      --undo [JOURNAL] move the files of a run back (the newest run not undone by\n"
+           "                       default); with -n, show what would move back\n"
+           "      --journals       list the journals of the runs\n"
            "  -h, --help           this text\n"
            "      --version        the version\n"
            "\n"
@@ -75,6 +79,17 @@ std::optional<CBatchOptions> ParseBatchOptions(int argc, const char* const* argv
             options.m_bHelp = true;
         } else if (strName == "--version") {
             options.m_bVersion = true;
+        } else if (strName == "--undo" || strName == "--journals" || strName == "--no-journal") {
+            if (value && strName != "--undo") {
+                strError = "option " + strName + " takes no value";
+                return std::nullopt;
+            }
+            (strName == "--undo"       ? options.m_bUndo
+             : strName == "--journals" ? options.m_bJournals
+                                       : options.m_bNoJournal) = true;
+            if (value) {
+                options.m_strJournal = *value;
+            }
         } else if (strName == "-n" || strName == "--dry-run") {
             if (value) {
                 strError = "option " + strName + " takes no value";
@@ -115,6 +130,26 @@ std::optional<CBatchOptions> ParseBatchOptions(int argc, const char* const* argv
         }
     }
     if (options.m_bHelp || options.m_bVersion) {
+        return options;
+    }
+    if (options.m_bUndo || options.m_bJournals) {
+        // The run's own arguments mean nothing here; one JOURNAL may follow --undo.
+        if (options.m_bUndo && options.m_bJournals) {
+            strError = "--undo and --journals cannot be used together";
+            return std::nullopt;
+        }
+        const std::size_t uMaxArgs = options.m_bUndo && options.m_strJournal.empty() ? 1 : 0;
+        if (bTargetGiven || bFilterGiven || bRegexGiven || options.m_bNoJournal ||
+            options.m_astrTemplates.size() > uMaxArgs ||
+            (options.m_bJournals && options.m_bDryRun)) {
+            strError = options.m_bUndo ? "--undo takes only -n and one JOURNAL"
+                                       : "--journals takes no other option or argument";
+            return std::nullopt;
+        }
+        if (!options.m_astrTemplates.empty()) {
+            options.m_strJournal = options.m_astrTemplates.front();
+            options.m_astrTemplates.clear();
+        }
         return options;
     }
     if (bFilterGiven && bRegexGiven) {

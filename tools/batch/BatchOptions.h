@@ -13,6 +13,10 @@ struct CBatchOptions {
     bool m_bDryRun = false;
     bool m_bHelp = false;
     bool m_bVersion = false;
+    bool m_bNoJournal = false; // move without a journal (when it cannot be written)
+    bool m_bUndo = false;
+    bool m_bJournals = false;
+    std::string m_strJournal; // --undo's journal, UTF-8; empty: the newest not undone
     std::vector<std::string> m_astrTemplates; // UTF-8, as typed
 };
 

@@ -3,11 +3,14 @@
 // once; then the flat folder's files are moved into the templates' layout.
 #include <csignal>
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "app/core/InputChecks.h"
+#include "app/core/JournalFile.h"
+#include "app/core/MoveJournal.h"
 #include "app/core/MovePass.h"
 #include "app/core/MovePlan.h"
 #include "engine/Collection.h"
@@ -17,6 +20,7 @@
 #include "support/PathHelpers.h"
 #include "support/StartUp.h"
 #include "support/TraceLog.h"
+#include "tools/batch/BatchJournal.h"
 #include "tools/batch/BatchOptions.h"
 #include "tools/batch/BatchOwner.h"
 #include "tools/batch/BatchPicker.h"
@@ -226,6 +230,20 @@ int Run(const CBatchOptions& options) {
         return g_bInterrupted ? kExitInterrupted : kExitSkipped;
     }
 
+    // Every move is recorded before it is made, so that --undo can take the run back.
+    std::unique_ptr<CMoveJournal> pJournal;
+    bool bJournalFailed = false;
+    if (!options.m_bDryRun && !options.m_bNoJournal && dwCount > 0) {
+        pJournal = std::make_unique<CMoveJournal>();
+        if (!pJournal->Begin("tessaly-batch", strTarget, strExt, DistinctRoots(collection))) {
+            const CString strFolder = GetJournalFolder(FALSE);
+            PrintError("the journal of this run cannot be written" +
+                       (strFolder.IsEmpty() ? std::string(": no state folder can be made")
+                                            : " in " + ShowPath(strFolder)) +
+                       "; nothing was moved (--no-journal moves without one)");
+            return kExitSkipped;
+        }
+    }
     COutcomeTally tally(collection, options.m_bDryRun);
     g_dwMoveTotal = dwCount;
     g_dwMoveDone = 0;
@@ -244,15 +262,37 @@ int Run(const CBatchOptions& options) {
             // Claims are settled before anything moves, so the dry run and the run name the same
             // ones.
             const CBatchPass pass(collection, strTarget, strExt);
+            CJournalAhead ahead(pJournal.get(), collection, strTarget, strExt, [&](DWORD j) {
+                MovePaths pathsAhead;
+                CBatchResult settled;
+                return !pass.Settle(j, pathsAhead, settled);
+            });
             MovePaths paths; // refilled for each entry, keeping its strings' room
             for (DWORD i = 0; i < dwCount && !g_bAbort; ++i) {
                 CBatchResult result;
                 if (!pass.Settle(i, paths, result)) {
-                    result = RunBatchMove(paths);
+                    if (ahead.Ready(i)) {
+                        result = RunBatchMove(paths);
+                    } else if (ahead.Failed()) {
+                        bJournalFailed = true;
+                        break;
+                    } else if (PredictBatchMove(paths).m_eOutcome == EBatchOutcome::Moved) {
+                        // Its source came after the records were written: not moved unrecorded.
+                        result.m_eOutcome = EBatchOutcome::SourceMissing;
+                    } else {
+                        result = RunBatchMove(paths); // in place, or in the way: said as usual
+                    }
                 }
                 report(i, paths, result);
             }
         }
+    }
+    if (pJournal && !pJournal->End(tally.Moved())) {
+        bJournalFailed = true;
+    }
+    if (bJournalFailed) {
+        PrintError("the journal " + ShowPath(pJournal->GetPath()) +
+                   " could no longer be written: stopped before the next file");
     }
 
     if (!options.m_bDryRun && !g_bAbort) {
@@ -278,8 +318,9 @@ int Run(const CBatchOptions& options) {
         return kExitInterrupted;
     }
     const bool bAllDropped = dwCount == 0 && owner.GetDuplicateCount() > 0;
-    const bool bFailed = IsOutputClosed() || dwNotLookedAt > 0 || tally.NotMoved() > 0 ||
-                         owner.GetLeftOutCount() > 0 || owner.ReportFailed() || bAllDropped;
+    const bool bFailed = IsOutputClosed() || bJournalFailed || dwNotLookedAt > 0 ||
+                         tally.NotMoved() > 0 || owner.GetLeftOutCount() > 0 ||
+                         owner.ReportFailed() || bAllDropped;
     return bFailed ? kExitSkipped : kExitOk;
 }
 

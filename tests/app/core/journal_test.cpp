@@ -239,8 +239,8 @@ TEST(JournalFields, EscapesRoundTripEveryByte) {
     for (int c = 1; c < 256; ++c) {
         strAll += static_cast<char>(c);
     }
-    for (const std::string& strField :
-         {strAll, std::string("a\\tb"), std::string("\\"), std::string("tab\there\nline\r")}) {
+    for (const std::string& strField : {strAll, std::string("a%09b"), std::string("%"),
+                                        std::string("%2"), std::string("tab\there\nline\r")}) {
         const std::string strEscaped = EscapeJournalField(strField);
         EXPECT_EQ(strEscaped.find_first_of("\t\n\r"), std::string::npos);
         EXPECT_EQ(UnescapeJournalField(strEscaped), strField);

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -131,10 +132,12 @@ protected:
         return strCommand;
     }
 
-    // Runs the tool with the arguments and an optional environment (or prefix command).
+    // Runs the tool with the arguments and an optional environment (or prefix command). Its
+    // journals go to the test's own state folder unless strEnv says otherwise.
     Result Run(const std::vector<std::string>& args, const std::string& strEnv = "") const {
         const fs::path errPath = m_root / "stderr.txt";
-        const std::string strCommand = Command(args, strEnv) + " 2>" + Quote(errPath.string());
+        const std::string strCommand = "XDG_STATE_HOME=" + Quote(Path("state")) + " " +
+                                       Command(args, strEnv) + " 2>" + Quote(errPath.string());
         Result result;
         FILE* pPipe = popen(strCommand.c_str(), "r");
         if (pPipe == nullptr) {
@@ -973,4 +976,117 @@ TEST_F(BatchTest, RegexFilterMatchesTheNamesRealCharacters) {
         {"-t", Path("X"), "-r", "(?i)CAFÉ\\.WAV|\\w+ße\\.wav|[[:alpha:]]{2}\\.wav", Path("wav")});
     EXPECT_EQ(result.iExit, 0) << result.strOut;
     EXPECT_NE(result.strOut.find("collected 4 files"), std::string::npos) << result.strOut;
+}
+
+TEST_F(BatchTest, AKilledRunIsUndoneCompletelyAndOnlyOnce) {
+    SKIP_UNDER_WINE("a SIGKILL reaches the Wine stand-in's script, not the tool");
+    WriteManyEntries(m_root, 3000);
+    Write("flat/unrelated.txt", "stays");
+    const auto before = Snapshot("flat");
+    int afd[2];
+    ASSERT_EQ(pipe(afd), 0);
+    const std::string strExe = (m_root / "bin" / "tessaly-batch").string();
+    const std::string strFlat = Path("flat");
+    const std::string strTpl = Path("tpl");
+    const std::string strState = Path("state");
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        dup2(afd[1], STDOUT_FILENO);
+        close(afd[0]);
+        close(afd[1]);
+        setenv("XDG_STATE_HOME", strState.c_str(), 1);
+        execl(strExe.c_str(), strExe.c_str(), "-t", strFlat.c_str(), strTpl.c_str(), nullptr);
+        _exit(127);
+    }
+    close(afd[1]);
+    // Killed in the middle of its moves: the lines outgrow the pipe, so it waits there.
+    std::string strOut;
+    char acBuf[256];
+    while (std::count(strOut.begin(), strOut.end(), '\n') < 200) {
+        const ssize_t cb = read(afd[0], acBuf, sizeof acBuf);
+        ASSERT_GT(cb, 0);
+        strOut.append(acBuf, static_cast<size_t>(cb));
+    }
+    kill(pid, SIGKILL);
+    close(afd[0]);
+    int iStatus = 0;
+    waitpid(pid, &iStatus, 0);
+    ASSERT_NE(Snapshot("flat"), before) << "nothing had moved yet";
+
+    Result result = Run({"--journals"});
+    EXPECT_TRUE(Contains(result.strOut, "moves recorded")) << result.strOut;
+    EXPECT_TRUE(Contains(result.strOut, "not undone")) << result.strOut;
+    result = Run({"--undo", "-n"});
+    EXPECT_EQ(result.iExit, 0) << result.strOut << result.strErr;
+    EXPECT_TRUE(Contains(result.strOut, "would restore ")) << result.strOut;
+    EXPECT_NE(Snapshot("flat"), before);
+    result = Run({"--undo"});
+    EXPECT_EQ(result.iExit, 0) << result.strOut << result.strErr;
+    EXPECT_EQ(Snapshot("flat"), before);
+    result = Run({"--undo"});
+    EXPECT_EQ(result.iExit, 1);
+    EXPECT_TRUE(Contains(result.strOut, "nothing to undo")) << result.strOut;
+    EXPECT_TRUE(Contains(Run({"--journals"}).strOut, "  undone  ")) << result.strOut;
+}
+
+TEST_F(BatchTest, UndoKeepsWhatChangedSinceAndSaysWhy) {
+    Write("tpl/a/same.wav");
+    Write("tpl/a/edited.wav");
+    Write("tpl/a/taken.wav");
+    for (const char* pcName : {"same", "edited", "taken"}) {
+        Write(std::string("flat/") + pcName + ".mp3", pcName);
+    }
+    ASSERT_EQ(Run({"-t", Path("flat"), Path("tpl")}).iExit, 0);
+    Write("flat/a/edited.mp3", "changed since");
+    Write("flat/taken.mp3", "a new file in the old place");
+    const Result result = Run({"--undo"});
+    EXPECT_EQ(result.iExit, 1);
+    EXPECT_TRUE(Contains(result.strOut, "restored " + Path("flat/a/same.mp3") + " -> " +
+                                            Path("flat/same.mp3") + "\n"))
+        << result.strOut;
+    EXPECT_TRUE(Contains(result.strOut, "kept " + Path("flat/a/edited.mp3") + ": changed since\n"))
+        << result.strOut;
+    EXPECT_TRUE(
+        Contains(result.strOut, "kept " + Path("flat/a/taken.mp3") + ": source place taken\n"))
+        << result.strOut;
+    EXPECT_TRUE(Contains(result.strOut, "1 of 3 files restored, 2 kept")) << result.strOut;
+    EXPECT_EQ(Read("flat/taken.mp3"), "a new file in the old place");
+}
+
+TEST_F(BatchTest, NothingMovesWithoutAJournalUnlessToldSo) {
+    SKIP_UNDER_WINE("Wine gives the tool %LOCALAPPDATA% of its own prefix");
+    Write("tpl/a/x.wav");
+    Write("flat/x.mp3");
+    Write("file", "a file where the state folder would be");
+    const std::string strNoState =
+        "env -u LOCALAPPDATA XDG_STATE_HOME=" + Quote(Path("file/state")) +
+        " HOME=" + Quote(Path("file"));
+    Result result = Run({"-t", Path("flat"), Path("tpl")}, strNoState);
+    EXPECT_EQ(result.iExit, 1);
+    EXPECT_TRUE(Contains(result.strErr, "journal of this run cannot be written")) << result.strErr;
+    EXPECT_TRUE(Exists("flat/x.mp3"));
+    result = Run({"--no-journal", "-t", Path("flat"), Path("tpl")}, strNoState);
+    EXPECT_EQ(result.iExit, 0) << result.strErr;
+    EXPECT_TRUE(Exists("flat/a/x.mp3"));
+}
+
+TEST_F(BatchTest, JournalOptionsRefuseWhatTheyCannotUse) {
+    Write("tpl/a/x.wav");
+    Write("flat/x.mp3");
+    const std::vector<std::vector<std::string>> rows = {
+        {"--undo", "-t", Path("flat")},
+        {"--undo", "a.journal", "b.journal"},
+        {"--undo=a.journal", "b.journal"},
+        {"--journals", "x"},
+        {"--journals", "--undo"},
+        {"--journals=x"},
+        {"--undo", Path("no-such.journal")},
+    };
+    for (const auto& args : rows) {
+        const Result result = Run(args);
+        EXPECT_EQ(result.iExit, 2) << args[0] << " " << args[1];
+        EXPECT_NE(result.strErr, "") << args[0];
+    }
+    EXPECT_TRUE(Exists("flat/x.mp3"));
 }

@@ -38,6 +38,9 @@ endif()
 # address sanitizer the leak checker told to pass over what system libraries keep until exit
 # (fontconfig's caches, loaded by Qt).
 set(TESSALY_TEST_PROPERTIES TIMEOUT 120)
+# The journals of the runs the tests make stay in the build, not in the user's state folder.
+list(APPEND TESSALY_TEST_PROPERTIES ENVIRONMENT_MODIFICATION
+     "XDG_STATE_HOME=set:${PROJECT_BINARY_DIR}/test-state")
 if(TESSALY_SANITIZE)
   list(APPEND TESSALY_TEST_PROPERTIES ENVIRONMENT
        "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0")

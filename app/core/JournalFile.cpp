@@ -214,6 +214,52 @@ BOOL ReadJournal(LPCSTR pcPath, CJournalContent& content) {
     return bFirst || content.m_strTime.empty() ? FALSE : TRUE;
 }
 
+BOOL ReadJournalSummary(LPCSTR pcPath, CJournalSummary& summary) {
+    const HANDLE hFile = CreateFileA(pcPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     nullptr, OPEN_EXISTING, 0, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE) {
+        return FALSE;
+    }
+    // The header's two lines fit the first block; "undone" is the last line when there is one.
+    char acHead[8192];
+    char acTail[64];
+    DWORD dwHead = 0;
+    DWORD dwTail = 0;
+    DWORD dwHigh = 0;
+    const DWORD dwLow = GetFileSize(hFile, &dwHigh);
+    const ULONGLONG ullSize = MakeUInt64(dwLow, dwHigh);
+    BOOL bOk = ReadFile(hFile, acHead, sizeof acHead, &dwHead, nullptr);
+    if (bOk && ullSize > sizeof acTail) {
+        LONG lHigh = static_cast<LONG>((ullSize - sizeof acTail) >> 32);
+        bOk = (SetFilePointer(hFile, static_cast<LONG>((ullSize - sizeof acTail) & 0xFFFFFFFF),
+                              &lHigh, FILE_BEGIN) != INVALID_SET_FILE_POINTER ||
+               GetLastError() == ERROR_SUCCESS) &&
+              ReadFile(hFile, acTail, sizeof acTail, &dwTail, nullptr);
+    }
+    CloseHandle(hFile);
+    const std::string_view strHead(acHead, dwHead);
+    const std::size_t uFirst = strHead.find('\n');
+    const std::size_t uSecond =
+        uFirst == std::string_view::npos ? uFirst : strHead.find('\n', uFirst + 1);
+    if (!bOk || uSecond == std::string_view::npos || strHead.substr(0, uFirst) != kJournalMagic) {
+        return FALSE;
+    }
+    const std::vector<std::string> vecRun =
+        SplitFields(strHead.substr(uFirst + 1, uSecond - uFirst - 1));
+    if (vecRun.size() != 5 || vecRun[0] != "run") {
+        return FALSE;
+    }
+    summary.m_strTime = vecRun[1];
+    summary.m_strProgram = vecRun[2];
+    const std::string_view strTail = ullSize > sizeof acTail
+                                         ? std::string_view(acTail, dwTail)
+                                         : strHead.substr(0, static_cast<std::size_t>(ullSize));
+    const std::size_t uLastStart = strTail.size() < 2 ? 0 : strTail.rfind('\n', strTail.size() - 2);
+    summary.m_bUndone = uLastStart != std::string_view::npos &&
+                        strTail.substr(uLastStart + 1).starts_with("undone\t");
+    return TRUE;
+}
+
 std::vector<CJournalEntry> ListJournals(LPCSTR pcFolder) {
     std::vector<CJournalEntry> vecJournals;
     WIN32_FIND_DATAA data;

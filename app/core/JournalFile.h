@@ -60,6 +60,15 @@ struct CJournalContent {
 // while writing) is ignored.
 BOOL ReadJournal(LPCSTR pcPath, CJournalContent& content);
 
+// What the first and last lines say, read without the records between: the run's time and
+// program, and whether the journal is undone.
+struct CJournalSummary {
+    std::string m_strTime;
+    std::string m_strProgram;
+    bool m_bUndone = false;
+};
+BOOL ReadJournalSummary(LPCSTR pcPath, CJournalSummary& summary);
+
 // One journal in the folder: its path, size and what its header says.
 struct CJournalEntry {
     CString m_strPath;

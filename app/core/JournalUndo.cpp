@@ -108,9 +108,9 @@ BOOL UndoJournal(LPCSTR pcPath, bool bDryRun, IUndoHost& host, CUndoResult& resu
 CString FindJournalToUndo(LPCSTR pcFolder, LPCSTR pcProgram) {
     const std::vector<CJournalEntry> vecJournals = ListJournals(pcFolder);
     for (auto it = vecJournals.rbegin(); it != vecJournals.rend(); ++it) {
-        CJournalContent content;
-        if (ReadJournal(it->m_strPath, content) && !content.m_bUndone &&
-            (pcProgram == nullptr || content.m_strProgram == pcProgram)) {
+        CJournalSummary summary;
+        if (ReadJournalSummary(it->m_strPath, summary) && !summary.m_bUndone &&
+            (pcProgram == nullptr || summary.m_strProgram == pcProgram)) {
             return it->m_strPath;
         }
     }

@@ -246,3 +246,30 @@ TEST(JournalFields, EscapesRoundTripEveryByte) {
         EXPECT_EQ(UnescapeJournalField(strEscaped), strField);
     }
 }
+
+TEST_F(JournalTest, TheJournalToUndoIsTheNewestNotUndoneOfTheProgram) {
+    fs::create_directories(folders.Native("journal"));
+    const std::string strRun = "tessaly-journal 1\nrun\tT\t";
+    folders.WriteBytes("journal/20260101-000000.journal",
+                       strRun + "tessaly\tT:\\X\tmp3\nend\tT\t0\n");
+    folders.WriteBytes("journal/20260102-000000.journal",
+                       strRun + "tessaly-batch\tT:\\X\tmp3\nend\tT\t0\n");
+    folders.WriteBytes("journal/20260103-000000.journal",
+                       strRun + "tessaly\tT:\\X\tmp3\nend\tT\t0\nundone\tT\n");
+    folders.WriteBytes("journal/20260104-000000.journal", "not a journal\n");
+    const struct {
+        const char* pcProgram;
+        const char* pcExpected; // name, or "" for none
+    } rows[] = {
+        {nullptr, "20260102-000000.journal"},
+        {"tessaly", "20260101-000000.journal"},
+        {"tessaly-batch", "20260102-000000.journal"},
+        {"other", ""},
+    };
+    for (const auto& row : rows) {
+        const CString strFound = FindJournalToUndo(JournalFolder().c_str(), row.pcProgram);
+        EXPECT_EQ(std::string(strFound.GetString()),
+                  *row.pcExpected ? JournalFolder() + "\\" + row.pcExpected : "")
+            << (row.pcProgram ? row.pcProgram : "any");
+    }
+}

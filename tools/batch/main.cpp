@@ -350,7 +350,7 @@ int main(int argc, char** argv) {
         return kExitOk;
     }
     if (options->m_bVersion) {
-        tessaly::win32::WriteStdStream(STD_OUTPUT_HANDLE, "tessaly-batch 0.1.0\n");
+        tessaly::win32::WriteStdStream(STD_OUTPUT_HANDLE, "tessaly-batch " TESSALY_VERSION "\n");
         return kExitOk;
     }
     return Run(*options);

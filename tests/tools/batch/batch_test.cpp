@@ -813,6 +813,30 @@ TEST_F(BatchTest, ShortOptionsCombine) {
     EXPECT_TRUE(Exists("flat/a.mp3"));
 }
 
+// --help and --version answer on standard output with status 0 and move nothing; the version is
+// the project's (CMake's), as the packages and the Windows resources give it.
+TEST_F(BatchTest, HelpAndVersionAnswerOnStandardOutput) {
+    Write("tpl/sub/a.wav");
+    Write("flat/a.mp3");
+    const struct {
+        std::vector<std::string> args;
+        std::string strOut;
+    } rows[] = {
+        {{"--version"}, "tessaly-batch " TESSALY_EXPECTED_VERSION "\n"},
+        {{"--version", "-t", Path("flat"), Path("tpl")},
+         "tessaly-batch " TESSALY_EXPECTED_VERSION "\n"},
+        {{"--help"}, "usage: tessaly-batch [options] TEMPLATE...\n"},
+        {{"-h"}, "usage: tessaly-batch [options] TEMPLATE...\n"},
+    };
+    for (const auto& row : rows) {
+        const Result result = Run(row.args);
+        EXPECT_EQ(result.iExit, 0) << row.args[0];
+        EXPECT_EQ(result.strOut.substr(0, row.strOut.size()), row.strOut) << row.args[0];
+        EXPECT_EQ(result.strErr, "") << row.args[0];
+    }
+    EXPECT_TRUE(Exists("flat/a.mp3"));
+}
+
 namespace {
 
 // A tree of n entries in 20 folders, every other one with its flat file.

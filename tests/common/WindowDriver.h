@@ -171,6 +171,17 @@ void PressKey(WindowHandle hWnd, EKey eKey);
 // A click on the window's close box (WM_SYSCOMMAND SC_CLOSE).
 void ClickCloseBox(WindowHandle hDialog);
 
+// The window's system menu as the user finds it on opening it: each item's text (UTF-8, with its
+// "&") and whether it can be chosen; separators are left out, and the menu closes with nothing
+// chosen. Qt: the menu is opened (a right click on the dialog's background) and read; Win32: the
+// window is sent WM_INITMENUPOPUP as Windows sends it before it shows the menu, and the menu is
+// read (GetMenuStringW, GetMenuState).
+struct MenuItem {
+    std::string strText;
+    bool bEnabled = false;
+};
+std::vector<MenuItem> OpenSystemMenu(WindowHandle hDialog);
+
 // Sets an edit's text as typing it over would leave it (Win32: SetWindowTextW).
 void SetEditText(WindowHandle hEdit, const std::string& strUtf8);
 // Sets a check box's state without a click: the dialog is not told (Win32: BM_SETCHECK).

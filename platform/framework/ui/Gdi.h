@@ -133,6 +133,13 @@ class CMenu {
 public:
     BOOL AppendMenu(UINT nFlags, UINT_PTR nIDNewItem = 0, LPCTSTR lpszNewItem = nullptr);
     int GetMenuItemCount() const;
+    // Greys (MF_GRAYED) or enables (MF_ENABLED) the item with command id nIDEnableItem
+    // (MF_BYCOMMAND) or at that position (MF_BYPOSITION): its previous state (MF_GRAYED,
+    // MF_DISABLED), or 0xFFFFFFFF when there is no such item.
+    UINT EnableMenuItem(UINT nIDEnableItem, UINT nEnable);
+    // The item's state (MF_GRAYED, MF_DISABLED, MF_SEPARATOR) as the window system shows it, or
+    // 0xFFFFFFFF when there is no such item.
+    UINT GetMenuState(UINT nID, UINT nFlags) const;
     HMENU m_hMenu = nullptr; // the window system's own menu, where it has one
     struct Item {
         UINT nFlags;

@@ -76,6 +76,16 @@ protected:                                                                      
          return TRUE;                                                                              \
      }},
 
+// Sent as a menu is about to open, so that its items' states can be brought up to date. The
+// program's one menu is the system menu, handed over when HIWORD(lParam) says it is the one.
+#define ON_WM_INITMENUPOPUP()                                                                      \
+    {WM_INITMENUPOPUP, 0, 0, [](CWnd* pWnd, const MSG& msg, LRESULT*) -> BOOL {                    \
+         const BOOL bSysMenu = HIWORD(msg.lParam) != 0 ? TRUE : FALSE;                             \
+         static_cast<ThisClass*>(pWnd)->OnInitMenuPopup(                                           \
+             bSysMenu ? pWnd->GetSystemMenu(FALSE) : nullptr, LOWORD(msg.lParam), bSysMenu);       \
+         return TRUE;                                                                              \
+     }},
+
 #define ON_WM_PAINT()                                                                              \
     {WM_PAINT, 0, 0, [](CWnd* pWnd, const MSG&, LRESULT*) -> BOOL {                                \
          static_cast<ThisClass*>(pWnd)->OnPaint();                                                 \

@@ -82,6 +82,7 @@ protected:
     LRESULT Default();
 
     void OnSysCommand(UINT nID, LPARAM lParam);
+    void OnInitMenuPopup(CMenu* pPopupMenu, UINT nIndex, BOOL bSysMenu);
     void OnPaint();
     HCURSOR OnQueryDragIcon();
     void OnDestroy();

@@ -2,6 +2,7 @@
 // models and properties read back.
 #include <QAbstractButton>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QProgressBar>
@@ -182,6 +184,46 @@ void PressKey(WindowHandle hWnd, EKey eKey) {
 
 void ClickCloseBox(WindowHandle hDialog) {
     Widget(hDialog)->close();
+}
+
+std::vector<MenuItem> OpenSystemMenu(WindowHandle hDialog) {
+    QWidget* pDialog = Widget(hDialog);
+    // A point of the dialog's own background, where a right click opens its system menu.
+    QPoint ptFree(-1, -1);
+    for (int y = 1; y < pDialog->height() && ptFree.x() < 0; y += 4) {
+        for (int x = 1; x < pDialog->width() && ptFree.x() < 0; x += 4) {
+            if (pDialog->childAt(x, y) == nullptr) {
+                ptFree = QPoint(x, y);
+            }
+        }
+    }
+    EXPECT_GE(ptFree.x(), 0) << "no background to click on";
+    std::vector<MenuItem> vecItems;
+    // The menu runs a loop of its own: it is read and closed from there.
+    QTimer poll;
+    int iTicks = 0;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* pMenu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (pMenu == nullptr && ++iTicks < 500) {
+            return;
+        }
+        poll.stop();
+        if (pMenu == nullptr) {
+            ADD_FAILURE() << "the system menu did not open";
+            return;
+        }
+        for (QAction* pAction : pMenu->actions()) {
+            if (!pAction->isSeparator()) {
+                vecItems.push_back(MenuItem{pAction->text().toStdString(), pAction->isEnabled()});
+            }
+        }
+        pMenu->close();
+    });
+    poll.start(10);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, ptFree, pDialog->mapToGlobal(ptFree));
+    QCoreApplication::sendEvent(pDialog, &event);
+    poll.stop();
+    return vecItems;
 }
 
 void SetEditText(WindowHandle hEdit, const std::string& strUtf8) {

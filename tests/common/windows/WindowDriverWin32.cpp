@@ -319,6 +319,28 @@ void ClickCloseBox(WindowHandle hDialog) {
     SendMessageW(H(hDialog), WM_SYSCOMMAND, SC_CLOSE, 0);
 }
 
+std::vector<MenuItem> OpenSystemMenu(WindowHandle hDialog) {
+    HMENU hMenu = GetSystemMenu(H(hDialog), FALSE);
+    std::vector<MenuItem> vecItems;
+    if (hMenu == nullptr) {
+        ADD_FAILURE() << "the window has no system menu";
+        return vecItems;
+    }
+    SendMessageW(H(hDialog), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(hMenu),
+                 MAKELPARAM(0, TRUE));
+    const int nCount = GetMenuItemCount(hMenu);
+    for (int i = 0; i < nCount; ++i) {
+        const UINT nState = GetMenuState(hMenu, static_cast<UINT>(i), MF_BYPOSITION);
+        if ((nState & MF_SEPARATOR) != 0) {
+            continue;
+        }
+        wchar_t acText[256] = {};
+        GetMenuStringW(hMenu, static_cast<UINT>(i), acText, 256, MF_BYPOSITION);
+        vecItems.push_back(MenuItem{Utf8(acText), (nState & (MF_GRAYED | MF_DISABLED)) == 0});
+    }
+    return vecItems;
+}
+
 void SetEditText(WindowHandle hEdit, const std::string& strUtf8) {
     SetWindowTextW(H(hEdit), Wide(strUtf8).c_str());
 }

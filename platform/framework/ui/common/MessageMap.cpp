@@ -47,6 +47,10 @@ void CWnd::OnSysCommand(UINT /*nID*/, LPARAM /*lParam*/) {
     Default();
 }
 
+void CWnd::OnInitMenuPopup(CMenu* /*pPopupMenu*/, UINT /*nIndex*/, BOOL /*bSysMenu*/) {
+    Default();
+}
+
 void CWnd::OnPaint() {
     Default();
 }

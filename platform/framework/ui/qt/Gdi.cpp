@@ -146,6 +146,43 @@ int CMenu::GetMenuItemCount() const {
     return static_cast<int>(m_vecItems.size());
 }
 
+namespace {
+
+// The index of the appended item with command id nID, or at position nID (MF_BYPOSITION); -1
+// when there is none.
+int FindMenuItem(const std::vector<CMenu::Item>& vecItems, UINT nID, UINT nFlags) {
+    if ((nFlags & MF_BYPOSITION) != 0) {
+        return nID < vecItems.size() ? static_cast<int>(nID) : -1;
+    }
+    for (std::size_t i = 0; i < vecItems.size(); ++i) {
+        if ((vecItems[i].nFlags & MF_SEPARATOR) == 0 && vecItems[i].nID == nID) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+constexpr UINT kMenuStateBits = MF_GRAYED | MF_DISABLED;
+
+} // namespace
+
+UINT CMenu::EnableMenuItem(UINT nIDEnableItem, UINT nEnable) {
+    const int i = FindMenuItem(m_vecItems, nIDEnableItem, nEnable);
+    if (i < 0) {
+        return 0xFFFFFFFFu;
+    }
+    UINT& nFlags = m_vecItems[static_cast<std::size_t>(i)].nFlags;
+    const UINT nPrevious = nFlags & kMenuStateBits;
+    nFlags = (nFlags & ~kMenuStateBits) | (nEnable & kMenuStateBits);
+    return nPrevious;
+}
+
+UINT CMenu::GetMenuState(UINT nID, UINT nFlags) const {
+    const int i = FindMenuItem(m_vecItems, nID, nFlags);
+    return i >= 0 ? m_vecItems[static_cast<std::size_t>(i)].nFlags & (kMenuStateBits | MF_SEPARATOR)
+                  : 0xFFFFFFFFu;
+}
+
 int WINAPI GetSystemMetrics(int nIndex) {
     switch (nIndex) {
     case SM_CXICON:

@@ -51,6 +51,8 @@ void DialogWidget::ShowSystemMenu(const QPoint& ptGlobal) {
     if (m_pSystemMenu == nullptr) {
         return;
     }
+    // As Windows does before it opens a menu: the window brings its items' states up to date.
+    SendToDialog(m_pDialog, WM_INITMENUPOPUP, 0, static_cast<LPARAM>(1u << 16));
     QMenu menu(this);
     QAction* pClose = menu.addAction(QString::fromUtf8("閉じる(&C)"));
     pClose->setData(static_cast<qulonglong>(SC_CLOSE));
@@ -58,7 +60,9 @@ void DialogWidget::ShowSystemMenu(const QPoint& ptGlobal) {
         if ((item.nFlags & MF_SEPARATOR) != 0) {
             menu.addSeparator();
         } else {
-            menu.addAction(ToQString(item.strText))->setData(static_cast<qulonglong>(item.nID));
+            QAction* pAction = menu.addAction(ToQString(item.strText));
+            pAction->setData(static_cast<qulonglong>(item.nID));
+            pAction->setEnabled((item.nFlags & (MF_GRAYED | MF_DISABLED)) == 0);
         }
     }
     QAction* pChosen = menu.exec(ptGlobal);

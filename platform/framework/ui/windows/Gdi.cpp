@@ -92,6 +92,15 @@ int CMenu::GetMenuItemCount() const {
     return static_cast<int>(m_vecItems.size());
 }
 
+UINT CMenu::EnableMenuItem(UINT nIDEnableItem, UINT nEnable) {
+    return m_hMenu != nullptr ? native::EnableMenuItem(m_hMenu, nIDEnableItem, nEnable)
+                              : 0xFFFFFFFFu;
+}
+
+UINT CMenu::GetMenuState(UINT nID, UINT nFlags) const {
+    return m_hMenu != nullptr ? native::GetMenuState(m_hMenu, nID, nFlags) : 0xFFFFFFFFu;
+}
+
 int WINAPI GetSystemMetrics(int nIndex) {
     return native::GetSystemMetrics(nIndex);
 }

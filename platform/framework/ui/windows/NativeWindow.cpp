@@ -412,6 +412,14 @@ bool AppendMenu(Handle hMenu, unsigned nFlags, std::uintptr_t nId, std::wstring_
                        (nFlags & MF_SEPARATOR) != 0 ? nullptr : str.c_str()) != FALSE;
 }
 
+unsigned EnableMenuItem(Handle hMenu, unsigned nId, unsigned nEnable) {
+    return static_cast<unsigned>(::EnableMenuItem(static_cast<HMENU>(hMenu), nId, nEnable));
+}
+
+unsigned GetMenuState(Handle hMenu, unsigned nId, unsigned nFlags) {
+    return ::GetMenuState(static_cast<HMENU>(hMenu), nId, nFlags);
+}
+
 Handle BeginPaint(Handle hwnd) {
     PAINTSTRUCT& ps = Paints()[H(hwnd)];
     return ::BeginPaint(H(hwnd), &ps);

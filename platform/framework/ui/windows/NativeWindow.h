@@ -106,6 +106,9 @@ bool KillTimer(Handle hwnd, std::uintptr_t nIdEvent);
 
 Handle GetSystemMenu(Handle hwnd, bool bRevert);
 bool AppendMenu(Handle hMenu, unsigned nFlags, std::uintptr_t nId, std::wstring_view strText);
+// Windows' EnableMenuItem and GetMenuState: the previous or current state, 0xFFFFFFFF for no item.
+unsigned EnableMenuItem(Handle hMenu, unsigned nId, unsigned nEnable);
+unsigned GetMenuState(Handle hMenu, unsigned nId, unsigned nFlags);
 
 // Painting and colours.
 Handle BeginPaint(Handle hwnd); // the paint's device context; EndPaint ends it

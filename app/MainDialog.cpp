@@ -10,6 +10,7 @@
 namespace {
 
 constexpr UINT kAboutCommandId = 16;
+constexpr UINT kPlanCommandId = 32; // system commands keep their low four bits clear
 constexpr DWORD kDropPathBytes = 2000;
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
@@ -20,6 +21,7 @@ constexpr COLORREF kGrey = RGB(100, 100, 100);
 
 BEGIN_MESSAGE_MAP(CMainDialog, CDialog)
 ON_WM_SYSCOMMAND()
+ON_WM_INITMENUPOPUP()
 ON_WM_PAINT()
 ON_WM_QUERYDRAGICON()
 ON_BN_CLICKED(IDC_ADD, &CMainDialog::OnAdd)
@@ -66,6 +68,12 @@ BOOL CMainDialog::OnInitDialog() {
         !strAboutMenu.IsEmpty()) {
         pSysMenu->AppendMenu(MF_SEPARATOR);
         pSysMenu->AppendMenu(MF_STRING, kAboutCommandId, strAboutMenu);
+    }
+    CString strPlanMenu;
+    if (pSysMenu != nullptr && LoadStringResource(IDS_SHOW_PLAN, strPlanMenu) &&
+        !strPlanMenu.IsEmpty()) {
+        // Greyed until there is a plan to show; each opening of the menu brings it up to date.
+        pSysMenu->AppendMenu(MF_STRING | MF_GRAYED, kPlanCommandId, strPlanMenu);
     }
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
@@ -207,9 +215,24 @@ void CMainDialog::OnSysCommand(UINT nID, LPARAM lParam) {
     if ((nID & 0xFFF0) == kAboutCommandId) {
         CAboutDlg dlgAbout(this);
         dlgAbout.DoModal();
+    } else if ((nID & 0xFFF0) == kPlanCommandId) {
+        OnShowPlan();
     } else {
         CDialog::OnSysCommand(nID, lParam);
     }
+}
+
+void CMainDialog::OnInitMenuPopup(CMenu* pPopupMenu, UINT nIndex, BOOL bSysMenu) {
+    CDialog::OnInitMenuPopup(pPopupMenu, nIndex, bSysMenu);
+    if (bSysMenu && pPopupMenu != nullptr) {
+        pPopupMenu->EnableMenuItem(kPlanCommandId,
+                                   MF_BYCOMMAND | (CanShowPlan() ? MF_ENABLED : MF_GRAYED));
+    }
+}
+
+BOOL CMainDialog::CanShowPlan() const {
+    return g_bWorkerIdle && m_lstFiles.GetItemCount() > 0 && !m_strTargetFolder.IsEmpty() ? TRUE
+                                                                                          : FALSE;
 }
 
 void CMainDialog::OnPaint() {

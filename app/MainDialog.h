@@ -93,6 +93,7 @@ protected:
     BOOL PreTranslateMessage(MSG* pMsg) override;
 
     void OnSysCommand(UINT nID, LPARAM lParam);
+    void OnInitMenuPopup(CMenu* pPopupMenu, UINT nIndex, BOOL bSysMenu);
     void OnPaint();
     HCURSOR OnQueryDragIcon();
     void OnAdd();
@@ -103,12 +104,15 @@ protected:
     void OnAbort();
     void OnTimer(UINT_PTR nIDEvent);
     void OnExecute();
+    void OnShowPlan();
     HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
     void OnColumnClick(NMHDR* pNMHDR, LRESULT* pResult);
 
     DECLARE_MESSAGE_MAP()
 
 private:
+    // The plan item's state: the list has rows, the operation folder is set and no worker runs.
+    BOOL CanShowPlan() const;
     void InsertColumns();
     void OnWorkDone();
     void OnMoveProgressMessage();

@@ -3,9 +3,11 @@
 #include "app/PickerHandOver.h"
 #include "app/core/ConflictReport.h"
 #include "app/core/InputChecks.h"
+#include "app/core/PlanReport.h"
 #include "engine/Collection.h"
 #include "picker/MyFileDialog.h"
 #include "res/ResourceIds.h"
+#include "support/AnsiText.h"
 
 namespace {
 
@@ -136,6 +138,25 @@ void CMainDialog::OnExecute() {
     if (AfxBeginThread(ExecuteThreadProc, &m_context) == nullptr) {
         g_bWorkerIdle = TRUE;
         EnableControls(TRUE);
+    }
+}
+
+void CMainDialog::OnShowPlan() {
+    if (!CanShowPlan()) {
+        return;
+    }
+    // The same checks as Execute, so the plan is never of a run that Execute would refuse.
+    CString strTargetExt;
+    m_edTargetExt.GetWindowText(strTargetExt);
+    const CString strMessage = CheckExecuteInputs(m_strTargetFolder, strTargetExt);
+    if (!strMessage.IsEmpty()) {
+        AfxMessageBox(strMessage);
+        return;
+    }
+    if (!WriteMovePlan(m_store, m_strTargetFolder, strTargetExt)) {
+        CString strFailure = AnsiFromUtf8("MovePlan.txt を書けませんでした。ファイルの場所：\n");
+        strFailure += GetMovePlanPath();
+        AfxMessageBox(strFailure, MB_OK | MB_ICONERROR);
     }
 }
 

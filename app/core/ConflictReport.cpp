@@ -60,14 +60,18 @@ BOOL WriteConflictReport(const CString& strPathList) {
     if (!writer.WriteAll(strPath, strFile.data(), static_cast<ULONGLONG>(strFile.size()))) {
         return FALSE;
     }
+    OpenReportFile(strPath, "ConflictFile.txt");
+    return TRUE;
+}
+
+void OpenReportFile(const CString& strPath, LPCSTR pcFileName) {
     // No viewer is no failure of the report: it stays on disk, and the user is told where.
     const HINSTANCE hOpened =
         ShellExecuteA(nullptr, "open", strPath, nullptr, nullptr, SW_SHOWNORMAL);
     if (reinterpret_cast<INT_PTR>(hOpened) <= 32) {
-        CString strMessage =
-            AnsiFromUtf8("ConflictFile.txt を開けませんでした。ファイルの場所：\n");
+        CString strMessage = pcFileName;
+        strMessage += AnsiFromUtf8(" を開けませんでした。ファイルの場所：\n");
         strMessage += strPath;
         AfxMessageBox(strMessage, MB_OK | MB_ICONINFORMATION);
     }
-    return TRUE;
 }

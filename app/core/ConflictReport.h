@@ -22,3 +22,7 @@ CString GetConflictReportPath();
 // file was written, the shell opens it ("open"); a failed write opens nothing and shows nothing.
 // Returns whether the file was written.
 BOOL WriteConflictReport(const CString& strPathList);
+
+// Opens a written report with the shell ("open"); where no viewer opens it, a box says so and
+// where the file is ("<name> を開けませんでした。ファイルの場所：" and the path).
+void OpenReportFile(const CString& strPath, LPCSTR pcFileName);

@@ -19,6 +19,23 @@ std::string ShowPath(LPCSTR pcAnsiPath) {
     return ToUtf8(pcAnsiPath);
 }
 
+namespace {
+
+// Lines name a few folders over and over: their POSIX forms are kept, per thread.
+struct CShownFolder {
+    std::string m_strAnsi;
+    std::optional<std::string> m_strPosix; // none when the cut is not at a separator
+};
+thread_local std::array<CShownFolder, 4> t_aShownFolders;
+thread_local std::size_t t_uNextShownFolder = 0;
+
+} // namespace
+
+void ForgetShownFolders() {
+    t_aShownFolders = {};
+    t_uNextShownFolder = 0;
+}
+
 std::string ShowPathEndingIn(const CString& strPath, const CString& strName) {
     const std::string_view strFull(strPath, static_cast<std::size_t>(strPath.GetLength()));
     const std::string_view strLast(strName, static_cast<std::size_t>(strName.GetLength()));
@@ -38,19 +55,12 @@ std::string ShowPathEndingIn(const CString& strPath, const CString& strName) {
         strFull[strFull.size() - strLast.size() - 1] != '\\') {
         return ShowPath(strPath);
     }
-    // Lines name a few folders over and over: their POSIX forms are kept.
-    struct CShownFolder {
-        std::string m_strAnsi;
-        std::optional<std::string> m_strPosix; // none when the cut is not at a separator
-    };
-    thread_local std::array<CShownFolder, 4> s_aFolders;
-    thread_local std::size_t s_uNext = 0;
     const std::string_view strFolder = strFull.substr(0, strFull.size() - strLast.size() - 1);
-    auto it = std::find_if(s_aFolders.begin(), s_aFolders.end(),
+    auto it = std::find_if(t_aShownFolders.begin(), t_aShownFolders.end(),
                            [&](const CShownFolder& f) { return f.m_strAnsi == strFolder; });
-    if (it == s_aFolders.end()) {
-        it = s_aFolders.begin() + static_cast<std::ptrdiff_t>(s_uNext);
-        s_uNext = (s_uNext + 1) % s_aFolders.size();
+    if (it == t_aShownFolders.end()) {
+        it = t_aShownFolders.begin() + static_cast<std::ptrdiff_t>(t_uNextShownFolder);
+        t_uNextShownFolder = (t_uNextShownFolder + 1) % t_aShownFolders.size();
         it->m_strAnsi = strFolder;
         // A 0x5C after a lead byte is the trail of a character, not a separator.
         const bool bCutAtSeparator =

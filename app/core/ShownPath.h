@@ -13,6 +13,9 @@ std::string ToUtf8(LPCSTR pcAnsi);
 std::string ShowPath(LPCSTR pcAnsiPath);
 // The same for a path that ends in "\\" + strName, faster when its folder comes again.
 std::string ShowPathEndingIn(const CString& strPath, const CString& strName);
+// Forgets the folders ShowPathEndingIn keeps for this thread: a long-lived caller (the window)
+// calls it before a pass, as the drive table may have changed since its last one.
+void ForgetShownFolders();
 // A shown folder and a name in it (UTF-8), joined with the folder's own separator: "/" for a
 // POSIX path, "\\" for Windows' (drive or share).
 std::string JoinShownPath(std::string strFolder, std::string_view strName);

@@ -1,7 +1,6 @@
 #include "app/core/FileIdentity.h"
 
 #include "platform/win32/Win32.h"
-#include "support/PathHelpers.h"
 
 namespace {
 
@@ -12,33 +11,16 @@ ULONGLONG Join(DWORD dwHigh, DWORD dwLow) {
 } // namespace
 
 BOOL IdentifyFile(LPCSTR pcPath, CFileIdentity& identity) {
-    const HANDLE hFile =
-        CreateFileA(pcPath, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                    OPEN_EXISTING, 0, nullptr);
-    if (hFile != INVALID_HANDLE_VALUE) {
-        BY_HANDLE_FILE_INFORMATION info;
-        const BOOL bInfo = GetFileInformationByHandle(hFile, &info);
-        CloseHandle(hFile);
-        if (bInfo && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-            identity.m_ullSize = Join(info.nFileSizeHigh, info.nFileSizeLow);
-            identity.m_ullWriteTime =
-                Join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime);
-            identity.m_dwVolume = info.dwVolumeSerialNumber;
-            identity.m_ullIndex = Join(info.nFileIndexHigh, info.nFileIndexLow);
-            return TRUE;
-        }
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!tessaly::win32::GetFileInformationByName(pcPath, info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         return FALSE;
     }
-    // A file this user may not open still has a size and a time.
-    WIN32_FIND_DATAA data;
-    if (!GetFileFindData(&data, pcPath) ||
-        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        return FALSE;
-    }
-    identity = CFileIdentity();
-    identity.m_ullSize = Join(data.nFileSizeHigh, data.nFileSizeLow);
+    identity.m_ullSize = Join(info.nFileSizeHigh, info.nFileSizeLow);
     identity.m_ullWriteTime =
-        Join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime);
+        Join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime);
+    identity.m_dwVolume = info.dwVolumeSerialNumber;
+    identity.m_ullIndex = Join(info.nFileIndexHigh, info.nFileIndexLow);
     return TRUE;
 }
 

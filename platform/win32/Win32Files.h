@@ -130,6 +130,13 @@ DWORD WINAPI GetFileSize(HANDLE hFile, LPDWORD lpFileSizeHigh);
 // FILETIME (100 ns since 1601 UTC), the creation time the birth time where the file system has it.
 BOOL WINAPI GetFileInformationByHandle(HANDLE hFile,
                                        LPBY_HANDLE_FILE_INFORMATION lpFileInformation);
+namespace tessaly::win32 {
+// What GetFileInformationByHandle gives for the file or folder at the path (a link described by
+// its target), without opening it where the system allows, as Windows 11's
+// GetFileInformationByName does: a file the user may not read is described too. FALSE with the
+// lookup's error when nothing is there.
+BOOL GetFileInformationByName(LPCSTR lpFileName, BY_HANDLE_FILE_INFORMATION& info);
+} // namespace tessaly::win32
 
 // Never replaces an existing destination, also when another thread or process creates it
 // meanwhile (ERROR_ALREADY_EXISTS); as on NTFS a name that differs only in case is taken, except

@@ -113,6 +113,9 @@ int AccessFlags(DWORD dwAccess) {
 }
 
 } // namespace
+
+// BY_HANDLE_FILE_INFORMATION from a statx of the file.
+void InfoFromStatx(const struct statx& stx, BY_HANDLE_FILE_INFORMATION& info);
 } // namespace tessaly::win32::detail
 
 using namespace tessaly::win32;
@@ -367,12 +370,41 @@ BOOL WINAPI GetFileInformationByHandle(HANDLE hFile,
         SetLastErrorFromErrno(errno);
         return FALSE;
     }
+    InfoFromStatx(stx, *lpFileInformation);
+    return TRUE;
+}
+
+BOOL tessaly::win32::GetFileInformationByName(LPCSTR lpFileName, BY_HANDLE_FILE_INFORMATION& info) {
+    std::string strPosix;
+    bool bExists = false;
+    FoundEntry found;
+    if (lpFileName == nullptr || !ResolvePath(lpFileName, strPosix, &bExists, &found)) {
+        if (lpFileName == nullptr) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+        }
+        return FALSE;
+    }
+    constexpr unsigned kNeeded = STATX_TYPE | STATX_MODE | STATX_INO | STATX_SIZE | STATX_MTIME;
+    struct statx stx = found.stx;
+    // The lookup's own statx answers when it learnt all of it; a dangling link is no file.
+    if ((stx.stx_mask & kNeeded) != kNeeded || found.bLink) {
+        if (!bExists ||
+            ::statx(AT_FDCWD, strPosix.c_str(), 0, STATX_BASIC_STATS | STATX_BTIME, &stx) != 0) {
+            SetLastError(ERROR_FILE_NOT_FOUND);
+            return FALSE;
+        }
+    }
+    InfoFromStatx(stx, info);
+    return TRUE;
+}
+
+namespace tessaly::win32::detail {
+void InfoFromStatx(const struct statx& stx, BY_HANDLE_FILE_INFORMATION& info) {
     const bool bFolder = S_ISDIR(stx.stx_mode);
     // File systems without a birth time report none: the last change stands in.
     const statx_timestamp& created = (stx.stx_mask & STATX_BTIME) ? stx.stx_btime : stx.stx_mtime;
     const std::uint64_t uSize = bFolder ? 0 : stx.stx_size;
     const std::uint64_t uDevice = makedev(stx.stx_dev_major, stx.stx_dev_minor);
-    BY_HANDLE_FILE_INFORMATION& info = *lpFileInformation;
     info.dwFileAttributes = bFolder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
     info.ftCreationTime = FileTimeFromUnix(created.tv_sec, created.tv_nsec);
     info.ftLastAccessTime = FileTimeFromUnix(stx.stx_atime.tv_sec, stx.stx_atime.tv_nsec);
@@ -384,5 +416,5 @@ BOOL WINAPI GetFileInformationByHandle(HANDLE hFile,
     info.nNumberOfLinks = stx.stx_nlink;
     info.nFileIndexHigh = static_cast<DWORD>(stx.stx_ino >> 32);
     info.nFileIndexLow = static_cast<DWORD>(stx.stx_ino);
-    return TRUE;
 }
+} // namespace tessaly::win32::detail

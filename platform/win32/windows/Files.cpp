@@ -114,6 +114,20 @@ BOOL WINAPI GetFileInformationByHandle(HANDLE hFile,
     return TRUE;
 }
 
+// GetFileInformationByName itself is new in Windows 11 24H2; a handle that asks for no access
+// describes any file as well, also one the user may not read.
+BOOL tessaly::win32::GetFileInformationByName(LPCSTR lpFileName, BY_HANDLE_FILE_INFORMATION& info) {
+    const HANDLE hFile =
+        CreateFileA(lpFileName, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE) {
+        return FALSE;
+    }
+    const BOOL bOk = GetFileInformationByHandle(hFile, &info);
+    CloseHandle(hFile);
+    return bOk;
+}
+
 // MoveFileExW never replaces without MOVEFILE_REPLACE_EXISTING, and across volumes it copies and
 // then deletes the source itself: there is no moment between the two where the layer could check
 // the source again.

@@ -238,3 +238,31 @@ TEST_F(CreateFile, FileInformationGivesSizeLinksAndTimesSince1601) {
         info.ftLastWriteTime.dwLowDateTime;
     EXPECT_EQ(uWrite, 126256467067000000ull);
 }
+
+TEST_F(CreateFile, InformationByNameIsTheHandlesWithoutOpeningTheFile) {
+    WriteBytes(Posix("song.mp3"), std::string(1234, 'x'));
+    std::filesystem::create_directory(Posix("folder"));
+    SetMtime("song.mp3", 981173106, 700000000);
+    const auto byHandle = [](const char* pszPath) {
+        BY_HANDLE_FILE_INFORMATION info{};
+        HANDLE h = CreateFileA(pszPath, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        EXPECT_TRUE(GetFileInformationByHandle(h, &info)) << pszPath;
+        CloseHandle(h);
+        return info;
+    };
+    for (const char* pszPath : {"T:\\SONG.mp3", "T:\\folder"}) {
+        BY_HANDLE_FILE_INFORMATION info{};
+        ASSERT_TRUE(tessaly::win32::GetFileInformationByName(pszPath, info)) << pszPath;
+        const BY_HANDLE_FILE_INFORMATION expected = byHandle(pszPath);
+        EXPECT_EQ(info.dwFileAttributes, expected.dwFileAttributes) << pszPath;
+        EXPECT_EQ(info.nFileSizeLow, expected.nFileSizeLow) << pszPath;
+        EXPECT_EQ(info.ftLastWriteTime.dwLowDateTime, expected.ftLastWriteTime.dwLowDateTime);
+        EXPECT_EQ(info.dwVolumeSerialNumber, expected.dwVolumeSerialNumber) << pszPath;
+        EXPECT_EQ(info.nFileIndexLow, expected.nFileIndexLow) << pszPath;
+        EXPECT_EQ(info.nFileIndexHigh, expected.nFileIndexHigh) << pszPath;
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    EXPECT_FALSE(tessaly::win32::GetFileInformationByName("T:\\missing.mp3", info));
+    EXPECT_FALSE(tessaly::win32::GetFileInformationByName("T:\\missing\\song.mp3", info));
+}

@@ -349,6 +349,15 @@ int main(int argc, char** argv) {
         tessaly::win32::WriteStdStream(STD_OUTPUT_HANDLE, BatchUsage());
         return kExitOk;
     }
+    if (options->m_bJournals) {
+        return ListJournalsCommand();
+    }
+    if (options->m_bUndo) {
+        SetConsoleCtrlHandler(OnCtrlC, TRUE);
+        SetOutputClosedHandler(OnOutputClosed);
+        const int iStatus = UndoCommand(*options);
+        return g_bInterrupted ? kExitInterrupted : iStatus;
+    }
     if (options->m_bVersion) {
         tessaly::win32::WriteStdStream(STD_OUTPUT_HANDLE, "tessaly-batch " TESSALY_VERSION "\n");
         return kExitOk;

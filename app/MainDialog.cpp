@@ -11,6 +11,7 @@ namespace {
 
 constexpr UINT kAboutCommandId = 16;
 constexpr UINT kPlanCommandId = 32; // system commands keep their low four bits clear
+constexpr UINT kUndoCommandId = 48;
 constexpr DWORD kDropPathBytes = 2000;
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
@@ -68,6 +69,11 @@ BOOL CMainDialog::OnInitDialog() {
         !strAboutMenu.IsEmpty()) {
         pSysMenu->AppendMenu(MF_SEPARATOR);
         pSysMenu->AppendMenu(MF_STRING, kAboutCommandId, strAboutMenu);
+    }
+    CString strUndoMenu;
+    if (pSysMenu != nullptr && LoadStringResource(IDS_UNDO_LAST, strUndoMenu) &&
+        !strUndoMenu.IsEmpty()) {
+        pSysMenu->AppendMenu(MF_STRING | MF_GRAYED, kUndoCommandId, strUndoMenu);
     }
     CString strPlanMenu;
     if (pSysMenu != nullptr && LoadStringResource(IDS_SHOW_PLAN, strPlanMenu) &&
@@ -217,6 +223,8 @@ void CMainDialog::OnSysCommand(UINT nID, LPARAM lParam) {
         dlgAbout.DoModal();
     } else if ((nID & 0xFFF0) == kPlanCommandId) {
         OnShowPlan();
+    } else if ((nID & 0xFFF0) == kUndoCommandId) {
+        OnUndoLast();
     } else {
         CDialog::OnSysCommand(nID, lParam);
     }
@@ -227,6 +235,8 @@ void CMainDialog::OnInitMenuPopup(CMenu* pPopupMenu, UINT nIndex, BOOL bSysMenu)
     if (bSysMenu && pPopupMenu != nullptr) {
         pPopupMenu->EnableMenuItem(kPlanCommandId,
                                    MF_BYCOMMAND | (CanShowPlan() ? MF_ENABLED : MF_GRAYED));
+        pPopupMenu->EnableMenuItem(
+            kUndoCommandId, MF_BYCOMMAND | (JournalToUndo().IsEmpty() ? MF_GRAYED : MF_ENABLED));
     }
 }
 

@@ -4,6 +4,7 @@
 // ICollectionOwner and the move pass's IMovePassHost, which it implements.
 #pragma once
 
+#include "app/core/MoveJournal.h"
 #include "app/core/MovePass.h"
 #include "engine/CollectionHost.h"
 #include "engine/FileCollector.h"
@@ -31,6 +32,7 @@ public:
 
     static UINT CollectThreadProc(LPVOID pParam);
     static UINT ExecuteThreadProc(LPVOID pParam);
+    static UINT UndoThreadProc(LPVOID pParam);
     static int CALLBACK CompareRows(LPARAM lParam1, LPARAM lParam2, LPARAM lParamSort);
 
     // ICollectionOwner, from the collection worker.
@@ -85,6 +87,9 @@ public:
     CCriticalSection m_csAdd;
     UINT m_nColumnCount;
     CString m_strPickerFolder; // where the next picker opens
+    CMoveJournal m_journal;    // the current Execute's, written ahead of its moves
+    CString m_strUndoJournal;  // the journal the Undo worker takes back
+    DWORD m_dwUndoCount = 0;   // the files it moved, as the question said
     HICON m_hIcon;
 
 protected:
@@ -105,6 +110,7 @@ protected:
     void OnTimer(UINT_PTR nIDEvent);
     void OnExecute();
     void OnShowPlan();
+    void OnUndoLast();
     HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
     void OnColumnClick(NMHDR* pNMHDR, LRESULT* pResult);
 
@@ -113,6 +119,8 @@ protected:
 private:
     // The plan item's state: the list has rows, the operation folder is set and no worker runs.
     BOOL CanShowPlan() const;
+    // The Undo item's: no worker runs and a run of the window's is left to undo (its journal).
+    CString JournalToUndo() const;
     void InsertColumns();
     void OnWorkDone();
     void OnMoveProgressMessage();

@@ -131,11 +131,21 @@ void CMainDialog::OnExecute() {
         AfxMessageBox(strMessage);
         return;
     }
+    // Every move is recorded before it is made; without a journal the user decides.
+    if (!m_journal.Begin("tessaly", m_strTargetFolder, m_strTargetExt, DistinctRoots(m_store)) &&
+        AfxMessageBox(
+            AnsiFromUtf8("移動の記録を書けません。元に戻すことはできませんが、実行しますか？"),
+            MB_OKCANCEL | MB_ICONQUESTION) != IDOK) {
+        return;
+    }
     EnableControls(FALSE);
     g_dwMoveDone = 0;
     m_prgMove.SetPos(0);
     g_bWorkerIdle = FALSE;
     if (AfxBeginThread(ExecuteThreadProc, &m_context) == nullptr) {
+        if (m_journal.IsOpen()) {
+            m_journal.End(0);
+        }
         g_bWorkerIdle = TRUE;
         EnableControls(TRUE);
     }
@@ -174,7 +184,7 @@ UINT CMainDialog::ExecuteThreadProc(LPVOID pParam) {
 }
 
 UINT CMainDialog::MovePass() {
-    return RunMovePass(m_store, m_strTargetFolder, m_strTargetExt, *this);
+    return RunMovePass(m_store, m_strTargetFolder, m_strTargetExt, *this, &m_journal);
 }
 
 void CMainDialog::OnMoveProgress() {

@@ -13,6 +13,7 @@ inline constexpr int IDI_FILE = 130;      // picker list: a file
 inline constexpr int IDI_FOLDER = 131;    // picker list: a folder
 inline constexpr int IDS_ABOUTBOX = 101;  // the system menu's about item
 inline constexpr int IDS_SHOW_PLAN = 104; // the system menu's plan item, below the about item
+inline constexpr int IDS_UNDO_LAST = 105; // the system menu's undo item, below the about item
 
 inline constexpr int IDC_STATIC_TEXT = -1;
 

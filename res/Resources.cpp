@@ -17,6 +17,7 @@ void RegisterTessalyResources() {
     RegisterDialogTemplate(g_dlgPicker);
     RegisterStringResource(IDS_ABOUTBOX, "Tessaly のバージョン情報(&A)...");
     RegisterStringResource(IDS_SHOW_PLAN, "実行の予定を表示(&P)...");
+    RegisterStringResource(IDS_UNDO_LAST, "直前の実行を元に戻す(&U)...");
     // Qt's resource paths; Windows takes the same images by id from the executable instead.
     for (const char* pszSize : {"16", "24", "32", "48", "64", "128", "256"}) {
         RegisterIconResource(IDR_MAINFRAME,

@@ -60,11 +60,14 @@ BOOL UndoJournal(LPCSTR pcPath, bool bDryRun, IUndoHost& host, CUndoResult& resu
         result.m_bNothingToUndo = true;
         return TRUE;
     }
+    const DWORD dwTotal = static_cast<DWORD>(content.m_vecMoves.size());
+    DWORD dwDone = 0;
     for (auto it = content.m_vecMoves.rbegin(); it != content.m_vecMoves.rend(); ++it) {
         if (host.IsUndoStopped()) {
             result.m_bStopped = true;
             break;
         }
+        host.OnUndoProgress(dwDone++, dwTotal);
         const std::optional<EUndoOutcome> eFound = Examine(*it);
         if (!eFound) {
             continue;

@@ -22,6 +22,8 @@ public:
     virtual void OnUndoEntry(const CJournalMove& move, EUndoOutcome eOutcome, DWORD dwError) = 0;
     // Polled between files: true stops the undo after the current one.
     virtual bool IsUndoStopped() = 0;
+    // After each move looked at, newest first: how many of the journal's moves are done.
+    virtual void OnUndoProgress(DWORD /*dwDone*/, DWORD /*dwTotal*/) {}
 };
 
 struct CUndoResult {

@@ -110,9 +110,10 @@ TEST_F(MainWindowTest, TheAboutItemOpensTheAboutBox) {
     Run([&] {
         CMenu* pMenu = m_dialog.GetSystemMenu(FALSE);
         ASSERT_NE(pMenu, nullptr);
-        ASSERT_EQ(pMenu->GetMenuItemCount(), 3);
+        ASSERT_EQ(pMenu->GetMenuItemCount(), 4);
         EXPECT_EQ(Utf8(pMenu->m_vecItems[1].strText), "Tessaly のバージョン情報(&A)...");
-        EXPECT_EQ(Utf8(pMenu->m_vecItems[2].strText), "実行の予定を表示(&P)...");
+        EXPECT_EQ(Utf8(pMenu->m_vecItems[2].strText), "直前の実行を元に戻す(&U)...");
+        EXPECT_EQ(Utf8(pMenu->m_vecItems[3].strText), "実行の予定を表示(&P)...");
         WhenModal(100, [&](WindowHandle hAbout) {
             strTitle = WindowText(hAbout);
             SaveShot(hAbout, "about.png");

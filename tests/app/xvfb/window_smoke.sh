@@ -10,6 +10,11 @@ echo "left from a run before" > TraceFile.txt
 cat > drive.sh <<'INNER'
 set -euo pipefail
 openbox >/dev/null 2>&1 &
+# The window manager first: a window mapped while it takes over the screen may never show.
+for _ in $(seq 1 50); do
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+  sleep 0.1
+done
 env -u QT_QPA_PLATFORM ./tessaly > out.txt 2>&1 &
 pid=$!
 win=$(timeout 30 xdotool search --sync --onlyvisible --name '^Tessaly$' | head -n 1)

@@ -181,7 +181,9 @@ bool CJournalAhead::Ready(DWORD i) {
         for (DWORD j = m_dwStart; j < m_dwEnd; ++j) {
             if ((!m_fnWillTry || m_fnWillTry(j)) &&
                 BuildMovePaths(&m_store.GetAt(j), &paths, m_strOperationFolder, m_strExt)) {
-                m_vecRecorded[j - m_dwStart] = m_pJournal->NoteMove(paths) != FALSE;
+                // An entry at the root stays where it is: nothing to record.
+                m_vecRecorded[j - m_dwStart] = paths.m_strSrcPath == paths.m_strDstPath ||
+                                               m_pJournal->NoteMove(paths) != FALSE;
             }
         }
         if (!m_pJournal->Commit()) {

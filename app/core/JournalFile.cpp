@@ -157,30 +157,32 @@ std::string UnescapeJournalField(std::string_view strField) {
 }
 
 std::string JournalTimeNow() {
-    const std::time_t tNow = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+    const auto tNow = std::chrono::system_clock::now();
+    const std::time_t tSeconds = std::chrono::system_clock::to_time_t(tNow);
+    const auto llMs =
+        std::chrono::duration_cast<std::chrono::milliseconds>(tNow.time_since_epoch()).count() %
+        1000;
     std::tm tmUtc{};
 #ifdef _WIN32
-    gmtime_s(&tmUtc, &tNow);
+    gmtime_s(&tmUtc, &tSeconds);
 #else
-    gmtime_r(&tNow, &tmUtc);
+    gmtime_r(&tSeconds, &tmUtc);
 #endif
-    char acText[32];
-    std::strftime(acText, sizeof acText, "%Y-%m-%dT%H:%M:%SZ", &tmUtc);
+    char acText[40];
+    const std::size_t uLen = std::strftime(acText, sizeof acText, "%Y-%m-%dT%H:%M:%S", &tmUtc);
+    std::snprintf(acText + uLen, sizeof acText - uLen, ".%03dZ", static_cast<int>(llMs));
     return acText;
 }
 
-std::string JournalNameFor(std::string_view strTime, DWORD dwAttempt) {
-    // "2026-12-09T23:05:10Z" -> "20261209-230510", a second run in the same second "-2" on.
+std::string JournalNameFor(std::string_view strTime) {
+    // "2026-12-09T23:05:10.123Z" -> "20261209-230510-123".
     std::string strName;
     for (const char c : strTime) {
         if (c >= '0' && c <= '9') {
             strName += c;
-        } else if (c == 'T') {
+        } else if (c == 'T' || c == '.') {
             strName += '-';
         }
-    }
-    if (dwAttempt > 1) {
-        strName += "-" + std::to_string(dwAttempt);
     }
     return strName + kJournalSuffix;
 }

@@ -33,9 +33,10 @@ CString GetJournalFolder(BOOL bCreate);
 std::string EscapeJournalField(std::string_view strField);
 std::string UnescapeJournalField(std::string_view strField);
 
-// "2026-12-09T23:05:10Z" for the current time, and the file name it starts with.
+// "2026-12-09T23:05:10.123Z" for the current time, and the journal's file name for that time,
+// "20261209-230510-123.journal": of fixed width, so that names sort as the times do.
 std::string JournalTimeNow();
-std::string JournalNameFor(std::string_view strTime, DWORD dwAttempt);
+std::string JournalNameFor(std::string_view strTime);
 
 struct CJournalMove {
     CFileIdentity m_identity;

@@ -1,6 +1,7 @@
 #include "app/core/MoveJournal.h"
 
 #include <chrono>
+#include <thread>
 
 #include "app/core/JournalFile.h"
 #include "platform/win32/Win32.h"
@@ -47,11 +48,17 @@ BOOL CMoveJournal::Begin(LPCSTR pcProgram, LPCSTR pcOperationFolder, LPCSTR pcEx
         return FALSE;
     }
     PruneJournals(strFolder, FileTimeNow());
-    const std::string strTime = JournalTimeNow();
+    // A run that starts in the same millisecond as another waits for the next one, so that every
+    // journal's name is its own start time.
+    std::string strTime;
     HANDLE hFile = INVALID_HANDLE_VALUE;
     for (DWORD dwAttempt = 1; hFile == INVALID_HANDLE_VALUE && dwAttempt <= kMaxAttempts;
          ++dwAttempt) {
-        m_strPath = strFolder + "\\" + JournalNameFor(strTime, dwAttempt).c_str();
+        if (dwAttempt > 1) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        strTime = JournalTimeNow();
+        m_strPath = strFolder + "\\" + JournalNameFor(strTime).c_str();
         hFile = CreateFileA(m_strPath, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
         if (hFile == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) {

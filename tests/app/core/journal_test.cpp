@@ -273,3 +273,20 @@ TEST_F(JournalTest, TheJournalToUndoIsTheNewestNotUndoneOfTheProgram) {
             << (row.pcProgram ? row.pcProgram : "any");
     }
 }
+
+TEST_F(JournalTest, JournalsBegunOneAfterAnotherAreListedInTheirOrder) {
+    fs::create_directories(folders.Native("journal"));
+    std::vector<std::string> begun;
+    for (int i = 0; i < 5; ++i) {
+        CMoveJournal journal;
+        ASSERT_TRUE(journal.Begin("tessaly", "T:\\X", "mp3", {}, JournalFolder().c_str()));
+        begun.emplace_back(journal.GetPath().GetString());
+        journal.End(0);
+    }
+    std::vector<std::string> listed;
+    for (const CJournalEntry& entry : ListJournals(JournalFolder().c_str())) {
+        listed.emplace_back(entry.m_strPath.GetString());
+    }
+    EXPECT_EQ(listed, begun);
+    EXPECT_EQ(std::string(FindJournalToUndo(JournalFolder().c_str()).GetString()), begun.back());
+}

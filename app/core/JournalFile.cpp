@@ -209,9 +209,9 @@ BOOL ReadJournal(LPCSTR pcPath, CJournalContent& content) {
             bFirst = false;
             continue;
         }
-        if (!ParseLine(SplitFields(strLine), content)) {
-            return FALSE;
-        }
+        // A record that does not read (the line a kill cut short, with a later record run into
+        // it) is passed over: the others still say what the run did.
+        ParseLine(SplitFields(strLine), content);
     }
     return bFirst || content.m_strTime.empty() ? FALSE : TRUE;
 }

@@ -57,8 +57,8 @@ struct CJournalContent {
     bool m_bUndone = false;
 };
 
-// Reads a journal; FALSE when it cannot be read or is not one. A last line cut short (a run killed
-// while writing) is ignored.
+// Reads a journal; FALSE when it cannot be read or is not one. A line that does not read as a
+// record (one that a kill cut short) is passed over.
 BOOL ReadJournal(LPCSTR pcPath, CJournalContent& content);
 
 // What the first and last lines say, read without the records between: the run's time and

@@ -31,14 +31,23 @@ std::optional<EUndoOutcome> Examine(const CJournalMove& move) {
 }
 
 BOOL MarkUndone(LPCSTR pcPath) {
-    const HANDLE hFile = CreateFileA(pcPath, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE hFile = CreateFileA(pcPath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (hFile == INVALID_HANDLE_VALUE) {
         return FALSE;
     }
-    const std::string strLine = "undone\t" + JournalTimeNow() + "\n";
+    // A run killed while writing may have left its last line cut short: "undone" starts a line
+    // of its own, where the journal's summary looks for it.
+    std::string strLine = "undone\t" + JournalTimeNow() + "\n";
+    char cLast = '\n';
+    DWORD dwRead = 0;
+    LONG lHigh = -1;
+    if (SetFilePointer(hFile, -1, &lHigh, FILE_END) != INVALID_SET_FILE_POINTER &&
+        ReadFile(hFile, &cLast, 1, &dwRead, nullptr) && dwRead == 1 && cLast != '\n') {
+        strLine.insert(0, 1, '\n');
+    }
     DWORD dwWritten = 0;
-    LONG lHigh = 0;
+    lHigh = 0;
     const BOOL bOk =
         (SetFilePointer(hFile, 0, &lHigh, FILE_END) != INVALID_SET_FILE_POINTER ||
          GetLastError() == ERROR_SUCCESS) &&

@@ -2,7 +2,6 @@
 // with text as UTF-16 through the layer's codec. Windows serves calls from other threads itself.
 #include "platform/framework/ui/Wnd.h"
 
-
 #include "platform/framework/ui/Dialog.h"
 #include "platform/framework/ui/Gdi.h"
 #include "platform/framework/ui/WindowThread.h"

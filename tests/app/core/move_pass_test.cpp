@@ -9,26 +9,14 @@
 #include "engine/RunState.h"
 #include "platform/win32/Win32.h"
 #include "support/AnsiText.h"
+#include "tests/app/core/CollectedEntries.h"
 #include "tests/common/Platform.h"
 #include "tests/common/ProgramFolders.h"
 
 namespace {
 
-std::string Ansi(const std::string& strUtf8) {
-    return std::string(static_cast<LPCSTR>(AnsiFromUtf8(strUtf8.c_str())));
-}
-
-// An entry collected from root (a Windows path) at root\relative\name.
-CFileEntry Entry(const std::string& strRoot, const std::string& strRelFolder,
-                 const std::string& strName) {
-    CFileEntry entry;
-    entry.m_strRoot = Ansi(strRoot).c_str();
-    entry.m_strFolder =
-        Ansi(strRelFolder.empty() ? strRoot : strRoot + "\\" + strRelFolder).c_str();
-    entry.m_strName = Ansi(strName).c_str();
-    entry.m_strFullPath = entry.m_strFolder + "\\" + entry.m_strName;
-    return entry;
-}
+using tessaly::test::Ansi;
+using tessaly::test::Entry;
 
 struct RecordingHost : IMovePassHost {
     static constexpr DWORD kNoTotal = 0xFFFFFFFF;

@@ -95,6 +95,27 @@ protected:
                WaitUntil([this] { return Control(1001) != nullptr && IsEnabled(Control(1001)); });
     }
 
+    // Add with everything in the drive's folder strRelative picked, that folder being the root.
+    void AddEverythingIn(const std::string& strRelative) {
+        m_dialog.SetNextPickerFolder(m_drive.WinPath(strRelative).c_str());
+        WhenModal(103, [](WindowHandle hPicker) {
+            test::Click(DialogItem(hPicker, 1020));
+            test::Click(DialogItem(hPicker, 1));
+        });
+        Click(1001);
+        ASSERT_TRUE(WaitIdle());
+    }
+    // Whether the system menu's item of that text can be chosen when the user opens the menu.
+    bool SystemMenuItemEnabled(const std::string& strText) {
+        for (const MenuItem& item : OpenSystemMenu(m_dialog.m_hWnd)) {
+            if (item.strText == strText) {
+                return item.bEnabled;
+            }
+        }
+        ADD_FAILURE() << "no item " << strText << " in the system menu";
+        return false;
+    }
+
     std::string Message(size_t i) {
         const auto vecTexts = m_boxes.Texts();
         return i < vecTexts.size() ? win32::AnsiToUtf8(vecTexts[i]) : std::string("<none>");

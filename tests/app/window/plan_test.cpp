@@ -14,26 +14,8 @@ constexpr WPARAM kPlanCommand = 32;
 
 class PlanTest : public MainWindowTest {
 protected:
-    // Add with everything in tpl picked, tpl being the root.
-    void AddTemplate() {
-        m_dialog.SetNextPickerFolder(m_drive.WinPath("tpl").c_str());
-        WhenModal(103, [](WindowHandle hPicker) {
-            tessaly::test::Click(DialogItem(hPicker, 1020));
-            tessaly::test::Click(DialogItem(hPicker, 1));
-        });
-        Click(1001);
-        ASSERT_TRUE(WaitIdle());
-    }
-    // Whether the plan item can be chosen when the user opens the system menu.
-    bool PlanItemEnabled() {
-        for (const MenuItem& item : OpenSystemMenu(m_dialog.m_hWnd)) {
-            if (item.strText == kPlanItem) {
-                return item.bEnabled;
-            }
-        }
-        ADD_FAILURE() << "no plan item in the system menu";
-        return false;
-    }
+    void AddTemplate() { AddEverythingIn("tpl"); }
+    bool PlanItemEnabled() { return SystemMenuItemEnabled(kPlanItem); }
     // Every file below flat: its path there ('/' separating) and its bytes.
     std::map<std::string, std::string> FlatFiles() const {
         std::map<std::string, std::string> files;

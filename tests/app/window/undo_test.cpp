@@ -51,26 +51,12 @@ protected:
     ScopedVariable m_home{"HOME", m_drive.PosixPath("state")};
 
     void AddTemplateAndExecute() {
-        m_dialog.SetNextPickerFolder(m_drive.WinPath("tpl").c_str());
-        WhenModal(103, [](WindowHandle hPicker) {
-            tessaly::test::Click(DialogItem(hPicker, 1020));
-            tessaly::test::Click(DialogItem(hPicker, 1));
-        });
-        Click(1001);
-        ASSERT_TRUE(WaitIdle());
+        AddEverythingIn("tpl");
         m_dialog.m_strTargetFolder = m_drive.WinPath("flat").c_str();
         Click(1009);
         ASSERT_TRUE(WaitIdle());
     }
-    bool UndoItemEnabled() {
-        for (const MenuItem& item : OpenSystemMenu(m_dialog.m_hWnd)) {
-            if (item.strText == kUndoItem) {
-                return item.bEnabled;
-            }
-        }
-        ADD_FAILURE() << "no undo item in the system menu";
-        return false;
-    }
+    bool UndoItemEnabled() { return SystemMenuItemEnabled(kUndoItem); }
     std::map<std::string, std::string> Flat() const {
         std::map<std::string, std::string> files;
         for (const auto& entry :

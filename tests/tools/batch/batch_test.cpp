@@ -154,6 +154,40 @@ protected:
         return result;
     }
 
+    // Starts the tool with -t ROOT/flat ROOT/tpl, its standard output into a pipe (fdOut) and its
+    // journals in the test's state folder.
+    pid_t StartJob(int& fdOut) const {
+        int afd[2];
+        if (pipe(afd) != 0) {
+            return -1;
+        }
+        const std::string strExe = (m_root / "bin" / "tessaly-batch").string();
+        const std::string strFlat = Path("flat");
+        const std::string strTpl = Path("tpl");
+        const std::string strState = Path("state");
+        const pid_t pid = fork();
+        if (pid == 0) {
+            dup2(afd[1], STDOUT_FILENO);
+            close(afd[0]);
+            close(afd[1]);
+            setenv("XDG_STATE_HOME", strState.c_str(), 1);
+            execl(strExe.c_str(), strExe.c_str(), "-t", strFlat.c_str(), strTpl.c_str(), nullptr);
+            _exit(127);
+        }
+        close(afd[1]);
+        fdOut = afd[0];
+        return pid;
+    }
+    // Reads from fd into strOut until it holds nLines line ends.
+    static void ReadLines(int fd, std::string& strOut, long nLines) {
+        char acBuf[256];
+        while (std::count(strOut.begin(), strOut.end(), '\n') < nLines) {
+            const ssize_t cb = read(fd, acBuf, sizeof acBuf);
+            ASSERT_GT(cb, 0);
+            strOut.append(acBuf, static_cast<size_t>(cb));
+        }
+    }
+
     // Every file, folder and link below strRelative: its kind and content or target.
     std::map<std::string, std::string> Snapshot(const std::string& strRelative) const {
         std::map<std::string, std::string> mapTree;
@@ -856,33 +890,16 @@ void WriteManyEntries(const fs::path& root, int n) {
 
 TEST_F(BatchTest, CtrlCStopsAfterTheCurrentFileAndExits130AfterTheSummary) {
     WriteManyEntries(m_root, 3000);
-    int afd[2];
-    ASSERT_EQ(pipe(afd), 0);
-    const std::string strExe = (m_root / "bin" / "tessaly-batch").string();
-    const std::string strFlat = Path("flat");
-    const std::string strTpl = Path("tpl");
-    const pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        dup2(afd[1], STDOUT_FILENO);
-        close(afd[0]);
-        close(afd[1]);
-        execl(strExe.c_str(), strExe.c_str(), "-t", strFlat.c_str(), strTpl.c_str(), nullptr);
-        _exit(127);
-    }
-    close(afd[1]);
+    int fdOut = -1;
+    const pid_t pid = StartJob(fdOut);
+    ASSERT_GT(pid, 0);
     // The per-file lines outgrow the pipe: the tool waits on it until the signal has arrived.
     std::string strOut;
-    char acBuf[256];
-    while (!Contains(strOut, "\n")) {
-        const ssize_t cb = read(afd[0], acBuf, sizeof acBuf);
-        ASSERT_GT(cb, 0);
-        strOut.append(acBuf, static_cast<size_t>(cb));
-    }
+    ReadLines(fdOut, strOut, 1);
     usleep(300 * 1000);
     kill(pid, SIGINT);
-    strOut += ReadAll(afd[0]);
-    close(afd[0]);
+    strOut += ReadAll(fdOut);
+    close(fdOut);
     int iStatus = 0;
     waitpid(pid, &iStatus, 0);
     EXPECT_EQ(ExitCode(iStatus), 130) << strOut.substr(strOut.size() - 300);
@@ -1007,33 +1024,14 @@ TEST_F(BatchTest, AKilledRunIsUndoneCompletelyAndOnlyOnce) {
     WriteManyEntries(m_root, 3000);
     Write("flat/unrelated.txt", "stays");
     const auto before = Snapshot("flat");
-    int afd[2];
-    ASSERT_EQ(pipe(afd), 0);
-    const std::string strExe = (m_root / "bin" / "tessaly-batch").string();
-    const std::string strFlat = Path("flat");
-    const std::string strTpl = Path("tpl");
-    const std::string strState = Path("state");
-    const pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        dup2(afd[1], STDOUT_FILENO);
-        close(afd[0]);
-        close(afd[1]);
-        setenv("XDG_STATE_HOME", strState.c_str(), 1);
-        execl(strExe.c_str(), strExe.c_str(), "-t", strFlat.c_str(), strTpl.c_str(), nullptr);
-        _exit(127);
-    }
-    close(afd[1]);
+    int fdOut = -1;
+    const pid_t pid = StartJob(fdOut);
+    ASSERT_GT(pid, 0);
     // Killed in the middle of its moves: the lines outgrow the pipe, so it waits there.
     std::string strOut;
-    char acBuf[256];
-    while (std::count(strOut.begin(), strOut.end(), '\n') < 200) {
-        const ssize_t cb = read(afd[0], acBuf, sizeof acBuf);
-        ASSERT_GT(cb, 0);
-        strOut.append(acBuf, static_cast<size_t>(cb));
-    }
+    ReadLines(fdOut, strOut, 200);
     kill(pid, SIGKILL);
-    close(afd[0]);
+    close(fdOut);
     int iStatus = 0;
     waitpid(pid, &iStatus, 0);
     ASSERT_NE(Snapshot("flat"), before) << "nothing had moved yet";

@@ -160,7 +160,7 @@ bool CBatchPass::Settle(DWORD i, MovePaths& paths, CBatchResult& result) const {
                         "its template folder cannot be placed below the operation folder");
         return true;
     }
-    if (m_vecClaimedBy[i] != i) {
+    if (IsClaimed(i)) {
         result = Result(EBatchOutcome::Claimed);
         result.m_dwClaimedBy = m_vecClaimedBy[i];
         return true;

@@ -65,6 +65,8 @@ public:
     // system: its place below the operation folder cannot be told (MoveFailed), or an earlier
     // entry claims its file (Claimed).
     bool Settle(DWORD i, MovePaths& paths, CBatchResult& result) const;
+    // Whether an earlier entry claims entry i's file.
+    bool IsClaimed(DWORD i) const { return m_vecClaimedBy[i] != i; }
 
 private:
     const CFileList& m_store;

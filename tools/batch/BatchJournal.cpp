@@ -10,18 +10,6 @@
 
 namespace {
 
-constexpr int kExitOk = 0;
-constexpr int kExitSkipped = 1;
-constexpr int kExitUsage = 2;
-constexpr int kExitInterrupted = 130;
-
-std::string WithSeparators(ULONGLONG ullValue) {
-    char acText[64];
-    std::snprintf(acText, sizeof acText, "%llu", static_cast<unsigned long long>(ullValue));
-    InsertThousandsSeparators(acText, sizeof acText);
-    return acText;
-}
-
 class CUndoPrinter : public IUndoHost {
 public:
     explicit CUndoPrinter(bool bDryRun) : m_bDryRun(bDryRun) {}

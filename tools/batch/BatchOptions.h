@@ -5,6 +5,12 @@
 #include <string>
 #include <vector>
 
+// The exit statuses, as the usage text gives them.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitSkipped = 1;
+inline constexpr int kExitUsage = 2;
+inline constexpr int kExitInterrupted = 130; // the shell's 128 + SIGINT
+
 struct CBatchOptions {
     std::string m_strTarget;         // UTF-8, as typed
     std::string m_strExt = "mp3";    // UTF-8

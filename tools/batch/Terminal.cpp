@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "platform/win32/Win32.h"
+#include "support/PathHelpers.h"
 #include "support/SJisConv.h"
 
 namespace {
@@ -165,4 +166,11 @@ CProgressLine::~CProgressLine() {
         tessaly::win32::WriteStdStream(STD_ERROR_HANDLE, "\r\033[K");
     }
     std::fflush(stderr);
+}
+
+std::string WithSeparators(ULONGLONG ullValue) {
+    char acText[64];
+    std::snprintf(acText, sizeof acText, "%llu", static_cast<unsigned long long>(ullValue));
+    InsertThousandsSeparators(acText, sizeof acText);
+    return acText;
 }

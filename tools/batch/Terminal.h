@@ -20,6 +20,8 @@ void PrintLine(const std::string& strUtf8);
 // Sends what standard output holds; false when that failed (or had failed before).
 bool FlushOutput();
 void PrintAnsiLine(LPCSTR pcAnsi);
+// "1,234,567".
+std::string WithSeparators(ULONGLONG ullValue);
 // "tessaly-batch: " and the text, on standard error.
 void PrintError(const std::string& strUtf8);
 // Whether a write to standard output has failed.

@@ -28,11 +28,6 @@
 
 namespace {
 
-constexpr int kExitOk = 0;
-constexpr int kExitSkipped = 1;
-constexpr int kExitUsage = 2;
-constexpr int kExitInterrupted = 130; // the shell's 128 + SIGINT
-
 std::atomic<bool> g_bInterrupted{false};
 
 BOOL WINAPI OnCtrlC(DWORD) {
@@ -64,13 +59,6 @@ CString WindowsPath(const std::string& strUtf8) {
         return CString(path->c_str(), static_cast<int>(path->size()));
     }
     return CString();
-}
-
-std::string WithSeparators(ULONGLONG ullValue) {
-    char acText[64];
-    std::snprintf(acText, sizeof acText, "%llu", static_cast<unsigned long long>(ullValue));
-    InsertThousandsSeparators(acText, sizeof acText);
-    return acText;
 }
 
 // "moving [#########...........]  45%  4,500 of 10,000"
@@ -262,11 +250,9 @@ int Run(const CBatchOptions& options) {
             // Claims are settled before anything moves, so the dry run and the run name the same
             // ones.
             const CBatchPass pass(collection, strTarget, strExt);
-            CJournalAhead ahead(pJournal.get(), collection, strTarget, strExt, [&](DWORD j) {
-                MovePaths pathsAhead;
-                CBatchResult settled;
-                return !pass.Settle(j, pathsAhead, settled);
-            });
+            // A claimed entry is not moved; one whose paths cannot be built is not recorded.
+            CJournalAhead ahead(pJournal.get(), collection, strTarget, strExt,
+                                [&pass](DWORD j) { return !pass.IsClaimed(j); });
             MovePaths paths; // refilled for each entry, keeping its strings' room
             for (DWORD i = 0; i < dwCount && !g_bAbort; ++i) {
                 CBatchResult result;

@@ -39,13 +39,20 @@ CString CMainDialog::JournalToUndo() const {
 
 void CMainDialog::OnUndoLast() {
     const CString strJournal = JournalToUndo();
-    CJournalContent content;
-    if (strJournal.IsEmpty() || !ReadJournal(strJournal, content)) {
+    CJournalSummary summary;
+    if (strJournal.IsEmpty() || !ReadJournalSummary(strJournal, summary)) {
         return;
     }
-    // The files the run moved; a run that was stopped counts what it recorded.
-    const DWORD dwCount =
-        content.m_bEnded ? content.m_dwMovedAtEnd : static_cast<DWORD>(content.m_vecMoves.size());
+    // The files the run moved, from its last line; a run that was stopped counts what it
+    // recorded, which only the whole journal says.
+    DWORD dwCount = summary.m_dwMovedAtEnd;
+    CJournalContent content;
+    if (!summary.m_bEnded) {
+        if (!ReadJournal(strJournal, content)) {
+            return;
+        }
+        dwCount = static_cast<DWORD>(content.m_vecMoves.size());
+    }
     CString strQuestion;
     strQuestion.Format(AnsiFromUtf8("%u 個のファイルを元の場所に戻します。よろしいですか？"),
                        dwCount);

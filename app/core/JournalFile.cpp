@@ -257,8 +257,16 @@ BOOL ReadJournalSummary(LPCSTR pcPath, CJournalSummary& summary) {
                                          ? std::string_view(acTail, dwTail)
                                          : strHead.substr(0, static_cast<std::size_t>(ullSize));
     const std::size_t uLastStart = strTail.size() < 2 ? 0 : strTail.rfind('\n', strTail.size() - 2);
-    summary.m_bUndone = uLastStart != std::string_view::npos &&
-                        strTail.substr(uLastStart + 1).starts_with("undone\t");
+    if (uLastStart != std::string_view::npos && strTail.ends_with('\n')) {
+        const std::string_view strLast =
+            strTail.substr(uLastStart + 1, strTail.size() - uLastStart - 2);
+        CJournalContent last;
+        if (ParseLine(SplitFields(strLast), last)) {
+            summary.m_bUndone = last.m_bUndone;
+            summary.m_bEnded = last.m_bEnded;
+            summary.m_dwMovedAtEnd = last.m_dwMovedAtEnd;
+        }
+    }
     return TRUE;
 }
 

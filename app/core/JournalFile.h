@@ -62,11 +62,13 @@ struct CJournalContent {
 BOOL ReadJournal(LPCSTR pcPath, CJournalContent& content);
 
 // What the first and last lines say, read without the records between: the run's time and
-// program, and whether the journal is undone.
+// program, whether the journal is undone, and the files moved when its last line is the end.
 struct CJournalSummary {
     std::string m_strTime;
     std::string m_strProgram;
     bool m_bUndone = false;
+    bool m_bEnded = false;
+    DWORD m_dwMovedAtEnd = 0;
 };
 BOOL ReadJournalSummary(LPCSTR pcPath, CJournalSummary& summary);
 

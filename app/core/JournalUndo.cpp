@@ -108,6 +108,8 @@ BOOL UndoJournal(LPCSTR pcPath, bool bDryRun, IUndoHost& host, CUndoResult& resu
             vecFolders.begin(), vecFolders.end(),
             [](const CString& a, const CString& b) { return a.GetLength() > b.GetLength(); });
         for (const CString& strFolder : vecFolders) {
+            // A killed run's half copy is no reason for its folder to stay.
+            tessaly::win32::RemoveStaleMoveTemporaries(strFolder);
             if (RemoveDirectoryA(strFolder)) {
                 ++result.m_dwFoldersRemoved;
             }

@@ -6,6 +6,7 @@
 #include "app/core/MoveJournal.h"
 #include "engine/RunState.h"
 #include "platform/win32/Win32Errors.h"
+#include "platform/win32/Win32Files.h"
 #include "support/AnsiText.h"
 #include "support/MyWString.h"
 #include "support/PathHelpers.h"
@@ -32,6 +33,16 @@ bool ConvertedWhole(LPCSTR pcAnsi, const CMyWString& strWide) {
     }
     const DWORD dwBytes = static_cast<DWORD>(std::strlen(pcAnsi));
     return dwBytes == 0 || (strWide.GetLength() > 0 && !IsEndingInSJisLeadByte(pcAnsi, dwBytes));
+}
+
+// A killed run's half copies go from every destination folder a run visits, also where nothing
+// moves in (a move sweeps its own). Entries come folder by folder: one call a folder.
+void SweepDestinationFolder(LPCSTR pcFolder) {
+    thread_local std::string s_strLast;
+    if (s_strLast != pcFolder) {
+        s_strLast = pcFolder;
+        tessaly::win32::RemoveStaleMoveTemporaries(pcFolder);
+    }
 }
 
 } // namespace
@@ -152,6 +163,9 @@ int MoveOneFile(const MovePaths& paths, EMoveOutcome* peOutcome) {
             TracePath("※　指定パスへの移動に失敗。\n:%s", paths.m_strDstPath);
             eOutcome = EMoveOutcome::MoveFailed;
         }
+    }
+    if (eOutcome != EMoveOutcome::Moved) {
+        SweepDestinationFolder(paths.m_strDstFolder);
     }
     if (peOutcome != nullptr) {
         *peOutcome = eOutcome;

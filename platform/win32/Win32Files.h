@@ -155,6 +155,13 @@ BOOL GetFileInformationByName(LPCSTR lpFileName, BY_HANDLE_FILE_INFORMATION& inf
 // placeholder and creates their own, or opens it without O_EXCL and writes to it, in that moment.
 // A folder can lose nothing there, as rename(2) never replaces a folder that is not empty.
 BOOL WINAPI MoveFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName);
+namespace tessaly::win32 {
+// Removes from the folder the temporaries that a killed process's MoveFileA left while it copied
+// a file across file systems, as MoveFileA does in a folder it moves into; a caller that visits a
+// folder without moving into it calls this. Each folder is swept once in a process; failures are
+// ignored. Windows' own move copies under the destination's name and leaves no such file.
+void RemoveStaleMoveTemporaries(LPCSTR lpFolder);
+} // namespace tessaly::win32
 // A file (a folder: ERROR_ACCESS_DENIED; a missing one: ERROR_FILE_NOT_FOUND).
 BOOL WINAPI DeleteFileA(LPCSTR lpFileName);
 // The new folder keeps the case given. ERROR_ALREADY_EXISTS when the name is taken (also by a

@@ -434,3 +434,11 @@ BOOL WINAPI MoveFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName) {
     NoteEntryMoved(ends.strFrom, ends.strTo);
     return TRUE;
 }
+
+void tessaly::win32::RemoveStaleMoveTemporaries(LPCSTR lpFolder) {
+    std::string strPosix;
+    bool bExists = false;
+    if (lpFolder != nullptr && ResolvePath(lpFolder, strPosix, &bExists) && bExists) {
+        detail::RemoveStaleMoveTemporaries(strPosix);
+    }
+}

@@ -147,6 +147,10 @@ BOOL WINAPI MoveFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName) {
                                                                                           : FALSE;
 }
 
+// MoveFileExW copies across volumes under the destination's own name: no temporary of the layer's
+// is ever left to sweep.
+void tessaly::win32::RemoveStaleMoveTemporaries(LPCSTR /*lpFolder*/) {}
+
 namespace {
 
 // A call on an existing path, made again with the disk's forms of its names when it was missing.

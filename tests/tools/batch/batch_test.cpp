@@ -1052,6 +1052,40 @@ TEST_F(BatchTest, AKilledRunIsUndoneCompletelyAndOnlyOnce) {
     EXPECT_TRUE(Contains(Run({"--journals"}).strOut, "  undone  ")) << result.strOut;
 }
 
+TEST_F(BatchTest, AKilledCopysTemporaryGoesWithTheNextRunOrUndoThatLooksInItsFolder) {
+    SKIP_UNDER_WINE("Windows' own move leaves no temporary of ours");
+    const pid_t gone = fork();
+    if (gone == 0) {
+        _exit(0);
+    }
+    waitpid(gone, nullptr, 0);
+    const auto stale = [&](const std::string& strFolder, int iNumber) {
+        return strFolder + "/.tessaly-move-" + std::to_string(gone) + "-" +
+               std::to_string(iNumber) + ".tmp";
+    };
+    Write("tpl/a/one.wav");
+    Write("tpl/b/c/two.wav");
+    Write("flat/one.mp3", "1");
+    Write("flat/two.mp3", "2");
+    ASSERT_EQ(Run({"-t", Path("flat"), Path("tpl")}).iExit, 0);
+    const fs::path firstJournal = *fs::directory_iterator(m_root / "state" / "tessaly" / "journal");
+    // Every file is in place, so nothing moves into either folder: a look is enough.
+    Write(stale("flat/a", 1), "half");
+    Write(stale("flat/b/c", 2), "half");
+    ASSERT_EQ(Run({"-n", "-t", Path("flat"), Path("tpl")}).iExit, 0);
+    EXPECT_TRUE(Exists(stale("flat/a", 1))) << "a dry run changes nothing";
+    Result result = Run({"-t", Path("flat"), Path("tpl")});
+    EXPECT_EQ(result.iExit, 0) << result.strOut;
+    EXPECT_FALSE(Exists(stale("flat/a", 1)));
+    EXPECT_FALSE(Exists(stale("flat/b/c", 2)));
+    // The undo of the first run: a half copy in a folder that run made does not keep it.
+    Write(stale("flat/b/c", 3), "half");
+    result = Run({"--undo", firstJournal.string()});
+    EXPECT_EQ(result.iExit, 0) << result.strOut << result.strErr;
+    EXPECT_EQ(Read("flat/two.mp3"), "2");
+    EXPECT_FALSE(Exists("flat/b")) << "the run's folders go when only a half copy held them";
+}
+
 TEST_F(BatchTest, UndoKeepsWhatChangedSinceAndSaysWhy) {
     Write("tpl/a/same.wav");
     Write("tpl/a/edited.wav");

@@ -5,7 +5,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 
 #include "platform/win32/Win32.h"
 #include "support/PathHelpers.h"
@@ -157,20 +156,18 @@ std::string UnescapeJournalField(std::string_view strField) {
 }
 
 std::string JournalTimeNow() {
-    const auto tNow = std::chrono::system_clock::now();
-    const std::time_t tSeconds = std::chrono::system_clock::to_time_t(tNow);
-    const auto llMs =
-        std::chrono::duration_cast<std::chrono::milliseconds>(tNow.time_since_epoch()).count() %
-        1000;
-    std::tm tmUtc{};
-#ifdef _WIN32
-    gmtime_s(&tmUtc, &tSeconds);
-#else
-    gmtime_r(&tSeconds, &tmUtc);
-#endif
+    // The standard calendar gives UTC on every system, without gmtime_r or gmtime_s.
+    using namespace std::chrono;
+    const auto tNow = floor<milliseconds>(system_clock::now());
+    const auto tDay = floor<days>(tNow);
+    const year_month_day ymd(tDay);
+    const hh_mm_ss hms(tNow - tDay);
     char acText[40];
-    const std::size_t uLen = std::strftime(acText, sizeof acText, "%Y-%m-%dT%H:%M:%S", &tmUtc);
-    std::snprintf(acText + uLen, sizeof acText - uLen, ".%03dZ", static_cast<int>(llMs));
+    std::snprintf(acText, sizeof acText, "%04d-%02u-%02uT%02d:%02d:%02d.%03dZ",
+                  static_cast<int>(ymd.year()), static_cast<unsigned>(ymd.month()),
+                  static_cast<unsigned>(ymd.day()), static_cast<int>(hms.hours().count()),
+                  static_cast<int>(hms.minutes().count()), static_cast<int>(hms.seconds().count()),
+                  static_cast<int>(hms.subseconds().count()));
     return acText;
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -268,10 +270,24 @@ TEST_F(JournalTest, JournalsBegunOneAfterAnotherAreListedInTheirOrder) {
     fs::create_directories(folders.Native("journal"));
     std::vector<std::string> begun;
     for (int i = 0; i < 5; ++i) {
+        using namespace std::chrono;
+        const auto before = floor<milliseconds>(system_clock::now());
         CMoveJournal journal;
         ASSERT_TRUE(journal.Begin("tessaly", "T:\\X", "mp3", {}, JournalFolder().c_str()));
+        const auto after = system_clock::now();
         begun.emplace_back(journal.GetPath().GetString());
         journal.End(0);
+        // Named by its start in UTC: YYYYMMDD-HHMMSS-mmm.journal.
+        const std::string name = begun.back().substr(begun.back().rfind('\\') + 1);
+        int y = 0, mo = 0, d = 0, h = 0, mi = 0, sec = 0, ms = 0;
+        ASSERT_EQ(std::sscanf(name.c_str(), "%4d%2d%2d-%2d%2d%2d-%3d.journal", &y, &mo, &d, &h, &mi,
+                              &sec, &ms),
+                  7)
+            << name;
+        const auto named =
+            sys_days{year{y} / mo / d} + hours{h} + minutes{mi} + seconds{sec} + milliseconds{ms};
+        EXPECT_LE(before, named) << name;
+        EXPECT_LE(named, after) << name;
     }
     std::vector<std::string> listed;
     for (const CJournalEntry& entry : ListJournals(JournalFolder().c_str())) {

@@ -11,25 +11,56 @@ namespace {
 
 constexpr DWORD kNone = 0xFFFFFFFF;
 
-// The title as the comparison sees it: the UTF-16 text up to its first 0, ASCII letters folded.
-// False when the title compares equal to nothing (a string whose allocation failed).
-bool FoldedTitle(LPCSTR pcName, std::u16string& strKey) {
-    CMyWString strTitle(pcName);
-    strTitle.LeaveFileTitle(4);
-    const WCHAR* pwcTitle = strTitle.GetBuff();
-    if (strTitle.GetError() || pwcTitle == nullptr) {
-        return false;
+// The title as the comparison sees it: the name's UTF-16 text (up to its first 0) cut as
+// CMyWString::LeaveFileTitle(4) cuts it, ASCII letters folded. One buffer serves every name: a
+// CMyWString would allocate 4 KB per name. False when the name does not convert.
+class CTitleFolder {
+public:
+    bool Fold(LPCSTR pcName, std::u16string_view& strTitle) {
+        DWORD dwConv = 0;
+        if (!CMyWString::ConvertInto(pcName, m_vecWide, &dwConv)) {
+            return false;
+        }
+        WCHAR* pwc = m_vecWide.data();
+        std::size_t uStart = 0;
+        std::size_t uEnd = dwConv;
+        long long llSep = -1;
+        long long llDot = -1;
+        for (std::size_t i = 0; i < dwConv; ++i) {
+            if (pwc[i] == u'\\' || pwc[i] == u'/') {
+                llSep = static_cast<long long>(i);
+            } else if (pwc[i] == u'.') {
+                llDot = static_cast<long long>(i);
+            }
+        }
+        if (llDot < llSep) {
+            llDot = -1; // a dot in a folder name is no extension
+        }
+        const std::size_t uNameStart = static_cast<std::size_t>(llSep + 1);
+        const bool bEndsInSep = llSep != -1 && uNameStart >= dwConv;
+        if (!bEndsInSep) {
+            if (llDot == -1) {
+                uStart = uNameStart;
+            } else if (dwConv - static_cast<std::size_t>(llDot) - 1 <= 4 &&
+                       static_cast<std::size_t>(llDot) != uNameStart) {
+                uStart = uNameStart;
+                uEnd = static_cast<std::size_t>(llDot);
+            }
+        }
+        for (std::size_t i = uStart; i < uEnd; ++i) {
+            pwc[i] = CMyWString::FoldAscii(pwc[i]);
+        }
+        strTitle = std::u16string_view(pwc + uStart, uEnd - uStart);
+        return true;
     }
-    strKey.clear();
-    for (const WCHAR* pwc = pwcTitle; *pwc != 0; ++pwc) {
-        strKey.push_back(CMyWString::FoldAscii(*pwc));
-    }
-    return true;
-}
+
+private:
+    std::vector<WCHAR> m_vecWide;
+};
 
 // A title's 32-bit hash above the entry's position: sorting these orders the entries by hash,
 // then by store order.
-std::uint64_t SortKey(const std::u16string& strKey, DWORD dwPos) {
+std::uint64_t SortKey(std::u16string_view strKey, DWORD dwPos) {
     const std::size_t uHash = std::hash<std::u16string_view>()(strKey);
     const std::uint64_t ullHash32 = static_cast<std::uint32_t>(uHash ^ (uHash >> 32));
     return (ullHash32 << 32) | dwPos;
@@ -62,9 +93,10 @@ DWORD CFileList::FindDuplicates(CFileList& listDup) const {
     {
         std::vector<std::uint64_t> vecKeys;
         vecKeys.reserve(dwCount);
-        std::u16string strKey;
+        CTitleFolder folder;
+        std::u16string_view strKey;
         for (DWORD i = 0; i < dwCount; ++i) {
-            if (FoldedTitle(m_aEntries[i].m_strName.GetString(), strKey)) {
+            if (folder.Fold(m_aEntries[i].m_strName.GetString(), strKey)) {
                 vecKeys.push_back(SortKey(strKey, i));
             }
         }
@@ -87,13 +119,13 @@ DWORD CFileList::FindDuplicates(CFileList& listDup) const {
                 vecGroups.clear();
                 for (std::size_t k = uRun; k < uEnd; ++k) {
                     const DWORD dwPos = PositionOf(vecKeys[k]);
-                    if (!FoldedTitle(m_aEntries[dwPos].m_strName.GetString(), strKey)) {
+                    if (!folder.Fold(m_aEntries[dwPos].m_strName.GetString(), strKey)) {
                         continue;
                     }
                     auto it = std::find_if(vecGroups.begin(), vecGroups.end(),
                                            [&](const Group& g) { return g.strTitle == strKey; });
                     if (it == vecGroups.end()) {
-                        vecGroups.push_back(Group{strKey, dwPos, dwPos, 1});
+                        vecGroups.push_back(Group{std::u16string(strKey), dwPos, dwPos, 1});
                         continue;
                     }
                     vecNext[it->dwLast] = dwPos;

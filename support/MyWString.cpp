@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "platform/win32/Win32.h"
@@ -80,6 +81,37 @@ CMyWString::CMyWString(const char* pcStr)
                    "\tNeedBuffSize[%u], InputStrLen[%u]\n",
                    dwNeedBuffSize, dwInputStrLen);
     }
+}
+
+BOOL CMyWString::ConvertInto(const char* pcStr, std::vector<WCHAR>& vecBuff, DWORD* pdwLen) {
+    *pdwLen = 0;
+    const std::size_t nLen = pcStr != nullptr ? std::strlen(pcStr) : 0;
+    if (nLen > 0x1FFFFFFF) {
+        return FALSE; // the constructor's own cut is not worth repeating for such a text
+    }
+    const DWORD dwInputStrLen = static_cast<DWORD>(nLen);
+    DWORD dwNeedBuffSize = (nLen > 0 ? GetWideCharLen(pcStr, dwInputStrLen) : 0) + 1;
+    // The room the constructor gives, so that the conversion ends where it ends there.
+    if (dwNeedBuffSize < kInitialBuffSize) {
+        dwNeedBuffSize = kInitialBuffSize;
+    }
+    try {
+        if (vecBuff.size() < dwNeedBuffSize) {
+            vecBuff.resize(dwNeedBuffSize);
+        }
+    } catch (const std::bad_alloc&) {
+        return FALSE;
+    }
+    vecBuff[0] = 0;
+    DWORD dwConvLen = 0;
+    if (nLen > 0 &&
+        ConvSJisToWideCharGetLen(vecBuff.data(), pcStr, dwNeedBuffSize, dwInputStrLen,
+                                 kSJisChunkSize, &dwConvLen) &&
+        dwConvLen < dwNeedBuffSize) {
+        *pdwLen = dwConvLen;
+    }
+    vecBuff[*pdwLen] = 0;
+    return TRUE;
 }
 
 CMyWString::CMyWString(const WCHAR* pwcStr, DWORD dwCount)

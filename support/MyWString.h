@@ -8,6 +8,8 @@
 // allocation failed has a null buffer with capacity and length 0 and behaves as empty.
 #pragma once
 
+#include <vector>
+
 #include "platform/framework/core/CString.h"
 #include "platform/win32/Win32Types.h"
 
@@ -78,6 +80,10 @@ public:
     static WCHAR FoldAscii(WCHAR wc) {
         return (wc >= u'A' && wc <= u'Z') ? static_cast<WCHAR>(wc + (u'a' - u'A')) : wc;
     }
+    // The text that CMyWString(pcStr) would hold, converted into vecBuff (grown as needed and
+    // kept for the next call, so that a million names cost no allocation each); its length in
+    // *pdwLen. FALSE where the constructor would have set the error flag.
+    static BOOL ConvertInto(const char* pcStr, std::vector<WCHAR>& vecBuff, DWORD* pdwLen);
 
     void Empty();
     // 0xFFFFFFFF means 0x7FFFFFFF; the content is cut to fit.

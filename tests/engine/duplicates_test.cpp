@@ -151,7 +151,9 @@ TEST(FindDuplicates, RemovingThemReleasesTheIdsOfEarlierEntries) {
 TEST(FindDuplicates, AgreesWithThePairwiseSearchOnRandomNames) {
     // Titles from a small pool in random case, with extensions of every length, so that groups
     // interleave and some names keep their dot or their whole text as title.
-    const std::vector<std::string> vecStems = {"a", "B", "song", "Ｘ", "ｘ", "曲", "ソ", "", "x.y"};
+    // Separators too: the title is cut after the last one, as in a path.
+    const std::vector<std::string> vecStems = {"a",  "B", "song", "Ｘ",    "ｘ", "曲",
+                                               "ソ", "",  "x.y",  "p/q.r", "s\\"};
     const std::vector<std::string> vecExts = {"",      ".",      ".wav", ".WAV", ".mp3",
                                               ".flac", ".flacc", ".a.b", ".曲"};
     for (unsigned uSeed : {7u, 11u, 99u, 1234u}) {

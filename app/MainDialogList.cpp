@@ -28,7 +28,6 @@ constexpr int kIdleWaitMs = 2000;
 // Rows of one refill crossing: some 50 ms of the window thread.
 constexpr DWORD kRefillSlice = 50000;
 constexpr DWORD kNumberBytes = 64;
-constexpr DWORD kRowTextBytes = 5000;
 
 CString FormatWithSeparators(ULONGLONG ullValue) {
     char acText[kNumberBytes] = {};
@@ -227,39 +226,42 @@ int CALLBACK CMainDialog::CompareRows(LPARAM lParam1, LPARAM lParam2, LPARAM lPa
     }
     const DWORD nId1 = static_cast<DWORD>(lParam1);
     const DWORD nId2 = static_cast<DWORD>(lParam2);
-    const BOOL bKeys = g_sortKeys.IsBuilt();
-    const CFileEntry* pEntry1 = bKeys ? g_sortKeys.Entry(nId1) : g_pSortList->FindById(nId1);
-    const CFileEntry* pEntry2 = bKeys ? g_sortKeys.Entry(nId2) : g_pSortList->FindById(nId2);
-    if (lParamSort > 2 || lParamSort < 0 || pEntry1 == nullptr || pEntry2 == nullptr ||
-        pEntry1 == pEntry2) {
+    if (lParamSort > 2 || lParamSort < 0) {
+        return 0;
+    }
+    const int iDir = lParamSort == 0   ? g_iSortDirName
+                     : lParamSort == 1 ? g_iSortDirSize
+                                       : g_iSortDirFolder;
+    if (g_sortKeys.Column() == static_cast<int>(lParamSort)) {
+        // An identifier without entry compares equal to every row, as below.
+        if (g_sortKeys.Rank(nId1) == CSortKeys::kNoRank ||
+            g_sortKeys.Rank(nId2) == CSortKeys::kNoRank) {
+            return 0;
+        }
+        return g_sortKeys.Compare(nId1, nId2) * iDir;
+    }
+    const CFileEntry* pEntry1 = g_pSortList->FindById(nId1);
+    const CFileEntry* pEntry2 = g_pSortList->FindById(nId2);
+    if (pEntry1 == nullptr || pEntry2 == nullptr || pEntry1 == pEntry2) {
         return 0;
     }
     switch (lParamSort) {
     case 0: {
-        if (g_sortKeys.HasNames()) {
-            return g_sortKeys.CompareNames(nId1, nId2) * g_iSortDirName;
-        }
         const CMyWString strName1(pEntry1->m_strName.GetString());
         const CMyWString strName2(pEntry2->m_strName.GetString());
-        return strName1.Compare(strName2.GetBuff(), TRUE) * g_iSortDirName;
+        return strName1.Compare(strName2.GetBuff(), TRUE) * iDir;
     }
     case 1: {
-        if (g_sortKeys.HasSizes()) {
-            return g_sortKeys.CompareSizes(nId1, nId2) * g_iSortDirSize;
-        }
         const int iOrder = pEntry1->m_ullSize < pEntry2->m_ullSize   ? -1
                            : pEntry1->m_ullSize > pEntry2->m_ullSize ? 1
                                                                      : 0;
-        return iOrder * g_iSortDirSize;
+        return iOrder * iDir;
     }
     default:
-        if (g_sortKeys.HasFolders()) {
-            return g_sortKeys.CompareFolders(nId1, nId2) * g_iSortDirFolder;
-        }
         const int iOrder =
             _mbscmp(reinterpret_cast<const unsigned char*>(pEntry1->m_strFolder.GetString()),
                     reinterpret_cast<const unsigned char*>(pEntry2->m_strFolder.GetString()));
-        return (iOrder < 0 ? -1 : iOrder > 0 ? 1 : 0) * g_iSortDirFolder;
+        return (iOrder < 0 ? -1 : iOrder > 0 ? 1 : 0) * iDir;
     }
 }
 
@@ -276,21 +278,24 @@ void CMainDialog::OnExclude() {
         }
         std::reverse(vecSelected.begin(), vecSelected.end());
         // Every selected row goes with its entry, whatever became of its file on disk since the
-        // Add: the user chose them.
-        std::vector<CString> vecPaths;
-        vecPaths.reserve(vecSelected.size());
-        std::vector<char> acFolder(kRowTextBytes, '\0');
-        std::vector<char> acName(kRowTextBytes, '\0');
+        // Add: the user chose them. A row finds its entry by its identifier; one whose identifier
+        // finds none (not expected) by the path its texts spell, as before identifiers were used.
+        std::vector<DWORD> vecPositions;
+        vecPositions.reserve(vecSelected.size());
         for (int i : vecSelected) {
-            m_lstFiles.GetItemText(i, 2, acFolder.data(), static_cast<int>(kRowTextBytes));
-            m_lstFiles.GetItemText(i, 0, acName.data(), static_cast<int>(kRowTextBytes));
-            CString strPath(acFolder.data());
-            strPath += "\\";
-            strPath += acName.data();
-            vecPaths.push_back(strPath);
+            int iPos = m_store.FindPosById(static_cast<DWORD>(m_lstFiles.GetItemData(i)));
+            if (iPos < 0) {
+                CString strPath = m_lstFiles.GetItemText(i, 2);
+                strPath += "\\";
+                strPath += m_lstFiles.GetItemText(i, 0);
+                iPos = m_store.FindByPath(strPath);
+            }
+            if (iPos >= 0) {
+                vecPositions.push_back(static_cast<DWORD>(iPos));
+            }
         }
         // The entries leave the store, and the rows the list, in one pass each.
-        m_store.RemovePaths(vecPaths);
+        m_store.RemovePositions(vecPositions);
         m_lstFiles.DeleteItems(vecSelected);
         m_nRowCount = static_cast<UINT>(m_lstFiles.GetItemCount());
     }

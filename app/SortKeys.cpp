@@ -1,11 +1,60 @@
 #include "app/SortKeys.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 
 #include "platform/win32/Win32CodePage.h"
 #include "support/MyWString.h"
+
+namespace {
+
+// A folded name: its first eight UTF-16 units packed so that comparing the numbers compares the
+// units in order (a short name padded with 0, which no name holds), the rest in a shared pool.
+// Most comparisons of a sort end in the packed units, without touching the pool.
+struct SNameKey {
+    std::uint64_t ullHead0;
+    std::uint64_t ullHead1;
+    DWORD dwOffset; // the name's units in the pool
+    DWORD dwLength;
+    DWORD nId;
+};
+
+constexpr DWORD kHeadUnits = 8;
+
+int CompareKeys(const SNameKey& a, const SNameKey& b, const std::vector<WCHAR>& vecPool) {
+    if (a.ullHead0 != b.ullHead0) {
+        return a.ullHead0 < b.ullHead0 ? -1 : 1;
+    }
+    if (a.ullHead1 != b.ullHead1) {
+        return a.ullHead1 < b.ullHead1 ? -1 : 1;
+    }
+    const DWORD dwCommon = std::min(a.dwLength, b.dwLength);
+    for (DWORD i = kHeadUnits; i < dwCommon; ++i) {
+        const WCHAR wcA = vecPool[a.dwOffset + i];
+        const WCHAR wcB = vecPool[b.dwOffset + i];
+        if (wcA != wcB) {
+            return wcA < wcB ? -1 : 1;
+        }
+    }
+    return a.dwLength < b.dwLength ? -1 : a.dwLength > b.dwLength ? 1 : 0;
+}
+
+// Ranks from 1 along a sorted sequence; equal neighbours share one.
+template <typename T, typename Same>
+void RankSorted(const std::vector<T>& vecSorted, std::vector<DWORD>& vecRanks, Same same) {
+    DWORD dwRank = 0;
+    for (std::size_t i = 0; i < vecSorted.size(); ++i) {
+        if (i == 0 || !same(vecSorted[i - 1], vecSorted[i])) {
+            ++dwRank;
+        }
+        vecRanks[vecSorted[i].nId] = dwRank;
+    }
+}
+
+} // namespace
 
 void CSortKeys::Build(const CFileCollector& store, int iColumn) {
     Clear();
@@ -20,37 +69,71 @@ void CSortKeys::Build(const CFileCollector& store, int iColumn) {
         }
         m_vecEntries[entry.m_nId] = &entry;
     }
-    if (iColumn == 1) {
-        m_vecSizes.resize(m_vecEntries.size(), 0);
-        for (size_t nId = 0; nId < m_vecEntries.size(); ++nId) {
-            if (m_vecEntries[nId] != nullptr) {
-                m_vecSizes[nId] = m_vecEntries[nId]->m_ullSize;
-            }
-        }
-    }
-    if (iColumn == 2) {
-        BuildFolderRanks();
-    }
+    m_vecRanks.assign(m_vecEntries.size(), kNoRank);
+    m_iColumn = iColumn;
     if (iColumn == 0) {
-        m_vecNames.resize(m_vecEntries.size());
-        for (size_t nId = 0; nId < m_vecEntries.size(); ++nId) {
-            if (m_vecEntries[nId] == nullptr) {
-                continue;
-            }
-            const CMyWString strName(m_vecEntries[nId]->m_strName.GetString());
-            NameKey& key = m_vecNames[nId];
-            key.bError = strName.GetError();
-            const WCHAR* pwc = strName.GetBuff() != nullptr ? strName.GetBuff() : u"";
-            key.strFolded.assign(pwc, strName.GetBuff() != nullptr ? strName.GetLength() : 0);
-            for (WCHAR& wc : key.strFolded) {
-                wc = CMyWString::FoldAscii(wc);
-            }
-        }
+        RankNames();
+    } else if (iColumn == 1) {
+        RankSizes();
+    } else if (iColumn == 2) {
+        RankFolders();
     }
     m_bBuilt = TRUE;
 }
 
-void CSortKeys::BuildFolderRanks() {
+void CSortKeys::RankNames() {
+    std::vector<SNameKey> vecKeys;
+    std::vector<WCHAR> vecPool;
+    std::vector<WCHAR> vecWide;
+    vecKeys.reserve(m_vecEntries.size());
+    for (size_t nId = 0; nId < m_vecEntries.size(); ++nId) {
+        if (m_vecEntries[nId] == nullptr) {
+            continue;
+        }
+        DWORD dwLength = 0;
+        if (!CMyWString::ConvertInto(m_vecEntries[nId]->m_strName.GetString(), vecWide,
+                                     &dwLength)) {
+            m_vecRanks[nId] = 0; // as CMyWString::Compare's error: before every other name
+            continue;
+        }
+        SNameKey key{0, 0, static_cast<DWORD>(vecPool.size()), dwLength, static_cast<DWORD>(nId)};
+        for (DWORD i = 0; i < dwLength; ++i) {
+            const WCHAR wc = CMyWString::FoldAscii(vecWide[i]);
+            vecPool.push_back(wc);
+            if (i < kHeadUnits / 2) {
+                key.ullHead0 |= static_cast<std::uint64_t>(wc) << (48 - 16 * i);
+            } else if (i < kHeadUnits) {
+                key.ullHead1 |= static_cast<std::uint64_t>(wc) << (48 - 16 * (i - kHeadUnits / 2));
+            }
+        }
+        vecKeys.push_back(key);
+    }
+    std::sort(vecKeys.begin(), vecKeys.end(),
+              [&](const SNameKey& a, const SNameKey& b) { return CompareKeys(a, b, vecPool) < 0; });
+    RankSorted(vecKeys, m_vecRanks, [&](const SNameKey& a, const SNameKey& b) {
+        return CompareKeys(a, b, vecPool) == 0;
+    });
+}
+
+void CSortKeys::RankSizes() {
+    struct SSizeKey {
+        ULONGLONG ullSize;
+        DWORD nId;
+    };
+    std::vector<SSizeKey> vecKeys;
+    vecKeys.reserve(m_vecEntries.size());
+    for (size_t nId = 0; nId < m_vecEntries.size(); ++nId) {
+        if (m_vecEntries[nId] != nullptr) {
+            vecKeys.push_back(SSizeKey{m_vecEntries[nId]->m_ullSize, static_cast<DWORD>(nId)});
+        }
+    }
+    std::sort(vecKeys.begin(), vecKeys.end(),
+              [](const SSizeKey& a, const SSizeKey& b) { return a.ullSize < b.ullSize; });
+    RankSorted(vecKeys, m_vecRanks,
+               [](const SSizeKey& a, const SSizeKey& b) { return a.ullSize == b.ullSize; });
+}
+
+void CSortKeys::RankFolders() {
     // Each distinct folder once: the sort then orders thousands of texts, not millions.
     std::unordered_map<std::string_view, DWORD> mapFolders;
     std::vector<std::string_view> vecFolders;
@@ -59,57 +142,42 @@ void CSortKeys::BuildFolderRanks() {
         if (m_vecEntries[nId] == nullptr) {
             continue;
         }
-        const CSharedText& strFolder = m_vecEntries[nId]->m_strFolder;
-        const std::string_view svFolder(strFolder.GetString(),
-                                        static_cast<size_t>(strFolder.GetLength()));
+        const std::string_view svFolder = m_vecEntries[nId]->m_strFolder.View();
         const auto [it, bNew] = mapFolders.emplace(svFolder, static_cast<DWORD>(vecFolders.size()));
         if (bNew) {
             vecFolders.push_back(svFolder);
         }
         vecFolderOf[nId] = it->second;
     }
-    std::vector<DWORD> vecOrder(vecFolders.size());
-    for (DWORD i = 0; i < vecOrder.size(); ++i) {
-        vecOrder[i] = i;
-    }
-    const auto Bytes = [](std::string_view sv) {
-        return reinterpret_cast<const unsigned char*>(sv.data());
+    struct SFolderKey {
+        std::string_view svFolder;
+        DWORD nId; // here the folder's number, ranked in place of an identifier
     };
-    std::sort(vecOrder.begin(), vecOrder.end(), [&](DWORD a, DWORD b) {
-        return _mbscmp(Bytes(vecFolders[a]), Bytes(vecFolders[b])) < 0;
-    });
+    std::vector<SFolderKey> vecOrder;
+    vecOrder.reserve(vecFolders.size());
+    for (DWORD i = 0; i < vecFolders.size(); ++i) {
+        vecOrder.push_back(SFolderKey{vecFolders[i], i});
+    }
+    const auto Compare = [](const SFolderKey& a, const SFolderKey& b) {
+        return _mbscmp(reinterpret_cast<const unsigned char*>(a.svFolder.data()),
+                       reinterpret_cast<const unsigned char*>(b.svFolder.data()));
+    };
+    std::sort(vecOrder.begin(), vecOrder.end(),
+              [&](const SFolderKey& a, const SFolderKey& b) { return Compare(a, b) < 0; });
     // Folders that _mbscmp finds equal share a rank.
     std::vector<DWORD> vecRankOf(vecFolders.size(), 0);
-    DWORD dwRank = 0;
-    for (size_t i = 0; i < vecOrder.size(); ++i) {
-        if (i > 0 &&
-            _mbscmp(Bytes(vecFolders[vecOrder[i - 1]]), Bytes(vecFolders[vecOrder[i]])) != 0) {
-            ++dwRank;
-        }
-        vecRankOf[vecOrder[i]] = dwRank;
-    }
-    m_vecFolderRanks.resize(m_vecEntries.size(), 0);
+    RankSorted(vecOrder, vecRankOf,
+               [&](const SFolderKey& a, const SFolderKey& b) { return Compare(a, b) == 0; });
     for (size_t nId = 0; nId < m_vecEntries.size(); ++nId) {
-        m_vecFolderRanks[nId] = vecRankOf[vecFolderOf[nId]];
+        if (m_vecEntries[nId] != nullptr) {
+            m_vecRanks[nId] = vecRankOf[vecFolderOf[nId]];
+        }
     }
 }
 
 void CSortKeys::Clear() {
-    m_vecEntries.clear();
-    m_vecEntries.shrink_to_fit();
-    m_vecNames.clear();
-    m_vecNames.shrink_to_fit();
-    m_vecSizes.clear();
-    m_vecSizes.shrink_to_fit();
-    m_vecFolderRanks.clear();
-    m_vecFolderRanks.shrink_to_fit();
+    std::vector<const CFileEntry*>().swap(m_vecEntries);
+    std::vector<DWORD>().swap(m_vecRanks);
+    m_iColumn = -1;
     m_bBuilt = FALSE;
-}
-
-int CSortKeys::CompareNames(DWORD nId1, DWORD nId2) const {
-    if (nId1 >= m_vecNames.size() || nId2 >= m_vecNames.size() || m_vecNames[nId1].bError) {
-        return -1;
-    }
-    const int iOrder = m_vecNames[nId1].strFolded.compare(m_vecNames[nId2].strFolded);
-    return iOrder < 0 ? -1 : iOrder > 0 ? 1 : 0;
 }

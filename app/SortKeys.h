@@ -1,53 +1,46 @@
-// What the list's comparator reads during one column sort: each identifier's entry, for the name
-// column each name's UTF-16 form with ASCII letters folded, for the folder column each folder's
-// rank among the distinct folders, for the size column the sizes side by side. Built once per sort,
-// so that the comparator neither searches the identifier index nor converts or walks a text per
-// comparison.
+// What the list's comparator reads during one column sort: each identifier's entry and its rank in
+// the clicked column's order (names by their UTF-16 form with ASCII letters folded, sizes, folders
+// as _mbscmp orders them), entries that compare equal sharing a rank. Built once per sort, so that
+// a comparison reads two numbers instead of searching the identifier index or converting a text.
 #pragma once
 
-#include <string>
 #include <vector>
 
 #include "engine/FileCollector.h"
 
 class CSortKeys {
 public:
-    // iColumn 0 adds the names' folded forms, 1 the sizes, 2 the folders' ranks.
+    static constexpr DWORD kNoRank = 0xFFFFFFFF;
+
+    // iColumn 0 ranks the names, 1 the sizes, 2 the folders.
     void Build(const CFileCollector& store, int iColumn);
     void Clear();
     BOOL IsBuilt() const { return m_bBuilt; }
-    BOOL HasNames() const { return m_bBuilt && !m_vecNames.empty() ? TRUE : FALSE; }
-    BOOL HasSizes() const { return m_bBuilt && !m_vecSizes.empty() ? TRUE : FALSE; }
-    BOOL HasFolders() const { return m_bBuilt && !m_vecFolderRanks.empty() ? TRUE : FALSE; }
+    // The column the ranks were built for; -1 when none are.
+    int Column() const { return m_bBuilt ? m_iColumn : -1; }
 
     // nullptr where no entry has the identifier.
     const CFileEntry* Entry(DWORD nId) const {
         return nId < m_vecEntries.size() ? m_vecEntries[nId] : nullptr;
     }
-    // The name's order against another, as CMyWString::Compare(…, TRUE) gives it.
-    int CompareNames(DWORD nId1, DWORD nId2) const;
-    int CompareSizes(DWORD nId1, DWORD nId2) const {
-        const ULONGLONG ullSize1 = m_vecSizes[nId1];
-        const ULONGLONG ullSize2 = m_vecSizes[nId2];
-        return ullSize1 < ullSize2 ? -1 : ullSize1 > ullSize2 ? 1 : 0;
-    }
-    // The folders' order, as _mbscmp gives it.
-    int CompareFolders(DWORD nId1, DWORD nId2) const {
-        const DWORD dwRank1 = m_vecFolderRanks[nId1];
-        const DWORD dwRank2 = m_vecFolderRanks[nId2];
+    // kNoRank where no entry has the identifier.
+    DWORD Rank(DWORD nId) const { return nId < m_vecRanks.size() ? m_vecRanks[nId] : kNoRank; }
+    // The order of two identifiers' entries in the built column (-1, 0, 1): as
+    // CMyWString::Compare(…, TRUE) orders the names (a name that could not be converted before
+    // every other), as the sizes compare, as _mbscmp orders the folders.
+    int Compare(DWORD nId1, DWORD nId2) const {
+        const DWORD dwRank1 = Rank(nId1);
+        const DWORD dwRank2 = Rank(nId2);
         return dwRank1 < dwRank2 ? -1 : dwRank1 > dwRank2 ? 1 : 0;
     }
 
 private:
-    void BuildFolderRanks();
+    void RankNames();
+    void RankSizes();
+    void RankFolders();
 
-    struct NameKey {
-        std::u16string strFolded;
-        BOOL bError = FALSE; // the conversion failed: such a name orders before every other
-    };
     std::vector<const CFileEntry*> m_vecEntries;
-    std::vector<NameKey> m_vecNames;
-    std::vector<ULONGLONG> m_vecSizes;
-    std::vector<DWORD> m_vecFolderRanks;
+    std::vector<DWORD> m_vecRanks;
+    int m_iColumn = -1;
     BOOL m_bBuilt = FALSE;
 };

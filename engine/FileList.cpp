@@ -78,7 +78,15 @@ template <typename PathAt> DWORD CFileList::RemoveEach(std::size_t uPaths, PathA
     if (dwRemoved == 0) {
         return 0;
     }
-    m_index.ErasePositions(vecGone);
+    CloseGaps(vecGone, TRUE);
+    return dwRemoved;
+}
+
+void CFileList::CloseGaps(const std::vector<bool>& vecGone, BOOL bUnlinked) {
+    const DWORD dwCount = m_aEntries.GetCount();
+    if (bUnlinked) {
+        m_index.ErasePositions(vecGone);
+    }
     DWORD dwKept = 0;
     for (DWORD i = 0; i < dwCount; ++i) {
         if (vecGone[i]) {
@@ -89,7 +97,52 @@ template <typename PathAt> DWORD CFileList::RemoveEach(std::size_t uPaths, PathA
         }
         ++dwKept;
     }
+    // The slots left behind give their texts back now, not when they are next written.
+    for (DWORD i = dwKept; i < dwCount; ++i) {
+        m_aEntries[i] = CFileEntry();
+    }
     m_aEntries.SetCount(dwKept);
+    if (!bUnlinked) {
+        m_index.Rebuild();
+    }
+}
+
+int CFileList::FindPosById(DWORD nId) const {
+    if (nId == CFileEntry::kNoId) {
+        return -1;
+    }
+    return static_cast<int>(m_index.FindId(nId));
+}
+
+DWORD CFileList::RemovePositions(const std::vector<DWORD>& vecPositions) {
+    const DWORD dwCount = m_aEntries.GetCount();
+    std::vector<bool> vecGone(dwCount, false);
+    DWORD dwRemoved = 0;
+    for (DWORD dwPos : vecPositions) {
+        if (dwPos >= dwCount || vecGone[dwPos]) {
+            continue;
+        }
+        const DWORD nId = m_aEntries[dwPos].m_nId;
+        if (nId != CFileEntry::kNoId) {
+            ReleaseId(nId);
+        }
+        vecGone[dwPos] = true;
+        ++dwRemoved;
+    }
+    if (dwRemoved == 0) {
+        return 0;
+    }
+    // Taking a few entries out of the index costs less than building it again; a large share of
+    // the store (an Exclude of half the rows) costs less the other way.
+    const BOOL bUnlink = dwRemoved < dwCount / 8;
+    if (bUnlink) {
+        for (DWORD i = 0; i < dwCount; ++i) {
+            if (vecGone[i]) {
+                m_index.Unlink(i, &vecGone);
+            }
+        }
+    }
+    CloseGaps(vecGone, bUnlink);
     return dwRemoved;
 }
 

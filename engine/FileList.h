@@ -36,6 +36,12 @@ public:
     DWORD RemoveAll(const CFileList& listOther);
     // RemoveByPath of each path in its order; the number removed.
     DWORD RemovePaths(const std::vector<CString>& vecPaths);
+    // The position of the first entry with identifier nId; -1 for none and for kNoId.
+    int FindPosById(DWORD nId) const;
+    // Removes the entries at the listed positions of the store as it is now: the identifier of
+    // each is released in the list's order, as RemoveByPath of each would, and the rest keep
+    // their order. Repeats and positions beyond the count are passed over; the number removed.
+    DWORD RemovePositions(const std::vector<DWORD>& vecPositions);
     // Pushes nId onto the free-identifier stack; FALSE (the identifier is lost) if it cannot grow.
     BOOL ReleaseId(DWORD nId);
     // Gives every entry without identifier one: from the top of the free stack while it lasts,
@@ -73,6 +79,9 @@ public:
 private:
     // The removals of RemoveAll and RemovePaths: pathAt(i) gives the i-th of uPaths paths.
     template <typename PathAt> DWORD RemoveEach(std::size_t uPaths, PathAt pathAt);
+    // Closes the gaps of the entries marked in vecGone, whose ids are released already; the index
+    // is rebuilt unless bUnlinked says that each was taken out of it.
+    void CloseGaps(const std::vector<bool>& vecGone, BOOL bUnlinked);
 
     CDynArray<CFileEntry> m_aEntries;
     CDynArray<DWORD> m_aFreeIds;

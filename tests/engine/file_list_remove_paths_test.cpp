@@ -184,3 +184,55 @@ TEST(CFileListRemovePaths, MatchesRemoveByPathOneByOne) {
         ExpectSameStore(listBatch, listLoop, row.iPool, "after a second round and appends");
     }
 }
+
+// RemovePositions against its meaning: each listed entry's identifier released in the list's
+// order, then the entries taken out one by one. Small shares unlink each entry from the index,
+// large ones rebuild it; both must leave every find as the twin's.
+TEST(CFileListRemovePaths, RemovePositionsMatchesReleasingThenRemovingEachEntry) {
+    const struct {
+        const char* pcName;
+        unsigned uSeed;
+        int iEntries;
+        int iRemoved; // positions drawn, with repeats and some beyond the count
+    } rows[] = {
+        {"a few of many", 21, 3000, 40},
+        {"about half", 22, 3000, 1500},
+        {"nearly all, many twice", 23, 1000, 2500},
+        {"none", 24, 500, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.pcName);
+        CFileList listBatch;
+        CFileList listLoop;
+        FillStore(listBatch, row.uSeed, row.iEntries, row.iEntries * 2 / 3);
+        FillStore(listLoop, row.uSeed, row.iEntries, row.iEntries * 2 / 3);
+        ASSERT_FALSE(HasFatalFailure());
+        std::mt19937 rng(row.uSeed);
+        std::vector<DWORD> vecPositions;
+        for (int i = 0; i < row.iRemoved; ++i) {
+            vecPositions.push_back(static_cast<DWORD>(rng() % (row.iEntries + 10u)));
+        }
+        std::vector<bool> vecSeen(static_cast<std::size_t>(row.iEntries), false);
+        DWORD dwExpected = 0;
+        for (DWORD dwPos : vecPositions) {
+            if (dwPos < listLoop.GetCount() && !vecSeen[dwPos]) {
+                vecSeen[dwPos] = true;
+                const DWORD nId = listLoop.GetAt(dwPos).m_nId;
+                if (nId != CFileEntry::kNoId) {
+                    listLoop.ReleaseId(nId);
+                }
+                ++dwExpected;
+            }
+        }
+        for (DWORD i = listLoop.GetCount(); i-- > 0;) {
+            if (vecSeen[i]) {
+                listLoop.RemoveAt(i);
+            }
+        }
+        EXPECT_EQ(listBatch.RemovePositions(vecPositions), dwExpected);
+        ExpectSameStore(listBatch, listLoop, row.iEntries * 2 / 3, "after the removal");
+        listBatch.AssignIds();
+        listLoop.AssignIds();
+        ExpectSameStore(listBatch, listLoop, row.iEntries * 2 / 3, "after AssignIds");
+    }
+}

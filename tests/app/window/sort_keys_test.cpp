@@ -17,14 +17,18 @@ int Sign(int i) {
 TEST(SortKeys, OrderEveryPairAsTheNameSizeAndFolderComparisons) {
     // Case, '_' between the capitals and the small letters, prefixes, kana and kanji, names
     // outside CP932, folders with a 0x5C trail byte and folders equal but for case.
-    const char* apszNames[] = {"A.wav",  "a.wav",    "_x.wav",   "Z.wav",  "[.wav",
-                               "ab.wav", "a.WAV",    "曲.wav",   "ソ.wav", "表.wav",
-                               "カ.wav", "café.wav", "한글.wav", "a",      ""};
+    const char* apszNames[] = {
+        "A.wav", "a.wav", "_x.wav", "Z.wav", "[.wav", "ab.wav", "a.WAV", "曲.wav", "ソ.wav",
+        "表.wav", "カ.wav", "café.wav", "한글.wav", "a", "",
+        // Long names alike in their first eight units.
+        "trackname01.wav", "TRACKNAME01.wav", "trackname1.wav", "trackname01.wavx", "tracknam"};
     const char* apszFolders[] = {"T:\\a",    "T:\\A",     "T:\\ソ", "T:\\ソ\\x", "T:\\表",
                                  "T:\\a\\b", "T:\\a b",   "T:\\a",  "U:",        "T:\\_",
-                                 "T:\\Ａ",   "T:\\ab\\c", "T:\\ソ", "T:\\a",     "T:\\z"};
+                                 "T:\\Ａ",   "T:\\ab\\c", "T:\\ソ", "T:\\a",     "T:\\z",
+                                 "T:\\a",    "T:\\b",     "T:\\a",  "T:\\c",     "T:\\d"};
     const ULONGLONG aullSizes[] = {
-        10, 5000000000ull, 0, 10, 7, 1, 0xFFFFFFFFFFFFFFFFull, 3, 3, 10, 0, 9, 2, 10, 1};
+        10, 5000000000ull, 0, 10, 7, 1, 0xFFFFFFFFFFFFFFFFull, 3, 3, 10, 0, 9, 2, 10, 1, 4,
+        4,  5000000000ull, 0, 11};
     CFileCollector store;
     for (size_t i = 0; i < std::size(apszNames); ++i) {
         CFileEntry entry;
@@ -51,22 +55,25 @@ TEST(SortKeys, OrderEveryPairAsTheNameSizeAndFolderComparisons) {
                     const CMyWString strA(a.m_strName.GetString());
                     const CMyWString strB(b.m_strName.GetString());
                     iExpected = Sign(strA.Compare(strB.GetBuff(), TRUE));
-                    iActual = keys.CompareNames(a.m_nId, b.m_nId);
+                    iActual = keys.Compare(a.m_nId, b.m_nId);
                 } else if (iColumn == 1) {
                     iExpected = a.m_ullSize < b.m_ullSize ? -1 : a.m_ullSize > b.m_ullSize ? 1 : 0;
-                    iActual = keys.CompareSizes(a.m_nId, b.m_nId);
+                    iActual = keys.Compare(a.m_nId, b.m_nId);
                 } else {
                     iExpected = Sign(
                         _mbscmp(reinterpret_cast<const unsigned char*>(a.m_strFolder.GetString()),
                                 reinterpret_cast<const unsigned char*>(b.m_strFolder.GetString())));
-                    iActual = keys.CompareFolders(a.m_nId, b.m_nId);
+                    iActual = keys.Compare(a.m_nId, b.m_nId);
                 }
                 EXPECT_EQ(iActual, iExpected)
                     << "column " << iColumn << ": " << apszNames[i] << " / " << apszNames[j];
             }
         }
+        EXPECT_EQ(keys.Column(), iColumn);
+        EXPECT_EQ(keys.Rank(store.GetCount() + 5), CSortKeys::kNoRank) << "an id without entry";
         keys.Clear();
         EXPECT_FALSE(keys.IsBuilt());
+        EXPECT_EQ(keys.Column(), -1);
         EXPECT_EQ(keys.Entry(store.GetAt(0).m_nId), nullptr);
     }
 }

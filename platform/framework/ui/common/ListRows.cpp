@@ -1,7 +1,6 @@
 #include "platform/framework/ui/common/ListRows.h"
 
 #include <algorithm>
-#include <numeric>
 
 namespace tessaly::framework::detail {
 
@@ -174,16 +173,25 @@ void ListRows::EraseMarked(const std::vector<bool>& vecGone) {
 }
 
 std::vector<int> ListRows::Sort(PFNLVCOMPARE pfnCompare, LPARAM lParamSort) {
-    // Indexes are sorted, not rows: a comparison reads one value each, a move copies an int.
-    std::vector<int> vecOrder(m_vecRows.size());
-    std::iota(vecOrder.begin(), vecOrder.end(), 0);
-    std::stable_sort(vecOrder.begin(), vecOrder.end(), [&](int a, int b) {
-        return pfnCompare(At(a).lParam, At(b).lParam, lParamSort) < 0;
+    // Each row's item data beside its index, so that a comparison reads neither row: the rows
+    // lie far apart in memory, and a sort of a million compares some twenty million pairs.
+    struct SKey {
+        LPARAM lParam;
+        int iRow;
+    };
+    std::vector<SKey> vecKeys(m_vecRows.size());
+    for (size_t i = 0; i < m_vecRows.size(); ++i) {
+        vecKeys[i] = SKey{m_vecRows[i].lParam, static_cast<int>(i)};
+    }
+    std::stable_sort(vecKeys.begin(), vecKeys.end(), [&](const SKey& a, const SKey& b) {
+        return pfnCompare(a.lParam, b.lParam, lParamSort) < 0;
     });
+    std::vector<int> vecOrder(m_vecRows.size());
     std::vector<ListRow> vecSorted;
     vecSorted.reserve(m_vecRows.size());
-    for (int i : vecOrder) {
-        vecSorted.push_back(std::move(m_vecRows[static_cast<size_t>(i)]));
+    for (size_t i = 0; i < vecKeys.size(); ++i) {
+        vecOrder[i] = vecKeys[i].iRow;
+        vecSorted.push_back(std::move(m_vecRows[static_cast<size_t>(vecKeys[i].iRow)]));
     }
     m_vecRows = std::move(vecSorted);
     return vecOrder;

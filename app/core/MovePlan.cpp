@@ -74,29 +74,68 @@ std::vector<DWORD> FindClaims(const CFileList& store, LPCSTR pcOperationFolder,
 }
 
 CBatchResult PredictBatchMove(const MovePaths& paths) {
+    return CBatchPredictor().Predict(paths);
+}
+
+const CBatchPredictor::CFolderState& CBatchPredictor::FolderState(const CString& strFolder) {
+    static const CFolderState s_lookUp; // no folder to check: the destination is looked up
+    if (strFolder.IsEmpty()) {
+        return s_lookUp;
+    }
+    const std::string strKey(strFolder, static_cast<std::size_t>(strFolder.GetLength()));
+    if (const auto it = m_mapFolders.find(strKey); it != m_mapFolders.end()) {
+        return it->second;
+    }
+    // The first part of the path that exists must be a folder.
+    CFolderState state;
+    WIN32_FIND_DATAA findData;
+    if (GetFileFindData(&findData, strFolder)) {
+        if ((findData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+            state.m_eState = EFolder::Blocked;
+            state.m_strBlocker = strFolder;
+        }
+    } else {
+        const CString strParent = ParentOf(strFolder);
+        const CFolderState& parent =
+            strParent.IsEmpty() ? CFolderState{EFolder::ToBeMade, {}} : FolderState(strParent);
+        state = parent.m_eState == EFolder::Blocked ? parent : CFolderState{EFolder::ToBeMade, {}};
+    }
+    // Map nodes stay put as the map grows, so the reference outlives later insertions.
+    return m_mapFolders.emplace(strKey, std::move(state)).first->second;
+}
+
+CBatchResult CBatchPredictor::Predict(const MovePaths& paths) {
+    const CFolderState& folder = FolderState(paths.m_strDstFolder);
+    // Nothing is found below a folder that is not there.
+    WIN32_FIND_DATAA dstData;
+    bool bDstLooked = false;
+    bool bDstFound = false;
+    const auto dstExists = [&](bool bAsFolder) {
+        if (!bDstLooked) {
+            bDstLooked = true;
+            bDstFound = folder.m_eState == EFolder::Present &&
+                        GetFileFindData(&dstData, paths.m_strDstPath);
+        }
+        return bDstFound &&
+               ((dstData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) == bAsFolder;
+    };
     if (!IsExistFile(paths.m_strSrcPath, FALSE, FALSE)) {
-        return Result(IsExistFile(paths.m_strDstPath, FALSE, FALSE) ? EBatchOutcome::AlreadyInPlace
-                                                                    : EBatchOutcome::SourceMissing);
+        return Result(dstExists(false) ? EBatchOutcome::AlreadyInPlace
+                                       : EBatchOutcome::SourceMissing);
     }
-    if (IsExistFile(paths.m_strDstPath, FALSE, FALSE)) {
-        return Result(paths.m_strDstPath == paths.m_strSrcPath ? EBatchOutcome::AlreadyInPlace
-                                                               : EBatchOutcome::DestinationExists);
+    if (paths.m_strDstPath == paths.m_strSrcPath) {
+        return Result(EBatchOutcome::AlreadyInPlace); // the source is the destination, and there
     }
-    if (IsExistFile(paths.m_strDstPath, TRUE, FALSE)) {
+    if (dstExists(false)) {
+        return Result(EBatchOutcome::DestinationExists);
+    }
+    if (dstExists(true)) {
         return Result(EBatchOutcome::MoveFailed,
                       "a folder " + ShowPath(paths.m_strDstPath) + " is in the way");
     }
-    // The folders to be made: the first part of the path that exists must be a folder.
-    for (CString strFolder = paths.m_strDstFolder; !strFolder.IsEmpty();
-         strFolder = ParentOf(strFolder)) {
-        if (IsExistFile(strFolder, TRUE, FALSE)) {
-            break;
-        }
-        WIN32_FIND_DATAA findData;
-        if (GetFileFindData(&findData, strFolder)) {
-            return Result(EBatchOutcome::FolderNotCreated,
-                          ShowPath(strFolder) + " is not a folder (a file or a broken link)");
-        }
+    if (folder.m_eState == EFolder::Blocked) {
+        return Result(EBatchOutcome::FolderNotCreated,
+                      ShowPath(folder.m_strBlocker) + " is not a folder (a file or a broken link)");
     }
     return Result(EBatchOutcome::Moved);
 }
@@ -175,11 +214,12 @@ void PredictBatchPass(const CFileList& store, LPCSTR pcOperationFolder, LPCSTR p
     // The run sees the files its earlier moves brought; the prediction keeps count of them.
     CPredictedDestinations predicted(store, pcOperationFolder, pcTargetExt);
     const DWORD dwCount = store.GetCount();
+    CBatchPredictor predictor;
     MovePaths paths; // refilled for each entry, keeping its strings' room
     for (DWORD i = 0; i < dwCount && !g_bAbort; ++i) {
         CBatchResult result;
         if (!pass.Settle(i, paths, result)) {
-            result = PredictBatchMove(paths);
+            result = predictor.Predict(paths);
             if (result.m_eOutcome == EBatchOutcome::Moved &&
                 !predicted.Take(i, paths.m_strDstPath)) {
                 result.m_eOutcome = EBatchOutcome::DestinationExists;

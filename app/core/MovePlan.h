@@ -40,6 +40,28 @@ std::vector<DWORD> FindClaims(const CFileList& store, LPCSTR pcOperationFolder, 
 // What MoveOneFile will do with these paths, touching nothing.
 CBatchResult PredictBatchMove(const MovePaths& paths);
 
+// PredictBatchMove for one entry after another, each destination folder looked up once: nothing
+// moves while they are predicted, so a folder stays what it was, and a destination in a folder
+// that is not there needs no lookup of its own.
+class CBatchPredictor {
+public:
+    CBatchResult Predict(const MovePaths& paths);
+
+private:
+    enum class EFolder {
+        Present,  // a folder (or a link to one): its destination is looked up
+        ToBeMade, // missing, below a folder: made by the move
+        Blocked,  // a file or a broken link at it or above it
+    };
+    struct CFolderState {
+        EFolder m_eState = EFolder::Present;
+        CString m_strBlocker; // Blocked: what stands where a folder must be
+    };
+    const CFolderState& FolderState(const CString& strFolder);
+
+    std::unordered_map<std::string, CFolderState> m_mapFolders; // by the path as built
+};
+
 // The dry run's record of where its predicted moves end, for the entries whose destinations the
 // file system could take for one another's (names equal only ignoring case, in folders the run
 // merges the same way): the run finds the later of two such destinations taken.

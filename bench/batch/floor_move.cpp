@@ -1,5 +1,7 @@
 // The floor: the same restructuring with bare system calls (readdir, fstatat, a hash set of
-// titles, mkdir, renameat2 without replacing), as a measure of what the work itself costs.
+// titles, mkdir, renameat2 without replacing), as a measure of what the work itself costs. With -n,
+// the dry run's floor: the same walk and duplicate check, then a stat of each flat file and of its
+// destination and one line a file, nothing moved.
 #include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
@@ -76,8 +78,13 @@ void MakeFolders(const std::string& strPath) {
 } // namespace
 
 int main(int argc, char** argv) {
+    const bool bDryRun = argc == 5 && std::string(argv[1]) == "-n";
+    if (bDryRun) {
+        ++argv;
+        --argc;
+    }
     if (argc != 4) {
-        std::fprintf(stderr, "usage: floor_move TEMPLATE FLAT EXT\n");
+        std::fprintf(stderr, "usage: floor_move [-n] TEMPLATE FLAT EXT\n");
         return 2;
     }
     const std::string strFlat = argv[2];
@@ -99,7 +106,19 @@ int main(int argc, char** argv) {
         const std::string strFolder = found.strRel.empty() ? strFlat : strFlat + "/" + found.strRel;
         const std::string strDst = strFolder + "/" + strName;
         struct stat st;
-        if (stat(strSrc.c_str(), &st) != 0 || found.strRel.empty()) {
+        const bool bSource = stat(strSrc.c_str(), &st) == 0;
+        if (bDryRun) {
+            const bool bTaken = stat(strDst.c_str(), &st) == 0;
+            if (bSource && !bTaken) {
+                ++uMoved;
+                std::printf("would move %s -> %s\n", strSrc.c_str(), strDst.c_str());
+            } else {
+                std::printf("would skip %s: %s\n", strSrc.c_str(),
+                            bSource ? "destination exists" : "source missing");
+            }
+            continue;
+        }
+        if (!bSource || found.strRel.empty()) {
             continue;
         }
         MakeFolders(strFolder);
@@ -107,6 +126,6 @@ int main(int argc, char** argv) {
             ++uMoved;
         }
     }
-    std::printf("moved %u\n", uMoved);
+    std::printf(bDryRun ? "%u would move\n" : "moved %u\n", uMoved);
     return 0;
 }

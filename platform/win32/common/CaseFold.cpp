@@ -110,14 +110,23 @@ template <class Emit> void ForEachUpcasedUnit(std::string_view strName, Emit&& e
     }
 }
 
-// Every character below U+0300 is its own NFC and composes with nothing before it; such a name
-// (all of ASCII and Latin-1, most names) needs no normaliser. U+0300 is the first whose UTF-8 lead
-// byte is 0xCC.
+// Most names are of characters that need no normaliser (ComposesAsItself); a character below
+// U+0300 has a lead byte below 0xCC, so only the others are decoded.
 bool MayChangeUnderNfc(std::string_view strName) {
-    for (const char c : strName) {
-        if (static_cast<unsigned char>(c) >= 0xCC) {
+    const auto* p = reinterpret_cast<const unsigned char*>(strName.data());
+    const std::size_t n = strName.size();
+    for (std::size_t i = 0; i < n;) {
+        if (p[i] < 0xCC) {
+            ++i;
+            continue;
+        }
+        char32_t cp = 0;
+        std::size_t cbBad = 0;
+        const std::size_t cb = DecodeUtf8(p + i, n - i, cp, cbBad);
+        if (cb == 0 || !ComposesAsItself(cp)) {
             return true;
         }
+        i += cb;
     }
     return false;
 }
@@ -147,6 +156,15 @@ template <class Emit> void ForEachFoldedUnit(std::string_view strName, Emit&& em
 }
 
 } // namespace
+
+bool ComposesAsItself(char32_t cp) {
+    return cp < 0x300 ||
+           (cp >= 0x3000 && cp < 0x302A) || // CJK symbols, before the tone marks U+302A-U+302F
+           (cp >= 0x3030 && cp < 0x3099) || // hiragana, before the voicing marks U+3099-U+309A
+           (cp >= 0x309B && cp < 0x3100) || // the spacing marks, katakana
+           (cp >= 0x4E00 && cp < 0xA000) || // CJK unified ideographs
+           (cp >= 0xFF01 && cp < 0xFFF0);   // full-width and half-width forms
+}
 
 char16_t UpcaseUnit(char16_t c) {
     return Table().Upcase(c);

@@ -35,6 +35,11 @@ void AppendUpcasedName(std::string_view strDiskName, std::u16string& strOut);
 // NormalizeString on Windows). False when the normaliser refuses the text.
 bool ComposeNfc(std::string_view strUtf8, std::string& strOut);
 
+// Whether a character is its own composed form and composes with none of the characters for which
+// this holds: a name of such characters alone skips the normaliser (ASCII, Latin-1, and the kana,
+// ideographs and full-width forms of Japanese names; not the kana voicing marks).
+bool ComposesAsItself(char32_t cp);
+
 // The folded form lookups match names by: the characters composed (NFC), then upper-cased unit by
 // unit. A name holding bytes that are not UTF-8 has no characters to compose and is only
 // upper-cased.

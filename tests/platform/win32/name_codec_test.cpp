@@ -426,17 +426,28 @@ TEST(NameCodec, NamesEqualIgnoringCaseAsTheLayerLooksThemUp) {
     }
 }
 
-// Lookups skip the normaliser for a name below U+0300: every such character must be its own
-// composed form and compose with nothing before it, and the first above must.
-TEST(NameCodec, CharactersBelowU0300NeedNoComposition) {
+// Lookups skip the normaliser for a name of characters that ComposesAsItself says need none:
+// every such character must be its own composed form and compose with nothing before it (a
+// letter, a kana that takes a voicing mark), and the marks that do compose must not be among them.
+TEST(NameCodec, CharactersThatSkipTheNormaliserNeedNoComposition) {
     std::string strComposed;
-    for (char32_t c = 1; c < 0x300; ++c) {
-        const std::string strPair = "A" + Utf8Of(c);
-        ASSERT_TRUE(tessaly::win32::detail::ComposeNfc(strPair, strComposed));
-        EXPECT_EQ(strComposed, strPair) << "U+" << std::hex << static_cast<unsigned>(c);
+    std::size_t nSkipping = 0;
+    for (char32_t c = 1; c < 0x10000; ++c) {
+        if ((c >= 0xD800 && c <= 0xDFFF) || !tessaly::win32::detail::ComposesAsItself(c)) {
+            continue;
+        }
+        ++nSkipping;
+        for (const char* pcBefore : {"", "A", "\u30AB", "\u304B", "\uFF76", "\u4E00"}) {
+            const std::string strPair = pcBefore + Utf8Of(c);
+            ASSERT_TRUE(tessaly::win32::detail::ComposeNfc(strPair, strComposed));
+            EXPECT_EQ(strComposed, strPair) << "U+" << std::hex << static_cast<unsigned>(c);
+        }
     }
-    ASSERT_TRUE(tessaly::win32::detail::ComposeNfc("A\u0300", strComposed));
-    EXPECT_EQ(strComposed, "\u00C0");
+    EXPECT_GT(nSkipping, 20000u); // the kanji are among them
+    for (const char32_t c : {U'\u0300', U'\u3099', U'\u309A', U'\u302A', U'\uF900', U'\u212B'}) {
+        EXPECT_FALSE(tessaly::win32::detail::ComposesAsItself(c))
+            << "U+" << std::hex << static_cast<unsigned>(c);
+    }
 }
 
 // Sets a variable from UTF-8 as the platform's own environment holds it (UTF-16 on Windows).

@@ -1,5 +1,6 @@
 #include "app/core/MoveJournal.h"
 
+#include <charconv>
 #include <chrono>
 #include <thread>
 
@@ -15,6 +16,31 @@ constexpr DWORD kMaxAttempts = 100;
 
 std::string Field(LPCSTR pcAnsi) {
     return EscapeJournalField(tessaly::win32::AnsiToUtf8(pcAnsi));
+}
+
+// Field(pcAnsi) appended to strOut. Most paths are ASCII, which is its own UTF-8: those are
+// escaped in place, without the two texts Field makes.
+void AppendField(std::string& strOut, LPCSTR pcAnsi) {
+    const std::size_t uStart = strOut.size();
+    for (const char* pc = pcAnsi; *pc != '\0'; ++pc) {
+        const char c = *pc;
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            strOut.resize(uStart);
+            strOut += Field(pcAnsi);
+            return;
+        }
+        if (c == '%' || c == '\t' || c == '\n' || c == '\r') {
+            strOut += EscapeJournalField(std::string_view(&c, 1));
+        } else {
+            strOut += c;
+        }
+    }
+}
+
+void AppendNumber(std::string& strOut, ULONGLONG ullValue) {
+    char acDigits[24];
+    const auto result = std::to_chars(acDigits, acDigits + sizeof acDigits, ullValue);
+    strOut.append(acDigits, result.ptr);
 }
 
 ULONGLONG FileTimeNow() {
@@ -42,6 +68,7 @@ BOOL CMoveJournal::Begin(LPCSTR pcProgram, LPCSTR pcOperationFolder, LPCSTR pcEx
     m_bFailed = false;
     m_strPending.clear();
     m_setKnownFolders.clear();
+    m_strLastFolder.Empty();
     m_strOperationFolder = pcOperationFolder;
     const CString strFolder = pcFolder != nullptr ? CString(pcFolder) : GetJournalFolder(TRUE);
     if (strFolder.IsEmpty()) {
@@ -87,6 +114,11 @@ BOOL CMoveJournal::Begin(LPCSTR pcProgram, LPCSTR pcOperationFolder, LPCSTR pcEx
 
 void CMoveJournal::NoteFolders(const CString& strOperationFolder, const CString& strFolder) {
     // The folders between the operation folder and strFolder that are not there, parents first.
+    // Entries come folder by folder: the one before's folder is known.
+    if (strFolder == m_strLastFolder) {
+        return;
+    }
+    m_strLastFolder = strFolder;
     std::vector<CString> vecMissing;
     CString strAt = strFolder;
     while (strAt.GetLength() > strOperationFolder.GetLength() &&
@@ -108,11 +140,18 @@ BOOL CMoveJournal::NoteMove(const MovePaths& paths) {
         return FALSE;
     }
     NoteFolders(m_strOperationFolder, paths.m_strDstFolder);
-    m_strPending += "move\t" + std::to_string(identity.m_ullSize) + "\t" +
-                    std::to_string(identity.m_ullWriteTime) + "\t" +
-                    std::to_string(identity.m_dwVolume) + "\t" +
-                    std::to_string(identity.m_ullIndex) + "\t" + Field(paths.m_strSrcPath) + "\t" +
-                    Field(paths.m_strDstPath) + "\n";
+    m_strPending += "move";
+    for (const ULONGLONG ullField :
+         {identity.m_ullSize, identity.m_ullWriteTime, static_cast<ULONGLONG>(identity.m_dwVolume),
+          identity.m_ullIndex}) {
+        m_strPending += '\t';
+        AppendNumber(m_strPending, ullField);
+    }
+    m_strPending += '\t';
+    AppendField(m_strPending, paths.m_strSrcPath);
+    m_strPending += '\t';
+    AppendField(m_strPending, paths.m_strDstPath);
+    m_strPending += '\n';
     return TRUE;
 }
 

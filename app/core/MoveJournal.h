@@ -46,6 +46,7 @@ private:
     CString m_strOperationFolder;
     std::string m_strPending;
     std::unordered_set<std::string> m_setKnownFolders; // exist, or recorded as to be made
+    CString m_strLastFolder;                           // the last move's destination folder
 };
 
 // The store's template roots, each once, in the order they first appear.

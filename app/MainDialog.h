@@ -22,7 +22,6 @@ public:
     // List view and totals; called on the window thread, and by the collection worker through
     // the ICollectionOwner calls, which cross to the window thread (FillList once per slice).
     BOOL FillListRows(DWORD dwStart, DWORD dwEnd); // the store's entries [dwStart, dwEnd)
-    int InsertRow(const CFileEntry& entry);
     void UpdateCountHeader();
     void ShowByteTotalText(ULONGLONG ullTotal);
     void EnableControls(BOOL bEnable);

@@ -29,10 +29,25 @@ constexpr int kIdleWaitMs = 2000;
 constexpr DWORD kRefillSlice = 50000;
 constexpr DWORD kNumberBytes = 64;
 
-CString FormatWithSeparators(ULONGLONG ullValue) {
-    char acText[kNumberBytes] = {};
-    wsprintfA(acText, "%I64u", ullValue);
+// "%I64u" with thousands' separators; the digits are written without formatting, as the refill
+// writes a million of them.
+void FormatWithSeparators(ULONGLONG ullValue, char (&acText)[kNumberBytes]) {
+    char acDigits[24];
+    int iDigits = 0;
+    do {
+        acDigits[iDigits++] = static_cast<char>('0' + ullValue % 10);
+        ullValue /= 10;
+    } while (ullValue != 0);
+    for (int i = 0; i < iDigits; ++i) {
+        acText[i] = acDigits[iDigits - 1 - i];
+    }
+    acText[iDigits] = '\0';
     InsertThousandsSeparators(acText, kNumberBytes);
+}
+
+CString FormatWithSeparators(ULONGLONG ullValue) {
+    char acText[kNumberBytes];
+    FormatWithSeparators(ullValue, acText);
     return CString(acText);
 }
 
@@ -92,38 +107,29 @@ BOOL CMainDialog::FillList() {
 }
 
 BOOL CMainDialog::FillListRows(DWORD dwStart, DWORD dwEnd) {
-    // Rows are built with redraw off and shown once per slice.
+    // Rows are built with redraw off and shown once per slice, all of a slice in one call.
     m_lstFiles.SetRedraw(FALSE);
-    BOOL bAll = TRUE;
-    for (DWORD i = dwStart; i < dwEnd; ++i) {
-        bAll = InsertRow(m_store.GetAt(i)) != 0 && bAll;
+    char acSize[kNumberBytes];
+    const int iRows = static_cast<int>(dwEnd - dwStart);
+    const int iAdded =
+        m_lstFiles.AppendItems(iRows, [&](int i, LPCTSTR* apszTexts, LPARAM& lParam) {
+            const CFileEntry& entry = m_store.GetAt(dwStart + static_cast<DWORD>(i));
+            FormatWithSeparators(entry.m_ullSize, acSize);
+            apszTexts[0] = entry.m_strName.GetString();
+            apszTexts[1] = acSize;
+            apszTexts[2] = entry.m_strFolder.GetString();
+            lParam = static_cast<LPARAM>(entry.m_nId);
+        });
+    m_nRowCount += static_cast<UINT>(std::max(iAdded, 0));
+    // Rows the list did not take are traced as one by one they were.
+    for (int i = std::max(iAdded, 0); i < iRows; ++i) {
+        WriteTraceFormat(AnsiFromUtf8("リストコントロールへの追加に失敗。CurItemNum[%u]\n"),
+                         m_nRowCount);
+        m_store.GetAt(dwStart + static_cast<DWORD>(i)).DumpToTrace();
     }
     m_lstFiles.SetRedraw(TRUE);
     UpdateCountHeader();
-    return bAll;
-}
-
-int CMainDialog::InsertRow(const CFileEntry& entry) {
-    LVITEM item{};
-    item.mask = LVIF_TEXT | LVIF_STATE | LVIF_PARAM;
-    item.iItem = static_cast<int>(m_nRowCount);
-    item.iSubItem = 0;
-    item.pszText = const_cast<LPSTR>(entry.m_strName.GetString());
-    item.cchTextMax = entry.m_strName.GetLength() + 1;
-    item.state = 0;
-    item.stateMask = LVIS_SELECTED;
-    item.lParam = static_cast<LPARAM>(entry.m_nId);
-    const int iItem = m_lstFiles.InsertItem(&item);
-    if (iItem < 0) {
-        WriteTraceFormat(AnsiFromUtf8("リストコントロールへの追加に失敗。CurItemNum[%u]\n"),
-                         m_nRowCount);
-        entry.DumpToTrace();
-        return 0;
-    }
-    m_lstFiles.SetItemText(iItem, 1, FormatWithSeparators(entry.m_ullSize));
-    m_lstFiles.SetItemText(iItem, 2, entry.m_strFolder);
-    ++m_nRowCount;
-    return 1;
+    return iAdded == iRows ? TRUE : FALSE;
 }
 
 void CMainDialog::UpdateCountHeader() {

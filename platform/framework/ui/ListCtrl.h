@@ -3,6 +3,7 @@
 // off (SetRedraw(FALSE) or LockWindowUpdate) changes are not shown until it is back on.
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "platform/framework/ui/Gdi.h"
@@ -47,6 +48,10 @@ public:
     int GetNextItem(int nItem, int nFlags) const;
     BOOL DeleteItem(int nItem);
     BOOL DeleteAllItems();
+    // Appends nItems rows in one call (one crossing from a worker): fnRow(i, apszTexts, lParam)
+    // gives the i-th row's text for each of GetColumnCount() columns (null: empty) and its item
+    // data. The rows come unselected, without image. The number of rows appended.
+    int AppendItems(int nItems, const std::function<void(int, LPCTSTR*, LPARAM&)>& fnRow);
     // Prepares for nItems rows about to be added; the rows themselves are unchanged.
     void SetItemCount(int nItems);
     // Deletes the rows whose indexes are listed (any order, repeats ignored) in one pass: the

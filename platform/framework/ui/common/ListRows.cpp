@@ -1,8 +1,90 @@
 #include "platform/framework/ui/common/ListRows.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace tessaly::framework::detail {
+
+ListCellTexts& ListCellTexts::operator=(ListCellTexts&& other) noexcept {
+    if (this != &other) {
+        delete[] m_pBlock;
+        m_pBlock = other.m_pBlock;
+        other.m_pBlock = nullptr;
+    }
+    return *this;
+}
+
+ListCellTexts::~ListCellTexts() {
+    delete[] m_pBlock;
+}
+
+std::string_view ListCellTexts::Get(size_t nCol) const {
+    if (nCol >= Count()) {
+        return std::string_view("", 0);
+    }
+    const std::uint32_t* pHeader = Header();
+    const size_t nCount = pHeader[0];
+    const char* pcData = m_pBlock + sizeof(std::uint32_t) * (nCount + 1);
+    const size_t nStart = nCol == 0 ? 0 : pHeader[nCol] + 1; // after the previous one's 0
+    return std::string_view(pcData + nStart, pHeader[nCol + 1] - nStart);
+}
+
+const char* ListCellTexts::CStr(size_t nCol) const {
+    return Get(nCol).data();
+}
+
+std::vector<std::string_view> ListCellTexts::Views() const {
+    std::vector<std::string_view> vecViews(Count());
+    for (size_t i = 0; i < vecViews.size(); ++i) {
+        vecViews[i] = Get(i);
+    }
+    return vecViews;
+}
+
+void ListCellTexts::Assign(const std::string_view* aTexts, size_t nCount) {
+    if (nCount == 0) {
+        delete[] m_pBlock;
+        m_pBlock = nullptr;
+        return;
+    }
+    size_t nBytes = 0;
+    for (size_t i = 0; i < nCount; ++i) {
+        nBytes += aTexts[i].size() + 1;
+    }
+    const size_t nHeader = sizeof(std::uint32_t) * (nCount + 1);
+    char* pBlock = new char[nHeader + nBytes];
+    auto* pHeader = reinterpret_cast<std::uint32_t*>(pBlock);
+    pHeader[0] = static_cast<std::uint32_t>(nCount);
+    char* pcOut = pBlock + nHeader;
+    size_t nAt = 0;
+    for (size_t i = 0; i < nCount; ++i) {
+        std::memcpy(pcOut + nAt, aTexts[i].data(), aTexts[i].size());
+        nAt += aTexts[i].size();
+        pHeader[i + 1] = static_cast<std::uint32_t>(nAt); // the text's end, where its 0 is
+        pcOut[nAt++] = '\0';
+    }
+    // The old block goes last: the texts may have been read from it.
+    delete[] m_pBlock;
+    m_pBlock = pBlock;
+}
+
+void ListCellTexts::Set(size_t nCol, std::string_view strText) {
+    std::vector<std::string_view> vecViews = Views();
+    if (vecViews.size() <= nCol) {
+        vecViews.resize(nCol + 1, std::string_view("", 0));
+    }
+    vecViews[nCol] = strText;
+    Assign(vecViews.data(), vecViews.size());
+}
+
+void ListCellTexts::InsertEmpty(size_t nCol) {
+    std::vector<std::string_view> vecViews = Views();
+    if (nCol >= vecViews.size()) {
+        return;
+    }
+    vecViews.insert(vecViews.begin() + static_cast<std::ptrdiff_t>(nCol), std::string_view("", 0));
+    Assign(vecViews.data(), vecViews.size());
+}
 
 int ListRows::InsertColumn(int nCol, const std::string& strText, int nFormat) {
     if (nCol < 0) {
@@ -12,9 +94,7 @@ int ListRows::InsertColumn(int nCol, const std::string& strText, int nFormat) {
     m_vecColumns.insert(m_vecColumns.begin() + nCol, ListColumn{strText, nFormat});
     // Texts already set move with their columns.
     for (ListRow& row : m_vecRows) {
-        if (static_cast<int>(row.vecTexts.size()) > nCol) {
-            row.vecTexts.insert(row.vecTexts.begin() + nCol, std::string());
-        }
+        row.texts.InsertEmpty(static_cast<size_t>(nCol));
     }
     return nCol;
 }
@@ -35,14 +115,11 @@ bool ListRows::SetColumnFormat(int nCol, int nFormat) {
     return true;
 }
 
-const std::string& ListRows::TextAt(int nRow, int nCol) const {
-    static const std::string kEmpty;
+std::string_view ListRows::TextAt(int nRow, int nCol) const {
     if (!IsValid(nRow) || nCol < 0) {
-        return kEmpty;
+        return std::string_view("", 0);
     }
-    const std::vector<std::string>& vecTexts = At(nRow).vecTexts;
-    return static_cast<size_t>(nCol) < vecTexts.size() ? vecTexts[static_cast<size_t>(nCol)]
-                                                       : kEmpty;
+    return At(nRow).texts.Get(static_cast<size_t>(nCol));
 }
 
 int ListRows::Insert(int nRow, ListRow row) {
@@ -57,15 +134,11 @@ int ListRows::Insert(int nRow, ListRow row) {
     return nRow;
 }
 
-bool ListRows::SetText(int nRow, int nCol, const std::string& strText) {
+bool ListRows::SetText(int nRow, int nCol, std::string_view strText) {
     if (!IsValid(nRow) || !IsValidColumn(nCol)) {
         return false;
     }
-    std::vector<std::string>& vecTexts = m_vecRows[static_cast<size_t>(nRow)].vecTexts;
-    if (static_cast<int>(vecTexts.size()) <= nCol) {
-        vecTexts.resize(static_cast<size_t>(nCol) + 1);
-    }
-    vecTexts[static_cast<size_t>(nCol)] = strText;
+    m_vecRows[static_cast<size_t>(nRow)].texts.Set(static_cast<size_t>(nCol), strText);
     return true;
 }
 

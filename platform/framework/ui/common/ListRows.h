@@ -3,7 +3,9 @@
 // data, image and selection. The window systems keep their views in step with it.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/framework/ui/WinUser.h"
@@ -15,8 +17,40 @@ struct ListColumn {
     int nFormat = LVCFMT_LEFT;
 };
 
+// One row's texts (CP932, one per column as far as set) in a single block: their count, where each
+// ends, then the texts, each followed by a 0. A row then costs one allocation, where a vector of
+// strings cost one for the vector and one for each text longer than a few bytes.
+class ListCellTexts {
+public:
+    ListCellTexts() = default;
+    ListCellTexts(ListCellTexts&& other) noexcept : m_pBlock(other.m_pBlock) {
+        other.m_pBlock = nullptr;
+    }
+    ListCellTexts& operator=(ListCellTexts&& other) noexcept;
+    ListCellTexts(const ListCellTexts&) = delete;
+    ListCellTexts& operator=(const ListCellTexts&) = delete;
+    ~ListCellTexts();
+
+    size_t Count() const { return m_pBlock == nullptr ? 0 : Header()[0]; }
+    // Empty (and 0-terminated) beyond the texts set.
+    std::string_view Get(size_t nCol) const;
+    const char* CStr(size_t nCol) const;
+    // Cells between the last one set and nCol become empty.
+    void Set(size_t nCol, std::string_view strText);
+    // Every text at once.
+    void Assign(const std::string_view* aTexts, size_t nCount);
+    // An empty cell at nCol, the later ones moving right; nothing when nCol is beyond the texts.
+    void InsertEmpty(size_t nCol);
+
+private:
+    const std::uint32_t* Header() const { return reinterpret_cast<const std::uint32_t*>(m_pBlock); }
+    std::vector<std::string_view> Views() const;
+
+    char* m_pBlock = nullptr;
+};
+
 struct ListRow {
-    std::vector<std::string> vecTexts; // CP932, one per column as far as set
+    ListCellTexts texts;
     LPARAM lParam = 0;
     int iImage = -1;
     bool bSelected = false;
@@ -35,13 +69,13 @@ public:
     int Count() const { return static_cast<int>(m_vecRows.size()); }
     bool IsValid(int nRow) const { return nRow >= 0 && nRow < Count(); }
     const ListRow& At(int nRow) const { return m_vecRows[static_cast<size_t>(nRow)]; }
-    // The cell's text; empty for a cell never set.
-    const std::string& TextAt(int nRow, int nCol) const;
+    // The cell's text (0-terminated); empty for a cell never set.
+    std::string_view TextAt(int nRow, int nCol) const;
 
     // The new row's index (nRow beyond the end appends), or -1 for a negative one.
     int Insert(int nRow, ListRow row);
     // Within the columns only.
-    bool SetText(int nRow, int nCol, const std::string& strText);
+    bool SetText(int nRow, int nCol, std::string_view strText);
     bool SetImage(int nRow, int iImage);
     bool SetData(int nRow, LPARAM lParam);
     // nRow -1: every row.

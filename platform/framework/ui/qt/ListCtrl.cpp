@@ -199,10 +199,9 @@ int CListCtrl::InsertItem(const LVITEM* pItem) {
     int nResult = -1;
     WithList(m_hWnd, [&](ListViewWidget*, ListModel* pModel) {
         ListModel::Row row;
-        row.vecTexts.resize(static_cast<size_t>(std::max(pModel->columnCount(), 1)));
-        if ((pItem->mask & LVIF_TEXT) != 0) {
-            row.vecTexts[0] = TextOf(pItem->pszText);
-        }
+        const std::string_view strText(
+            (pItem->mask & LVIF_TEXT) != 0 && pItem->pszText != nullptr ? pItem->pszText : "");
+        row.texts.Assign(&strText, 1);
         if ((pItem->mask & LVIF_IMAGE) != 0) {
             row.iImage = pItem->iImage;
         }
@@ -278,7 +277,7 @@ BOOL CListCtrl::GetItem(LVITEM* pItem) const {
         const ListModel::Row& row = pModel->RowAt(pItem->iItem);
         if ((pItem->mask & LVIF_TEXT) != 0 && pItem->pszText != nullptr && pItem->cchTextMax > 0) {
             const auto nSub = static_cast<size_t>(std::max(pItem->iSubItem, 0));
-            const std::string strText = nSub < row.vecTexts.size() ? row.vecTexts[nSub] : "";
+            const std::string_view strText = row.texts.Get(nSub);
             const size_t nCopy =
                 std::min(strText.size(), static_cast<size_t>(pItem->cchTextMax - 1));
             std::memcpy(pItem->pszText, strText.data(), nCopy);
@@ -310,11 +309,9 @@ CString CListCtrl::GetItemText(int nItem, int nSubItem) const {
     CString strText;
     WithList(m_hWnd, [&](ListViewWidget*, ListModel* pModel) {
         if (pModel->IsValidRow(nItem) && nSubItem >= 0) {
-            const ListModel::Row& row = pModel->RowAt(nItem);
-            if (static_cast<size_t>(nSubItem) < row.vecTexts.size()) {
-                const std::string& str = row.vecTexts[static_cast<size_t>(nSubItem)];
-                strText = CString(str.data(), static_cast<int>(str.size()));
-            }
+            const std::string_view str =
+                pModel->RowAt(nItem).texts.Get(static_cast<size_t>(nSubItem));
+            strText = CString(str.data(), static_cast<int>(str.size()));
         }
     });
     return strText;
@@ -416,6 +413,27 @@ BOOL CListCtrl::DeleteAllItems() {
     return WithList(m_hWnd, [](ListViewWidget*, ListModel* pModel) { pModel->DeleteAll(); })
                ? TRUE
                : FALSE;
+}
+
+int CListCtrl::AppendItems(int nItems, const std::function<void(int, LPCTSTR*, LPARAM&)>& fnRow) {
+    int nAppended = 0;
+    WithList(m_hWnd, [&](ListViewWidget*, ListModel* pModel) {
+        const auto nColumns = static_cast<size_t>(std::max(pModel->columnCount(), 1));
+        std::vector<LPCTSTR> vecTexts(nColumns);
+        std::vector<std::string_view> vecViews(nColumns);
+        std::vector<ListModel::Row> vecRows(static_cast<size_t>(std::max(nItems, 0)));
+        for (int i = 0; i < nItems; ++i) {
+            std::fill(vecTexts.begin(), vecTexts.end(), nullptr);
+            ListModel::Row& row = vecRows[static_cast<size_t>(i)];
+            fnRow(i, vecTexts.data(), row.lParam);
+            for (size_t c = 0; c < nColumns; ++c) {
+                vecViews[c] = vecTexts[c] != nullptr ? std::string_view(vecTexts[c]) : "";
+            }
+            row.texts.Assign(vecViews.data(), nColumns);
+        }
+        nAppended = pModel->AppendRows(std::move(vecRows));
+    });
+    return nAppended;
 }
 
 void CListCtrl::SetItemCount(int nItems) {

@@ -39,7 +39,7 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
     const auto nCol = static_cast<size_t>(index.column());
     switch (role) {
     case Qt::DisplayRole:
-        return nCol < row.vecTexts.size() ? ToQString(row.vecTexts[nCol]) : QString();
+        return ToQString(row.texts.CStr(nCol));
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(AlignmentOf(Columns()[nCol].nFormat));
     case Qt::DecorationRole:
@@ -158,7 +158,25 @@ int ListModel::InsertRow(int nRow, Row row) {
     return nRow;
 }
 
-bool ListModel::SetText(int nRow, int nCol, const std::string& strText) {
+int ListModel::AppendRows(std::vector<Row> vecRows) {
+    if (vecRows.empty()) {
+        return 0;
+    }
+    const int iFirst = RowCountNow();
+    const int iLast = iFirst + static_cast<int>(vecRows.size()) - 1;
+    if (!IsRedrawOff()) {
+        beginInsertRows(QModelIndex(), iFirst, iLast);
+    }
+    for (Row& row : vecRows) {
+        m_rows.Insert(RowCountNow(), std::move(row));
+    }
+    if (!IsRedrawOff()) {
+        endInsertRows();
+    }
+    return static_cast<int>(vecRows.size());
+}
+
+bool ListModel::SetText(int nRow, int nCol, std::string_view strText) {
     if (!m_rows.SetText(nRow, nCol, strText)) {
         return false;
     }

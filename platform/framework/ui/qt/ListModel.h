@@ -35,7 +35,9 @@ public:
     const std::vector<Column>& Columns() const { return m_rows.Columns(); }
 
     int InsertRow(int nRow, Row row);
-    bool SetText(int nRow, int nCol, const std::string& strText);
+    bool SetText(int nRow, int nCol, std::string_view strText);
+    // The rows at the end, in order; how many.
+    int AppendRows(std::vector<Row> vecRows);
     bool SetImage(int nRow, int iImage);
     bool SetData(int nRow, LPARAM lParam);
     bool SetSelected(int nRow, bool bSelected); // nRow -1: every row

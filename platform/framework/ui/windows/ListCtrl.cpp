@@ -190,7 +190,7 @@ std::string TextOf(LPCTSTR psz) {
     return psz != nullptr ? std::string(psz) : std::string();
 }
 
-void CopyText(const std::string& strText, LPSTR pszOut, int cchMax) {
+void CopyText(std::string_view strText, LPSTR pszOut, int cchMax) {
     const size_t nCopy = std::min(strText.size(), static_cast<size_t>(cchMax - 1));
     std::memcpy(pszOut, strText.data(), nCopy);
     pszOut[nCopy] = '\0';
@@ -428,10 +428,9 @@ int CListCtrl::InsertItem(const LVITEM* pItem) {
     int nResult = -1;
     WithList(m_hWnd, [&](ListState& state) {
         ListRow row;
-        row.vecTexts.resize(static_cast<size_t>(std::max(state.rows.ColumnCount(), 1)));
-        if ((pItem->mask & LVIF_TEXT) != 0) {
-            row.vecTexts[0] = TextOf(pItem->pszText);
-        }
+        const std::string_view strText(
+            (pItem->mask & LVIF_TEXT) != 0 && pItem->pszText != nullptr ? pItem->pszText : "");
+        row.texts.Assign(&strText, 1);
         if ((pItem->mask & LVIF_IMAGE) != 0) {
             row.iImage = pItem->iImage;
         }
@@ -553,7 +552,7 @@ BOOL CListCtrl::SetItemText(int nItem, int nSubItem, LPCTSTR lpszText) {
 CString CListCtrl::GetItemText(int nItem, int nSubItem) const {
     CString strText;
     WithList(m_hWnd, [&](ListState& state) {
-        const std::string& str = state.rows.TextAt(nItem, nSubItem);
+        const std::string_view str = state.rows.TextAt(nItem, nSubItem);
         strText = CString(str.data(), static_cast<int>(str.size()));
     });
     return strText;
@@ -681,6 +680,28 @@ BOOL CListCtrl::DeleteAllItems() {
                     })
                ? TRUE
                : FALSE;
+}
+
+int CListCtrl::AppendItems(int nItems, const std::function<void(int, LPCTSTR*, LPARAM&)>& fnRow) {
+    int nAppended = 0;
+    WithList(m_hWnd, [&](ListState& state) {
+        const auto nColumns = static_cast<size_t>(std::max(state.rows.ColumnCount(), 1));
+        std::vector<LPCTSTR> vecTexts(nColumns);
+        std::vector<std::string_view> vecViews(nColumns);
+        for (int i = 0; i < nItems; ++i) {
+            std::fill(vecTexts.begin(), vecTexts.end(), nullptr);
+            ListRow row;
+            fnRow(i, vecTexts.data(), row.lParam);
+            for (size_t c = 0; c < nColumns; ++c) {
+                vecViews[c] = vecTexts[c] != nullptr ? std::string_view(vecTexts[c]) : "";
+            }
+            row.texts.Assign(vecViews.data(), nColumns);
+            state.rows.Insert(state.rows.Count(), std::move(row));
+            ++nAppended;
+        }
+        Touch(m_hWnd, state, false);
+    });
+    return nAppended;
 }
 
 void CListCtrl::SetItemCount(int nItems) {

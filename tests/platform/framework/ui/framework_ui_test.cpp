@@ -450,4 +450,45 @@ TEST(FrameworkListCtrl, RowsKeepTextDataAndSelectionThroughSortAndBatchDelete) {
     EXPECT_EQ(strHeader, CString("count (3)"));
 }
 
+// Rows appended in one call keep each cell's text as given (a null text empty), and a cell
+// rewritten later or a column put in between leaves the row's other texts where they belong.
+TEST(FrameworkListCtrl, AppendedRowsKeepTheirTextsThroughEditsAndANewColumn) {
+    CProbeDialog dialog;
+    std::vector<std::string> vecCells;
+    int iAppended = -1;
+    RunModalWith(dialog, [&] {
+        CListCtrl& list = dialog.m_list;
+        list.InsertColumn(0, "name", LVCFMT_LEFT, 100);
+        list.InsertColumn(1, "size", LVCFMT_RIGHT, 60);
+        list.InsertColumn(2, "folder", LVCFMT_LEFT, 100);
+        EXPECT_EQ(list.InsertItem(0, "first"), 0);
+        const char* aapszRows[3][3] = {{"a.wav", "1,024", "C:\\long folder name\\x"},
+                                       {"", nullptr, "C:\\y"},
+                                       {"c.wav", "7", ""}};
+        iAppended = list.AppendItems(3, [&](int i, LPCTSTR* apszTexts, LPARAM& lParam) {
+            for (int c = 0; c < 3; ++c) {
+                apszTexts[c] = aapszRows[i][c];
+            }
+            lParam = 100 + i;
+        });
+        list.SetItemText(2, 1, "a much longer size text");
+        list.SetItemText(0, 2, "set after the name alone");
+        list.InsertColumn(1, "between", LVCFMT_LEFT, 50);
+        list.SetItemText(3, 1, "new");
+        for (int i = 0; i < list.GetItemCount(); ++i) {
+            std::string strRow = std::to_string(list.GetItemData(i));
+            for (int c = 0; c < 4; ++c) {
+                strRow += "|" + std::string(list.GetItemText(i, c).GetString());
+            }
+            vecCells.push_back(strRow);
+        }
+        dialog.EndDialog(IDOK);
+    });
+    EXPECT_EQ(iAppended, 3);
+    EXPECT_EQ(vecCells, (std::vector<std::string>{"0|first|||set after the name alone",
+                                                  "100|a.wav||1,024|C:\\long folder name\\x",
+                                                  "101|||a much longer size text|C:\\y",
+                                                  "102|c.wav|new|7|"}));
+}
+
 } // namespace

@@ -25,8 +25,8 @@ CSortKeys g_sortKeys;
 constexpr int kColumnTextMax = 260;
 // The longest wait for a finished worker to mark itself idle.
 constexpr int kIdleWaitMs = 2000;
-// Rows of one refill crossing: some 50 ms of the window thread.
-constexpr DWORD kRefillSlice = 50000;
+// Rows of one refill crossing: some 15 to 25 ms of the window thread.
+constexpr DWORD kRefillSlice = 25000;
 constexpr DWORD kNumberBytes = 64;
 
 // "%I64u" with thousands' separators; the digits are written without formatting, as the refill

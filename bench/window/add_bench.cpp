@@ -3,10 +3,12 @@
 // by the real worker and refilled into the list, on Qt's offscreen platform. Reports the wall time
 // from the click on Add to the list and byte total being shown, split into picker, worker and
 // refill, the window thread's longest stall meanwhile (a 10 ms ticker), an Add stopped by Abort,
-// and the same collection by tessaly-batch (a dry run into an empty flat folder) for comparison.
+// beside its floor measured in the same run: `find TREE -type f -name '*.wav' -printf '%s %p\n'`
+// into a file on the same tmpfs (the better of a run before and a run after the Add). Where the
+// tessaly-batch binary is found, its dry run of the same collection is timed too.
 //
 //   add_bench [FILES] [BATCH]   (BATCH: the tessaly-batch binary; default beside this program's
-//                                build folder, build-bench/tools/batch/tessaly-batch)
+//                                build folder, BUILD/tools/batch/tessaly-batch)
 //
 // The tree is made once in /dev/shm/tessaly-add-bench-FILES and reused; it is never removed.
 #include <fcntl.h>
@@ -429,10 +431,35 @@ double RunBatch(const std::string& strBatch, const std::string& strFlat, const s
     return dMs;
 }
 
-long PeakRssMb(int iWho) {
+// The floor: find's listing of the same files with their sizes, wall time of the whole process.
+double RunFind(const std::string& strTree, const std::string& strOutput, long& lLines) {
+    const Clock::time_point tStart = Clock::now();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int fd = ::open(strOutput.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
+        if (fd >= 0) {
+            ::dup2(fd, 1);
+            ::close(fd);
+        }
+        ::execlp("find", "find", strTree.c_str(), "-type", "f", "-name", "*.wav", "-printf",
+                 "%s %p\n", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    int iWait = 0;
+    ::waitpid(pid, &iWait, 0);
+    const double dMs = Milliseconds(tStart, Clock::now());
+    std::ifstream output(strOutput);
+    lLines = 0;
+    for (std::string strLine; std::getline(output, strLine);) {
+        ++lLines;
+    }
+    return dMs;
+}
+
+long PeakRssKb(int iWho) {
     rusage usage{};
     ::getrusage(iWho, &usage);
-    return usage.ru_maxrss / 1024;
+    return usage.ru_maxrss;
 }
 
 } // namespace
@@ -463,6 +490,10 @@ int main(int argc, char** argv) {
                      strFlat.c_str());
         return 1;
     }
+
+    const std::string strFindOutput = strBase + "/find-output.txt";
+    long lFindLines = 0;
+    const double dFindBeforeMs = RunFind(strTree, strFindOutput, lFindLines);
 
     // The tree is drive B:'s root; the program's own files (TraceFile.txt) stay out of it.
     auto mapDrives = tessaly::win32::GetDriveTable();
@@ -508,27 +539,57 @@ int main(int argc, char** argv) {
     dialog.DoModal();
     g_app.m_pMainWnd = nullptr;
     std::printf("Exclude all of %u rows: %.0f ms\n", dwFiles, dExcludeAllMs);
-    std::printf("peak RSS of the window: %ld MB\n", PeakRssMb(RUSAGE_SELF));
+    const long lPeakKb = PeakRssKb(RUSAGE_SELF);
 
-    std::string strCollected;
-    int iStatus = 0;
-    const std::string strOutput = strBase + "/batch-output.txt";
-    const double dBatchMs = RunBatch(strBatch, strFlat, strTree, strOutput, strCollected, iStatus);
-    std::printf("tessaly-batch -n -t %s %s:\n  %.0f ms, exit %d, \"%s\" (output in %s)\n",
-                strFlat.c_str(), strTree.c_str(), dBatchMs, iStatus, strCollected.c_str(),
-                strOutput.c_str());
-    std::printf("peak RSS of tessaly-batch: %ld MB\n", PeakRssMb(RUSAGE_CHILDREN));
-    // Every file is skipped (the flat folder is empty), so the tool ends with 1.
-    char acCount[64];
-    std::snprintf(acCount, sizeof acCount, "%u", dwFiles);
-    InsertThousandsSeparators(acCount, sizeof acCount);
-    const std::string strExpected = std::string("collected ") + acCount + " files, 0 bytes";
-    bOk = bOk && iStatus == 1 && strCollected == strExpected;
+    const double dFindAfterMs = RunFind(strTree, strFindOutput, lFindLines);
+    const double dFloorMs = std::min(dFindBeforeMs, dFindAfterMs);
+    bOk = bOk && lFindLines == static_cast<long>(dwFiles);
+    std::printf("floor: find -type f -name '*.wav' -printf '%%s %%p\\n': %.0f ms before, %.0f ms "
+                "after the Adds (%ld lines)\n",
+                dFindBeforeMs, dFindAfterMs, lFindLines);
+
+    if (::access(strBatch.c_str(), X_OK) == 0) {
+        std::string strCollected;
+        int iStatus = 0;
+        const std::string strOutput = strBase + "/batch-output.txt";
+        const double dBatchMs =
+            RunBatch(strBatch, strFlat, strTree, strOutput, strCollected, iStatus);
+        std::printf("tessaly-batch -n -t %s %s:\n  %.0f ms, exit %d, \"%s\", peak RSS %ld MB\n",
+                    strFlat.c_str(), strTree.c_str(), dBatchMs, iStatus, strCollected.c_str(),
+                    PeakRssKb(RUSAGE_CHILDREN) / 1024);
+        // Every file is skipped (the flat folder is empty), so the tool ends with 1.
+        char acCount[64];
+        std::snprintf(acCount, sizeof acCount, "%u", dwFiles);
+        InsertThousandsSeparators(acCount, sizeof acCount);
+        const std::string strExpected = std::string("collected ") + acCount + " files, 0 bytes";
+        bOk = bOk && iStatus == 1 && strCollected == strExpected;
+    }
 
     const double dWindowMs = Milliseconds(add.m_tClick, add.m_tDone);
-    std::printf("window / batch: %.2f (goal: at most 1.5); longest stall %.0f ms (goal: at most "
-                "200)\n",
-                dWindowMs / dBatchMs, add.m_dMaxStall);
+    const double dWalkMs = add.m_tWalkDone != Clock::time_point{}
+                               ? Milliseconds(add.m_tPickerConfirmed, add.m_tWalkDone)
+                               : 0.0;
+    const double dDupMs = add.m_tWalkDone != Clock::time_point{}
+                              ? Milliseconds(add.m_tWalkDone, add.m_tCollectEnd)
+                              : 0.0;
+    const double dRefillMs = Milliseconds(add.m_tCollectEnd, add.m_tByteTotal);
+    const double dBytesPerFile = static_cast<double>(lPeakKb) * 1024.0 / dwFiles;
+    const auto Verdict = [](bool bMet) { return bMet ? "met" : "NOT MET"; };
+    std::printf("\n%-34s %9s %9s %7s  %s\n", "figure", "value", "floor", "ratio", "goal");
+    std::printf("%-34s %7.0f ms %7.0f ms %7.2f  at most 1.5 x floor: %s\n",
+                "Add, click to done / find", dWindowMs, dFloorMs, dWindowMs / dFloorMs,
+                Verdict(dWindowMs <= 1.5 * dFloorMs));
+    std::printf("%-34s %7.0f ms %7.0f ms %7.3f  at most 0.1 x walk: %s\n",
+                "duplicates and ids / the walk", dDupMs, dWalkMs,
+                dWalkMs > 0 ? dDupMs / dWalkMs : 0.0, Verdict(dDupMs <= 0.1 * dWalkMs));
+    std::printf("%-34s %7.0f ms %7.0f ms %7.2f  at most 500 ms: %s\n", "refill / find", dRefillMs,
+                dFloorMs, dRefillMs / dFloorMs, Verdict(dRefillMs <= 500));
+    std::printf("%-34s %7.0f B  %17s  at most 350 B a file: %s (%ld MB)\n",
+                "peak RSS of the window, a file", dBytesPerFile, "", Verdict(dBytesPerFile <= 350),
+                lPeakKb / 1024);
+    std::printf("%-34s %7.0f ms %17s  at most 50 ms: %s (Abort: %.0f ms)\n",
+                "window thread's longest stall", add.m_dMaxStall, "",
+                Verdict(add.m_dMaxStall <= 50 && aborted.m_dMaxStall <= 50), aborted.m_dMaxStall);
     std::printf("%s\n", bOk ? "results checked" : "RESULTS WRONG");
     std::printf("the tree stays in %s; remove it with: rm -rf %s\n", strBase.c_str(),
                 strBase.c_str());

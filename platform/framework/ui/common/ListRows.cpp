@@ -18,15 +18,44 @@ ListCellTexts::~ListCellTexts() {
     delete[] m_pBlock;
 }
 
+namespace {
+
+// The block's first two bytes: the count, with the top bit set where the ends take four bytes each
+// (texts of 64 KiB or more together); otherwise two, which a row of a file list always fits.
+constexpr std::uint16_t kWideEnds = 0x8000;
+
+std::uint16_t ReadUInt16(const char* pc) {
+    std::uint16_t u = 0;
+    std::memcpy(&u, pc, sizeof u);
+    return u;
+}
+
+std::uint32_t ReadUInt32(const char* pc) {
+    std::uint32_t u = 0;
+    std::memcpy(&u, pc, sizeof u);
+    return u;
+}
+
+} // namespace
+
+size_t ListCellTexts::Count() const {
+    return m_pBlock == nullptr ? 0 : ReadUInt16(m_pBlock) & ~kWideEnds;
+}
+
 std::string_view ListCellTexts::Get(size_t nCol) const {
-    if (nCol >= Count()) {
+    const size_t nCount = Count();
+    if (nCol >= nCount) {
         return std::string_view("", 0);
     }
-    const std::uint32_t* pHeader = Header();
-    const size_t nCount = pHeader[0];
-    const char* pcData = m_pBlock + sizeof(std::uint32_t) * (nCount + 1);
-    const size_t nStart = nCol == 0 ? 0 : pHeader[nCol] + 1; // after the previous one's 0
-    return std::string_view(pcData + nStart, pHeader[nCol + 1] - nStart);
+    const bool bWide = (ReadUInt16(m_pBlock) & kWideEnds) != 0;
+    const size_t nWidth = bWide ? 4 : 2;
+    const char* pcEnds = m_pBlock + nWidth; // a wide block pads the count to four bytes
+    const auto End = [&](size_t i) -> size_t {
+        return bWide ? ReadUInt32(pcEnds + 4 * i) : ReadUInt16(pcEnds + 2 * i);
+    };
+    const char* pcData = pcEnds + nWidth * nCount;
+    const size_t nStart = nCol == 0 ? 0 : End(nCol - 1) + 1; // after the previous one's 0
+    return std::string_view(pcData + nStart, End(nCol) - nStart);
 }
 
 const char* ListCellTexts::CStr(size_t nCol) const {
@@ -42,6 +71,7 @@ std::vector<std::string_view> ListCellTexts::Views() const {
 }
 
 void ListCellTexts::Assign(const std::string_view* aTexts, size_t nCount) {
+    nCount = std::min<size_t>(nCount, kWideEnds - 1);
     if (nCount == 0) {
         delete[] m_pBlock;
         m_pBlock = nullptr;
@@ -51,16 +81,26 @@ void ListCellTexts::Assign(const std::string_view* aTexts, size_t nCount) {
     for (size_t i = 0; i < nCount; ++i) {
         nBytes += aTexts[i].size() + 1;
     }
-    const size_t nHeader = sizeof(std::uint32_t) * (nCount + 1);
+    const bool bWide = nBytes > 0xFFFF;
+    const size_t nWidth = bWide ? 4 : 2;
+    const size_t nHeader = nWidth * (nCount + 1);
     char* pBlock = new char[nHeader + nBytes];
-    auto* pHeader = reinterpret_cast<std::uint32_t*>(pBlock);
-    pHeader[0] = static_cast<std::uint32_t>(nCount);
+    const auto uCount = static_cast<std::uint16_t>(nCount | (bWide ? kWideEnds : 0));
+    std::memcpy(pBlock, &uCount, sizeof uCount);
+    char* pcEnds = pBlock + nWidth;
     char* pcOut = pBlock + nHeader;
     size_t nAt = 0;
     for (size_t i = 0; i < nCount; ++i) {
         std::memcpy(pcOut + nAt, aTexts[i].data(), aTexts[i].size());
         nAt += aTexts[i].size();
-        pHeader[i + 1] = static_cast<std::uint32_t>(nAt); // the text's end, where its 0 is
+        // The text's end, where its 0 is.
+        if (bWide) {
+            const auto uEnd = static_cast<std::uint32_t>(nAt);
+            std::memcpy(pcEnds + 4 * i, &uEnd, sizeof uEnd);
+        } else {
+            const auto uEnd = static_cast<std::uint16_t>(nAt);
+            std::memcpy(pcEnds + 2 * i, &uEnd, sizeof uEnd);
+        }
         pcOut[nAt++] = '\0';
     }
     // The old block goes last: the texts may have been read from it.

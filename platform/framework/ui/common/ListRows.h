@@ -17,9 +17,9 @@ struct ListColumn {
     int nFormat = LVCFMT_LEFT;
 };
 
-// One row's texts (CP932, one per column as far as set) in a single block: their count, where each
-// ends, then the texts, each followed by a 0. A row then costs one allocation, where a vector of
-// strings cost one for the vector and one for each text longer than a few bytes.
+// One row's texts (CP932, one per column as far as set, 32,767 at most) in a single block: their
+// count, where each ends, then the texts, each followed by a 0. A row then costs one allocation,
+// where a vector of strings cost one for the vector and one for each text longer than a few bytes.
 class ListCellTexts {
 public:
     ListCellTexts() = default;
@@ -31,7 +31,7 @@ public:
     ListCellTexts& operator=(const ListCellTexts&) = delete;
     ~ListCellTexts();
 
-    size_t Count() const { return m_pBlock == nullptr ? 0 : Header()[0]; }
+    size_t Count() const;
     // Empty (and 0-terminated) beyond the texts set.
     std::string_view Get(size_t nCol) const;
     const char* CStr(size_t nCol) const;
@@ -43,7 +43,6 @@ public:
     void InsertEmpty(size_t nCol);
 
 private:
-    const std::uint32_t* Header() const { return reinterpret_cast<const std::uint32_t*>(m_pBlock); }
     std::vector<std::string_view> Views() const;
 
     char* m_pBlock = nullptr;

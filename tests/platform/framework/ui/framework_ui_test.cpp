@@ -456,6 +456,7 @@ TEST(FrameworkListCtrl, AppendedRowsKeepTheirTextsThroughEditsAndANewColumn) {
     CProbeDialog dialog;
     std::vector<std::string> vecCells;
     int iAppended = -1;
+    bool bLongKept = false;
     RunModalWith(dialog, [&] {
         CListCtrl& list = dialog.m_list;
         list.InsertColumn(0, "name", LVCFMT_LEFT, 100);
@@ -482,9 +483,16 @@ TEST(FrameworkListCtrl, AppendedRowsKeepTheirTextsThroughEditsAndANewColumn) {
             }
             vecCells.push_back(strRow);
         }
+        // Texts of 64 KiB or more together are kept as well.
+        const std::string strLong(70000, 'x');
+        list.SetItemText(1, 3, strLong.c_str());
+        bLongKept = list.GetItemText(1, 3) == CString(strLong.c_str()) &&
+                    list.GetItemText(1, 2) == CString("1,024") &&
+                    list.GetItemText(1, 0) == CString("a.wav");
         dialog.EndDialog(IDOK);
     });
     EXPECT_EQ(iAppended, 3);
+    EXPECT_TRUE(bLongKept);
     EXPECT_EQ(vecCells, (std::vector<std::string>{"0|first|||set after the name alone",
                                                   "100|a.wav||1,024|C:\\long folder name\\x",
                                                   "101|||a much longer size text|C:\\y",

@@ -6,10 +6,12 @@
 #include <cerrno>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/win32/Win32Errors.h"
 #include "platform/win32/Win32Files.h"
 #include "platform/win32/common/AnsiPath.h"
+#include "platform/win32/posix/MoveTemporary.h"
 #include "platform/win32/posix/PathResolve.h"
 #include "platform/win32/posix/PathState.h"
 #include "platform/win32/posix/Sys.h"
@@ -45,6 +47,7 @@ bool EnsureFolder(std::string_view strAnsiPath) {
         if (SysMkdir(strPosix.c_str(), kNewFolderMode) == 0) {
             NoteEntryAdded(strPosix, false);
             NoteFolderCreated(strGiven, path);
+            NoteFolderSwept(strPosix); // made empty here: no killed run's copy is in it
             return true;
         }
         // Another thread or process may have made it meanwhile: that is as good.
@@ -58,6 +61,24 @@ bool EnsureFolder(std::string_view strAnsiPath) {
         return false;
     }
     return true;
+}
+
+// Whether the folder strAnsiPath names is there already, as far as a lookup can tell without
+// making anything: 1 a folder, 0 missing, -1 anything else (EnsureFolder then says what).
+int ProbeFolder(std::string_view strAnsiPath) {
+    WindowsPath path;
+    bool bExists = false;
+    FoundEntry found;
+    if (!ParseWindowsPath(strAnsiPath, path)) {
+        return -1;
+    }
+    if (!ResolveOnDisk(path, true, bExists, static_cast<std::size_t>(-1), &found, Reuse::Known)) {
+        return GetLastError() == ERROR_PATH_NOT_FOUND ? 0 : -1;
+    }
+    if (!bExists) {
+        return 0;
+    }
+    return found.stx.stx_mask != 0 && !found.bLink && S_ISDIR(found.stx.stx_mode) ? 1 : -1;
 }
 
 } // namespace
@@ -174,16 +195,35 @@ BOOL WINAPI MakeSureDirectoryPathExists(LPCSTR DirPath) {
     // Every prefix that ends before a separator names a folder, from the outermost inwards; the
     // part after the last one is a file name. A drive ("X:"), a root and the empty components
     // of doubled separators are no folders to make.
+    std::vector<std::size_t> auFolderEnds;
     std::size_t uComponentStart = 0;
     for (const std::size_t uSeparator : SeparatorPositions(strPath)) {
         const std::string_view strComponent =
             strPath.substr(uComponentStart, uSeparator - uComponentStart);
         const bool bDrive =
             uComponentStart == 0 && strComponent.size() == 2 && strComponent[1] == ':';
-        if (!strComponent.empty() && !bDrive && !EnsureFolder(strPath.substr(0, uSeparator))) {
-            return FALSE;
+        if (!strComponent.empty() && !bDrive) {
+            auFolderEnds.push_back(uSeparator);
         }
         uComponentStart = uSeparator + 1;
+    }
+    // Most often the folder or its parent is there: the search starts at the inner end, so that
+    // the folders above (the drive's own, say) are not looked up one by one.
+    std::size_t uFirstToMake = auFolderEnds.size();
+    while (uFirstToMake > 0) {
+        const int iProbe = ProbeFolder(strPath.substr(0, auFolderEnds[uFirstToMake - 1]));
+        if (iProbe < 0) {
+            uFirstToMake = 0; // something else stands on the way: said in order from the top
+        }
+        if (iProbe != 0) {
+            break;
+        }
+        --uFirstToMake;
+    }
+    for (std::size_t u = uFirstToMake; u < auFolderEnds.size(); ++u) {
+        if (!EnsureFolder(strPath.substr(0, auFolderEnds[u]))) {
+            return FALSE;
+        }
     }
     return TRUE;
 }

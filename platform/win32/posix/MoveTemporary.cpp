@@ -97,6 +97,10 @@ int CreateMoveTemporary(const std::string& strFolder, std::string& strTemp) {
     }
 }
 
+void NoteFolderSwept(const std::string& strFolder) {
+    FirstVisit(strFolder);
+}
+
 void RemoveStaleMoveTemporaries(const std::string& strFolder) {
     if (!FirstVisit(strFolder)) {
         return;

@@ -14,5 +14,7 @@ int CreateMoveTemporary(const std::string& strFolder, std::string& strTemp);
 // a copy under such a name was never the only one (the source is removed after the copy is in
 // place), so nothing is lost. Failures are ignored.
 void RemoveStaleMoveTemporaries(const std::string& strFolder);
+// strFolder needs no sweep in this process (the layer made it).
+void NoteFolderSwept(const std::string& strFolder);
 
 } // namespace tessaly::win32::detail

@@ -18,23 +18,26 @@ std::string Field(LPCSTR pcAnsi) {
     return EscapeJournalField(tessaly::win32::AnsiToUtf8(pcAnsi));
 }
 
-// Field(pcAnsi) appended to strOut. Most paths are ASCII, which is its own UTF-8: those are
-// escaped in place, without the two texts Field makes.
+// Field(pcAnsi) appended to strOut, escaped in place: ASCII is its own UTF-8, and any other text
+// is converted once, without the escape's second copy.
 void AppendField(std::string& strOut, LPCSTR pcAnsi) {
-    const std::size_t uStart = strOut.size();
-    for (const char* pc = pcAnsi; *pc != '\0'; ++pc) {
-        const char c = *pc;
+    const auto appendEscaped = [&strOut](std::string_view strUtf8) {
+        for (const char c : strUtf8) {
+            if (c == '%' || c == '\t' || c == '\n' || c == '\r') {
+                strOut += EscapeJournalField(std::string_view(&c, 1));
+            } else {
+                strOut += c;
+            }
+        }
+    };
+    const std::string_view strAnsi(pcAnsi);
+    for (const char c : strAnsi) {
         if (static_cast<unsigned char>(c) >= 0x80) {
-            strOut.resize(uStart);
-            strOut += Field(pcAnsi);
+            appendEscaped(tessaly::win32::AnsiToUtf8(strAnsi));
             return;
         }
-        if (c == '%' || c == '\t' || c == '\n' || c == '\r') {
-            strOut += EscapeJournalField(std::string_view(&c, 1));
-        } else {
-            strOut += c;
-        }
     }
+    appendEscaped(strAnsi);
 }
 
 void AppendNumber(std::string& strOut, ULONGLONG ullValue) {

@@ -240,11 +240,12 @@ int CALLBACK CMainDialog::CompareRows(LPARAM lParam1, LPARAM lParam2, LPARAM lPa
                                        : g_iSortDirFolder;
     if (g_sortKeys.Column() == static_cast<int>(lParamSort)) {
         // An identifier without entry compares equal to every row, as below.
-        if (g_sortKeys.Rank(nId1) == CSortKeys::kNoRank ||
-            g_sortKeys.Rank(nId2) == CSortKeys::kNoRank) {
+        const DWORD dwRank1 = g_sortKeys.Rank(nId1);
+        const DWORD dwRank2 = g_sortKeys.Rank(nId2);
+        if (dwRank1 == CSortKeys::kNoRank || dwRank2 == CSortKeys::kNoRank) {
             return 0;
         }
-        return g_sortKeys.Compare(nId1, nId2) * iDir;
+        return (dwRank1 < dwRank2 ? -1 : dwRank1 > dwRank2 ? 1 : 0) * iDir;
     }
     const CFileEntry* pEntry1 = g_pSortList->FindById(nId1);
     const CFileEntry* pEntry2 = g_pSortList->FindById(nId2);

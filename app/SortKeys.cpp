@@ -17,7 +17,7 @@ namespace {
 struct SNameKey {
     std::uint64_t ullHead0;
     std::uint64_t ullHead1;
-    DWORD dwOffset; // the name's units in the pool
+    DWORD dwOffset; // where the units after the first eight lie in the pool
     DWORD dwLength;
     DWORD nId;
 };
@@ -32,7 +32,7 @@ int CompareKeys(const SNameKey& a, const SNameKey& b, const std::vector<WCHAR>& 
         return a.ullHead1 < b.ullHead1 ? -1 : 1;
     }
     const DWORD dwCommon = std::min(a.dwLength, b.dwLength);
-    for (DWORD i = kHeadUnits; i < dwCommon; ++i) {
+    for (DWORD i = 0; i + kHeadUnits < dwCommon; ++i) {
         const WCHAR wcA = vecPool[a.dwOffset + i];
         const WCHAR wcB = vecPool[b.dwOffset + i];
         if (wcA != wcB) {
@@ -99,11 +99,12 @@ void CSortKeys::RankNames() {
         SNameKey key{0, 0, static_cast<DWORD>(vecPool.size()), dwLength, static_cast<DWORD>(nId)};
         for (DWORD i = 0; i < dwLength; ++i) {
             const WCHAR wc = CMyWString::FoldAscii(vecWide[i]);
-            vecPool.push_back(wc);
             if (i < kHeadUnits / 2) {
                 key.ullHead0 |= static_cast<std::uint64_t>(wc) << (48 - 16 * i);
             } else if (i < kHeadUnits) {
                 key.ullHead1 |= static_cast<std::uint64_t>(wc) << (48 - 16 * (i - kHeadUnits / 2));
+            } else {
+                vecPool.push_back(wc);
             }
         }
         vecKeys.push_back(key);

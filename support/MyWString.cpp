@@ -1,5 +1,6 @@
 #include "support/MyWString.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstring>
 #include <new>
@@ -90,6 +91,26 @@ BOOL CMyWString::ConvertInto(const char* pcStr, std::vector<WCHAR>& vecBuff, DWO
         return FALSE; // the constructor's own cut is not worth repeating for such a text
     }
     const DWORD dwInputStrLen = static_cast<DWORD>(nLen);
+    // CP932's single bytes below 0x80 are their own code points: such a text is only widened.
+    bool bAscii = true;
+    for (std::size_t i = 0; i < nLen && bAscii; ++i) {
+        bAscii = static_cast<unsigned char>(pcStr[i]) < 0x80;
+    }
+    if (bAscii) {
+        try {
+            if (vecBuff.size() < std::max<std::size_t>(nLen + 1, kInitialBuffSize)) {
+                vecBuff.resize(std::max<std::size_t>(nLen + 1, kInitialBuffSize));
+            }
+        } catch (const std::bad_alloc&) {
+            return FALSE;
+        }
+        for (std::size_t i = 0; i < nLen; ++i) {
+            vecBuff[i] = static_cast<WCHAR>(static_cast<unsigned char>(pcStr[i]));
+        }
+        vecBuff[nLen] = 0;
+        *pdwLen = dwInputStrLen;
+        return TRUE;
+    }
     DWORD dwNeedBuffSize = (nLen > 0 ? GetWideCharLen(pcStr, dwInputStrLen) : 0) + 1;
     // The room the constructor gives, so that the conversion ends where it ends there.
     if (dwNeedBuffSize < kInitialBuffSize) {

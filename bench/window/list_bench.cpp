@@ -48,10 +48,11 @@ void FillStore(CFileCollector& store, DWORD dwRows) {
     store.AssignIds();
 }
 
-void PrintStep(const char* pcStep, double dSeconds, double dFloor) {
-    std::printf("%-28s %6.3f s   floor %6.3f s   ratio %5.1f   (goal: at most 0.5 s)%s\n", pcStep,
-                dSeconds, dFloor, dFloor > 0 ? dSeconds / dFloor : 0.0,
-                dSeconds <= 0.5 ? "" : "  NOT MET");
+// dGoal: the goal for the step, in seconds.
+void PrintStep(const char* pcStep, double dSeconds, double dFloor, double dGoal) {
+    std::printf("%-28s %6.3f s   floor %6.3f s   ratio %5.1f   (goal: at most %.1f s)%s\n", pcStep,
+                dSeconds, dFloor, dFloor > 0 ? dSeconds / dFloor : 0.0, dGoal,
+                dSeconds <= dGoal ? "" : "  NOT MET");
 }
 
 // The floors. Fill: every row's three texts copied once into one buffer. Sorts: the store's
@@ -158,7 +159,7 @@ int main(int argc, char** argv) {
         std::printf("%u rows, the main list on the offscreen platform\n", dwRows);
         auto tStart = Clock::now();
         dialog.FillList();
-        PrintStep("fill", Seconds(tStart), floors.dFill);
+        PrintStep("fill", Seconds(tStart), floors.dFill, 0.5);
         auto* pView = reinterpret_cast<QTableView*>(dialog.m_lstFiles.m_hWnd);
         QHeaderView* pHeader = pView->horizontalHeader();
         const char* apszColumns[] = {"sort by name", "sort by size", "sort by folder"};
@@ -166,7 +167,7 @@ int main(int argc, char** argv) {
             tStart = Clock::now();
             // A click on the header, as the user sorts.
             Q_EMIT pHeader->sectionClicked(iColumn);
-            PrintStep(apszColumns[iColumn], Seconds(tStart), floors.adSort[iColumn]);
+            PrintStep(apszColumns[iColumn], Seconds(tStart), floors.adSort[iColumn], 0.5);
         }
         // Select the rows with even identifiers: half of them, scattered by the sorts.
         dialog.m_lstFiles.SetRedraw(FALSE);
@@ -181,7 +182,7 @@ int main(int argc, char** argv) {
         dialog.SendMessage(WM_COMMAND, 1004, 0);
         char acStep[64];
         std::snprintf(acStep, sizeof acStep, "exclude %u selected", (dwRows + 1) / 2);
-        PrintStep(acStep, Seconds(tStart), floors.dExclude);
+        PrintStep(acStep, Seconds(tStart), floors.dExclude, 1.0);
         const bool bOk = dialog.m_lstFiles.GetItemCount() == static_cast<int>(dwRows / 2) &&
                          dialog.m_store.GetCount() == dwRows / 2;
         tStart = Clock::now();

@@ -141,3 +141,35 @@ TEST_F(CMyWStringSJis, SearchesWithShiftJisArguments) {
     EXPECT_EQ(str.Compare(""), -1); // converts to nothing
     EXPECT_EQ(CMyWString(u"").Compare(static_cast<const char*>(nullptr)), -1);
 }
+
+namespace {
+
+// ConvertInto must hold exactly what the constructor holds, one buffer serving every text: ASCII
+// (widened without conversion), kana and kanji, a 0x5C trail byte, a name outside CP932, bytes
+// that are no CP932, a dangling lead byte, a text longer than the constructor's first buffer.
+TEST(CMyWStringConvertInto, HoldsWhatTheConstructorHolds) {
+    const std::string strLong(2500, 'x');
+    const std::string strLongKana = Ansi("ア") + strLong + Ansi("曲");
+    const std::string astrTexts[] = {"",
+                                     "track0001.WAV",
+                                     Ansi("曲名 ソ表.wav"),
+                                     Ansi("café 한글.mp3"),
+                                     std::string("\x81\x20\xA0\xFD"), // no CP932 characters
+                                     std::string("end\x81"),          // a dangling lead byte
+                                     strLong,
+                                     strLongKana,
+                                     "a"};
+    std::vector<WCHAR> vecBuff;
+    for (const std::string& strText : astrTexts) {
+        SCOPED_TRACE("text of " + std::to_string(strText.size()) + " bytes");
+        const CMyWString strExpected(strText.c_str());
+        DWORD dwLen = 12345;
+        ASSERT_TRUE(CMyWString::ConvertInto(strText.c_str(), vecBuff, &dwLen));
+        ASSERT_EQ(dwLen, strExpected.GetLength());
+        EXPECT_EQ(std::u16string(vecBuff.data(), dwLen),
+                  std::u16string(strExpected.GetBuff(), strExpected.GetLength()));
+        EXPECT_EQ(vecBuff[dwLen], 0);
+    }
+}
+
+} // namespace

@@ -112,7 +112,7 @@ BOOL CMainDialog::FillListRows(DWORD dwStart, DWORD dwEnd) {
     char acSize[kNumberBytes];
     const int iRows = static_cast<int>(dwEnd - dwStart);
     const int iAdded =
-        m_lstFiles.AppendItems(iRows, [&](int i, LPCTSTR* apszTexts, LPARAM& lParam) {
+        m_lstFiles.AppendItems(iRows, [&](int i, LPCTSTR* apszTexts, LPARAM& lParam, int&) {
             const CFileEntry& entry = m_store.GetAt(dwStart + static_cast<DWORD>(i));
             FormatWithSeparators(entry.m_ullSize, acSize);
             apszTexts[0] = entry.m_strName.GetString();

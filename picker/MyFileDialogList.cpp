@@ -1,4 +1,6 @@
 // The entry list: its columns, the listing of the current folder and the rows that show entries.
+#include <algorithm>
+
 #include "picker/EntryText.h"
 #include "picker/MyFileDialog.h"
 #include "support/AnsiText.h"
@@ -85,9 +87,29 @@ void CMyFileDialog::ReadFolder() {
 }
 
 void CMyFileDialog::WriteAllRows(int iOldRows) {
-    for (int i = 0; i < m_iItemNum; ++i) {
+    const int iRewritten = std::min(iOldRows, m_iItemNum);
+    for (int i = 0; i < iRewritten; ++i) {
         const WIN32_FIND_DATAA data = m_aFindData[i];
         SetListItem(i, &data);
+    }
+    // The rows beyond the old ones go in with one call, as AddItemToList would write each.
+    if (m_iItemNum > iRewritten) {
+        CString strSize;
+        CString strTime;
+        WIN32_FIND_DATAA data;
+        const int iAdded = m_ListCtrl.AppendItems(
+            m_iItemNum - iRewritten, [&](int i, LPCTSTR* apszTexts, LPARAM&, int& iImage) {
+                data = m_aFindData[iRewritten + i];
+                FormatFileSize(data.nFileSizeHigh, data.nFileSizeLow, strSize);
+                FormatFileTime(data.ftLastWriteTime, strTime);
+                apszTexts[0] = data.cFileName;
+                apszTexts[1] = strSize;
+                apszTexts[2] = strTime;
+                iImage = RowItem(iRewritten + i, &data).iImage;
+            });
+        for (int i = iRewritten + std::max(iAdded, 0); i < m_iItemNum; ++i) {
+            TraceFormat("※　iSubItem=0で失敗 Index[%d] AddItemToList()\n", i);
+        }
     }
     for (int i = iOldRows - 1; i >= m_iItemNum; --i) {
         m_ListCtrl.DeleteItem(i);

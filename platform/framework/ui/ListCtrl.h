@@ -48,10 +48,10 @@ public:
     int GetNextItem(int nItem, int nFlags) const;
     BOOL DeleteItem(int nItem);
     BOOL DeleteAllItems();
-    // Appends nItems rows in one call (one crossing from a worker): fnRow(i, apszTexts, lParam)
-    // gives the i-th row's text for each of GetColumnCount() columns (null: empty) and its item
-    // data. The rows come unselected, without image. The number of rows appended.
-    int AppendItems(int nItems, const std::function<void(int, LPCTSTR*, LPARAM&)>& fnRow);
+    // Appends nItems rows in one call (one crossing from a worker): fnRow(i, apszTexts, lParam,
+    // iImage) gives the i-th row's text for each of GetColumnCount() columns (null: empty), its
+    // item data and its image (-1 for none). The rows come unselected. The number appended.
+    int AppendItems(int nItems, const std::function<void(int, LPCTSTR*, LPARAM&, int&)>& fnRow);
     // Prepares for nItems rows about to be added; the rows themselves are unchanged.
     void SetItemCount(int nItems);
     // Deletes the rows whose indexes are listed (any order, repeats ignored) in one pass: the

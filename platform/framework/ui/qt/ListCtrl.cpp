@@ -415,7 +415,8 @@ BOOL CListCtrl::DeleteAllItems() {
                : FALSE;
 }
 
-int CListCtrl::AppendItems(int nItems, const std::function<void(int, LPCTSTR*, LPARAM&)>& fnRow) {
+int CListCtrl::AppendItems(int nItems,
+                           const std::function<void(int, LPCTSTR*, LPARAM&, int&)>& fnRow) {
     int nAppended = 0;
     WithList(m_hWnd, [&](ListViewWidget*, ListModel* pModel) {
         const auto nColumns = static_cast<size_t>(std::max(pModel->columnCount(), 1));
@@ -425,7 +426,7 @@ int CListCtrl::AppendItems(int nItems, const std::function<void(int, LPCTSTR*, L
         for (int i = 0; i < nItems; ++i) {
             std::fill(vecTexts.begin(), vecTexts.end(), nullptr);
             ListModel::Row& row = vecRows[static_cast<size_t>(i)];
-            fnRow(i, vecTexts.data(), row.lParam);
+            fnRow(i, vecTexts.data(), row.lParam, row.iImage);
             for (size_t c = 0; c < nColumns; ++c) {
                 vecViews[c] = vecTexts[c] != nullptr ? std::string_view(vecTexts[c]) : "";
             }

@@ -457,6 +457,7 @@ TEST(FrameworkListCtrl, AppendedRowsKeepTheirTextsThroughEditsAndANewColumn) {
     std::vector<std::string> vecCells;
     int iAppended = -1;
     bool bLongKept = false;
+    std::vector<int> vecImages;
     RunModalWith(dialog, [&] {
         CListCtrl& list = dialog.m_list;
         list.InsertColumn(0, "name", LVCFMT_LEFT, 100);
@@ -466,12 +467,14 @@ TEST(FrameworkListCtrl, AppendedRowsKeepTheirTextsThroughEditsAndANewColumn) {
         const char* aapszRows[3][3] = {{"a.wav", "1,024", "C:\\long folder name\\x"},
                                        {"", nullptr, "C:\\y"},
                                        {"c.wav", "7", ""}};
-        iAppended = list.AppendItems(3, [&](int i, LPCTSTR* apszTexts, LPARAM& lParam) {
-            for (int c = 0; c < 3; ++c) {
-                apszTexts[c] = aapszRows[i][c];
-            }
-            lParam = 100 + i;
-        });
+        iAppended =
+            list.AppendItems(3, [&](int i, LPCTSTR* apszTexts, LPARAM& lParam, int& iImage) {
+                for (int c = 0; c < 3; ++c) {
+                    apszTexts[c] = aapszRows[i][c];
+                }
+                lParam = 100 + i;
+                iImage = i == 2 ? 1 : -1;
+            });
         list.SetItemText(2, 1, "a much longer size text");
         list.SetItemText(0, 2, "set after the name alone");
         list.InsertColumn(1, "between", LVCFMT_LEFT, 50);
@@ -483,6 +486,13 @@ TEST(FrameworkListCtrl, AppendedRowsKeepTheirTextsThroughEditsAndANewColumn) {
             }
             vecCells.push_back(strRow);
         }
+        for (int i = 0; i < list.GetItemCount(); ++i) {
+            LVITEM item{};
+            item.mask = LVIF_IMAGE;
+            item.iItem = i;
+            list.GetItem(&item);
+            vecImages.push_back(item.iImage);
+        }
         // Texts of 64 KiB or more together are kept as well.
         const std::string strLong(70000, 'x');
         list.SetItemText(1, 3, strLong.c_str());
@@ -493,6 +503,7 @@ TEST(FrameworkListCtrl, AppendedRowsKeepTheirTextsThroughEditsAndANewColumn) {
     });
     EXPECT_EQ(iAppended, 3);
     EXPECT_TRUE(bLongKept);
+    EXPECT_EQ(vecImages, (std::vector<int>{-1, -1, -1, 1}));
     EXPECT_EQ(vecCells, (std::vector<std::string>{"0|first|||set after the name alone",
                                                   "100|a.wav||1,024|C:\\long folder name\\x",
                                                   "101|||a much longer size text|C:\\y",

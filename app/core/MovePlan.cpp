@@ -86,19 +86,20 @@ const CBatchPredictor::CFolderState& CBatchPredictor::FolderState(const CString&
     if (const auto it = m_mapFolders.find(strKey); it != m_mapFolders.end()) {
         return it->second;
     }
-    // The first part of the path that exists must be a folder.
-    CFolderState state;
-    WIN32_FIND_DATAA findData;
-    if (GetFileFindData(&findData, strFolder)) {
-        if ((findData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    // The first part of the path that exists must be a folder. Parents first: below a folder
+    // that is not there, nothing is there either, so only folders whose parent is there are
+    // looked up.
+    const CString strParent = ParentOf(strFolder);
+    CFolderState state = strParent.IsEmpty() ? s_lookUp : FolderState(strParent);
+    // Otherwise it is as its parent: to be made, or blocked by the same file.
+    if (state.m_eState == EFolder::Present) {
+        WIN32_FIND_DATAA findData;
+        if (!GetFileFindData(&findData, strFolder)) {
+            state.m_eState = EFolder::ToBeMade;
+        } else if ((findData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
             state.m_eState = EFolder::Blocked;
             state.m_strBlocker = strFolder;
         }
-    } else {
-        const CString strParent = ParentOf(strFolder);
-        const CFolderState& parent =
-            strParent.IsEmpty() ? CFolderState{EFolder::ToBeMade, {}} : FolderState(strParent);
-        state = parent.m_eState == EFolder::Blocked ? parent : CFolderState{EFolder::ToBeMade, {}};
     }
     // Map nodes stay put as the map grows, so the reference outlives later insertions.
     return m_mapFolders.emplace(strKey, std::move(state)).first->second;

@@ -70,7 +70,7 @@ BOOL CMoveJournal::Begin(LPCSTR pcProgram, LPCSTR pcOperationFolder, LPCSTR pcEx
     Close();
     m_bFailed = false;
     m_strPending.clear();
-    m_setKnownFolders.clear();
+    m_mapKnownFolders.clear();
     m_strLastFolder.Empty();
     m_strOperationFolder = pcOperationFolder;
     const CString strFolder = pcFolder != nullptr ? CString(pcFolder) : GetJournalFolder(TRUE);
@@ -116,25 +116,30 @@ BOOL CMoveJournal::Begin(LPCSTR pcProgram, LPCSTR pcOperationFolder, LPCSTR pcEx
 }
 
 void CMoveJournal::NoteFolders(const CString& strOperationFolder, const CString& strFolder) {
-    // The folders between the operation folder and strFolder that are not there, parents first.
     // Entries come folder by folder: the one before's folder is known.
     if (strFolder == m_strLastFolder) {
         return;
     }
     m_strLastFolder = strFolder;
-    std::vector<CString> vecMissing;
-    CString strAt = strFolder;
-    while (strAt.GetLength() > strOperationFolder.GetLength() &&
-           m_setKnownFolders.insert(std::string(strAt.GetString())).second) {
-        if (IsExistFile(strAt, TRUE, FALSE)) {
-            break;
+    NoteFolder(strOperationFolder, strFolder);
+}
+
+bool CMoveJournal::NoteFolder(const CString& strOperationFolder, const CString& strFolder) {
+    if (strFolder.GetLength() <= strOperationFolder.GetLength()) {
+        return false;
+    }
+    const auto [it, bNew] = m_mapKnownFolders.try_emplace(std::string(strFolder.GetString()));
+    bool& bMissing = it->second; // elements stay put as the map grows
+    if (bNew) {
+        // Parents first, both in the journal and in the lookups: below a folder that is not
+        // there, nothing is there either.
+        bMissing = NoteFolder(strOperationFolder, GetFolderFromPath(strFolder)) ||
+                   !IsExistFile(strFolder, TRUE, FALSE);
+        if (bMissing) {
+            m_strPending += "folder\t" + Field(strFolder) + "\n";
         }
-        vecMissing.push_back(strAt);
-        strAt = GetFolderFromPath(strAt);
     }
-    for (auto it = vecMissing.rbegin(); it != vecMissing.rend(); ++it) {
-        m_strPending += "folder\t" + Field(*it) + "\n";
-    }
+    return bMissing;
 }
 
 BOOL CMoveJournal::NoteMove(const MovePaths& paths) {

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -38,6 +39,8 @@ public:
 
 private:
     void NoteFolders(const CString& strOperationFolder, const CString& strFolder);
+    // Records strFolder (and its parents first) when the run will make it; true if so.
+    bool NoteFolder(const CString& strOperationFolder, const CString& strFolder);
     void Close();
 
     void* m_hFile = nullptr; // HANDLE
@@ -45,8 +48,8 @@ private:
     CString m_strPath;
     CString m_strOperationFolder;
     std::string m_strPending;
-    std::unordered_set<std::string> m_setKnownFolders; // exist, or recorded as to be made
-    CString m_strLastFolder;                           // the last move's destination folder
+    std::unordered_map<std::string, bool> m_mapKnownFolders; // looked at: true if to be made
+    CString m_strLastFolder;                                 // the last move's destination folder
 };
 
 // The store's template roots, each once, in the order they first appear.

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 #include <mutex>
+#include <vector>
 
 #include "platform/win32/NameCodec.h"
 #include "platform/win32/Win32Errors.h"
@@ -153,16 +154,6 @@ bool ReadListing(WindowsPath& path, FindSearch& search) {
         }
         return false;
     }
-    const int fdRead = ::dup(search.m_fdDir);
-    DIR* pDir = fdRead < 0 ? nullptr : ::fdopendir(fdRead);
-    if (pDir == nullptr) {
-        SetLastErrorFromErrno(errno);
-        if (fdRead >= 0) {
-            ::close(fdRead);
-        }
-        return false;
-    }
-    ::rewinddir(pDir);
     const NamePattern pattern(*path.strPattern);
 
     // Sort keys: the upper-cased units big-endian, two zero bytes, the on-disk bytes.
@@ -174,14 +165,25 @@ bool ReadListing(WindowsPath& path, FindSearch& search) {
     };
     std::vector<Key> aKeys;
     std::u16string strUpcased;
+    // Read straight from the folder's own descriptor, which stays open for the stats to come: a
+    // DIR on a copy of it cost five system calls more a folder (dup, fstat, two fcntl, lseek).
+    thread_local std::vector<char> t_acBuffer(32768);
+    std::size_t uPos = 0;
+    std::size_t uEnd = 0;
     bool bReadOk = true;
     for (;;) {
-        errno = 0;
-        const dirent* pEntry = ::readdir(pDir);
-        if (pEntry == nullptr) {
-            bReadOk = errno == 0;
-            break;
+        if (uPos >= uEnd) {
+            const ssize_t cbRead =
+                ::getdents64(search.m_fdDir, t_acBuffer.data(), t_acBuffer.size());
+            if (cbRead <= 0) {
+                bReadOk = cbRead == 0;
+                break;
+            }
+            uPos = 0;
+            uEnd = static_cast<std::size_t>(cbRead);
         }
+        const auto* pEntry = reinterpret_cast<const dirent64*>(t_acBuffer.data() + uPos);
+        uPos += pEntry->d_reclen;
         const std::string_view strName(pEntry->d_name);
         if (strName == "." || strName == "..") {
             continue;
@@ -207,7 +209,6 @@ bool ReadListing(WindowsPath& path, FindSearch& search) {
         std::memcpy(pc, strName.data(), strName.size());
         aKeys.push_back(key);
     }
-    ::closedir(pDir);
     if (!bReadOk) {
         SetLastErrorFromErrno(errno);
         return false;

@@ -70,6 +70,26 @@ DWORD HashOf(std::uint64_t ullKey) {
     return static_cast<DWORD>(ullKey >> 32);
 }
 
+// Orders keys made in store order by their hashes, store order kept among equal hashes: what
+// sorting the whole keys gives. A stable radix sort of the hash's four bytes costs four passes
+// over the keys, where a comparison sort's cost per key grows with the count.
+void SortByHash(std::vector<std::uint64_t>& vecKeys) {
+    std::vector<std::uint64_t> vecOther(vecKeys.size());
+    for (int iShift = 32; iShift < 64; iShift += 8) {
+        std::size_t auStart[257] = {};
+        for (std::uint64_t ullKey : vecKeys) {
+            ++auStart[((ullKey >> iShift) & 0xFF) + 1];
+        }
+        for (int i = 0; i < 256; ++i) {
+            auStart[i + 1] += auStart[i];
+        }
+        for (std::uint64_t ullKey : vecKeys) {
+            vecOther[auStart[(ullKey >> iShift) & 0xFF]++] = ullKey;
+        }
+        vecKeys.swap(vecOther);
+    }
+}
+
 DWORD PositionOf(std::uint64_t ullKey) {
     return static_cast<DWORD>(ullKey);
 }
@@ -100,7 +120,7 @@ DWORD CFileList::FindDuplicates(CFileList& listDup) const {
                 vecKeys.push_back(SortKey(strKey, i));
             }
         }
-        std::sort(vecKeys.begin(), vecKeys.end());
+        SortByHash(vecKeys);
 
         struct Group {
             std::u16string strTitle;

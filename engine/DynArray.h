@@ -41,6 +41,10 @@ public:
     BOOL Add(T&& item);
     // Releases the storage: count and capacity 0, no storage owned.
     void Release();
+    // Gives back the slots allocated ahead beyond the capacity (up to half as many again), keeping
+    // the elements, count and capacity; FALSE, the array unchanged, when the smaller allocation
+    // fails.
+    BOOL ReleaseSlack();
 
     // Lowers the count (a larger value is cut to the capacity); slots keep their content.
     void SetCount(DWORD dwCount);
@@ -156,6 +160,17 @@ template <typename T> void CDynArray<T>::Release() {
     m_dwSlots = 0;
     m_dwCount.store(0, std::memory_order_release);
     m_bAllocated = false;
+}
+
+template <typename T> BOOL CDynArray<T>::ReleaseSlack() {
+    if (m_dwSlots <= m_dwCapacity) {
+        return TRUE;
+    }
+    if (m_dwCapacity == 0) {
+        Release();
+        return TRUE;
+    }
+    return Reallocate(m_dwCapacity, GetCount());
 }
 
 template <typename T> void CDynArray<T>::SetCount(DWORD dwCount) {

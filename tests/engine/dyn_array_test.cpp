@@ -83,3 +83,28 @@ TEST(CDynArray, AppendingOwnElementSurvivesReallocation) {
     EXPECT_EQ(a[1000], a[1]);
     EXPECT_EQ(a.GetCapacity(), 2000u);
 }
+
+// 6,000 appends leave 6,750 slots (each growth allocates half as much again); ReleaseSlack trims
+// them to the 6,000 of the capacity, in new storage, keeping every element; a second call has
+// nothing to give back.
+TEST(CDynArray, ReleaseSlackTrimsTheSlotsAllocatedAheadAndKeepsEverything) {
+    CDynArray<std::string> a;
+    for (int i = 0; i < 6000; ++i) {
+        ASSERT_TRUE(a.Add("element " + std::to_string(i)));
+    }
+    a.SetCount(5990);
+    const std::string* pBefore = a.GetData();
+    ASSERT_TRUE(a.ReleaseSlack());
+    EXPECT_NE(a.GetData(), pBefore) << "the slack was not given back";
+    EXPECT_EQ(a.GetCount(), 5990u);
+    EXPECT_EQ(a.GetCapacity(), 6000u);
+    for (DWORD i = 0; i < 5990; ++i) {
+        ASSERT_EQ(a[i], "element " + std::to_string(i));
+    }
+    EXPECT_EQ(a[5995], "") << "slots above the count come back default";
+    const std::string* pTrimmed = a.GetData();
+    ASSERT_TRUE(a.ReleaseSlack());
+    EXPECT_EQ(a.GetData(), pTrimmed);
+    ASSERT_TRUE(a.Add("more"));
+    EXPECT_EQ(a[5990], "more");
+}

@@ -55,8 +55,6 @@ void FinishCollection(ICollectionOwner& owner) {
     }
     collection.RemoveAll(listDup);
     collection.AssignIds();
-    // Before the rows are made, so that the store's slack and the rows are never held together.
-    collection.ReleaseSlack();
     g_bCollecting = FALSE;
 
     if (!g_bClosing) {

@@ -5,13 +5,15 @@
 // grows the capacity by 1000 (by 1 from 0xFFFFFC18 on; at 0xFFFFFFFF the append fails), and the
 // capacity reported is exactly that figure. Underneath, storage is allocated in geometric steps so
 // that a million appends do not copy the array a thousand times; a slot beyond the reported
-// capacity is never written and stays default-constructed until the capacity reaches it.
+// capacity is not even constructed until the capacity reaches it, so the memory allocated ahead
+// (up to half the array again) is never touched while unused.
 //
 // The count is atomic: one thread appends, and another (the window's timer) may read GetCount()
 // meanwhile. An element is complete before the count that includes it is published.
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <new>
 #include <type_traits>
 #include <utility>
@@ -41,10 +43,6 @@ public:
     BOOL Add(T&& item);
     // Releases the storage: count and capacity 0, no storage owned.
     void Release();
-    // Gives back the slots allocated ahead beyond the capacity (up to half as many again), keeping
-    // the elements, count and capacity; FALSE, the array unchanged, when the smaller allocation
-    // fails.
-    BOOL ReleaseSlack();
 
     // Lowers the count (a larger value is cut to the capacity); slots keep their content.
     void SetCount(DWORD dwCount);
@@ -62,12 +60,16 @@ private:
     // Makes at least dwCapacity slots exist, allocating ahead when it has to reallocate.
     BOOL Provide(DWORD dwCapacity);
     BOOL Reallocate(DWORD dwSlots, DWORD dwKeep);
+    // Default-constructs the slots up to the capacity that are not yet.
+    void ConstructToCapacity();
+    void DestroyAll();
 
     T* m_pData = nullptr;
     DWORD m_dwCapacity = 0;
     std::atomic<DWORD> m_dwCount{0};
     bool m_bAllocated = false;
-    DWORD m_dwSlots = 0; // constructed slots, never fewer than m_dwCapacity
+    DWORD m_dwSlots = 0;       // allocated slots, never fewer than m_dwCapacity
+    DWORD m_dwConstructed = 0; // constructed slots: at least m_dwCapacity, at most m_dwSlots
 };
 
 template <typename T> DWORD CDynArray<T>::NextCapacity(DWORD dwCapacity) {
@@ -90,6 +92,7 @@ template <typename T> BOOL CDynArray<T>::SetCapacity(DWORD dwNewCapacity, BOOL b
             return FALSE;
         }
         m_dwCapacity = dwNewCapacity;
+        ConstructToCapacity();
         return TRUE;
     }
     if (dwNewCapacity == 0) {
@@ -112,6 +115,7 @@ template <typename T> BOOL CDynArray<T>::SetCapacity(DWORD dwNewCapacity, BOOL b
         return FALSE;
     }
     m_dwCapacity = dwNewCapacity;
+    ConstructToCapacity();
     return TRUE;
 }
 
@@ -138,6 +142,7 @@ template <typename T> template <typename U> BOOL CDynArray<T>::AddItem(U&& item)
                     return FALSE;
                 }
                 m_dwCapacity = dwGrown;
+                ConstructToCapacity();
                 m_pData[dwCount] = std::move(copy);
                 m_dwCount.store(dwCount + 1, std::memory_order_release);
                 return TRUE;
@@ -147,6 +152,7 @@ template <typename T> template <typename U> BOOL CDynArray<T>::AddItem(U&& item)
             return FALSE;
         }
         m_dwCapacity = dwGrown;
+        ConstructToCapacity();
     }
     m_pData[dwCount] = std::forward<U>(item);
     m_dwCount.store(dwCount + 1, std::memory_order_release);
@@ -154,23 +160,14 @@ template <typename T> template <typename U> BOOL CDynArray<T>::AddItem(U&& item)
 }
 
 template <typename T> void CDynArray<T>::Release() {
-    delete[] m_pData;
+    DestroyAll();
+    ::operator delete(m_pData);
     m_pData = nullptr;
     m_dwCapacity = 0;
     m_dwSlots = 0;
+    m_dwConstructed = 0;
     m_dwCount.store(0, std::memory_order_release);
     m_bAllocated = false;
-}
-
-template <typename T> BOOL CDynArray<T>::ReleaseSlack() {
-    if (m_dwSlots <= m_dwCapacity) {
-        return TRUE;
-    }
-    if (m_dwCapacity == 0) {
-        Release();
-        return TRUE;
-    }
-    return Reallocate(m_dwCapacity, GetCount());
 }
 
 template <typename T> void CDynArray<T>::SetCount(DWORD dwCount) {
@@ -190,21 +187,39 @@ template <typename T> BOOL CDynArray<T>::Provide(DWORD dwCapacity) {
 }
 
 template <typename T> BOOL CDynArray<T>::Reallocate(DWORD dwSlots, DWORD dwKeep) {
-    T* pNew = new (std::nothrow) T[dwSlots]();
+    static_assert(alignof(T) <= __STDCPP_DEFAULT_NEW_ALIGNMENT__);
+    // Raw storage: only the kept elements are placed now, the rest as the capacity reaches them.
+    T* pNew = static_cast<T*>(
+        ::operator new(sizeof(T) * static_cast<std::size_t>(dwSlots), std::nothrow));
     if (pNew == nullptr) {
         return FALSE;
     }
     const DWORD dwCopy = dwKeep < dwSlots ? dwKeep : dwSlots;
     for (DWORD i = 0; i < dwCopy; ++i) {
-        if constexpr (std::is_nothrow_move_assignable_v<T>) {
-            pNew[i] = std::move(m_pData[i]);
+        if constexpr (std::is_nothrow_move_constructible_v<T>) {
+            new (pNew + i) T(std::move(m_pData[i]));
         } else {
-            pNew[i] = m_pData[i];
+            new (pNew + i) T(m_pData[i]);
         }
     }
-    delete[] m_pData;
+    DestroyAll();
+    ::operator delete(m_pData);
     m_pData = pNew;
     m_dwSlots = dwSlots;
+    m_dwConstructed = dwCopy;
     m_bAllocated = true;
     return TRUE;
+}
+
+template <typename T> void CDynArray<T>::ConstructToCapacity() {
+    for (; m_dwConstructed < m_dwCapacity; ++m_dwConstructed) {
+        new (m_pData + m_dwConstructed) T();
+    }
+}
+
+template <typename T> void CDynArray<T>::DestroyAll() {
+    for (DWORD i = 0; i < m_dwConstructed; ++i) {
+        m_pData[i].~T();
+    }
+    m_dwConstructed = 0;
 }

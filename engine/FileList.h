@@ -67,9 +67,6 @@ public:
     BOOL Append(const CFileEntry& entry);
     // When the store is full, grows its capacity by dwGrowBy (less where 32 bits would overflow).
     BOOL MakeRoom(DWORD dwGrowBy);
-    // CDynArray::ReleaseSlack on the entries: a million entries leave up to half a million
-    // default slots allocated ahead once the collection has stopped growing.
-    BOOL ReleaseSlack() { return m_aEntries.ReleaseSlack(); }
     // CDynArray::SetCapacity on the entries.
     BOOL SetCapacity(DWORD dwCapacity, BOOL bKeep);
 

@@ -84,27 +84,34 @@ TEST(CDynArray, AppendingOwnElementSurvivesReallocation) {
     EXPECT_EQ(a.GetCapacity(), 2000u);
 }
 
-// 6,000 appends leave 6,750 slots (each growth allocates half as much again); ReleaseSlack trims
-// them to the 6,000 of the capacity, in new storage, keeping every element; a second call has
-// nothing to give back.
-TEST(CDynArray, ReleaseSlackTrimsTheSlotsAllocatedAheadAndKeepsEverything) {
-    CDynArray<std::string> a;
-    for (int i = 0; i < 6000; ++i) {
-        ASSERT_TRUE(a.Add("element " + std::to_string(i)));
+// Slots are constructed as the capacity reaches them and destroyed exactly once, whether the
+// storage grows ahead, shrinks, is given up or dies with the array.
+TEST(CDynArray, ConstructsEachSlotOnceAsTheCapacityReachesIt) {
+    static int s_iLive = 0;
+    struct Counted {
+        Counted() { ++s_iLive; }
+        Counted(const Counted&) { ++s_iLive; }
+        Counted(Counted&&) noexcept { ++s_iLive; }
+        Counted& operator=(const Counted&) = default;
+        Counted& operator=(Counted&&) noexcept = default;
+        ~Counted() { --s_iLive; }
+    };
+    {
+        CDynArray<Counted> a;
+        for (int i = 0; i < 6000; ++i) {
+            ASSERT_TRUE(a.Add(Counted()));
+            // 6,000 appends allocate 6,750 slots; only the capacity's are ever live.
+            ASSERT_EQ(s_iLive, static_cast<int>(a.GetCapacity())) << "after " << i + 1;
+        }
+        ASSERT_TRUE(a.SetCapacity(6500, TRUE));
+        EXPECT_EQ(s_iLive, 6500) << "raised within the slots allocated ahead";
+        ASSERT_TRUE(a.SetCapacity(2500, TRUE));
+        EXPECT_EQ(s_iLive, 2500);
+        ASSERT_TRUE(a.SetCapacity(3000, FALSE));
+        EXPECT_EQ(s_iLive, 3000);
+        a.Release();
+        EXPECT_EQ(s_iLive, 0);
+        ASSERT_TRUE(a.SetCapacity(10, TRUE));
     }
-    a.SetCount(5990);
-    const std::string* pBefore = a.GetData();
-    ASSERT_TRUE(a.ReleaseSlack());
-    EXPECT_NE(a.GetData(), pBefore) << "the slack was not given back";
-    EXPECT_EQ(a.GetCount(), 5990u);
-    EXPECT_EQ(a.GetCapacity(), 6000u);
-    for (DWORD i = 0; i < 5990; ++i) {
-        ASSERT_EQ(a[i], "element " + std::to_string(i));
-    }
-    EXPECT_EQ(a[5995], "") << "slots above the count come back default";
-    const std::string* pTrimmed = a.GetData();
-    ASSERT_TRUE(a.ReleaseSlack());
-    EXPECT_EQ(a.GetData(), pTrimmed);
-    ASSERT_TRUE(a.Add("more"));
-    EXPECT_EQ(a[5990], "more");
+    EXPECT_EQ(s_iLive, 0) << "the destructor leaves none alive";
 }

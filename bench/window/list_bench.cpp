@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -145,7 +146,11 @@ SFloors MeasureFloors(const CFileCollector& store) {
 int main(int argc, char** argv) {
     const DWORD dwRows =
         argc > 1 ? static_cast<DWORD>(std::strtoul(argv[1], nullptr, 10)) : 1000000;
-    tessaly::win32::SetModuleFileNameForTests("/tmp/tessaly-list-bench/tessaly");
+    // The program's own files (TraceFile.txt) go to a folder of the bench's, never to the user's
+    // state folder, where a stray file would change what the program does there.
+    const std::string strProgram = "/tmp/tessaly-list-bench";
+    std::filesystem::create_directories(strProgram);
+    tessaly::win32::SetModuleFileNameForTests(strProgram + "/tessaly");
     qputenv("QT_QPA_PLATFORM", "offscreen");
     int iArgc = 1;
     tessaly::framework::InitWindowSystem(iArgc, argv);
@@ -194,5 +199,6 @@ int main(int argc, char** argv) {
     });
     dialog.DoModal();
     g_app.m_pMainWnd = nullptr;
+    std::filesystem::remove_all(strProgram);
     return 0;
 }

@@ -61,6 +61,46 @@ TEST_F(Directories, MakeSureDirectoryPathExistsFailsWhenAFolderCannotBeMade) {
     EXPECT_FALSE(MakeSureDirectoryPathExists("Q:\\unmapped\\"));
 }
 
+// The deepest folder that is there is sought first, but whatever stands on the way is answered as
+// a walk from the top answers it: a folder of another case or behind a link is taken, a file or a
+// broken link fails with the code for the first component that is no folder.
+TEST_F(Directories, MakeSureDirectoryPathExistsAnswersWhateverStandsOnTheWay) {
+    TESSALY_STAND_IN_ONLY("symbolic links, and the layer's system calls made to fail");
+    std::filesystem::create_directories(Posix("a/b"));
+    WriteBytes(Posix("a/file"), "in the way");
+    std::filesystem::create_directory_symlink(Posix("a/b"), Posix("a/link"));
+    std::filesystem::create_symlink("nowhere", Posix("a/broken"));
+    const struct {
+        const char* pszPath;
+        bool bMade;
+        DWORD dwError;      // when not made
+        const char* pszNew; // relative POSIX path that must now be a folder
+        int iMkdirs;        // mkdir calls it takes
+    } rows[] = {
+        {"T:\\a\\b\\", true, 0, "a/b", 0},
+        {"T:\\A\\B\\c\\d\\", true, 0, "a/b/c/d", 2},
+        {"T:\\a\\LINK\\e\\", true, 0, "a/b/e", 1},
+        {"T:\\a\\file\\x\\y\\", false, ERROR_ALREADY_EXISTS, nullptr, 0},
+        {"T:\\a\\broken\\x\\", false, ERROR_PATH_NOT_FOUND, nullptr, 1}, // mkdir finds it taken
+    };
+    int i = 0;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << "row " << i++);
+        // Every mkdir past the ones the row needs fails: none is asked for twice or in vain.
+        FailSysCall(SysCall::Mkdir, EACCES, -1, row.iMkdirs);
+        SetLastError(ERROR_SUCCESS);
+        EXPECT_EQ(MakeSureDirectoryPathExists(row.pszPath) != FALSE, row.bMade);
+        tessaly::win32::ClearSysCallFailures();
+        if (row.bMade) {
+            EXPECT_TRUE(std::filesystem::is_directory(Posix(row.pszNew)));
+        } else {
+            EXPECT_EQ(GetLastError(), row.dwError);
+        }
+    }
+    EXPECT_EQ(ReadBytes(Posix("a/file")), "in the way");
+    EXPECT_EQ(Names(), (std::set<std::string>{"a"}));
+}
+
 TEST_F(Directories, CreateAndRemoveFoldersAsWindows) {
     std::filesystem::create_directory(Posix("Existing"));
     WriteBytes(Posix("Existing/f.txt"), "");

@@ -91,7 +91,9 @@ void ListCellTexts::Assign(const std::string_view* aTexts, size_t nCount) {
     char* pcOut = pBlock + nHeader;
     size_t nAt = 0;
     for (size_t i = 0; i < nCount; ++i) {
-        std::memcpy(pcOut + nAt, aTexts[i].data(), aTexts[i].size());
+        if (!aTexts[i].empty()) { // an empty view's data may be null
+            std::memcpy(pcOut + nAt, aTexts[i].data(), aTexts[i].size());
+        }
         nAt += aTexts[i].size();
         // The text's end, where its 0 is.
         if (bWide) {

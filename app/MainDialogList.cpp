@@ -107,8 +107,8 @@ BOOL CMainDialog::FillList() {
 }
 
 BOOL CMainDialog::FillListRows(DWORD dwStart, DWORD dwEnd) {
-    // Rows are built with redraw off and shown once per slice, all of a slice in one call.
-    m_lstFiles.SetRedraw(FALSE);
+    // All of a slice in one call, which the view takes as rows added at its end: turning redraw
+    // off and on would have it start over from its first row at every slice.
     char acSize[kNumberBytes];
     const int iRows = static_cast<int>(dwEnd - dwStart);
     const int iAdded =
@@ -127,7 +127,6 @@ BOOL CMainDialog::FillListRows(DWORD dwStart, DWORD dwEnd) {
                          m_nRowCount);
         m_store.GetAt(dwStart + static_cast<DWORD>(i)).DumpToTrace();
     }
-    m_lstFiles.SetRedraw(TRUE);
     UpdateCountHeader();
     return iAdded == iRows ? TRUE : FALSE;
 }

@@ -83,7 +83,11 @@ public:
             while (m_iNext < m_aEntries.size()) {
                 const Entry& entry = m_aEntries[m_iNext++];
                 struct statx stx;
-                if (StatEntry(m_fdDir, m_strNames.c_str() + entry.uDisk, stx)) {
+                const bool bFolderItself = &entry == &m_aEntries.front() && m_folderStat;
+                if (bFolderItself) {
+                    stx = *m_folderStat;
+                }
+                if (bFolderItself || StatEntry(m_fdDir, m_strNames.c_str() + entry.uDisk, stx)) {
                     FillFindData(stx,
                                  std::string_view(m_strNames.c_str() + entry.uAnsi, entry.uAnsiLen),
                                  data);
@@ -104,6 +108,7 @@ public:
         m_aEntries.clear();
         m_iNext = 0;
         m_single.reset();
+        m_folderStat.reset();
     }
 
     struct Entry {
@@ -128,6 +133,8 @@ public:
     std::vector<Entry> m_aEntries;
     std::size_t m_iNext = 0;
     std::optional<WIN32_FIND_DATAA> m_single;
+    // The first entry is "." and this its folder's statx, taken by the listing's own lookup.
+    std::optional<struct statx> m_folderStat;
 };
 
 HANDLE Fail(DWORD dwError) {
@@ -138,7 +145,8 @@ HANDLE Fail(DWORD dwError) {
 // Fills search with the folder's entries that match the pattern, in NTFS order.
 bool ReadListing(WindowsPath& path, FindSearch& search) {
     bool bExists = false;
-    if (!ResolveOnDisk(path, false, bExists)) {
+    FoundEntry found;
+    if (!ResolveOnDisk(path, false, bExists, static_cast<std::size_t>(-1), &found)) {
         if (GetLastError() == ERROR_FILE_NOT_FOUND) {
             SetLastError(ERROR_PATH_NOT_FOUND); // the folder itself is what is missing
         }
@@ -225,6 +233,11 @@ bool ReadListing(WindowsPath& path, FindSearch& search) {
              {std::u16string_view(u"."), std::u16string_view(u"..")}) {
             if (pattern.Matches(strDots)) {
                 const std::string_view strName = strDots.size() == 1 ? "." : "..";
+                // "." is the folder the lookup above described (a link by its target).
+                if (strDots.size() == 1 && search.m_aEntries.empty() && found.stx.stx_mask != 0 &&
+                    S_ISDIR(found.stx.stx_mode)) {
+                    search.m_folderStat = found.stx;
+                }
                 search.Add(strName, strName);
             }
         }

@@ -68,11 +68,23 @@ TEST_F(FindFile, DotEntriesComeFirstExceptAtADriveRoot) {
     EXPECT_EQ(List("O:\\*"), Names({"inner"}));
     EXPECT_EQ(List("P:\\sub\\*"), Names({"inner"})); // O's root, whichever drive names it
     EXPECT_EQ(List("P:\\sub\\inner\\*"), Names({".", ".."}));
-    WIN32_FIND_DATAA data;
-    const HANDLE hFind = FindFirstFileA("P:\\sub\\inner\\*", &data);
-    ASSERT_NE(hFind, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(data.dwFileAttributes, static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
-    FindClose(hFind);
+    // "." describes the folder itself and ".." its parent, also where the folder is reached
+    // through a link.
+    SetMtime("sub/inner", 1577934245, 0);
+    SetMtime("sub", 1600000000, 0);
+    std::filesystem::create_directory_symlink("sub/inner", FsPath(Posix("link")));
+    for (const char* pcFolder : {"P:\\sub\\inner", "P:\\link"}) {
+        SCOPED_TRACE(pcFolder);
+        WIN32_FIND_DATAA data;
+        const HANDLE hFind = FindFirstFileA((std::string(pcFolder) + "\\*").c_str(), &data);
+        ASSERT_NE(hFind, INVALID_HANDLE_VALUE);
+        EXPECT_EQ(data.dwFileAttributes, static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
+        EXPECT_EQ(data.ftLastWriteTime.dwLowDateTime,
+                  FindOne("P:\\sub\\inner").ftLastWriteTime.dwLowDateTime);
+        ASSERT_TRUE(FindNextFileA(hFind, &data));
+        EXPECT_STREQ(data.cFileName, "..");
+        FindClose(hFind);
+    }
 }
 
 TEST_F(FindFile, MatchesPatternsAsWindowsDoes) {

@@ -25,7 +25,7 @@ CSortKeys g_sortKeys;
 constexpr int kColumnTextMax = 260;
 // The longest wait for a finished worker to mark itself idle.
 constexpr int kIdleWaitMs = 2000;
-// Rows of one refill crossing: some 15 to 25 ms of the window thread.
+// Rows of one refill crossing: some 10 to 20 ms of the window thread.
 constexpr DWORD kRefillSlice = 25000;
 constexpr DWORD kNumberBytes = 64;
 

@@ -319,7 +319,9 @@ TEST_F(BatchTest, AnInstalledCopyKeepsItsReportsInTheUsersStateFolder) {
     Write("t2/sub/x.wav");
     Write("t1/y.wav");
     Write("X/y.mp3", "y");
-    const std::string strState = "env -u LOCALAPPDATA XDG_STATE_HOME=" + Quote(Path("state"));
+    // HOME too: the user's own ~/.local/state is tried after $XDG_STATE_HOME.
+    const std::string strState = "env -u LOCALAPPDATA XDG_STATE_HOME=" + Quote(Path("state")) +
+                                 " HOME=" + Quote(Path("home"));
     const std::string strReport = Path("state/tessaly/ConflictFile.txt");
     Result result = Run({"-n", "-t", Path("X"), Path("t1"), Path("t2")}, strState);
     EXPECT_TRUE(Contains(result.strOut, "(dry run: " + Path("bin/ConflictFile.txt")))

@@ -1,5 +1,6 @@
 #include "picker/core/FindDataTable.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -104,6 +105,15 @@ WIN32_FIND_DATAA CFindDataTable::GetAt(int iIndex) const {
 void CFindDataTable::Swap(int iIndex1, int iIndex2) {
     std::swap(m_vecRecords[static_cast<size_t>(iIndex1)],
               m_vecRecords[static_cast<size_t>(iIndex2)]);
+}
+
+void CFindDataTable::Reorder(int iFirst, const std::vector<int>& aiOrder) {
+    std::vector<Record> vecSorted;
+    vecSorted.reserve(aiOrder.size());
+    for (int iFrom : aiOrder) {
+        vecSorted.push_back(m_vecRecords[static_cast<size_t>(iFrom)]);
+    }
+    std::copy(vecSorted.begin(), vecSorted.end(), m_vecRecords.begin() + iFirst);
 }
 
 void CFindDataTable::CopyRecord(int iTo, int iFrom) {

@@ -35,6 +35,9 @@ public:
     const FILETIME& GetWriteTime(int iIndex) const { return Rec(iIndex).ftLastWriteTime; }
 
     void Swap(int iIndex1, int iIndex2);
+    // The records from iFirst on become the records at aiOrder's positions, in that order
+    // (aiOrder a permutation of iFirst .. iFirst + size - 1).
+    void Reorder(int iFirst, const std::vector<int>& aiOrder);
     // Record iTo becomes a copy of record iFrom.
     void CopyRecord(int iTo, int iFrom);
     // Removes record iIndex; the records behind it move down one place.

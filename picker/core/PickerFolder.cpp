@@ -1,5 +1,6 @@
 #include "picker/core/PickerFolder.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -89,10 +90,39 @@ bool CPickerFolder::IsFolder(int iIndex) const {
     return m_aFindData.GetAttributes(iIndex) == FILE_ATTRIBUTE_DIRECTORY;
 }
 
-template <class Better> void CPickerFolder::SelectionSort(int iFirst, int iLast, Better better) {
+template <class Better>
+void CPickerFolder::SelectionSort(int iFirst, int iLast, Better better, HeadKey headKey) {
     if (iFirst < 0 || iLast - iFirst < 1) {
         return;
     }
+    // Where no two keys tie, the selection sort's order is the one sorted order, which a
+    // comparison sort of packed heads finds in a fraction of the comparisons and cache misses.
+    struct Slot {
+        ULONGLONG ullHead;
+        int iIndex;
+    };
+    std::vector<Slot> aSlots(static_cast<size_t>(iLast - iFirst + 1));
+    for (int i = iFirst; i <= iLast; ++i) {
+        aSlots[static_cast<size_t>(i - iFirst)] = {headKey(m_aFindData, i), i};
+    }
+    const auto before = [&](const Slot& a, const Slot& b) {
+        return a.ullHead != b.ullHead ? a.ullHead < b.ullHead
+                                      : better(m_aFindData, a.iIndex, b.iIndex);
+    };
+    std::sort(aSlots.begin(), aSlots.end(), before);
+    bool bTie = false;
+    for (size_t i = 1; i < aSlots.size() && !bTie; ++i) {
+        bTie = !before(aSlots[i - 1], aSlots[i]);
+    }
+    if (!bTie) {
+        std::vector<int> aiOrder(aSlots.size());
+        for (size_t i = 0; i < aSlots.size(); ++i) {
+            aiOrder[i] = aSlots[i].iIndex;
+        }
+        m_aFindData.Reorder(iFirst, aiOrder);
+        return;
+    }
+    // Equal keys land where the swaps of the selection sort put them.
     CSelectionTree<Better> tree(m_aFindData, iFirst, iLast, better);
     for (int i = iFirst; i < iLast; ++i) {
         const int iBest = tree.BestFrom(i);
@@ -220,31 +250,61 @@ bool TimeLess(const CFindDataTable& t, int a, int b) {
 bool TimeGreater(const CFindDataTable& t, int a, int b) {
     return CPickerFolder::CompareFileTimeStruct(&t.GetWriteTime(a), &t.GetWriteTime(b)) > 0;
 }
+
+// Heads: a smaller head comes first in the order; equal heads leave it to the full comparison.
+// A name's head is its first eight bytes as CompareNames reads them, big-endian, zeros after its
+// end.
+ULONGLONG NameHead(const CFindDataTable& t, int i) {
+    const auto* pb = reinterpret_cast<const unsigned char*>(t.GetName(i));
+    ULONGLONG ullHead = 0;
+    int iByte = 0;
+    for (; iByte < 8 && pb[iByte] != 0; ++iByte) {
+        const unsigned char b = pb[iByte];
+        ullHead = (ullHead << 8) | (b >= 'A' && b <= 'Z' ? b + ('a' - 'A') : b);
+    }
+    return iByte == 8 ? ullHead : ullHead << (8 * (8 - iByte));
+}
+ULONGLONG NameHeadDown(const CFindDataTable& t, int i) {
+    return ~NameHead(t, i);
+}
+ULONGLONG SizeHead(const CFindDataTable& t, int i) {
+    return t.GetFileSize(i);
+}
+ULONGLONG SizeHeadDown(const CFindDataTable& t, int i) {
+    return ~t.GetFileSize(i);
+}
+ULONGLONG TimeHead(const CFindDataTable& t, int i) {
+    const FILETIME& ft = t.GetWriteTime(i);
+    return Join(ft.dwHighDateTime, ft.dwLowDateTime);
+}
+ULONGLONG TimeHeadDown(const CFindDataTable& t, int i) {
+    return ~TimeHead(t, i);
+}
 } // namespace
 
 void CPickerFolder::SortFolderByNameLoToHi() {
-    SelectionSort(0, m_iFolderNum - 1, NameLess);
+    SelectionSort(0, m_iFolderNum - 1, NameLess, NameHead);
 }
 void CPickerFolder::SortFolderByNameHiToLo() {
-    SelectionSort(0, m_iFolderNum - 1, NameGreater);
+    SelectionSort(0, m_iFolderNum - 1, NameGreater, NameHeadDown);
 }
 void CPickerFolder::SortFileByNameLoToHi() {
-    SelectionSort(m_iFolderNum, m_iItemNum - 1, NameLess);
+    SelectionSort(m_iFolderNum, m_iItemNum - 1, NameLess, NameHead);
 }
 void CPickerFolder::SortFileByNameHiToLo() {
-    SelectionSort(m_iFolderNum, m_iItemNum - 1, NameGreater);
+    SelectionSort(m_iFolderNum, m_iItemNum - 1, NameGreater, NameHeadDown);
 }
 void CPickerFolder::SortFolderByTimeLoToHi() {
-    SelectionSort(0, m_iFolderNum - 1, TimeLess);
+    SelectionSort(0, m_iFolderNum - 1, TimeLess, TimeHead);
 }
 void CPickerFolder::SortFolderByTimeHiToLo() {
-    SelectionSort(0, m_iFolderNum - 1, TimeGreater);
+    SelectionSort(0, m_iFolderNum - 1, TimeGreater, TimeHeadDown);
 }
 void CPickerFolder::SortFileByTimeLoToHi() {
-    SelectionSort(m_iFolderNum, m_iItemNum - 1, TimeLess);
+    SelectionSort(m_iFolderNum, m_iItemNum - 1, TimeLess, TimeHead);
 }
 void CPickerFolder::SortFileByTimeHiToLo() {
-    SelectionSort(m_iFolderNum, m_iItemNum - 1, TimeGreater);
+    SelectionSort(m_iFolderNum, m_iItemNum - 1, TimeGreater, TimeHeadDown);
 }
 
 namespace {
@@ -262,7 +322,7 @@ void CPickerFolder::SortFileBySizeLoToHi(int iTopID, int iEndID) {
         TraceBadSizeRange("SortFileBySizeLoToHi", iTopID, iEndID, m_iItemNum);
         return;
     }
-    SelectionSort(iTopID, iEndID, SizeLess);
+    SelectionSort(iTopID, iEndID, SizeLess, SizeHead);
 }
 
 void CPickerFolder::SortFileBySizeHiToLo(int iTopID, int iEndID) {
@@ -270,7 +330,7 @@ void CPickerFolder::SortFileBySizeHiToLo(int iTopID, int iEndID) {
         TraceBadSizeRange("SortFileBySizeHiToLo", iTopID, iEndID, m_iItemNum);
         return;
     }
-    SelectionSort(iTopID, iEndID, SizeGreater);
+    SelectionSort(iTopID, iEndID, SizeGreater, SizeHeadDown);
 }
 
 int CPickerFolder::Compare64BitData(const WIN32_FIND_DATAA* pData1,

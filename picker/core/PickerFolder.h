@@ -55,5 +55,8 @@ public:
 
 private:
     bool IsFolder(int iIndex) const;
-    template <class Better> void SelectionSort(int iFirst, int iLast, Better better);
+    // A key whose order agrees with an order's comparison wherever two keys differ.
+    using HeadKey = ULONGLONG (*)(const CFindDataTable&, int);
+    template <class Better>
+    void SelectionSort(int iFirst, int iLast, Better better, HeadKey headKey);
 };

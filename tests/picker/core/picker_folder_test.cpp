@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <string>
@@ -143,6 +144,91 @@ TEST(PickerFolder, SortsMatchThePlainSelectionSortOnRandomTables) {
                 ASSERT_EQ(folder.m_aFindData[i].dwReserved0,
                           expected[static_cast<size_t>(i)].dwReserved0)
                     << "size order, row " << i;
+            }
+        }
+    }
+}
+
+// Tables without equal keys, whose names often agree in their first eight bytes or differ only
+// where folding or a byte above 0x7F decides: every order is the selection sort's.
+TEST(PickerFolder, SortsOfDistinctKeysMatchThePlainSelectionSort) {
+    using Better = bool (*)(const WIN32_FIND_DATAA&, const WIN32_FIND_DATAA&);
+    const auto nameLess = [](const WIN32_FIND_DATAA& x, const WIN32_FIND_DATAA& y) {
+        return CPickerFolder::CompareNames(x.cFileName, y.cFileName) < 0;
+    };
+    const auto sizeLess = [](const WIN32_FIND_DATAA& x, const WIN32_FIND_DATAA& y) {
+        return CPickerFolder::Compare64BitData(&x, &y) < 0;
+    };
+    const struct {
+        const char* pcOrder;
+        void (*pSort)(CPickerFolder&);
+        Better better;
+        bool bDown;
+        bool bFoldersToo; // the size sorts leave the folders as they are
+    } aOrders[] = {
+        {"name up", [](CPickerFolder& f) { f.SortDefault(); }, nameLess, false, true},
+        {"name down",
+         [](CPickerFolder& f) {
+             f.SortFolderFirst();
+             f.SortFolderByNameHiToLo();
+             f.SortFileByNameHiToLo();
+         },
+         nameLess, true, true},
+        {"size down",
+         [](CPickerFolder& f) {
+             f.SortFolderFirst();
+             if (f.m_iItemNum - f.m_iFolderNum >= 2) { // fewer is refused with a trace line
+                 f.SortFileBySizeHiToLo(f.m_iFolderNum, f.m_iItemNum - 1);
+             }
+         },
+         sizeLess, true, false},
+    };
+    const char* apcPieces[] = {"track",    "TRACK",    "_", "a",   "Z",
+                               "\x83\x5A", "\x83\x7A", "0", "\xFE"};
+    std::mt19937 rng(20261210);
+    for (const auto& order : aOrders) {
+        for (int iRound = 0; iRound < 50; ++iRound) {
+            SCOPED_TRACE(std::string(order.pcOrder) + ", round " + std::to_string(iRound));
+            const int n = 3 + static_cast<int>(rng() % 60);
+            std::vector<WIN32_FIND_DATAA> records;
+            std::vector<std::string> seenFolded;
+            while (static_cast<int>(records.size()) < n) {
+                std::string strName;
+                for (int iPiece = 1 + static_cast<int>(rng() % 4); iPiece > 0; --iPiece) {
+                    strName += apcPieces[rng() % std::size(apcPieces)];
+                }
+                std::string strFolded = strName;
+                for (char& c : strFolded) {
+                    c = c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+                }
+                if (std::find(seenFolded.begin(), seenFolded.end(), strFolded) !=
+                    seenFolded.end()) {
+                    continue;
+                }
+                seenFolded.push_back(strFolded);
+                // Sizes distinct as well, and above 32 bits.
+                WIN32_FIND_DATAA data =
+                    Record(strName.c_str(), rng() % 4 == 0, (records.size() * 7919 % 1009) << 32);
+                data.dwReserved0 = static_cast<DWORD>(records.size());
+                records.push_back(data);
+            }
+            CPickerFolder folder;
+            Fill(folder, records);
+            const int k = folder.m_iFolderNum;
+            order.pSort(folder);
+            const auto better = [&](const WIN32_FIND_DATAA& x, const WIN32_FIND_DATAA& y) {
+                return order.bDown ? order.better(y, x) : order.better(x, y);
+            };
+            std::vector<WIN32_FIND_DATAA> expected = records;
+            ReferenceFolderFirst(expected, k);
+            if (order.bFoldersToo) {
+                ReferenceSelectionSort(expected, 0, k - 1, better);
+            }
+            ReferenceSelectionSort(expected, k, n - 1, better);
+            for (int i = 0; i < n; ++i) {
+                ASSERT_EQ(folder.m_aFindData[i].dwReserved0,
+                          expected[static_cast<size_t>(i)].dwReserved0)
+                    << "row " << i;
             }
         }
     }

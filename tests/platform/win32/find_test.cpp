@@ -57,6 +57,33 @@ TEST_F(FindFile, ListsInNtfsOrderWhateverTheCreationOrder) {
                                          "_x", "é", "あ", "ア", "日本", "Ａ", "ａ", "ｂ", "Ｚ"}));
 }
 
+// Names alike in their first four units are ordered by the rest; ASCII names listed by "*" take
+// a shorter way to their keys than those a pattern must read, and both give one order.
+TEST_F(FindFile, NamesAlikeInTheirFirstUnitsKeepNtfsOrder) {
+    TESSALY_STAND_IN_ONLY("names that differ only in case, which Windows cannot hold together");
+    MakeFolder("sub");
+    std::vector<std::string> names = {"abcd_", "abcdé", "abcD",   "ABCDe", "abc",
+                                      "abcd",  "abcdZ", "abcde1", "b"};
+    std::shuffle(names.begin(), names.end(), std::mt19937(11));
+    for (const std::string& strName : names) {
+        MakeFile("sub/" + strName);
+    }
+    const std::vector<std::string> expected = {"abc",   "abcD",  "abcd",  "ABCDe", "abcde1",
+                                               "abcdZ", "abcd_", "abcdé", "b"};
+    for (const char* pcPattern : {"P:\\sub\\*", "P:\\sub\\a*", "P:\\sub\\*.*"}) {
+        SCOPED_TRACE(pcPattern);
+        std::vector<std::string> listed = List(pcPattern);
+        listed.erase(std::remove_if(listed.begin(), listed.end(),
+                                    [](const std::string& s) { return s == "." || s == ".."; }),
+                     listed.end());
+        if (std::string(pcPattern).ends_with("a*")) {
+            EXPECT_EQ(listed, std::vector<std::string>(expected.begin(), expected.end() - 1));
+        } else {
+            EXPECT_EQ(listed, expected);
+        }
+    }
+}
+
 TEST_F(FindFile, DotEntriesComeFirstExceptAtADriveRoot) {
     TESSALY_STAND_IN_ONLY("a drive table");
     MakeFolder("sub");

@@ -63,7 +63,25 @@ void FormatFileTime(const FILETIME& ftTime, CString& strOut) {
     if (tTime < 0 || tTime > INT32_MAX) {
         return;
     }
-    char acText[128];
-    const std::size_t uLen = std::strftime(acText, sizeof(acText), "%Y/%m/%d %H:%M:%S", &tmFields);
-    strOut = CString(acText, static_cast<int>(uLen));
+    // "%Y/%m/%d %H:%M:%S" written digit by digit: strftime cost a third of a row's time. The
+    // range checked above keeps the year at four digits.
+    char acText[20];
+    const auto put2 = [](char* pc, int iValue) {
+        pc[0] = static_cast<char>('0' + iValue / 10);
+        pc[1] = static_cast<char>('0' + iValue % 10);
+    };
+    const int iYear = tmFields.tm_year + 1900;
+    put2(acText, iYear / 100);
+    put2(acText + 2, iYear % 100);
+    acText[4] = '/';
+    put2(acText + 5, tmFields.tm_mon + 1);
+    acText[7] = '/';
+    put2(acText + 8, tmFields.tm_mday);
+    acText[10] = ' ';
+    put2(acText + 11, tmFields.tm_hour);
+    acText[13] = ':';
+    put2(acText + 14, tmFields.tm_min);
+    acText[16] = ':';
+    put2(acText + 17, tmFields.tm_sec);
+    strOut = CString(acText, 19);
 }

@@ -37,26 +37,52 @@ bool StatEntry(int fdDir, const char* pszName, struct statx& stx) {
            ::statx(fdDir, pszName, AT_NO_AUTOMOUNT | AT_SYMLINK_NOFOLLOW, kStatxMask, &stx) == 0;
 }
 
-void FillFindData(const struct statx& stx, std::string_view strAnsiName, WIN32_FIND_DATAA& data) {
-    std::memset(&data, 0, sizeof data);
+// A record's fields but its names; no entry has attributes 0, which marks one that is gone.
+struct Described {
+    DWORD dwFileAttributes;
+    FILETIME ftCreationTime;
+    FILETIME ftLastAccessTime;
+    FILETIME ftLastWriteTime;
+    DWORD nFileSizeHigh;
+    DWORD nFileSizeLow;
+};
+
+Described Describe(const struct statx& stx) {
+    Described described{};
     const bool bFolder = S_ISDIR(stx.stx_mode);
-    data.dwFileAttributes = bFolder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
+    described.dwFileAttributes = bFolder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
     // A link is described by its target; one without a target by itself, marked as Windows marks
     // a link, so that it is not taken for a file.
     if (S_ISLNK(stx.stx_mode)) {
-        data.dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+        described.dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
     }
     if (!bFolder && (stx.stx_mode & S_IWUSR) == 0) {
-        data.dwFileAttributes |= FILE_ATTRIBUTE_READONLY;
+        described.dwFileAttributes |= FILE_ATTRIBUTE_READONLY;
     }
-    data.ftLastWriteTime = ToFileTime(stx.stx_mtime);
-    data.ftLastAccessTime = ToFileTime(stx.stx_atime);
-    data.ftCreationTime =
+    described.ftLastWriteTime = ToFileTime(stx.stx_mtime);
+    described.ftLastAccessTime = ToFileTime(stx.stx_atime);
+    described.ftCreationTime =
         ToFileTime((stx.stx_mask & STATX_BTIME) != 0 ? stx.stx_btime : stx.stx_mtime);
     const std::uint64_t uSize = bFolder ? 0 : stx.stx_size;
-    data.nFileSizeHigh = static_cast<DWORD>(uSize >> 32);
-    data.nFileSizeLow = static_cast<DWORD>(uSize & 0xFFFFFFFFu);
+    described.nFileSizeHigh = static_cast<DWORD>(uSize >> 32);
+    described.nFileSizeLow = static_cast<DWORD>(uSize & 0xFFFFFFFFu);
+    return described;
+}
+
+void FillFindData(const Described& described, std::string_view strAnsiName,
+                  WIN32_FIND_DATAA& data) {
+    std::memset(&data, 0, sizeof data);
+    data.dwFileAttributes = described.dwFileAttributes;
+    data.ftCreationTime = described.ftCreationTime;
+    data.ftLastAccessTime = described.ftLastAccessTime;
+    data.ftLastWriteTime = described.ftLastWriteTime;
+    data.nFileSizeHigh = described.nFileSizeHigh;
+    data.nFileSizeLow = described.nFileSizeLow;
     std::memcpy(data.cFileName, strAnsiName.data(), strAnsiName.size());
+}
+
+void FillFindData(const struct statx& stx, std::string_view strAnsiName, WIN32_FIND_DATAA& data) {
+    FillFindData(Describe(stx), strAnsiName, data);
 }
 
 class FindSearch final : public HandleObject {
@@ -80,20 +106,30 @@ public:
                 return true;
             }
         } else {
+            if (m_iNext == kLazyEntries && m_aEntries.size() > kLazyEntries) {
+                StatTheRest();
+            }
             while (m_iNext < m_aEntries.size()) {
-                const Entry& entry = m_aEntries[m_iNext++];
+                const std::size_t iEntry = m_iNext++;
+                const Entry& entry = m_aEntries[iEntry];
+                const std::string_view strAnsi(m_strNames.c_str() + entry.uAnsi, entry.uAnsiLen);
+                if (!m_aStats.empty() && iEntry >= kLazyEntries) {
+                    const Described& described = m_aStats[iEntry - kLazyEntries];
+                    if (described.dwFileAttributes != 0) {
+                        FillFindData(described, strAnsi, data);
+                        return true;
+                    }
+                    continue; // removed since the folder was read: Windows would not show it
+                }
                 struct statx stx;
-                const bool bFolderItself = &entry == &m_aEntries.front() && m_folderStat;
+                const bool bFolderItself = iEntry == 0 && m_folderStat;
                 if (bFolderItself) {
                     stx = *m_folderStat;
                 }
                 if (bFolderItself || StatEntry(m_fdDir, m_strNames.c_str() + entry.uDisk, stx)) {
-                    FillFindData(stx,
-                                 std::string_view(m_strNames.c_str() + entry.uAnsi, entry.uAnsiLen),
-                                 data);
+                    FillFindData(stx, strAnsi, data);
                     return true;
                 }
-                // Removed since the folder was read: Windows would not show it either.
             }
         }
         SetLastError(ERROR_NO_MORE_FILES);
@@ -106,6 +142,7 @@ public:
         Close();
         m_strNames.clear();
         m_aEntries.clear();
+        m_aStats.clear();
         m_iNext = 0;
         m_single.reset();
         m_folderStat.reset();
@@ -115,10 +152,36 @@ public:
         std::uint32_t uDisk; // offsets into m_strNames of NUL-terminated names
         std::uint32_t uAnsi;
         std::uint32_t uAnsiLen;
+        std::uint32_t uRead; // its place in the folder's own order
     };
 
-    void Add(std::string_view strDisk, std::string_view strAnsi) {
+    // A search read past its first entries goes on to the end (the picker, the walk): the rest
+    // are described at once, in the order the folder gave them, which the file system answers
+    // faster than the same stats in name order (100,000 files on tmpfs: 235-265 ms against
+    // 290-320 ms).
+    static constexpr std::size_t kLazyEntries = 32;
+    void StatTheRest() {
+        std::uint32_t uReadEnd = 0;
+        for (std::size_t i = kLazyEntries; i < m_aEntries.size(); ++i) {
+            uReadEnd = std::max(uReadEnd, m_aEntries[i].uRead + 1);
+        }
+        std::vector<std::uint32_t> aiByRead(uReadEnd, UINT32_MAX);
+        for (std::size_t i = kLazyEntries; i < m_aEntries.size(); ++i) {
+            aiByRead[m_aEntries[i].uRead] = static_cast<std::uint32_t>(i);
+        }
+        m_aStats.assign(m_aEntries.size() - kLazyEntries, Described{});
+        for (const std::uint32_t iEntry : aiByRead) {
+            struct statx stx;
+            if (iEntry != UINT32_MAX &&
+                StatEntry(m_fdDir, m_strNames.c_str() + m_aEntries[iEntry].uDisk, stx)) {
+                m_aStats[iEntry - kLazyEntries] = Describe(stx);
+            }
+        }
+    }
+
+    void Add(std::string_view strDisk, std::string_view strAnsi, std::uint32_t uRead) {
         Entry entry;
+        entry.uRead = uRead;
         entry.uDisk = static_cast<std::uint32_t>(m_strNames.size());
         m_strNames.append(strDisk).push_back('\0');
         entry.uAnsi = static_cast<std::uint32_t>(m_strNames.size());
@@ -132,6 +195,7 @@ public:
     std::string m_strNames;
     std::vector<Entry> m_aEntries;
     std::size_t m_iNext = 0;
+    std::vector<Described> m_aStats; // of the entries from kLazyEntries on, once read so far
     std::optional<WIN32_FIND_DATAA> m_single;
     // The first entry is "." and this its folder's statx, taken by the listing's own lookup.
     std::optional<struct statx> m_folderStat;
@@ -171,6 +235,7 @@ bool ReadListing(WindowsPath& path, FindSearch& search) {
         std::uint32_t uOffset;
         std::uint32_t uLength;
         std::uint32_t uDiskOffset; // where the on-disk name starts within the key
+        std::uint32_t uRead;
     };
     std::vector<Key> aKeys;
     std::u16string strUpcased;
@@ -215,6 +280,7 @@ bool ReadListing(WindowsPath& path, FindSearch& search) {
         }
         const std::size_t uUnits = bAsciiAll ? strName.size() : strUpcased.size();
         Key key;
+        key.uRead = static_cast<std::uint32_t>(aKeys.size());
         key.uOffset = static_cast<std::uint32_t>(strKeys.size());
         key.uDiskOffset = static_cast<std::uint32_t>(2 * uUnits + 2);
         key.uLength = key.uDiskOffset + static_cast<std::uint32_t>(strName.size());
@@ -261,7 +327,7 @@ bool ReadListing(WindowsPath& path, FindSearch& search) {
                     S_ISDIR(found.stx.stx_mode)) {
                     search.m_folderStat = found.stx;
                 }
-                search.Add(strName, strName);
+                search.Add(strName, strName, 0);
             }
         }
     }
@@ -271,7 +337,7 @@ bool ReadListing(WindowsPath& path, FindSearch& search) {
     for (const Key& key : aKeys) {
         const std::string_view strDisk = view(key).substr(key.uDiskOffset);
         if (ListedName(strFolder, strDisk, strAnsi)) {
-            search.Add(strDisk, strAnsi);
+            search.Add(strDisk, strAnsi, key.uRead);
         }
     }
     return true;

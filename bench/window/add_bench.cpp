@@ -402,26 +402,37 @@ void PrintAdd(const SAddFigures& f) {
     std::printf("  rows %d, byte total \"%s\"\n", f.m_iRows, f.m_strByteTotal.c_str());
 }
 
-// The same collection by tessaly-batch, wall time of the whole process; its "collected" line.
-double RunBatch(const std::string& strBatch, const std::string& strFlat, const std::string& strTree,
-                const std::string& strOutput, std::string& strCollected, int& iStatus) {
+// Runs vecArgs (found on PATH) with standard output, and standard error when bErrorsToo, into
+// strOutput: the whole process's wall time; iStatus its exit status.
+double RunTimed(std::vector<const char*> vecArgs, const std::string& strOutput, bool bErrorsToo,
+                int& iStatus) {
+    vecArgs.push_back(nullptr);
     const Clock::time_point tStart = Clock::now();
     const pid_t pid = ::fork();
     if (pid == 0) {
         const int fd = ::open(strOutput.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
         if (fd >= 0) {
             ::dup2(fd, 1);
-            ::dup2(fd, 2);
+            if (bErrorsToo) {
+                ::dup2(fd, 2);
+            }
             ::close(fd);
         }
-        ::execl(strBatch.c_str(), strBatch.c_str(), "-n", "-t", strFlat.c_str(), strTree.c_str(),
-                static_cast<char*>(nullptr));
+        ::execvp(vecArgs[0], const_cast<char* const*>(vecArgs.data()));
         ::_exit(127);
     }
     int iWait = 0;
     ::waitpid(pid, &iWait, 0);
     const double dMs = Milliseconds(tStart, Clock::now());
     iStatus = WIFEXITED(iWait) ? WEXITSTATUS(iWait) : -1;
+    return dMs;
+}
+
+// The same collection by tessaly-batch; its "collected" line.
+double RunBatch(const std::string& strBatch, const std::string& strFlat, const std::string& strTree,
+                const std::string& strOutput, std::string& strCollected, int& iStatus) {
+    const double dMs = RunTimed({strBatch.c_str(), "-n", "-t", strFlat.c_str(), strTree.c_str()},
+                                strOutput, true, iStatus);
     std::ifstream output(strOutput);
     for (std::string strLine; std::getline(output, strLine);) {
         if (strLine.rfind("collected ", 0) == 0) {
@@ -431,23 +442,12 @@ double RunBatch(const std::string& strBatch, const std::string& strFlat, const s
     return dMs;
 }
 
-// The floor: find's listing of the same files with their sizes, wall time of the whole process.
+// The floor: find's listing of the same files with their sizes.
 double RunFind(const std::string& strTree, const std::string& strOutput, long& lLines) {
-    const Clock::time_point tStart = Clock::now();
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        const int fd = ::open(strOutput.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
-        if (fd >= 0) {
-            ::dup2(fd, 1);
-            ::close(fd);
-        }
-        ::execlp("find", "find", strTree.c_str(), "-type", "f", "-name", "*.wav", "-printf",
-                 "%s %p\n", static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    int iWait = 0;
-    ::waitpid(pid, &iWait, 0);
-    const double dMs = Milliseconds(tStart, Clock::now());
+    int iStatus = 0;
+    const double dMs =
+        RunTimed({"find", strTree.c_str(), "-type", "f", "-name", "*.wav", "-printf", "%s %p\n"},
+                 strOutput, false, iStatus);
     std::ifstream output(strOutput);
     lLines = 0;
     for (std::string strLine; std::getline(output, strLine);) {

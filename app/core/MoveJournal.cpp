@@ -14,12 +14,8 @@ namespace {
 constexpr DWORD kMaxBatch = 8192;
 constexpr DWORD kMaxAttempts = 100;
 
-std::string Field(LPCSTR pcAnsi) {
-    return EscapeJournalField(tessaly::win32::AnsiToUtf8(pcAnsi));
-}
-
-// Field(pcAnsi) appended to strOut, escaped in place: ASCII is its own UTF-8, and any other text
-// is converted once, without the escape's second copy.
+// pcAnsi in UTF-8, escaped, appended to strOut: ASCII is its own UTF-8, and any other text is
+// converted once, without the escape's second copy.
 void AppendField(std::string& strOut, LPCSTR pcAnsi) {
     const auto appendEscaped = [&strOut](std::string_view strUtf8) {
         for (const char c : strUtf8) {
@@ -38,6 +34,12 @@ void AppendField(std::string& strOut, LPCSTR pcAnsi) {
         }
     }
     appendEscaped(strAnsi);
+}
+
+std::string Field(LPCSTR pcAnsi) {
+    std::string strField;
+    AppendField(strField, pcAnsi);
+    return strField;
 }
 
 void AppendNumber(std::string& strOut, ULONGLONG ullValue) {

@@ -55,16 +55,14 @@ BOOL WriteConflictReport(const CString& strPathList) {
 
     // A name outside CP932 is readable only in UTF-8.
     const std::string strFile = BytesForReader(strBytes.Str());
-    const CString strPath = GetConflictReportPath();
+    return WriteAndOpenReport(GetConflictReportPath(), strFile, "ConflictFile.txt");
+}
+
+BOOL WriteAndOpenReport(const CString& strPath, const std::string& strFile, LPCSTR pcFileName) {
     CFileWriter writer;
     if (!writer.WriteAll(strPath, strFile.data(), static_cast<ULONGLONG>(strFile.size()))) {
         return FALSE;
     }
-    OpenReportFile(strPath, "ConflictFile.txt");
-    return TRUE;
-}
-
-void OpenReportFile(const CString& strPath, LPCSTR pcFileName) {
     // No viewer is no failure of the report: it stays on disk, and the user is told where.
     const HINSTANCE hOpened =
         ShellExecuteA(nullptr, "open", strPath, nullptr, nullptr, SW_SHOWNORMAL);
@@ -74,4 +72,5 @@ void OpenReportFile(const CString& strPath, LPCSTR pcFileName) {
         strMessage += strPath;
         AfxMessageBox(strMessage, MB_OK | MB_ICONINFORMATION);
     }
+    return TRUE;
 }

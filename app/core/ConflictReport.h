@@ -3,6 +3,8 @@
 // or in the user's state folder when that folder cannot be written (g_strReportFolder).
 #pragma once
 
+#include <string>
+
 #include "platform/framework/core/CString.h"
 #include "platform/win32/Win32Types.h"
 
@@ -23,6 +25,7 @@ CString GetConflictReportPath();
 // Returns whether the file was written.
 BOOL WriteConflictReport(const CString& strPathList);
 
-// Opens a written report with the shell ("open"); where no viewer opens it, a box says so and
-// where the file is ("<name> を開けませんでした。ファイルの場所：" and the path).
-void OpenReportFile(const CString& strPath, LPCSTR pcFileName);
+// Writes strFile's bytes to strPath and opens the report with the shell ("open"); where no viewer
+// opens it, a box says so and where the file is ("<name> を開けませんでした。ファイルの場所："
+// and the path). FALSE when it cannot be written.
+BOOL WriteAndOpenReport(const CString& strPath, const std::string& strFile, LPCSTR pcFileName);

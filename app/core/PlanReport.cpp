@@ -3,7 +3,6 @@
 #include "app/core/ConflictReport.h"
 #include "app/core/MovePlan.h"
 #include "app/core/ShownPath.h"
-#include "engine/FileWriter.h"
 #include "platform/win32/NameCodec.h"
 #include "support/AnsiText.h"
 #include "support/StartUp.h"
@@ -38,11 +37,5 @@ BOOL WriteMovePlan(const CFileList& store, LPCSTR pcOperationFolder, LPCSTR pcTa
     if (!tessaly::win32::Utf8ToAnsi(strText, strFile) || HoldsCodesOutsideCp932(strFile)) {
         strFile = std::string(kUtf8Bom) + strText;
     }
-    const CString strPath = GetMovePlanPath();
-    CFileWriter writer;
-    if (!writer.WriteAll(strPath, strFile.data(), static_cast<ULONGLONG>(strFile.size()))) {
-        return FALSE;
-    }
-    OpenReportFile(strPath, "MovePlan.txt");
-    return TRUE;
+    return WriteAndOpenReport(GetMovePlanPath(), strFile, "MovePlan.txt");
 }

@@ -8,12 +8,11 @@ ULONGLONG Join(DWORD dwHigh, DWORD dwLow) {
     return static_cast<ULONGLONG>(dwHigh) << 32 | dwLow;
 }
 
-} // namespace
-
-BOOL IdentifyFile(LPCSTR pcPath, CFileIdentity& identity) {
+BOOL Identify(LPCSTR pcPath, CFileIdentity& identity, bool bBeforeMove) {
     BY_HANDLE_FILE_INFORMATION info;
-    if (!tessaly::win32::GetFileInformationByName(pcPath, info) ||
-        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    const BOOL bFound = bBeforeMove ? tessaly::win32::GetFileInformationBeforeMove(pcPath, info)
+                                    : tessaly::win32::GetFileInformationByName(pcPath, info);
+    if (!bFound || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         return FALSE;
     }
     identity.m_ullSize = Join(info.nFileSizeHigh, info.nFileSizeLow);
@@ -22,6 +21,16 @@ BOOL IdentifyFile(LPCSTR pcPath, CFileIdentity& identity) {
     identity.m_dwVolume = info.dwVolumeSerialNumber;
     identity.m_ullIndex = Join(info.nFileIndexHigh, info.nFileIndexLow);
     return TRUE;
+}
+
+} // namespace
+
+BOOL IdentifyFile(LPCSTR pcPath, CFileIdentity& identity) {
+    return Identify(pcPath, identity, false);
+}
+
+BOOL IdentifyFileBeforeMove(LPCSTR pcPath, CFileIdentity& identity) {
+    return Identify(pcPath, identity, true);
 }
 
 bool IsSameFile(const CFileIdentity& recorded, const CFileIdentity& found) {

@@ -13,6 +13,9 @@ struct CFileIdentity {
 
 // The identity of the file at pcPath; FALSE when no file is there (a folder is none).
 BOOL IdentifyFile(LPCSTR pcPath, CFileIdentity& identity);
+// The same for a file about to be moved: the move may take this lookup for its own check of the
+// source (see GetFileInformationBeforeMove).
+BOOL IdentifyFileBeforeMove(LPCSTR pcPath, CFileIdentity& identity);
 
 // Whether the file now found is the one recorded: the same size and time, and the same index where
 // both are known on the same volume (a move across volumes makes a new file with a new index).

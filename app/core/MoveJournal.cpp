@@ -146,7 +146,7 @@ bool CMoveJournal::NoteFolder(const CString& strOperationFolder, const CString& 
 
 BOOL CMoveJournal::NoteMove(const MovePaths& paths) {
     CFileIdentity identity;
-    if (m_hFile == nullptr || !IdentifyFile(paths.m_strSrcPath, identity)) {
+    if (m_hFile == nullptr || !IdentifyFileBeforeMove(paths.m_strSrcPath, identity)) {
         return FALSE;
     }
     NoteFolders(m_strOperationFolder, paths.m_strDstFolder);
@@ -232,14 +232,17 @@ bool CJournalAhead::Ready(DWORD i) {
         m_dwStart = i;
         m_dwEnd = dwCount - i > m_dwBatch ? i + m_dwBatch : dwCount;
         m_dwBatch = m_dwBatch * 2 > kMaxBatch ? kMaxBatch : m_dwBatch * 2;
-        m_vecRecorded.assign(m_dwEnd - m_dwStart, false);
+        m_vecRecorded.assign(m_dwEnd - m_dwStart, kNotRecorded);
         MovePaths paths;
         for (DWORD j = m_dwStart; j < m_dwEnd; ++j) {
             if ((!m_fnWillTry || m_fnWillTry(j)) &&
                 BuildMovePaths(&m_store.GetAt(j), &paths, m_strOperationFolder, m_strExt)) {
                 // An entry at the root stays where it is: nothing to record.
-                m_vecRecorded[j - m_dwStart] = paths.m_strSrcPath == paths.m_strDstPath ||
-                                               m_pJournal->NoteMove(paths) != FALSE;
+                if (paths.m_strSrcPath == paths.m_strDstPath) {
+                    m_vecRecorded[j - m_dwStart] = kRecorded;
+                } else if (m_pJournal->NoteMove(paths)) {
+                    m_vecRecorded[j - m_dwStart] = kRecordedSeen;
+                }
             }
         }
         if (!m_pJournal->Commit()) {
@@ -247,5 +250,10 @@ bool CJournalAhead::Ready(DWORD i) {
             return false;
         }
     }
-    return m_vecRecorded[i - m_dwStart];
+    return m_vecRecorded[i - m_dwStart] != kNotRecorded;
+}
+
+bool CJournalAhead::SourceSeen(DWORD i) const {
+    return m_pJournal != nullptr && i >= m_dwStart && i < m_dwEnd &&
+           m_vecRecorded[i - m_dwStart] == kRecordedSeen;
 }

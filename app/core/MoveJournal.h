@@ -66,6 +66,9 @@ public:
     bool Ready(DWORD i);
     // The journal could not be written: nothing more may move.
     bool Failed() const { return m_bFailed; }
+    // After Ready(i): the record of entry i holds its source's identity, found just now, so the
+    // move need not check the source again (see MoveOneFile).
+    bool SourceSeen(DWORD i) const;
 
 private:
     CMoveJournal* m_pJournal;
@@ -76,6 +79,7 @@ private:
     DWORD m_dwStart = 0;
     DWORD m_dwEnd = 0;
     DWORD m_dwBatch = 16;
-    std::vector<bool> m_vecRecorded;
+    enum : unsigned char { kNotRecorded, kRecorded, kRecordedSeen };
+    std::vector<unsigned char> m_vecRecorded;
     bool m_bFailed = false;
 };

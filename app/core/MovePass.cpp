@@ -145,7 +145,15 @@ EMoveOutcome PredictMove(const MovePaths& paths) {
     return EMoveOutcome::Moved;
 }
 
-int MoveOneFile(const MovePaths& paths, EMoveOutcome* peOutcome) {
+int MoveOneFile(const MovePaths& paths, EMoveOutcome* peOutcome, bool bSourceSeen) {
+    // A source just seen is moved at once: MoveFileA looks its destination and folder up itself
+    // and never replaces. Only when that fails are the checks made, which then say why.
+    if (bSourceSeen && MoveFileA(paths.m_strSrcPath, paths.m_strDstPath)) {
+        if (peOutcome != nullptr) {
+            *peOutcome = EMoveOutcome::Moved;
+        }
+        return 1;
+    }
     EMoveOutcome eOutcome = PredictMove(paths);
     if (eOutcome == EMoveOutcome::AlreadyInPlace || eOutcome == EMoveOutcome::DestinationExists) {
         TracePath("※　指定ファイルは既に存在します。\n:%s", paths.m_strDstPath);
@@ -211,7 +219,7 @@ DWORD RunMovePass(const CFileList& store, LPCSTR pcOperationFolder, LPCSTR pcTar
         if (BuildMovePaths(&entry, &paths, pcOperationFolder, pcTargetExt)) {
             EMoveOutcome eOutcome = EMoveOutcome::SourceMissing;
             if (ahead.Ready(i)) {
-                dwMoved += static_cast<DWORD>(MoveOneFile(paths, &eOutcome));
+                dwMoved += static_cast<DWORD>(MoveOneFile(paths, &eOutcome, ahead.SourceSeen(i)));
             } else if (ahead.Failed()) {
                 TracePath("※　移動の記録を書けません。\n:%s", pJournal->GetPath());
                 break;

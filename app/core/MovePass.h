@@ -48,8 +48,11 @@ int BuildMovePaths(const CFileEntry* pEntry, MovePaths* pPaths, LPCSTR pcOperati
                    LPCSTR pcTargetExt);
 
 // Moves one file; 1 when moved, else 0 (with a trace line for an existing destination, a folder
-// that could not be made, and a failed move). *peOutcome, when given, says which.
-int MoveOneFile(const MovePaths& paths, EMoveOutcome* peOutcome = nullptr);
+// that could not be made, and a failed move). *peOutcome, when given, says which. bSourceSeen: the
+// caller found a file at the source a moment ago (the journal's identity of it): the move is tried
+// before any check, and only a failed try is checked (with the outcome the checks give).
+int MoveOneFile(const MovePaths& paths, EMoveOutcome* peOutcome = nullptr,
+                bool bSourceSeen = false);
 
 // What MoveOneFile would do, touching nothing: Moved means it would move.
 EMoveOutcome PredictMove(const MovePaths& paths);

@@ -230,9 +230,9 @@ void PredictBatchPass(const CFileList& store, LPCSTR pcOperationFolder, LPCSTR p
     }
 }
 
-CBatchResult RunBatchMove(const MovePaths& paths) {
+CBatchResult RunBatchMove(const MovePaths& paths, bool bSourceSeen) {
     EMoveOutcome eMove = EMoveOutcome::SourceMissing;
-    MoveOneFile(paths, &eMove);
+    MoveOneFile(paths, &eMove, bSourceSeen);
     CBatchResult result;
     switch (eMove) {
     case EMoveOutcome::Moved:

@@ -136,6 +136,9 @@ namespace tessaly::win32 {
 // GetFileInformationByName does: a file the user may not read is described too. FALSE with the
 // lookup's error when nothing is there.
 BOOL GetFileInformationByName(LPCSTR lpFileName, BY_HANDLE_FILE_INFORMATION& info);
+// The same for a file about to be moved: a MoveFileA of it soon after may take this lookup's answer
+// for its source instead of looking again (its rename fails if the file went away meanwhile).
+BOOL GetFileInformationBeforeMove(LPCSTR lpFileName, BY_HANDLE_FILE_INFORMATION& info);
 } // namespace tessaly::win32
 
 // Never replaces an existing destination, also when another thread or process creates it

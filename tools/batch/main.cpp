@@ -258,7 +258,7 @@ int Run(const CBatchOptions& options) {
                 CBatchResult result;
                 if (!pass.Settle(i, paths, result)) {
                     if (ahead.Ready(i)) {
-                        result = RunBatchMove(paths);
+                        result = RunBatchMove(paths, ahead.SourceSeen(i));
                     } else if (ahead.Failed()) {
                         bJournalFailed = true;
                         break;

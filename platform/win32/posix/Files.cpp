@@ -374,11 +374,15 @@ BOOL WINAPI GetFileInformationByHandle(HANDLE hFile,
     return TRUE;
 }
 
-BOOL tessaly::win32::GetFileInformationByName(LPCSTR lpFileName, BY_HANDLE_FILE_INFORMATION& info) {
+namespace {
+
+BOOL InformationByName(LPCSTR lpFileName, BY_HANDLE_FILE_INFORMATION& info, bool bBeforeMove) {
     std::string strPosix;
     bool bExists = false;
     FoundEntry found;
-    if (lpFileName == nullptr || !ResolvePath(lpFileName, strPosix, &bExists, &found)) {
+    if (lpFileName == nullptr ||
+        !(bBeforeMove ? ResolvePathBeforeMove(lpFileName, strPosix, &bExists, &found)
+                      : ResolvePath(lpFileName, strPosix, &bExists, &found))) {
         if (lpFileName == nullptr) {
             SetLastError(ERROR_INVALID_PARAMETER);
         }
@@ -396,6 +400,17 @@ BOOL tessaly::win32::GetFileInformationByName(LPCSTR lpFileName, BY_HANDLE_FILE_
     }
     InfoFromStatx(stx, info);
     return TRUE;
+}
+
+} // namespace
+
+BOOL tessaly::win32::GetFileInformationByName(LPCSTR lpFileName, BY_HANDLE_FILE_INFORMATION& info) {
+    return InformationByName(lpFileName, info, false);
+}
+
+BOOL tessaly::win32::GetFileInformationBeforeMove(LPCSTR lpFileName,
+                                                  BY_HANDLE_FILE_INFORMATION& info) {
+    return InformationByName(lpFileName, info, true);
 }
 
 namespace tessaly::win32::detail {

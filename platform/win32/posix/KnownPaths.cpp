@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <set>
@@ -21,6 +22,10 @@ using Clock = std::chrono::steady_clock;
 constexpr auto kFolderTrust = std::chrono::milliseconds(100);
 // A move follows its lookup at once; anything older is asked again.
 constexpr auto kEntryTrust = std::chrono::milliseconds(20);
+// A journal notes a batch of sources before their moves; a batch takes well under a second on
+// tmpfs, and a late move merely looks again.
+constexpr auto kBeforeMoveTrust = std::chrono::seconds(2);
+constexpr std::size_t kMaxBeforeMove = 16384;
 constexpr std::size_t kMaxFolders = 4096;
 constexpr std::size_t kRecentSlots = 4;
 constexpr std::size_t kFilterRows = 64;
@@ -52,6 +57,11 @@ struct Recent {
     }
 };
 
+struct BeforeMove {
+    KnownEntryPtr pEntry;
+    Clock::time_point tSeen;
+};
+
 struct Known {
     std::mutex mutex;
     ViewMap<Folder> mapFolders;                    // by on-disk path
@@ -59,6 +69,10 @@ struct Known {
     ViewMap<std::string> mapAliases;               // spelling -> on-disk path
     std::array<Recent, kRecentSlots> aRecent;
     std::size_t uNextRecent = 0;
+    // Sources noted before their moves, by spelling; those spelt otherwise than on disk also by
+    // their on-disk path, so that a change there finds them.
+    std::map<std::string, BeforeMove, std::less<>> mapBeforeMove;
+    std::multimap<std::string, std::string, std::less<>> mapBeforeMoveAliased;
     // Row d (the last row: d or more components), bit l (modulo 64): some changed folder of d
     // components has a last name of l bytes as on disk, or some spelling of that depth and name
     // length leads to a folder. Set only, until the next clearing: a lookup whose bit is clear
@@ -162,7 +176,43 @@ const Folder* FindTrusted(const Known& known, std::string_view strGiven,
     return *tNow - it->second.tSeen < kFolderTrust ? &it->second : nullptr;
 }
 
+void EraseBeforeMove(Known& known, std::map<std::string, BeforeMove, std::less<>>::iterator it) {
+    const std::string& strResolved = it->second.pEntry->strResolved;
+    if (strResolved != it->first) {
+        auto [itAlias, itEnd] = known.mapBeforeMoveAliased.equal_range(strResolved);
+        for (; itAlias != itEnd; ++itAlias) {
+            if (itAlias->second == it->first) {
+                known.mapBeforeMoveAliased.erase(itAlias);
+                break;
+            }
+        }
+    }
+    known.mapBeforeMove.erase(it);
+}
+
+// The sources noted before their moves at or below strTop, by spelling or on disk.
+void ForgetBeforeMoveLocked(Known& known, std::string_view strTop) {
+    for (auto it = known.mapBeforeMove.lower_bound(strTop);
+         it != known.mapBeforeMove.end() && it->first.starts_with(strTop);) {
+        const auto itNext = std::next(it);
+        if (IsAtOrBelow(it->first, strTop)) {
+            EraseBeforeMove(known, it);
+        }
+        it = itNext;
+    }
+    for (auto it = known.mapBeforeMoveAliased.lower_bound(strTop);
+         it != known.mapBeforeMoveAliased.end() && it->first.starts_with(strTop);) {
+        if (IsAtOrBelow(it->first, strTop)) {
+            known.mapBeforeMove.erase(it->second);
+            it = known.mapBeforeMoveAliased.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
 void ForgetLocked(Known& known, std::string_view strTop) {
+    ForgetBeforeMoveLocked(known, strTop);
     for (auto it = MayHoldBelow(known, strTop) ? known.setFolders.lower_bound(strTop)
                                                : known.setFolders.end();
          it != known.setFolders.end() && it->starts_with(strTop);) {
@@ -245,6 +295,40 @@ KnownEntryPtr LookupNearestTrustedFolder(std::string_view strGiven, const std::s
     return nullptr;
 }
 
+void NoteEntryBeforeMove(std::string_view strGiven, KnownEntryPtr pEntry) {
+    Known& known = TheKnown();
+    const auto tNow = Clock::now();
+    std::lock_guard lock(known.mutex);
+    if (known.mapBeforeMove.size() >= kMaxBeforeMove) {
+        known.mapBeforeMove.clear();
+        known.mapBeforeMoveAliased.clear();
+    }
+    auto it = known.mapBeforeMove.find(strGiven);
+    if (it != known.mapBeforeMove.end()) {
+        EraseBeforeMove(known, it);
+    }
+    if (strGiven != pEntry->strResolved) {
+        known.mapBeforeMoveAliased.emplace(pEntry->strResolved, std::string(strGiven));
+    }
+    known.mapBeforeMove.emplace(std::string(strGiven), BeforeMove{std::move(pEntry), tNow});
+}
+
+KnownEntryPtr TakeEntryBeforeMove(std::string_view strGiven) {
+    Known& known = TheKnown();
+    std::lock_guard lock(known.mutex);
+    if (known.mapBeforeMove.empty()) {
+        return nullptr;
+    }
+    const auto it = known.mapBeforeMove.find(strGiven);
+    if (it == known.mapBeforeMove.end()) {
+        return nullptr;
+    }
+    KnownEntryPtr pEntry = it->second.pEntry;
+    const bool bFresh = Clock::now() - it->second.tSeen < kBeforeMoveTrust;
+    EraseBeforeMove(known, it);
+    return bFresh ? pEntry : nullptr;
+}
+
 void NoteEntrySeen(std::string_view strGiven, KnownEntryPtr pEntry) {
     Known& known = TheKnown();
     std::lock_guard lock(known.mutex);
@@ -288,6 +372,25 @@ void NoteChangeLocked(Known& known, std::string_view strFolder, std::string_view
     }
     // A new name can take over a spelling that led elsewhere (the exact name wins, then the
     // first in listing order): those of this folder are asked again.
+    if (!known.mapBeforeMove.empty()) {
+        const auto itSame = known.mapBeforeMove.find(strPath);
+        if (itSame != known.mapBeforeMove.end()) {
+            EraseBeforeMove(known, itSame);
+        }
+        std::string strInside(strFolder); // not Join's buffer: strPath is in it
+        if (strFolder != "/") {
+            strInside += '/';
+        }
+        for (auto it = known.mapBeforeMoveAliased.lower_bound(strInside);
+             it != known.mapBeforeMoveAliased.end() && it->first.starts_with(strInside);) {
+            if (ParentOf(it->first) == strFolder) {
+                known.mapBeforeMove.erase(it->second);
+                it = known.mapBeforeMoveAliased.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
     for (auto it = known.mapAliases.begin(); it != known.mapAliases.end();) {
         it = ParentOf(it->first) == strFolder ? known.mapAliases.erase(it) : std::next(it);
     }
@@ -334,6 +437,8 @@ void ClearKnownPaths() {
     for (Recent& recent : known.aRecent) {
         recent.Clear();
     }
+    known.mapBeforeMove.clear();
+    known.mapBeforeMoveAliased.clear();
     known.auNameLengths.fill(0);
     known.auHeldShapes.fill(0);
 }

@@ -55,6 +55,13 @@ void NoteEntrySeen(std::string_view strGiven, KnownEntryPtr pEntry);
 // The entry strGiven was found as by one of the last few lookups, moments ago; null otherwise.
 KnownEntryPtr LookupRecentEntry(std::string_view strGiven);
 
+// A file about to be moved, found as pEntry under strGiven: MoveFileA takes it for its source once,
+// up to a few seconds later, instead of looking again (its rename tells if it went stale).
+// Another lookup never answers from it.
+void NoteEntryBeforeMove(std::string_view strGiven, KnownEntryPtr pEntry);
+// The entry noted before the move of strGiven, now forgotten; null when there is none (any more).
+KnownEntryPtr TakeEntryBeforeMove(std::string_view strGiven);
+
 // The layer itself added or removed strName in strFolder (resolved POSIX paths).
 void KnownPathsNoteChange(std::string_view strFolder, std::string_view strName, bool bAdded);
 // Both changes of one move, at once.

@@ -172,7 +172,13 @@ int ResolveFromKnown(WindowsPath& path, std::size_t n, const std::string& strGiv
         }
         return 1;
     };
-    KnownEntryPtr pKnown = eReuse == Reuse::LastLookup ? LookupRecentEntry(strGiven) : nullptr;
+    KnownEntryPtr pKnown = nullptr;
+    if (eReuse == Reuse::LastLookup) {
+        pKnown = LookupRecentEntry(strGiven);
+        if (pKnown == nullptr) {
+            pKnown = TakeEntryBeforeMove(strGiven);
+        }
+    }
     if (pKnown != nullptr && TakeKnown(path, n, *pKnown, strGiven, pFound)) {
         return answerKnown(*pKnown);
     }
@@ -374,6 +380,38 @@ bool ResolvePath(std::string_view strAnsiPath, std::string& strPosixOut, bool* p
     }
     if (pbExists != nullptr) {
         *pbExists = bExists;
+    }
+    return true;
+}
+
+bool ResolvePathBeforeMove(std::string_view strAnsiPath, std::string& strPosixOut, bool* pbExists,
+                           FoundEntry* pFound) {
+    WindowsPath path;
+    bool bExists = false;
+    FoundEntry found;
+    if (!ParseWindowsPath(strAnsiPath, path)) {
+        return false;
+    }
+    std::string strGiven;
+    AssignPosixPath(path, path.aDisk.size(), strGiven);
+    if (!ResolveOnDisk(path, true, bExists, static_cast<std::size_t>(-1), &found, Reuse::None,
+                       &strPosixOut)) {
+        return false;
+    }
+    if (bExists && found.stx.stx_mask != 0 && !S_ISDIR(found.stx.stx_mode) && !path.aDisk.empty()) {
+        auto pEntry = std::make_shared<KnownEntry>();
+        pEntry->strResolved = strPosixOut;
+        pEntry->uRootLength = path.strRoot.size();
+        pEntry->nNames = path.aDisk.size();
+        pEntry->stx = found.stx;
+        pEntry->bLink = found.bLink;
+        NoteEntryBeforeMove(strGiven, std::move(pEntry));
+    }
+    if (pbExists != nullptr) {
+        *pbExists = bExists;
+    }
+    if (pFound != nullptr) {
+        *pFound = found;
     }
     return true;
 }

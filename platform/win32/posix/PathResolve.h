@@ -24,6 +24,11 @@ struct FoundEntry;
 bool ResolvePath(std::string_view strAnsiPath, std::string& strPosixOut, bool* pbExists = nullptr,
                  FoundEntry* pFound = nullptr);
 
+// ResolvePath for a file about to be moved: a file found is kept for MoveFileA's source, which then
+// need not look again (see NoteEntryBeforeMove).
+bool ResolvePathBeforeMove(std::string_view strAnsiPath, std::string& strPosixOut, bool* pbExists,
+                           FoundEntry* pFound);
+
 // The entry a path names, as far as its lookup learnt it: stx.stx_mask is 0 when it did not.
 struct FoundEntry {
     struct statx stx {}; // a link described by its target, a dangling one by itself

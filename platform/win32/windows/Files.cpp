@@ -128,6 +128,12 @@ BOOL tessaly::win32::GetFileInformationByName(LPCSTR lpFileName, BY_HANDLE_FILE_
     return bOk;
 }
 
+// MoveFileExW opens its source itself: there is nothing to keep for it.
+BOOL tessaly::win32::GetFileInformationBeforeMove(LPCSTR lpFileName,
+                                                  BY_HANDLE_FILE_INFORMATION& info) {
+    return GetFileInformationByName(lpFileName, info);
+}
+
 // MoveFileExW never replaces without MOVEFILE_REPLACE_EXISTING, and across volumes it copies and
 // then deletes the source itself: there is no moment between the two where the layer could check
 // the source again.

@@ -181,6 +181,54 @@ TEST_F(JournalTest, FilesChangedMissingOrWhosePlaceIsTakenAreKeptAndReported) {
     EXPECT_TRUE(folders.Exists("X/sub"));
 }
 
+TEST_F(JournalTest, ChangesMadeAfterTheRecordsAreWrittenGiveTheOutcomesOfTheirOwn) {
+    // The records of all six, with their sources' identities, are on the disk before the first
+    // move; what someone else changes after that is seen when each file's turn comes.
+    struct ChangingHost : IMovePassHost {
+        tessaly::test::ProgramFolders* pFolders = nullptr;
+        std::vector<EMoveOutcome> outcomes;
+        void OnMoveProgress() override {}
+        void OnEntryMoved(DWORD, const MovePaths&, EMoveOutcome eOutcome) override {
+            if (outcomes.empty()) {
+                fs::remove(pFolders->Native("X/gone.mp3"));
+                pFolders->WriteBytes("X/sub/taken.mp3", "someone else's");
+                fs::rename(pFolders->Native("X/recased.mp3"), pFolders->Native("X/ReCased.mp3"));
+                pFolders->WriteBytes("X/deep", "a file where the folder goes");
+            }
+            outcomes.push_back(eOutcome);
+        }
+        void ShowMoveResult(const CString&) override {}
+    };
+    CFileList store;
+    for (const char* pcTitle : {"first", "gone", "taken", "recased", "blocked", "kept"}) {
+        const std::string strTitle = pcTitle;
+        store.Append(Entry(folders.WinPath("wav"), strTitle == "blocked" ? "deep" : "sub",
+                           strTitle + ".wav"));
+        folders.WriteBytes("X/" + strTitle + ".mp3", strTitle);
+    }
+    fs::create_directories(folders.Native("journal"));
+    CMoveJournal journal;
+    ASSERT_TRUE(journal.Begin("tessaly", Ansi(folders.WinPath("X")).c_str(), "mp3", {},
+                              JournalFolder().c_str()));
+    ChangingHost host;
+    host.pFolders = &folders;
+    EXPECT_EQ(RunMovePass(store, Ansi(folders.WinPath("X")).c_str(), "mp3", host, &journal), 3u);
+    EXPECT_EQ(host.outcomes,
+              (std::vector<EMoveOutcome>{EMoveOutcome::Moved, EMoveOutcome::SourceMissing,
+                                         EMoveOutcome::DestinationExists, EMoveOutcome::Moved,
+                                         EMoveOutcome::FolderNotCreated, EMoveOutcome::Moved}));
+    EXPECT_EQ(Snapshot("X"), (std::map<std::string, std::string>{
+                                 {"X/blocked.mp3", "blocked"},
+                                 {"X/deep", "a file where the folder goes"},
+                                 {"X/sub", "<folder>"},
+                                 {"X/sub/first.mp3", "first"},
+                                 {"X/sub/kept.mp3", "kept"},
+                                 {"X/sub/recased.mp3", "recased"},
+                                 {"X/sub/taken.mp3", "someone else's"},
+                                 {"X/taken.mp3", "taken"},
+                             }));
+}
+
 TEST_F(JournalTest, NoJournalCanBeBegunWhereItsFolderCannotBeWritten) {
     folders.WriteBytes("journal", "a file where the folder would be");
     CMoveJournal journal;

@@ -209,3 +209,54 @@ TEST_F(KnownAnswers, WhatWasKnownBelowAFolderTheLayerTakesAwayIsForgotten) {
         }
     }
 }
+
+TEST_F(KnownAnswers, AMoveAfterItsSourceWasIdentifiedMovesWhatIsThereNow) {
+    enum class EChange { None, RemovedBehind, RecasedBehind };
+    const struct {
+        const char* pszCase;
+        const char* pszOnDisk; // in Top, holding "a"
+        const char* pszSpelled;
+        EChange eChange;
+        DWORD dwError; // ERROR_SUCCESS: moved to Top\Sub\<spelled>, holding strLanded
+        std::string strLanded;
+    } rows[] = {
+        {"unchanged", "a.mp3", "a.mp3", EChange::None, ERROR_SUCCESS, "a"},
+        {"spelled in another case", "a.mp3", "A.MP3", EChange::None, ERROR_SUCCESS, "a"},
+        {"removed behind its back", "a.mp3", "a.mp3", EChange::RemovedBehind, ERROR_FILE_NOT_FOUND,
+         ""},
+        {"renamed to another case behind its back", "a.mp3", "a.mp3", EChange::RecasedBehind,
+         ERROR_SUCCESS, "a"},
+        {"renamed back to its case behind its back", "A.mp3", "a.mp3", EChange::RecasedBehind,
+         ERROR_SUCCESS, "a"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.pszCase);
+        std::filesystem::remove_all(Posix("Top"));
+        MakeFolder("Top");
+        MakeFolder("Top/Sub");
+        WriteBytes(Posix(std::string("Top/") + row.pszOnDisk), "a");
+        ForgetAll();
+        const std::string strSrc = std::string("T:\\Top\\") + row.pszSpelled;
+        const std::string strDst = std::string("T:\\Top\\Sub\\") + row.pszSpelled;
+        BY_HANDLE_FILE_INFORMATION info;
+        ASSERT_TRUE(tessaly::win32::GetFileInformationBeforeMove(strSrc.c_str(), info));
+        if (row.eChange == EChange::RemovedBehind) {
+            std::filesystem::remove(Posix("Top/a.mp3"));
+        } else if (row.eChange == EChange::RecasedBehind) {
+            const std::string strOther = row.pszOnDisk == std::string("a.mp3") ? "A.mp3" : "a.mp3";
+            std::filesystem::rename(Posix(std::string("Top/") + row.pszOnDisk),
+                                    Posix("Top/" + strOther));
+        }
+        SetLastError(ERROR_SUCCESS);
+        const BOOL bMoved = MoveFileA(strSrc.c_str(), strDst.c_str());
+        if (row.dwError != ERROR_SUCCESS) {
+            EXPECT_FALSE(bMoved);
+            EXPECT_EQ(GetLastError(), row.dwError);
+            EXPECT_TRUE(Names("Top/Sub").empty());
+            continue;
+        }
+        ASSERT_TRUE(bMoved);
+        EXPECT_EQ(ReadBytes(Posix(std::string("Top/Sub/") + row.pszSpelled)), row.strLanded);
+        EXPECT_EQ(Names("Top").size(), 1u);
+    }
+}

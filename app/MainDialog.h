@@ -32,6 +32,10 @@ public:
     static UINT CollectThreadProc(LPVOID pParam);
     static UINT ExecuteThreadProc(LPVOID pParam);
     static UINT UndoThreadProc(LPVOID pParam);
+    // A header click's and an Exclude's workers over lists longer than m_iWorkerListRows.
+    static UINT SortThreadProc(LPVOID pParam);
+    static UINT ExcludeThreadProc(LPVOID pParam);
+    static UINT ExcludeAllThreadProc(LPVOID pParam);
     static int CALLBACK CompareRows(LPARAM lParam1, LPARAM lParam2, LPARAM lParamSort);
 
     // ICollectionOwner, from the collection worker.
@@ -90,6 +94,10 @@ public:
     CString m_strUndoJournal;  // the journal the Undo worker takes back
     DWORD m_dwUndoCount = 0;   // the files it moved, as the question said
     HICON m_hIcon;
+    // A sort or an Exclude of more rows than this runs on a worker, the window answering Abort and
+    // repainting meanwhile; a shorter list takes less than a frame on the window thread itself.
+    int m_iWorkerListRows = 20000;
+    int m_iSortColumn = 0; // the running sort's column
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -125,6 +133,15 @@ private:
     void OnMoveProgressMessage();
     BOOL OnDropFiles(HDROP hDrop);
     void RunAdd();
+    // From either thread; the store is not changed by anyone else meanwhile (no worker idle).
+    // FALSE when Abort came first: the rows keep their order.
+    BOOL SortRows(int iColumn);
+    // The selected rows and their entries go, unless Abort comes before the store changes.
+    void ExcludeSelected();
+    void ExcludeAll();
+    // On the window thread, after either: the totals (after rows went), the commands and the idle
+    // flag back.
+    void FinishListWork(BOOL bRowsGone);
 };
 
 // The store the list's comparator reads (the main dialog's), and each column's sort direction.

@@ -19,8 +19,9 @@ int g_iSortDirFolder = 1;
 
 namespace {
 
-// Filled for the length of one column sort.
-CSortKeys g_sortKeys;
+int& SortDirOf(int iColumn) {
+    return iColumn == 0 ? g_iSortDirName : iColumn == 1 ? g_iSortDirSize : g_iSortDirFolder;
+}
 
 constexpr int kColumnTextMax = 260;
 // The longest wait for a finished worker to mark itself idle.
@@ -194,35 +195,59 @@ void CMainDialog::OnMoveProgressMessage() {
 void CMainDialog::OnColumnClick(NMHDR* pNMHDR, LRESULT* pResult) {
     const auto* pListView = reinterpret_cast<const NMLISTVIEW*>(pNMHDR);
     const int iColumn = pListView->iSubItem;
-    if (iColumn < 0) {
-        return;
-    }
-    // The comparator reads the store, which a running worker may be changing.
-    if (!g_bWorkerIdle) {
-        *pResult = 0;
-        return;
-    }
-    switch (iColumn) {
-    case 0:
-        g_iSortDirName = -g_iSortDirName;
-        break;
-    case 1:
-        g_iSortDirSize = -g_iSortDirSize;
-        break;
-    case 2:
-        g_iSortDirFolder = -g_iSortDirFolder;
-        break;
-    default:
-        break;
-    }
-    EnableControls(FALSE);
-    if (g_pSortList != nullptr) {
-        g_sortKeys.Build(*g_pSortList, iColumn);
-    }
-    m_lstFiles.SortItems(CompareRows, static_cast<DWORD_PTR>(iColumn));
-    g_sortKeys.Clear();
-    EnableControls(TRUE);
     *pResult = 0;
+    // The sort reads the store, which a running worker may be changing.
+    if (iColumn < 0 || iColumn > 2 || !g_bWorkerIdle) {
+        return;
+    }
+    SortDirOf(iColumn) = -SortDirOf(iColumn);
+    EnableControls(FALSE);
+    g_bWorkerIdle = FALSE;
+    m_iSortColumn = iColumn;
+    if (m_lstFiles.GetItemCount() > m_iWorkerListRows &&
+        AfxBeginThread(SortThreadProc, this) != nullptr) {
+        return;
+    }
+    SortRows(iColumn);
+    FinishListWork(FALSE);
+}
+
+UINT CMainDialog::SortThreadProc(LPVOID pParam) {
+    auto* pDialog = static_cast<CMainDialog*>(pParam);
+    const int iColumn = pDialog->m_iSortColumn;
+    const BOOL bSorted = pDialog->SortRows(iColumn);
+    tessaly::framework::RunOnWindowThread([&] {
+        if (!bSorted) {
+            // As if the click had not been: the next one sorts this way again.
+            SortDirOf(iColumn) = -SortDirOf(iColumn);
+        }
+        // The last touch of the dialog: afterwards the window may close and go.
+        pDialog->FinishListWork(FALSE);
+    });
+    return 0;
+}
+
+BOOL CMainDialog::SortRows(int iColumn) {
+    // Each row's identifier, its rank in the column, then the rows ordered by rank: the window
+    // thread is needed only to read the rows and to put them in the new order.
+    std::vector<DWORD_PTR> vecIds;
+    m_lstFiles.GetAllItemData(&vecIds);
+    if (g_bAbort) {
+        return FALSE;
+    }
+    std::vector<int> vecOrder;
+    {
+        CSortKeys keys;
+        keys.Build(m_store, iColumn);
+        if (g_bAbort) {
+            return FALSE;
+        }
+        vecOrder = keys.Order(vecIds, SortDirOf(iColumn));
+    }
+    // From a worker the framework's call makes the rows' new array and frees the old one here,
+    // the window thread only moving the rows. An Abort clicked after this test comes after the
+    // whole sort.
+    return !g_bAbort && m_lstFiles.ReorderItems(vecOrder) ? TRUE : FALSE;
 }
 
 int CALLBACK CMainDialog::CompareRows(LPARAM lParam1, LPARAM lParam2, LPARAM lParamSort) {
@@ -234,18 +259,7 @@ int CALLBACK CMainDialog::CompareRows(LPARAM lParam1, LPARAM lParam2, LPARAM lPa
     if (lParamSort > 2 || lParamSort < 0) {
         return 0;
     }
-    const int iDir = lParamSort == 0   ? g_iSortDirName
-                     : lParamSort == 1 ? g_iSortDirSize
-                                       : g_iSortDirFolder;
-    if (g_sortKeys.Column() == static_cast<int>(lParamSort)) {
-        // An identifier without entry compares equal to every row, as below.
-        const DWORD dwRank1 = g_sortKeys.Rank(nId1);
-        const DWORD dwRank2 = g_sortKeys.Rank(nId2);
-        if (dwRank1 == CSortKeys::kNoRank || dwRank2 == CSortKeys::kNoRank) {
-            return 0;
-        }
-        return (dwRank1 < dwRank2 ? -1 : dwRank1 > dwRank2 ? 1 : 0) * iDir;
-    }
+    const int iDir = SortDirOf(static_cast<int>(lParamSort));
     const CFileEntry* pEntry1 = g_pSortList->FindById(nId1);
     const CFileEntry* pEntry2 = g_pSortList->FindById(nId2);
     if (pEntry1 == nullptr || pEntry2 == nullptr || pEntry1 == pEntry2) {
@@ -272,60 +286,98 @@ int CALLBACK CMainDialog::CompareRows(LPARAM lParam1, LPARAM lParam2, LPARAM lPa
 }
 
 void CMainDialog::OnExclude() {
+    if (!g_bWorkerIdle) {
+        return;
+    }
     EnableControls(FALSE);
     g_bWorkerIdle = FALSE;
-    const int iRows = m_lstFiles.GetItemCount();
-    if (iRows > 0) {
-        // The selected rows, last first, as removing them one by one would visit them.
-        std::vector<int> vecSelected;
-        for (int i = m_lstFiles.GetNextItem(-1, LVNI_SELECTED); i >= 0;
-             i = m_lstFiles.GetNextItem(i, LVNI_SELECTED)) {
-            vecSelected.push_back(i);
-        }
-        std::reverse(vecSelected.begin(), vecSelected.end());
-        // Every selected row goes with its entry, whatever became of its file on disk since the
-        // Add: the user chose them. A row finds its entry by its identifier; one whose identifier
-        // finds none (not expected) by the path its texts spell, as before identifiers were used.
-        std::vector<DWORD> vecPositions;
-        vecPositions.reserve(vecSelected.size());
-        for (int i : vecSelected) {
-            int iPos = m_store.FindPosById(static_cast<DWORD>(m_lstFiles.GetItemData(i)));
-            if (iPos < 0) {
-                CString strPath = m_lstFiles.GetItemText(i, 2);
-                strPath += "\\";
-                strPath += m_lstFiles.GetItemText(i, 0);
-                iPos = m_store.FindByPath(strPath);
-            }
-            if (iPos >= 0) {
-                vecPositions.push_back(static_cast<DWORD>(iPos));
-            }
-        }
-        // The entries leave the store, and the rows the list, in one pass each.
-        m_store.RemovePositions(vecPositions);
-        m_lstFiles.DeleteItems(vecSelected);
-        m_nRowCount = static_cast<UINT>(m_lstFiles.GetItemCount());
+    if (m_lstFiles.GetItemCount() > m_iWorkerListRows &&
+        AfxBeginThread(ExcludeThreadProc, this) != nullptr) {
+        return;
     }
-    g_bWorkerIdle = TRUE;
+    ExcludeSelected();
+    FinishListWork(TRUE);
+}
+
+UINT CMainDialog::ExcludeThreadProc(LPVOID pParam) {
+    auto* pDialog = static_cast<CMainDialog*>(pParam);
+    pDialog->ExcludeSelected();
+    tessaly::framework::RunOnWindowThread([&] { pDialog->FinishListWork(TRUE); });
+    return 0;
+}
+
+void CMainDialog::ExcludeSelected() {
+    std::vector<int> vecSelected;
+    std::vector<DWORD_PTR> vecIds;
+    m_lstFiles.GetSelectedItems(&vecSelected, &vecIds);
+    // Every selected row goes with its entry, whatever became of its file on disk since the Add:
+    // the user chose them. A row finds its entry by its identifier; one whose identifier finds
+    // none (not expected) by the path its texts spell, as before identifiers were used. The
+    // entries are released last row first, as removing the rows one by one would visit them.
+    std::vector<DWORD> vecPositions;
+    vecPositions.reserve(vecSelected.size());
+    for (size_t k = vecSelected.size(); k-- > 0 && !g_bAbort;) {
+        int iPos = m_store.FindPosById(static_cast<DWORD>(vecIds[k]));
+        if (iPos < 0) {
+            CString strPath = m_lstFiles.GetItemText(vecSelected[k], 2);
+            strPath += "\\";
+            strPath += m_lstFiles.GetItemText(vecSelected[k], 0);
+            iPos = m_store.FindByPath(strPath);
+        }
+        if (iPos >= 0) {
+            vecPositions.push_back(static_cast<DWORD>(iPos));
+        }
+    }
+    // Abort before the store changes leaves everything; once it has changed, the rows follow, so
+    // that the list and the store always agree.
+    if (vecSelected.empty() || g_bAbort) {
+        return;
+    }
+    m_store.RemovePositions(vecPositions);
+    // The texts of the rows that go are freed here, after the framework's crossing.
+    m_lstFiles.DeleteItems(vecSelected);
+    m_nRowCount = static_cast<UINT>(m_lstFiles.GetItemCount());
+}
+
+void CMainDialog::FinishListWork(BOOL bRowsGone) {
     if (!g_bClosing) {
-        ShowByteTotalText(m_store.TotalSize());
-        UpdateCountHeader();
+        if (bRowsGone) {
+            ShowByteTotalText(m_store.TotalSize());
+            UpdateCountHeader();
+        }
         EnableControls(TRUE);
         m_lstFiles.Invalidate();
     }
+    g_bAbort = FALSE;
+    g_bWorkerIdle = TRUE;
 }
 
 void CMainDialog::OnExcludeAll() {
+    if (!g_bWorkerIdle) {
+        return;
+    }
     EnableControls(FALSE);
     g_bWorkerIdle = FALSE;
-    m_lstFiles.DeleteAllItems();
-    m_store.Clear();
-    m_nRowCount = 0;
-    ShowByteTotalText(0);
-    UpdateCountHeader();
-    g_bWorkerIdle = TRUE;
-    if (!g_bClosing) {
-        EnableControls(TRUE);
+    if (m_lstFiles.GetItemCount() > m_iWorkerListRows &&
+        AfxBeginThread(ExcludeAllThreadProc, this) != nullptr) {
+        return;
     }
+    ExcludeAll();
+    FinishListWork(TRUE);
+}
+
+UINT CMainDialog::ExcludeAllThreadProc(LPVOID pParam) {
+    auto* pDialog = static_cast<CMainDialog*>(pParam);
+    pDialog->ExcludeAll();
+    tessaly::framework::RunOnWindowThread([&] { pDialog->FinishListWork(TRUE); });
+    return 0;
+}
+
+void CMainDialog::ExcludeAll() {
+    // The rows leave the list in one short crossing; they and the entries are freed here.
+    m_lstFiles.DeleteAllItems();
+    m_nRowCount = 0;
+    m_store.Clear();
 }
 
 void CMainDialog::OnAbort() {

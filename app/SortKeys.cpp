@@ -78,7 +78,36 @@ void CSortKeys::Build(const CFileCollector& store, int iColumn) {
     } else if (iColumn == 2) {
         RankFolders();
     }
+    for (DWORD dwRank : m_vecRanks) {
+        if (dwRank != kNoRank) {
+            m_dwTopRank = std::max(m_dwTopRank, dwRank);
+        }
+    }
     m_bBuilt = TRUE;
+}
+
+std::vector<int> CSortKeys::Order(const std::vector<DWORD_PTR>& vecIds, int iDir) const {
+    // Bucket of each row: its rank turned for the direction, those without one after the rest.
+    const DWORD dwLast = m_dwTopRank + 1;
+    std::vector<DWORD> vecBucket(vecIds.size());
+    std::vector<DWORD> vecStart(static_cast<size_t>(dwLast) + 2, 0);
+    for (size_t i = 0; i < vecIds.size(); ++i) {
+        const DWORD dwRank =
+            vecIds[i] <= 0xFFFFFFFFu ? Rank(static_cast<DWORD>(vecIds[i])) : kNoRank;
+        const DWORD dwBucket = dwRank == kNoRank ? dwLast
+                               : iDir < 0        ? m_dwTopRank - dwRank
+                                                 : dwRank;
+        vecBucket[i] = dwBucket;
+        ++vecStart[dwBucket + 1];
+    }
+    for (size_t b = 1; b < vecStart.size(); ++b) {
+        vecStart[b] += vecStart[b - 1];
+    }
+    std::vector<int> vecOrder(vecIds.size());
+    for (size_t i = 0; i < vecIds.size(); ++i) {
+        vecOrder[vecStart[vecBucket[i]]++] = static_cast<int>(i);
+    }
+    return vecOrder;
 }
 
 void CSortKeys::RankNames() {
@@ -86,6 +115,14 @@ void CSortKeys::RankNames() {
     std::vector<WCHAR> vecPool;
     std::vector<WCHAR> vecWide;
     vecKeys.reserve(m_vecEntries.size());
+    // A name has at most as many UTF-16 units as CP932 bytes: the pool is sized once, where its
+    // growth copied it and touched new pages again and again.
+    size_t nPoolUnits = 0;
+    for (const CFileEntry* pEntry : m_vecEntries) {
+        const size_t nBytes = pEntry != nullptr ? pEntry->m_strName.View().size() : 0;
+        nPoolUnits += nBytes > kHeadUnits ? nBytes - kHeadUnits : 0;
+    }
+    vecPool.reserve(nPoolUnits);
     for (size_t nId = 0; nId < m_vecEntries.size(); ++nId) {
         if (m_vecEntries[nId] == nullptr) {
             continue;
@@ -179,6 +216,7 @@ void CSortKeys::RankFolders() {
 void CSortKeys::Clear() {
     std::vector<const CFileEntry*>().swap(m_vecEntries);
     std::vector<DWORD>().swap(m_vecRanks);
+    m_dwTopRank = 0;
     m_iColumn = -1;
     m_bBuilt = FALSE;
 }

@@ -34,6 +34,11 @@ public:
         return dwRank1 < dwRank2 ? -1 : dwRank1 > dwRank2 ? 1 : 0;
     }
 
+    // The rows in the built column's order, stable, as positions: vecIds[i] is row i's identifier,
+    // iDir 1 orders up, -1 down; rows whose identifier has no entry come last. A counting sort
+    // over the ranks, so the work grows with the rows and no comparison is made.
+    std::vector<int> Order(const std::vector<DWORD_PTR>& vecIds, int iDir) const;
+
 private:
     void RankNames();
     void RankSizes();
@@ -41,6 +46,7 @@ private:
 
     std::vector<const CFileEntry*> m_vecEntries;
     std::vector<DWORD> m_vecRanks;
+    DWORD m_dwTopRank = 0; // the highest rank given
     int m_iColumn = -1;
     BOOL m_bBuilt = FALSE;
 };

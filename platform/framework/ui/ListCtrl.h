@@ -59,6 +59,14 @@ public:
     BOOL DeleteItems(const std::vector<int>& vecItems);
     // Orders the rows by the comparator over their item data (stable for rows it calls equal).
     BOOL SortItems(PFNLVCOMPARE pfnCompare, DWORD_PTR dwData);
+    // Bulk calls beside the above, one crossing each, for a worker that orders or removes rows
+    // while the window goes on: every row's item data in the order shown; the selected rows'
+    // indexes (ascending) with their item data; and the rows put in an order computed elsewhere,
+    // row i becoming the former row vecOrder[i] with its selection (FALSE, rows unchanged, unless
+    // vecOrder lists every row once).
+    void GetAllItemData(std::vector<DWORD_PTR>* pvecData) const;
+    void GetSelectedItems(std::vector<int>* pvecItems, std::vector<DWORD_PTR>* pvecData) const;
+    BOOL ReorderItems(const std::vector<int>& vecOrder);
 
     BOOL GetItemRect(int nItem, LPRECT lpRect, UINT nCode) const;
     int GetTopIndex() const;

@@ -1,6 +1,8 @@
 // The column sort's keys must order every pair exactly as the comparisons they stand for.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <numeric>
 #include <vector>
 
 #include "app/SortKeys.h"
@@ -67,6 +69,33 @@ TEST(SortKeys, OrderEveryPairAsTheNameSizeAndFolderComparisons) {
                 }
                 EXPECT_EQ(iActual, iExpected)
                     << "column " << iColumn << ": " << apszNames[i] << " / " << apszNames[j];
+            }
+        }
+        // The rows' order both ways: by rank, equal rows in their former order, a row whose id
+        // has no entry last.
+        std::vector<DWORD_PTR> vecIds;
+        for (DWORD i = 0; i < store.GetCount(); ++i) {
+            vecIds.push_back(store.GetAt(store.GetCount() - 1 - i).m_nId);
+            if (i == 3) {
+                vecIds.push_back(store.GetCount() + 5);
+            }
+        }
+        for (int iDir : {1, -1}) {
+            const std::vector<int> vecOrder = keys.Order(vecIds, iDir);
+            std::vector<int> vecSorted = vecOrder;
+            std::sort(vecSorted.begin(), vecSorted.end());
+            std::vector<int> vecAll(vecIds.size());
+            std::iota(vecAll.begin(), vecAll.end(), 0);
+            ASSERT_EQ(vecSorted, vecAll) << "every row once";
+            EXPECT_EQ(vecOrder.back(), 4) << "column " << iColumn << ", direction " << iDir;
+            for (size_t k = 1; k + 1 < vecOrder.size(); ++k) {
+                const int iPrev = vecOrder[k - 1];
+                const int iNext = vecOrder[k];
+                const int iOrder = keys.Compare(static_cast<DWORD>(vecIds[iPrev]),
+                                                static_cast<DWORD>(vecIds[iNext])) *
+                                   iDir;
+                EXPECT_TRUE(iOrder < 0 || (iOrder == 0 && iPrev < iNext))
+                    << "column " << iColumn << ", direction " << iDir << ", at " << k;
             }
         }
         EXPECT_EQ(keys.Column(), iColumn);

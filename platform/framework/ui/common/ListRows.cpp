@@ -246,7 +246,10 @@ bool ListRows::Erase(int nRow) {
     return true;
 }
 
-void ListRows::Clear() {
+void ListRows::Clear(std::vector<ListRow>* pvecTaken) {
+    if (pvecTaken != nullptr) {
+        pvecTaken->swap(m_vecRows);
+    }
     m_vecRows.clear();
     m_vecRows.shrink_to_fit();
     m_nSelected = 0;
@@ -270,12 +273,16 @@ bool ListRows::MarkListed(const std::vector<int>& vecRows, std::vector<bool>* pv
     return true;
 }
 
-void ListRows::EraseMarked(const std::vector<bool>& vecGone) {
+void ListRows::EraseMarked(const std::vector<bool>& vecGone,
+                           std::vector<ListCellTexts>* pvecTexts) {
     size_t nKept = 0;
     for (size_t i = 0; i < m_vecRows.size(); ++i) {
         if (i < vecGone.size() && vecGone[i]) {
             if (m_vecRows[i].bSelected) {
                 --m_nSelected;
+            }
+            if (pvecTexts != nullptr) {
+                pvecTexts->push_back(std::move(m_vecRows[i].texts));
             }
             continue;
         }
@@ -310,6 +317,27 @@ std::vector<int> ListRows::Sort(PFNLVCOMPARE pfnCompare, LPARAM lParamSort) {
     }
     m_vecRows = std::move(vecSorted);
     return vecOrder;
+}
+
+bool ListRows::Reorder(const std::vector<int>& vecOrder, std::vector<ListRow>* pvecSpare) {
+    if (vecOrder.size() != m_vecRows.size()) {
+        return false;
+    }
+    std::vector<bool> vecSeen(m_vecRows.size(), false);
+    for (int nRow : vecOrder) {
+        if (!IsValid(nRow) || vecSeen[static_cast<size_t>(nRow)]) {
+            return false;
+        }
+        vecSeen[static_cast<size_t>(nRow)] = true;
+    }
+    // Gathered into the spare array: independent moves, where following the permutation's cycles
+    // in place waits on one cache miss after another.
+    pvecSpare->resize(m_vecRows.size());
+    for (size_t i = 0; i < vecOrder.size(); ++i) {
+        (*pvecSpare)[i] = std::move(m_vecRows[static_cast<size_t>(vecOrder[i])]);
+    }
+    m_vecRows.swap(*pvecSpare);
+    return true;
 }
 
 } // namespace tessaly::framework::detail

@@ -84,17 +84,25 @@ public:
     int Next(int nRow, bool bSelectedOnly) const;
 
     bool Erase(int nRow);
-    void Clear();
+    // With pvecTaken the rows are moved there, for a caller on another thread to free.
+    void Clear(std::vector<ListRow>* pvecTaken = nullptr);
     // Room for nRows rows, so that adding that many copies nothing.
     void Reserve(int nRows);
     // The rows listed (any order, repeats ignored) as marks per row; false, with no marks, when
     // one of them is no row.
     bool MarkListed(const std::vector<int>& vecRows, std::vector<bool>* pvecGone) const;
-    // Keeps the rows not marked, in order.
-    void EraseMarked(const std::vector<bool>& vecGone);
+    // Keeps the rows not marked, in order. With pvecTexts the texts of the rows that go are moved
+    // there instead of freed, for a caller on another thread to free off the window thread.
+    void EraseMarked(const std::vector<bool>& vecGone,
+                     std::vector<ListCellTexts>* pvecTexts = nullptr);
     // Orders the rows by the comparator over their item data, stable for rows it calls equal;
     // the row's former index for each new position.
     std::vector<int> Sort(PFNLVCOMPARE pfnCompare, LPARAM lParamSort);
+    // Puts at position i the row that was at vecOrder[i]; false, with the rows unchanged, unless
+    // vecOrder lists every row once. The rows move into *pvecSpare's storage (resized to them if
+    // need be) and *pvecSpare gets the former one, rows moved from: a caller on another thread
+    // allocates it beforehand and frees what comes back, so that the window thread only moves rows.
+    bool Reorder(const std::vector<int>& vecOrder, std::vector<ListRow>* pvecSpare);
 
     // fn(first, last) for each run of consecutive selected rows, in order.
     template <typename Fn> void ForEachSelectedRun(Fn fn) const {

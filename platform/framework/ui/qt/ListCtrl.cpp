@@ -3,6 +3,7 @@
 #include <QHeaderView>
 #include <QScrollBar>
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/framework/ui/WindowThread.h"
@@ -28,6 +29,31 @@ template <typename Fn> bool WithList(HWND hWnd, Fn fn) {
 
 std::string TextOf(LPCTSTR psz) {
     return psz != nullptr ? std::string(psz) : std::string();
+}
+
+// Rows or texts freed at a time by a worker that took them out of a list.
+constexpr size_t kFreeSlice = 20000;
+constexpr size_t kSettleBytes = 8192;
+
+// Frees what a call took out of a list, on the calling thread. glibc keeps small blocks freed into
+// the window thread's heap unsorted until that heap's next large request, then sorts them all at
+// once: half a million texts stalled the window some 0.3 s at its next paint. From a worker they
+// go a slice at a time, each followed by such a request on the window thread, which then sorts one
+// slice.
+template <typename T> void FreeTaken(std::vector<T>& vecTaken) {
+    if (IsWindowThread()) {
+        vecTaken.clear();
+        return;
+    }
+    while (!vecTaken.empty()) {
+        const size_t nKeep = vecTaken.size() > kFreeSlice ? vecTaken.size() - kFreeSlice : 0;
+        vecTaken.erase(vecTaken.begin() + static_cast<std::ptrdiff_t>(nKeep), vecTaken.end());
+        RunOnWindowThread([] {
+            static void* volatile s_pSettle = nullptr;
+            s_pSettle = std::malloc(kSettleBytes);
+            std::free(s_pSettle);
+        });
+    }
 }
 
 QColor ColorOf(COLORREF cr) {
@@ -410,9 +436,12 @@ BOOL CListCtrl::DeleteItem(int nItem) {
 }
 
 BOOL CListCtrl::DeleteAllItems() {
-    return WithList(m_hWnd, [](ListViewWidget*, ListModel* pModel) { pModel->DeleteAll(); })
-               ? TRUE
-               : FALSE;
+    // The rows are freed here, after the crossing: from a worker, off the window thread.
+    std::vector<ListModel::Row> vecTaken;
+    const bool bDone =
+        WithList(m_hWnd, [&](ListViewWidget*, ListModel* pModel) { pModel->DeleteAll(&vecTaken); });
+    FreeTaken(vecTaken);
+    return bDone ? TRUE : FALSE;
 }
 
 int CListCtrl::AppendItems(int nItems,
@@ -443,14 +472,18 @@ void CListCtrl::SetItemCount(int nItems) {
 
 BOOL CListCtrl::DeleteItems(const std::vector<int>& vecItems) {
     BOOL bOk = FALSE;
+    // The texts that go are freed here, after the crossing: from a worker, off the window thread.
+    std::vector<ListCellTexts> vecTexts;
+    vecTexts.reserve(vecItems.size());
     WithList(m_hWnd, [&](ListViewWidget*, ListModel* pModel) {
         std::vector<bool> vecGone;
         if (!pModel->MarkListed(vecItems, &vecGone)) {
             return;
         }
-        pModel->DeleteMarked(vecGone);
+        pModel->DeleteMarked(vecGone, &vecTexts);
         bOk = TRUE;
     });
+    FreeTaken(vecTexts);
     return bOk;
 }
 
@@ -461,6 +494,44 @@ BOOL CListCtrl::SortItems(PFNLVCOMPARE pfnCompare, DWORD_PTR dwData) {
             pModel->Sort(pfnCompare, static_cast<LPARAM>(dwData));
             bOk = TRUE;
         }
+    });
+    return bOk;
+}
+
+void CListCtrl::GetAllItemData(std::vector<DWORD_PTR>* pvecData) const {
+    pvecData->clear();
+    WithList(m_hWnd, [&](ListViewWidget*, ListModel* pModel) {
+        const int iRows = pModel->RowCountNow();
+        pvecData->resize(static_cast<size_t>(iRows));
+        for (int i = 0; i < iRows; ++i) {
+            (*pvecData)[static_cast<size_t>(i)] = static_cast<DWORD_PTR>(pModel->RowAt(i).lParam);
+        }
+    });
+}
+
+void CListCtrl::GetSelectedItems(std::vector<int>* pvecItems,
+                                 std::vector<DWORD_PTR>* pvecData) const {
+    pvecItems->clear();
+    pvecData->clear();
+    WithList(m_hWnd, [&](ListViewWidget*, ListModel* pModel) {
+        const int iRows = pModel->RowCountNow();
+        pvecItems->reserve(pModel->SelectedCount());
+        pvecData->reserve(pModel->SelectedCount());
+        for (int i = 0; i < iRows && pvecItems->size() < pModel->SelectedCount(); ++i) {
+            if (pModel->RowAt(i).bSelected) {
+                pvecItems->push_back(i);
+                pvecData->push_back(static_cast<DWORD_PTR>(pModel->RowAt(i).lParam));
+            }
+        }
+    });
+}
+
+BOOL CListCtrl::ReorderItems(const std::vector<int>& vecOrder) {
+    BOOL bOk = FALSE;
+    // The rows' new array is made, and their former one freed, on the calling thread.
+    std::vector<ListModel::Row> vecSpare(vecOrder.size());
+    WithList(m_hWnd, [&](ListViewWidget*, ListModel* pModel) {
+        bOk = pModel->Reorder(vecOrder, &vecSpare) ? TRUE : FALSE;
     });
     return bOk;
 }

@@ -234,11 +234,11 @@ bool ListModel::DeleteRow(int nRow) {
     return true;
 }
 
-void ListModel::DeleteAll() {
+void ListModel::DeleteAll(std::vector<Row>* pvecTaken) {
     if (!IsRedrawOff()) {
         beginResetModel();
     }
-    m_rows.Clear();
+    m_rows.Clear(pvecTaken);
     if (!IsRedrawOff()) {
         endResetModel();
     }
@@ -248,11 +248,12 @@ void ListModel::Reserve(int nRows) {
     m_rows.Reserve(nRows);
 }
 
-void ListModel::DeleteMarked(const std::vector<bool>& vecGone) {
+void ListModel::DeleteMarked(const std::vector<bool>& vecGone,
+                             std::vector<ListCellTexts>* pvecTexts) {
     if (!IsRedrawOff()) {
         beginResetModel();
     }
-    m_rows.EraseMarked(vecGone);
+    m_rows.EraseMarked(vecGone, pvecTexts);
     if (!IsRedrawOff()) {
         endResetModel();
         ApplySelection();
@@ -271,6 +272,18 @@ void ListModel::Sort(PFNLVCOMPARE pfnCompare, LPARAM lParamSort) {
         endResetModel();
         ApplySelection();
     }
+}
+
+bool ListModel::Reorder(const std::vector<int>& vecOrder, std::vector<Row>* pvecSpare) {
+    if (!IsRedrawOff()) {
+        beginResetModel();
+    }
+    const bool bDone = m_rows.Reorder(vecOrder, pvecSpare);
+    if (!IsRedrawOff()) {
+        endResetModel();
+        ApplySelection();
+    }
+    return bDone;
 }
 
 void ListModel::SuspendRedraw() {

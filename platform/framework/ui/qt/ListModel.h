@@ -42,12 +42,18 @@ public:
     bool SetData(int nRow, LPARAM lParam);
     bool SetSelected(int nRow, bool bSelected); // nRow -1: every row
     bool DeleteRow(int nRow);
-    void DeleteAll();
+    // The rows into *pvecTaken if given (ListRows::Clear).
+    void DeleteAll(std::vector<Row>* pvecTaken = nullptr);
     // Room for nRows rows, so that adding that many copies nothing.
     void Reserve(int nRows);
-    // Keeps the rows not marked, in order.
-    void DeleteMarked(const std::vector<bool>& vecGone);
+    // Keeps the rows not marked, in order; the texts of those that go into *pvecTexts if given
+    // (ListRows::EraseMarked).
+    void DeleteMarked(const std::vector<bool>& vecGone,
+                      std::vector<ListCellTexts>* pvecTexts = nullptr);
     void Sort(PFNLVCOMPARE pfnCompare, LPARAM lParamSort);
+    // Row i becomes the former row vecOrder[i]; false, rows unchanged, unless every row is listed
+    // once. *pvecSpare as for ListRows::Reorder.
+    bool Reorder(const std::vector<int>& vecOrder, std::vector<Row>* pvecSpare);
 
     bool IsValidRow(int nRow) const { return m_rows.IsValid(nRow); }
     const Row& RowAt(int nRow) const { return m_rows.At(nRow); }

@@ -671,10 +671,12 @@ BOOL CListCtrl::DeleteItem(int nItem) {
 }
 
 BOOL CListCtrl::DeleteAllItems() {
+    // The rows are freed here, after the crossing: from a worker, off the window thread.
+    std::vector<ListRow> vecTaken;
     return WithList(m_hWnd,
                     [&](ListState& state) {
                         const bool bMarked = HasMarks(state);
-                        state.rows.Clear();
+                        state.rows.Clear(&vecTaken);
                         state.iFocus = -1;
                         Touch(m_hWnd, state, bMarked);
                     })
@@ -711,6 +713,9 @@ void CListCtrl::SetItemCount(int nItems) {
 
 BOOL CListCtrl::DeleteItems(const std::vector<int>& vecItems) {
     BOOL bOk = FALSE;
+    // The texts that go are freed here, after the crossing: from a worker, off the window thread.
+    std::vector<ListCellTexts> vecTexts;
+    vecTexts.reserve(vecItems.size());
     WithList(m_hWnd, [&](ListState& state) {
         std::vector<bool> vecGone;
         if (!state.rows.MarkListed(vecItems, &vecGone)) {
@@ -724,7 +729,7 @@ BOOL CListCtrl::DeleteItems(const std::vector<int>& vecItems) {
                     ? -1
                     : state.iFocus - static_cast<int>(std::count(vecGone.begin(), itFocus, true));
         }
-        state.rows.EraseMarked(vecGone);
+        state.rows.EraseMarked(vecGone, &vecTexts);
         Touch(m_hWnd, state, bMarked);
         bOk = TRUE;
     });
@@ -748,6 +753,52 @@ BOOL CListCtrl::SortItems(PFNLVCOMPARE pfnCompare, DWORD_PTR dwData) {
                     })
                ? TRUE
                : FALSE;
+}
+
+void CListCtrl::GetAllItemData(std::vector<DWORD_PTR>* pvecData) const {
+    pvecData->clear();
+    WithList(m_hWnd, [&](ListState& state) {
+        const int iRows = state.rows.Count();
+        pvecData->resize(static_cast<size_t>(iRows));
+        for (int i = 0; i < iRows; ++i) {
+            (*pvecData)[static_cast<size_t>(i)] = static_cast<DWORD_PTR>(state.rows.At(i).lParam);
+        }
+    });
+}
+
+void CListCtrl::GetSelectedItems(std::vector<int>* pvecItems,
+                                 std::vector<DWORD_PTR>* pvecData) const {
+    pvecItems->clear();
+    pvecData->clear();
+    WithList(m_hWnd, [&](ListState& state) {
+        const unsigned nSelected = state.rows.SelectedCount();
+        pvecItems->reserve(nSelected);
+        pvecData->reserve(nSelected);
+        for (int i = 0; i < state.rows.Count() && pvecItems->size() < nSelected; ++i) {
+            if (state.rows.At(i).bSelected) {
+                pvecItems->push_back(i);
+                pvecData->push_back(static_cast<DWORD_PTR>(state.rows.At(i).lParam));
+            }
+        }
+    });
+}
+
+BOOL CListCtrl::ReorderItems(const std::vector<int>& vecOrder) {
+    BOOL bOk = FALSE;
+    // The rows' new array is made, and their former one freed, on the calling thread.
+    std::vector<ListRow> vecSpare(vecOrder.size());
+    WithList(m_hWnd, [&](ListState& state) {
+        if (!state.rows.Reorder(vecOrder, &vecSpare)) {
+            return;
+        }
+        if (state.iFocus >= 0) {
+            state.iFocus = static_cast<int>(
+                std::find(vecOrder.begin(), vecOrder.end(), state.iFocus) - vecOrder.begin());
+        }
+        Touch(m_hWnd, state, HasMarks(state));
+        bOk = TRUE;
+    });
+    return bOk;
 }
 
 BOOL CListCtrl::GetItemRect(int nItem, LPRECT lpRect, UINT nCode) const {

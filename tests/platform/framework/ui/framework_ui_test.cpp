@@ -510,4 +510,63 @@ TEST(FrameworkListCtrl, AppendedRowsKeepTheirTextsThroughEditsAndANewColumn) {
                                                   "102|c.wav|new|7|"}));
 }
 
+// The bulk calls a worker uses: every row's item data, the selected rows with theirs, and a
+// reorder that takes each row with its texts and selection, or refuses an order that does not
+// list every row once and leaves the rows.
+TEST(FrameworkListCtrl, BulkReadsAndReorderKeepEachRowWhole) {
+    CProbeDialog dialog;
+    std::vector<DWORD_PTR> vecData;
+    std::vector<DWORD_PTR> vecSelectedData;
+    std::vector<int> vecSelected;
+    std::vector<std::string> vecAfter;
+    std::vector<int> vecSelectedAfter;
+    std::vector<BOOL> vecRefused;
+    std::vector<DWORD_PTR> vecAfterRefusals;
+    std::vector<DWORD_PTR> vecEmpty{1};
+    BOOL bEmptyOrder = FALSE;
+    RunModalWith(dialog, [&] {
+        CListCtrl& list = dialog.m_list;
+        list.InsertColumn(0, "name", LVCFMT_LEFT, 100);
+        list.InsertColumn(1, "size", LVCFMT_RIGHT, 60);
+        for (int i = 0; i < 5; ++i) {
+            list.InsertItem(i, ("row" + std::to_string(i)).c_str());
+            list.SetItemText(i, 1, std::to_string(i * 10).c_str());
+            list.SetItemData(i, static_cast<DWORD_PTR>(i * 10));
+        }
+        list.SetItemState(1, LVIS_SELECTED, LVIS_SELECTED);
+        list.SetItemState(4, LVIS_SELECTED, LVIS_SELECTED);
+        list.GetAllItemData(&vecData);
+        list.GetSelectedItems(&vecSelected, &vecSelectedData);
+        EXPECT_TRUE(list.ReorderItems({4, 2, 0, 1, 3}));
+        for (int i = 0; i < list.GetItemCount(); ++i) {
+            vecAfter.push_back(std::string(list.GetItemText(i, 0).GetString()) + "/" +
+                               list.GetItemText(i, 1).GetString() + "/" +
+                               std::to_string(list.GetItemData(i)));
+            if (list.GetItemState(i, LVIS_SELECTED) != 0) {
+                vecSelectedAfter.push_back(i);
+            }
+        }
+        for (const std::vector<int>& vecOrder :
+             {std::vector<int>{0, 1, 2, 3}, std::vector<int>{0, 1, 1, 2, 3},
+              std::vector<int>{0, 1, 2, 3, 5}, std::vector<int>{0, 1, 2, 3, -1}}) {
+            vecRefused.push_back(list.ReorderItems(vecOrder));
+        }
+        list.GetAllItemData(&vecAfterRefusals);
+        list.DeleteAllItems();
+        list.GetAllItemData(&vecEmpty);
+        bEmptyOrder = list.ReorderItems({});
+        dialog.EndDialog(IDOK);
+    });
+    EXPECT_EQ(vecData, (std::vector<DWORD_PTR>{0, 10, 20, 30, 40}));
+    EXPECT_EQ(vecSelected, (std::vector<int>{1, 4}));
+    EXPECT_EQ(vecSelectedData, (std::vector<DWORD_PTR>{10, 40}));
+    EXPECT_EQ(vecAfter, (std::vector<std::string>{"row4/40/40", "row2/20/20", "row0/0/0",
+                                                  "row1/10/10", "row3/30/30"}));
+    EXPECT_EQ(vecSelectedAfter, (std::vector<int>{0, 3}));
+    EXPECT_EQ(vecRefused, (std::vector<BOOL>(4, FALSE)));
+    EXPECT_EQ(vecAfterRefusals, (std::vector<DWORD_PTR>{40, 20, 0, 10, 30}));
+    EXPECT_TRUE(vecEmpty.empty());
+    EXPECT_TRUE(bEmptyOrder);
+}
+
 } // namespace

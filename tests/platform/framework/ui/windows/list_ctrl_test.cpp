@@ -288,6 +288,26 @@ TEST_F(WindowsListCtrl, SelectionAndFocusFollowTheirRowsThroughSortAndDelete) {
     });
 }
 
+// A worker's reorder: the control shows the rows in their new order, selection and focus with
+// their rows.
+TEST_F(WindowsListCtrl, ReorderItemsTakesSelectionAndFocusAlong) {
+    RunInList([](CListCtrl& list) {
+        Fill(list, {50, 10, 40, 20, 30, 60});
+        for (int nRow : {1, 2}) {
+            list.SetItemState(nRow, LVIS_SELECTED, LVIS_SELECTED);
+        }
+        list.SetItemState(4, LVIS_FOCUSED, LVIS_FOCUSED);
+        EXPECT_TRUE(list.ReorderItems({5, 4, 3, 2, 1, 0}));
+        EXPECT_EQ(AllData(list), (std::vector<int>{60, 30, 20, 40, 10, 50}));
+        EXPECT_EQ(DataOf(list, SelectedRows(list)), (std::vector<int>{40, 10}));
+        EXPECT_EQ(listprobe::FocusedRow(list.m_hWnd), 1);
+        ExpectControlShowsRows(list);
+        EXPECT_FALSE(list.ReorderItems({0, 1, 2}));
+        EXPECT_EQ(AllData(list), (std::vector<int>{60, 30, 20, 40, 10, 50}));
+        ExpectControlShowsRows(list);
+    });
+}
+
 TEST_F(WindowsListCtrl, WhatTheUserSelectsInTheControlReachesTheRows) {
     RunInList([](CListCtrl& list) {
         Fill(list, {6, 5, 4, 3, 2, 1});

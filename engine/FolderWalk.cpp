@@ -32,6 +32,35 @@ BOOL RememberCurrentDir(CString& strDir) {
     return FALSE;
 }
 
+// GetFileIdentity of ".", by its name: nothing to open where the system need not (one statx
+// here, four through a handle).
+BOOL CurrentFolderIdentity(std::pair<DWORD, ULONGLONG>& id) {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!tessaly::win32::GetFileInformationByName(".", info)) {
+        return FALSE;
+    }
+    id = {info.dwVolumeSerialNumber, MakeUInt64(info.nFileIndexLow, info.nFileIndexHigh)};
+    return TRUE;
+}
+
+// How many walks this thread is inside of. A walk below a folder given with its drive enters
+// each sub-folder by its full path, so it need not come back up between two of them: only the
+// outermost walk goes back to the directory it started in (one chdir a folder fewer).
+thread_local int t_iWalkDepth = 0;
+
+struct CWalkDepth {
+    CWalkDepth() { ++t_iWalkDepth; }
+    ~CWalkDepth() { --t_iWalkDepth; }
+    CWalkDepth(const CWalkDepth&) = delete;
+    CWalkDepth& operator=(const CWalkDepth&) = delete;
+};
+
+bool IsDrivePath(LPCSTR pcPath) {
+    const char c = pcPath[0];
+    return ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) && pcPath[1] == ':' &&
+           (pcPath[2] == '\\' || pcPath[2] == '/');
+}
+
 BOOL IsDotsName(const char* pcName) {
     return lstrcmpA(pcName, ".") == 0 || lstrcmpA(pcName, "..") == 0;
 }
@@ -127,21 +156,27 @@ BOOL CFileCollector::ScanFolderIn(LPCSTR pcFolder, BOOL bRecurse, BOOL bFiltered
         TellSkip(pcFolder, ECollectSkip::FolderNotEntered, GetLastError());
         return FALSE;
     }
+    const bool bGoBack = t_iWalkDepth == 0 || !IsDrivePath(pcFolder);
+    const CWalkDepth depth;
 
     // A link back up the tree would make the walk endless: such a folder is not entered again.
     // A folder whose identity cannot be read is walked all the same.
     std::pair<DWORD, ULONGLONG> id;
-    const BOOL bKnown = GetFileIdentity(".", id);
+    const BOOL bKnown = CurrentFolderIdentity(id);
     if (bKnown && m_bTrackWalked) {
         const auto it = m_mapWalked.find(id);
         if (it != m_mapWalked.end()) {
             TellSkip(pcFolder, ECollectSkip::FolderWalkedBefore, 0, it->second);
-            SetCurrentDirectoryA(strPrevDir);
+            if (bGoBack) {
+                SetCurrentDirectoryA(strPrevDir);
+            }
             return FALSE;
         }
     }
     if (bKnown && !setOnPath.insert(id).second) {
-        SetCurrentDirectoryA(strPrevDir);
+        if (bGoBack) {
+            SetCurrentDirectoryA(strPrevDir);
+        }
         return FALSE;
     }
     // Remembered only once it is walked: a folder on the path (a pick's own folder, whose
@@ -166,7 +201,9 @@ BOOL CFileCollector::ScanFolderIn(LPCSTR pcFolder, BOOL bRecurse, BOOL bFiltered
     if (bKnown) {
         setOnPath.erase(id);
     }
-    SetCurrentDirectoryA(strPrevDir);
+    if (bGoBack) {
+        SetCurrentDirectoryA(strPrevDir);
+    }
     return bAll;
 }
 

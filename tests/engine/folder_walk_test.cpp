@@ -129,3 +129,19 @@ TEST_F(ScanTest, LinkToAnAncestorIsNotEnteredButOtherLinksAreFollowed) {
                                         Win("tree/sub/side/c.wav")}));
     EXPECT_EQ(CurrentDir(), Win());
 }
+
+TEST_F(ScanTest, AWalkGoesFromOneSubFolderToTheNextAndEndsWhereItStarted) {
+    // Below a full path the walk enters each sub-folder by that path, without coming back up in
+    // between; the directory it started in is current again at the end, also after a second pick.
+    MakeFiles(
+        {"tree/a/deep/1.wav", "tree/a/2.wav", "tree/b/3.wav", "tree/c/x/y/4.wav", "other/5.wav"});
+    MakeFolder("elsewhere");
+    ASSERT_TRUE(SetCurrentDirectoryA(Win("elsewhere").c_str()));
+    EXPECT_TRUE(m_collector.AddPickedFolders(Win().c_str(),
+                                             {Win("tree").c_str(), Win("other").c_str()}, FALSE));
+    EXPECT_EQ(FullPaths(m_collector),
+              (std::vector<std::string>{Win("tree/a/2.wav"), Win("tree/a/deep/1.wav"),
+                                        Win("tree/b/3.wav"), Win("tree/c/x/y/4.wav"),
+                                        Win("other/5.wav")}));
+    EXPECT_EQ(CurrentDir(), Win("elsewhere"));
+}

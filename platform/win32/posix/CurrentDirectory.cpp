@@ -11,6 +11,35 @@
 #include "platform/win32/posix/PathResolve.h"
 #include "platform/win32/posix/PathState.h"
 
+namespace {
+
+// The current directory shows the names as they are on disk.
+void ShowDiskNames(tessaly::win32::detail::WindowsPath& path) {
+    path.ForgetParsedFrom(0);
+    for (std::size_t i = 0; i < path.aDisk.size(); ++i) {
+        std::string strAnsi;
+        if (tessaly::win32::DiskNameToAnsi(path.aDisk[i], strAnsi)) {
+            path.aAnsi[i] = std::move(strAnsi);
+        }
+    }
+}
+
+// The chdir to path as given, when that succeeds; path and the error are left as they were
+// otherwise, for the lookup that ignores case.
+bool ChangeCurrentDirectoryAsGiven(tessaly::win32::detail::WindowsPath& path) {
+    using namespace tessaly::win32::detail;
+    const DWORD dwError = GetLastError();
+    WindowsPath asGiven = path;
+    ShowDiskNames(asGiven);
+    if (ChangeCurrentDirectory(asGiven)) {
+        return true;
+    }
+    SetLastError(dwError);
+    return false;
+}
+
+} // namespace
+
 DWORD WINAPI GetCurrentDirectoryA(DWORD nBufferLength, LPSTR lpBuffer) {
     return tessaly::win32::detail::CopyOrNeed(tessaly::win32::detail::CurrentDirectoryOf(),
                                               nBufferLength, lpBuffer);
@@ -23,10 +52,17 @@ BOOL WINAPI SetCurrentDirectoryA(LPCSTR lpPathName) {
         return FALSE;
     }
     WindowsPath path;
+    if (!ParseWindowsPath(lpPathName, path)) {
+        return FALSE;
+    }
+    // Most often the folder is there as given (a walk going down and back up): the chdir itself
+    // says so, and a path there as given has its names on disk as given.
+    if (ChangeCurrentDirectoryAsGiven(path)) {
+        return TRUE;
+    }
     bool bExists = false;
     FoundEntry found;
-    if (!ParseWindowsPath(lpPathName, path) ||
-        !ResolveOnDisk(path, false, bExists, static_cast<std::size_t>(-1), &found)) {
+    if (!ResolveOnDisk(path, false, bExists, static_cast<std::size_t>(-1), &found)) {
         return FALSE;
     }
     struct stat st;
@@ -40,14 +76,7 @@ BOOL WINAPI SetCurrentDirectoryA(LPCSTR lpPathName) {
         SetLastError(ERROR_DIRECTORY);
         return FALSE;
     }
-    // The current directory shows the names as they are on disk.
-    path.ForgetParsedFrom(0);
-    for (std::size_t i = 0; i < path.aDisk.size(); ++i) {
-        std::string strAnsi;
-        if (tessaly::win32::DiskNameToAnsi(path.aDisk[i], strAnsi)) {
-            path.aAnsi[i] = std::move(strAnsi);
-        }
-    }
+    ShowDiskNames(path);
     return ChangeCurrentDirectory(path) ? TRUE : FALSE;
 }
 

@@ -254,52 +254,59 @@ TEST_F(FindFile, RecordsCarrySizesTimesAndKinds) {
     EXPECT_EQ(records["dangling"].nFileSizeLow, 7u); // the link itself: "nowhere"
 }
 
-// Past its first entries a listing describes the rest at once, in the folder's own order: every
-// record still carries its own entry's kind, size and time, and a file removed after the listing
-// began and before that is left out.
+// Past its first entries a listing describes the rest at once, in the folder's own order (a large
+// folder on two threads): every record still carries its own entry's kind, size and time, and a
+// file removed after the listing began and before that is left out.
 TEST_F(FindFile, RecordsOfALongListingDescribeTheirOwnEntries) {
     TESSALY_STAND_IN_ONLY("a removal seen by the stand-in's stats; Windows lists what it read");
-    MakeFolder("many");
-    for (int i = 79; i >= 0; --i) {
-        const std::string strName = "many/e" + std::to_string(10 + i);
-        if (i % 10 == 3) {
-            MakeFolder(strName);
-        } else if (i % 10 == 7) {
-            std::filesystem::create_symlink("nowhere", FsPath(Posix(strName)));
-        } else {
-            MakeFile(strName);
-            std::filesystem::resize_file(FsPath(Posix(strName)), static_cast<std::uintmax_t>(i));
-            SetMtime(strName, 1600000000 + i, 0);
+    for (const int nEntries : {80, 4200}) {
+        SCOPED_TRACE(nEntries);
+        const std::string strFolder = "many" + std::to_string(nEntries);
+        MakeFolder(strFolder);
+        for (int i = nEntries - 1; i >= 0; --i) {
+            const std::string strName = strFolder + "/e" + std::to_string(10 + i);
+            if (i % 10 == 3) {
+                MakeFolder(strName);
+            } else if (i % 10 == 7) {
+                std::filesystem::create_symlink("nowhere", FsPath(Posix(strName)));
+            } else {
+                MakeFile(strName);
+                std::filesystem::resize_file(FsPath(Posix(strName)),
+                                             static_cast<std::uintmax_t>(i));
+                SetMtime(strName, 1600000000 + i, 0);
+            }
         }
+        WIN32_FIND_DATAA data;
+        const HANDLE hFind = FindFirstFileA(("P:\\" + strFolder + "\\*").c_str(), &data);
+        ASSERT_NE(hFind, INVALID_HANDLE_VALUE);
+        int nRecords = 0;
+        do {
+            if (++nRecords == 10) {
+                std::filesystem::remove(FsPath(Posix(strFolder + "/e70"))); // a file, listed later
+            }
+            const std::string strName = data.cFileName;
+            if (strName == "." || strName == "..") {
+                continue;
+            }
+            SCOPED_TRACE(strName);
+            const int i = std::stoi(strName.substr(1)) - 10;
+            EXPECT_NE(i, 60);
+            const DWORD dwKind = i % 10 == 3 ? FILE_ATTRIBUTE_DIRECTORY
+                                 : i % 10 == 7
+                                     ? FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_REPARSE_POINT
+                                     : FILE_ATTRIBUTE_ARCHIVE;
+            ASSERT_EQ(data.dwFileAttributes, dwKind);
+            ASSERT_EQ(data.nFileSizeLow, static_cast<DWORD>(i % 10 == 3 ? 0 : i % 10 == 7 ? 7 : i));
+            if (dwKind == FILE_ATTRIBUTE_ARCHIVE) {
+                const std::uint64_t uTicks =
+                    (1600000000ull + static_cast<unsigned>(i) + 11644473600ull) * 10'000'000ull;
+                ASSERT_EQ(data.ftLastWriteTime.dwLowDateTime,
+                          static_cast<DWORD>(uTicks & 0xFFFFFFFF));
+            }
+        } while (FindNextFileA(hFind, &data));
+        FindClose(hFind);
+        EXPECT_EQ(nRecords, 2 + nEntries - 1);
     }
-    WIN32_FIND_DATAA data;
-    const HANDLE hFind = FindFirstFileA("P:\\many\\*", &data);
-    ASSERT_NE(hFind, INVALID_HANDLE_VALUE);
-    int nRecords = 0;
-    do {
-        if (++nRecords == 10) {
-            std::filesystem::remove(FsPath(Posix("many/e70"))); // the 63rd entry, a file
-        }
-        const std::string strName = data.cFileName;
-        if (strName == "." || strName == "..") {
-            continue;
-        }
-        SCOPED_TRACE(strName);
-        const int i = std::stoi(strName.substr(1)) - 10;
-        EXPECT_NE(i, 60);
-        const DWORD dwKind = i % 10 == 3   ? FILE_ATTRIBUTE_DIRECTORY
-                             : i % 10 == 7 ? FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_REPARSE_POINT
-                                           : FILE_ATTRIBUTE_ARCHIVE;
-        EXPECT_EQ(data.dwFileAttributes, dwKind);
-        EXPECT_EQ(data.nFileSizeLow, static_cast<DWORD>(i % 10 == 3 ? 0 : i % 10 == 7 ? 7 : i));
-        if (dwKind == FILE_ATTRIBUTE_ARCHIVE) {
-            const std::uint64_t uTicks =
-                (1600000000ull + static_cast<unsigned>(i) + 11644473600ull) * 10'000'000ull;
-            EXPECT_EQ(data.ftLastWriteTime.dwLowDateTime, static_cast<DWORD>(uTicks & 0xFFFFFFFF));
-        }
-    } while (FindNextFileA(hFind, &data));
-    FindClose(hFind);
-    EXPECT_EQ(nRecords, 2 + 79);
 }
 
 TEST_F(FindFile, ListsEveryNameAndCountsTheOnesTooLongInCp932) {

@@ -109,6 +109,14 @@ void CPickerFolder::SelectionSort(int iFirst, int iLast, Better better, HeadKey 
         return a.ullHead != b.ullHead ? a.ullHead < b.ullHead
                                       : better(m_aFindData, a.iIndex, b.iIndex);
     };
+    // A folder listed in the order asked for (ASCII names by name) needs no sort at all.
+    const bool bInOrder =
+        std::adjacent_find(aSlots.begin(), aSlots.end(), [&](const Slot& a, const Slot& b) {
+            return !before(a, b);
+        }) == aSlots.end();
+    if (bInOrder) {
+        return;
+    }
     std::sort(aSlots.begin(), aSlots.end(), before);
     bool bTie = false;
     for (size_t i = 1; i < aSlots.size() && !bTie; ++i) {

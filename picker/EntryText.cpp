@@ -9,6 +9,7 @@
 namespace {
 
 constexpr ULONGLONG kTicksPerSecond = 10000000;
+constexpr ULONGLONG kMaxFileTime = 0x7FFFFFFFFFFFFFFFull;
 constexpr long long kUnixEpochIn1601Seconds = 11644473600LL;
 
 bool SameFields(const std::tm& tmFields, const SYSTEMTIME& st) {
@@ -38,10 +39,37 @@ void FormatFileSize(DWORD dwSizeHigh, DWORD dwSizeLow, CString& strOut) {
 }
 
 void FormatFileTime(const FILETIME& ftTime, CString& strOut) {
-    strOut.Empty();
+    CFileTimeText().Format(ftTime, strOut);
+}
+
+CFileTimeText::CFileTimeText() {
+    // Any time in range shows the offset; this one is in 2015.
+    const ULONGLONG ullProbe = 0x01D0000000000000ull;
+    const FILETIME ftProbe{static_cast<DWORD>(ullProbe), static_cast<DWORD>(ullProbe >> 32)};
     FILETIME ftLocal;
+    if (FileTimeToLocalFileTime(&ftProbe, &ftLocal)) {
+        const ULONGLONG ullLocal =
+            (static_cast<ULONGLONG>(ftLocal.dwHighDateTime) << 32) | ftLocal.dwLowDateTime;
+        m_llBias = static_cast<LONGLONG>(ullLocal - ullProbe);
+        m_bBias = TRUE;
+    }
+}
+
+void CFileTimeText::Format(const FILETIME& ftTime, CString& strOut) const {
+    strOut.Empty();
+    // FileTimeToLocalFileTime's shift with the offset taken once; out of range, no text.
+    const ULONGLONG ullTicks =
+        (static_cast<ULONGLONG>(ftTime.dwHighDateTime) << 32) | ftTime.dwLowDateTime;
+    const ULONGLONG ullMagnitude =
+        m_llBias < 0 ? static_cast<ULONGLONG>(-m_llBias) : static_cast<ULONGLONG>(m_llBias);
+    if (!m_bBias || ullTicks > kMaxFileTime ||
+        (m_llBias < 0 ? ullTicks < ullMagnitude : ullTicks > kMaxFileTime - ullMagnitude)) {
+        return;
+    }
+    const ULONGLONG ullLocal = m_llBias < 0 ? ullTicks - ullMagnitude : ullTicks + ullMagnitude;
+    const FILETIME ftLocal{static_cast<DWORD>(ullLocal), static_cast<DWORD>(ullLocal >> 32)};
     SYSTEMTIME st;
-    if (!FileTimeToLocalFileTime(&ftTime, &ftLocal) || !FileTimeToSystemTime(&ftLocal, &st)) {
+    if (!FileTimeToSystemTime(&ftLocal, &st)) {
         return;
     }
     // The calendar's seconds for the local fields. Mostly they are the file's own instant, which

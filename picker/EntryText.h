@@ -12,3 +12,15 @@ void FormatFileSize(DWORD dwSizeHigh, DWORD dwSizeLow, CString& strOut);
 // The time in local time as "%Y/%m/%d %H:%M:%S"; empty when its seconds since 1970 do not fit a
 // signed 32-bit count (before 1970, after January 2038) or it cannot be converted.
 void FormatFileTime(const FILETIME& ftTime, CString& strOut);
+
+// FormatFileTime for many rows: the offset from UTC in force when it is made serves every row it
+// formats, so that one listing's rows agree even across a change of daylight saving.
+class CFileTimeText {
+public:
+    CFileTimeText();
+    void Format(const FILETIME& ftTime, CString& strOut) const;
+
+private:
+    LONGLONG m_llBias = 0; // local minus UTC, in FILETIME ticks
+    BOOL m_bBias = FALSE;
+};

@@ -96,12 +96,13 @@ void CMyFileDialog::WriteAllRows(int iOldRows) {
     if (m_iItemNum > iRewritten) {
         CString strSize;
         CString strTime;
+        const CFileTimeText timeText;
         WIN32_FIND_DATAA data;
         const int iAdded = m_ListCtrl.AppendItems(
             m_iItemNum - iRewritten, [&](int i, LPCTSTR* apszTexts, LPARAM&, int& iImage) {
                 data = m_aFindData[iRewritten + i];
                 FormatFileSize(data.nFileSizeHigh, data.nFileSizeLow, strSize);
-                FormatFileTime(data.ftLastWriteTime, strTime);
+                timeText.Format(data.ftLastWriteTime, strTime);
                 apszTexts[0] = data.cFileName;
                 apszTexts[1] = strSize;
                 apszTexts[2] = strTime;

@@ -7,6 +7,7 @@
 #include "app/core/JournalFile.h"
 #include "platform/win32/Win32.h"
 #include "support/PathHelpers.h"
+#include "support/SJisConv.h"
 
 namespace {
 
@@ -18,6 +19,10 @@ constexpr DWORD kMaxAttempts = 100;
 // converted once, without the escape's second copy.
 void AppendField(std::string& strOut, LPCSTR pcAnsi) {
     const auto appendEscaped = [&strOut](std::string_view strUtf8) {
+        if (strUtf8.find_first_of("%\t\n\r") == std::string_view::npos) {
+            strOut += strUtf8;
+            return;
+        }
         for (const char c : strUtf8) {
             if (c == '%' || c == '\t' || c == '\n' || c == '\r') {
                 strOut += EscapeJournalField(std::string_view(&c, 1));
@@ -40,6 +45,33 @@ std::string Field(LPCSTR pcAnsi) {
     std::string strField;
     AppendField(strField, pcAnsi);
     return strField;
+}
+
+// The field of strPath, whose last name is strName (its field strNameField): the field of its
+// folder comes from cache when it is the last one asked for. Split only after a folder that does
+// not end in a lead byte, so that the separator is one and both parts convert as in the whole.
+void AppendPathField(std::string& strOut, std::string_view strPath, std::string_view strName,
+                     const std::string& strNameField, CJournalFieldCache& cache) {
+    const std::size_t uFolder = strPath.size() - std::min(strPath.size(), strName.size() + 1);
+    const std::string_view strFolder = strPath.substr(0, uFolder);
+    if (uFolder > 0 && strPath.ends_with(strName) && strPath[uFolder] == '\\' &&
+        !IsEndingInSJisLeadByte(strFolder.data(), static_cast<DWORD>(strFolder.size()))) {
+        if (!cache.m_bValid || cache.m_strAnsi != strFolder) {
+            cache.m_strAnsi.assign(strFolder);
+            cache.m_strField.clear();
+            AppendField(cache.m_strField, cache.m_strAnsi.c_str());
+            cache.m_bValid = true;
+        }
+        strOut += cache.m_strField;
+        strOut += '\\';
+        strOut += strNameField;
+        return;
+    }
+    AppendField(strOut, std::string(strPath).c_str());
+}
+
+std::string_view ViewOf(const CString& str) {
+    return {str.GetString(), static_cast<std::size_t>(str.GetLength())};
 }
 
 void AppendNumber(std::string& strOut, ULONGLONG ullValue) {
@@ -157,10 +189,16 @@ BOOL CMoveJournal::NoteMove(const MovePaths& paths) {
         m_strPending += '\t';
         AppendNumber(m_strPending, ullField);
     }
+    // Both paths end in the same name, and come folder by folder.
+    m_strNameField.clear();
+    AppendField(m_strNameField, paths.m_strNewName);
     m_strPending += '\t';
-    AppendField(m_strPending, paths.m_strSrcPath);
+    const std::string_view strName = ViewOf(paths.m_strNewName);
+    AppendPathField(m_strPending, ViewOf(paths.m_strSrcPath), strName, m_strNameField,
+                    m_srcFolderField);
     m_strPending += '\t';
-    AppendField(m_strPending, paths.m_strDstPath);
+    AppendPathField(m_strPending, ViewOf(paths.m_strDstPath), strName, m_strNameField,
+                    m_dstFolderField);
     m_strPending += '\n';
     return TRUE;
 }
@@ -233,10 +271,15 @@ bool CJournalAhead::Ready(DWORD i) {
         m_dwEnd = dwCount - i > m_dwBatch ? i + m_dwBatch : dwCount;
         m_dwBatch = m_dwBatch * 2 > kMaxBatch ? kMaxBatch : m_dwBatch * 2;
         m_vecRecorded.assign(m_dwEnd - m_dwStart, kNotRecorded);
-        MovePaths paths;
+        m_vecBuilt.assign(m_dwEnd - m_dwStart, 0);
+        if (m_vecPaths.size() < m_dwEnd - m_dwStart) {
+            m_vecPaths.resize(m_dwEnd - m_dwStart);
+        }
         for (DWORD j = m_dwStart; j < m_dwEnd; ++j) {
+            MovePaths& paths = m_vecPaths[j - m_dwStart];
             if ((!m_fnWillTry || m_fnWillTry(j)) &&
                 BuildMovePaths(&m_store.GetAt(j), &paths, m_strOperationFolder, m_strExt)) {
+                m_vecBuilt[j - m_dwStart] = 1;
                 // An entry at the root stays where it is: nothing to record.
                 if (paths.m_strSrcPath == paths.m_strDstPath) {
                     m_vecRecorded[j - m_dwStart] = kRecorded;
@@ -251,6 +294,15 @@ bool CJournalAhead::Ready(DWORD i) {
         }
     }
     return m_vecRecorded[i - m_dwStart] != kNotRecorded;
+}
+
+bool CJournalAhead::TakePaths(DWORD i, MovePaths& paths) {
+    if (m_pJournal == nullptr || i < m_dwStart || i >= m_dwEnd || !m_vecBuilt[i - m_dwStart]) {
+        return false;
+    }
+    m_vecBuilt[i - m_dwStart] = 0;
+    std::swap(paths, m_vecPaths[i - m_dwStart]);
+    return true;
 }
 
 bool CJournalAhead::SourceSeen(DWORD i) const {

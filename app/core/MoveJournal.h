@@ -14,6 +14,13 @@
 #include "engine/FileList.h"
 #include "platform/framework/core/CString.h"
 
+// A path's folder as a journal field, kept for the next record in the same folder.
+struct CJournalFieldCache {
+    std::string m_strAnsi;
+    std::string m_strField;
+    bool m_bValid = false;
+};
+
 class CMoveJournal {
 public:
     CMoveJournal() = default;
@@ -50,6 +57,9 @@ private:
     std::string m_strPending;
     std::unordered_map<std::string, bool> m_mapKnownFolders; // looked at: true if to be made
     CString m_strLastFolder;                                 // the last move's destination folder
+    std::string m_strNameField;
+    CJournalFieldCache m_srcFolderField;
+    CJournalFieldCache m_dstFolderField;
 };
 
 // The store's template roots, each once, in the order they first appear.
@@ -69,6 +79,9 @@ public:
     // After Ready(i): the record of entry i holds its source's identity, found just now, so the
     // move need not check the source again (see MoveOneFile).
     bool SourceSeen(DWORD i) const;
+    // After Ready(i): the paths the look-ahead built for entry i, moved into paths (whose old
+    // strings it keeps for reuse); false when it built none, and the caller builds them.
+    bool TakePaths(DWORD i, MovePaths& paths);
 
 private:
     CMoveJournal* m_pJournal;
@@ -81,5 +94,7 @@ private:
     DWORD m_dwBatch = 16;
     enum : unsigned char { kNotRecorded, kRecorded, kRecordedSeen };
     std::vector<unsigned char> m_vecRecorded;
+    std::vector<MovePaths> m_vecPaths; // refilled for each batch, keeping its strings' room
+    std::vector<unsigned char> m_vecBuilt;
     bool m_bFailed = false;
 };

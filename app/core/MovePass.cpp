@@ -216,9 +216,12 @@ DWORD RunMovePass(const CFileList& store, LPCSTR pcOperationFolder, LPCSTR pcTar
             break;
         }
         const CFileEntry& entry = store.GetAt(i);
-        if (BuildMovePaths(&entry, &paths, pcOperationFolder, pcTargetExt)) {
+        // The journal's look-ahead builds the paths of the entries it records: taken over.
+        const bool bReady = ahead.Ready(i);
+        if (ahead.TakePaths(i, paths) ||
+            BuildMovePaths(&entry, &paths, pcOperationFolder, pcTargetExt)) {
             EMoveOutcome eOutcome = EMoveOutcome::SourceMissing;
-            if (ahead.Ready(i)) {
+            if (bReady) {
                 dwMoved += static_cast<DWORD>(MoveOneFile(paths, &eOutcome, ahead.SourceSeen(i)));
             } else if (ahead.Failed()) {
                 TracePath("※　移動の記録を書けません。\n:%s", pJournal->GetPath());

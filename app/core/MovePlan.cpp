@@ -193,8 +193,9 @@ CBatchPass::CBatchPass(const CFileList& store, LPCSTR pcOperationFolder, LPCSTR 
     : m_store(store), m_strOperationFolder(pcOperationFolder), m_strTargetExt(pcTargetExt),
       m_vecClaimedBy(FindClaims(store, pcOperationFolder, pcTargetExt)) {}
 
-bool CBatchPass::Settle(DWORD i, MovePaths& paths, CBatchResult& result) const {
-    if (!BuildMovePaths(&m_store.GetAt(i), &paths, m_strOperationFolder, m_strTargetExt)) {
+bool CBatchPass::Settle(DWORD i, MovePaths& paths, CBatchResult& result, bool bPathsBuilt) const {
+    if (!bPathsBuilt &&
+        !BuildMovePaths(&m_store.GetAt(i), &paths, m_strOperationFolder, m_strTargetExt)) {
         // Its place below the operation folder cannot be told: nothing moves for it.
         result = Result(EBatchOutcome::MoveFailed,
                         "its template folder cannot be placed below the operation folder");

@@ -83,10 +83,10 @@ private:
 class CBatchPass {
 public:
     CBatchPass(const CFileList& store, LPCSTR pcOperationFolder, LPCSTR pcTargetExt);
-    // Fills paths for entry i. True, with result, when the entry is settled without the file
-    // system: its place below the operation folder cannot be told (MoveFailed), or an earlier
-    // entry claims its file (Claimed).
-    bool Settle(DWORD i, MovePaths& paths, CBatchResult& result) const;
+    // Fills paths for entry i (bPathsBuilt: they are filled already). True, with result, when the
+    // entry is settled without the file system: its place below the operation folder cannot be
+    // told (MoveFailed), or an earlier entry claims its file (Claimed).
+    bool Settle(DWORD i, MovePaths& paths, CBatchResult& result, bool bPathsBuilt = false) const;
     // Whether an earlier entry claims entry i's file.
     bool IsClaimed(DWORD i) const { return m_vecClaimedBy[i] != i; }
 

@@ -256,8 +256,12 @@ int Run(const CBatchOptions& options) {
             MovePaths paths; // refilled for each entry, keeping its strings' room
             for (DWORD i = 0; i < dwCount && !g_bAbort; ++i) {
                 CBatchResult result;
-                if (!pass.Settle(i, paths, result)) {
-                    if (ahead.Ready(i)) {
+                // The journal's look-ahead builds the paths of the entries it records: taken
+                // over, not built again.
+                const bool bReady = ahead.Ready(i);
+                const bool bBuilt = ahead.TakePaths(i, paths);
+                if (!pass.Settle(i, paths, result, bBuilt)) {
+                    if (bReady) {
                         result = RunBatchMove(paths, ahead.SourceSeen(i));
                     } else if (ahead.Failed()) {
                         bJournalFailed = true;

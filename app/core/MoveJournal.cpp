@@ -54,20 +54,25 @@ void AppendPathField(std::string& strOut, std::string_view strPath, std::string_
                      const std::string& strNameField, CJournalFieldCache& cache) {
     const std::size_t uFolder = strPath.size() - std::min(strPath.size(), strName.size() + 1);
     const std::string_view strFolder = strPath.substr(0, uFolder);
-    if (uFolder > 0 && strPath.ends_with(strName) && strPath[uFolder] == '\\' &&
-        !IsEndingInSJisLeadByte(strFolder.data(), static_cast<DWORD>(strFolder.size()))) {
-        if (!cache.m_bValid || cache.m_strAnsi != strFolder) {
-            cache.m_strAnsi.assign(strFolder);
-            cache.m_strField.clear();
-            AppendField(cache.m_strField, cache.m_strAnsi.c_str());
-            cache.m_bValid = true;
-        }
-        strOut += cache.m_strField;
-        strOut += '\\';
-        strOut += strNameField;
+    if (uFolder == 0 || !strPath.ends_with(strName) || strPath[uFolder] != '\\') {
+        AppendField(strOut, std::string(strPath).c_str());
         return;
     }
-    AppendField(strOut, std::string(strPath).c_str());
+    // Only a folder that passed the lead-byte check is kept.
+    if (!cache.m_bValid || cache.m_strAnsi != strFolder) {
+        cache.m_bValid = false;
+        if (IsEndingInSJisLeadByte(strFolder.data(), static_cast<DWORD>(strFolder.size()))) {
+            AppendField(strOut, std::string(strPath).c_str());
+            return;
+        }
+        cache.m_strAnsi.assign(strFolder);
+        cache.m_strField.clear();
+        AppendField(cache.m_strField, cache.m_strAnsi.c_str());
+        cache.m_bValid = true;
+    }
+    strOut += cache.m_strField;
+    strOut += '\\';
+    strOut += strNameField;
 }
 
 std::string_view ViewOf(const CString& str) {

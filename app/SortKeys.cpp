@@ -42,6 +42,28 @@ int CompareKeys(const SNameKey& a, const SNameKey& b, const std::vector<WCHAR>& 
     return a.dwLength < b.dwLength ? -1 : a.dwLength > b.dwLength ? 1 : 0;
 }
 
+// Orders the keys by their first two units (the top half of the first head), by two stable
+// counting passes over 16-bit digits, the second unit's first.
+void SortByFirstUnits(std::vector<SNameKey>& vecKeys) {
+    std::vector<SNameKey> vecOther(vecKeys.size());
+    std::vector<DWORD> vecStart(0x10001);
+    const auto Pass = [&](int iShift, const std::vector<SNameKey>& vecFrom,
+                          std::vector<SNameKey>& vecTo) {
+        std::fill(vecStart.begin(), vecStart.end(), 0);
+        for (const SNameKey& key : vecFrom) {
+            ++vecStart[((key.ullHead0 >> iShift) & 0xFFFF) + 1];
+        }
+        for (size_t d = 1; d < vecStart.size(); ++d) {
+            vecStart[d] += vecStart[d - 1];
+        }
+        for (const SNameKey& key : vecFrom) {
+            vecTo[vecStart[(key.ullHead0 >> iShift) & 0xFFFF]++] = key;
+        }
+    };
+    Pass(32, vecKeys, vecOther);
+    Pass(48, vecOther, vecKeys);
+}
+
 // Ranks from 1 along a sorted sequence; equal neighbours share one.
 template <typename T, typename Same>
 void RankSorted(const std::vector<T>& vecSorted, std::vector<DWORD>& vecRanks, Same same) {
@@ -146,8 +168,21 @@ void CSortKeys::RankNames() {
         }
         vecKeys.push_back(key);
     }
-    std::sort(vecKeys.begin(), vecKeys.end(),
-              [&](const SNameKey& a, const SNameKey& b) { return CompareKeys(a, b, vecPool) < 0; });
+    SortByFirstUnits(vecKeys);
+    // Then each run that shares its first two units by the whole comparison: runs small enough to
+    // be sorted in the cache, so that the work grows about as the names do.
+    const auto Less = [&](const SNameKey& a, const SNameKey& b) {
+        return CompareKeys(a, b, vecPool) < 0;
+    };
+    for (size_t i = 0; i < vecKeys.size();) {
+        size_t j = i + 1;
+        while (j < vecKeys.size() && (vecKeys[j].ullHead0 >> 32) == (vecKeys[i].ullHead0 >> 32)) {
+            ++j;
+        }
+        std::sort(vecKeys.begin() + static_cast<std::ptrdiff_t>(i),
+                  vecKeys.begin() + static_cast<std::ptrdiff_t>(j), Less);
+        i = j;
+    }
     RankSorted(vecKeys, m_vecRanks, [&](const SNameKey& a, const SNameKey& b) {
         return CompareKeys(a, b, vecPool) == 0;
     });

@@ -90,6 +90,7 @@ TEST_F(ListWorkerTest, ASortOnTheWorkerOrdersEachColumnStablyBothWays) {
             EXPECT_NE(vecAfter, vecBefore) << "column " << iColumn;
         }
         ExpectListAndStoreAgree();
+        SaveScreenshot(m_dialog.m_hWnd, std::string(TESSALY_SCREENSHOT_DIR "/main-sorted.png"));
     });
 }
 

@@ -40,7 +40,10 @@ def main():
     here = os.path.dirname(os.path.abspath(__file__))
     work = tempfile.mkdtemp(prefix="tessaly-alternate-", dir=os.environ.get("BENCH_DIR", "/tmp"))
     try:
-        gen, run = os.path.join(work, "gen"), os.path.join(work, "run")
+        gen = os.path.join(work, "gen")
+        # A dry run changes nothing: it reads the generated flat folder itself (on tmpfs each hard
+        # link of a copy takes an inode, and a million files would not fit twice).
+        run = gen if dry else os.path.join(work, "run")
         # The journals go beside the trees, on the same disk, and away with them.
         os.environ["XDG_STATE_HOME"] = os.path.join(work, "state")
         subprocess.run([sys.executable, os.path.join(here, "make_tree.py"), str(files), gen]
@@ -54,8 +57,7 @@ def main():
         times = {name: [] for name in tools}
         for _ in range(runs):
             for name, cmd in tools.items():
-                # A dry run changes nothing: its flat folder is made once.
-                if not dry or not os.path.exists(run):
+                if not dry:
                     shutil.rmtree(run, ignore_errors=True)
                     os.makedirs(run)
                     subprocess.run(["cp", "-al", os.path.join(gen, "flat"),

@@ -42,28 +42,6 @@ int CompareKeys(const SNameKey& a, const SNameKey& b, const std::vector<WCHAR>& 
     return a.dwLength < b.dwLength ? -1 : a.dwLength > b.dwLength ? 1 : 0;
 }
 
-// Orders the keys by their first two units (the top half of the first head), by two stable
-// counting passes over 16-bit digits, the second unit's first.
-void SortByFirstUnits(std::vector<SNameKey>& vecKeys) {
-    std::vector<SNameKey> vecOther(vecKeys.size());
-    std::vector<DWORD> vecStart(0x10001);
-    const auto Pass = [&](int iShift, const std::vector<SNameKey>& vecFrom,
-                          std::vector<SNameKey>& vecTo) {
-        std::fill(vecStart.begin(), vecStart.end(), 0);
-        for (const SNameKey& key : vecFrom) {
-            ++vecStart[((key.ullHead0 >> iShift) & 0xFFFF) + 1];
-        }
-        for (size_t d = 1; d < vecStart.size(); ++d) {
-            vecStart[d] += vecStart[d - 1];
-        }
-        for (const SNameKey& key : vecFrom) {
-            vecTo[vecStart[(key.ullHead0 >> iShift) & 0xFFFF]++] = key;
-        }
-    };
-    Pass(32, vecKeys, vecOther);
-    Pass(48, vecOther, vecKeys);
-}
-
 // Ranks from 1 along a sorted sequence; equal neighbours share one.
 template <typename T, typename Same>
 void RankSorted(const std::vector<T>& vecSorted, std::vector<DWORD>& vecRanks, Same same) {
@@ -81,15 +59,20 @@ void RankSorted(const std::vector<T>& vecSorted, std::vector<DWORD>& vecRanks, S
 void CSortKeys::Build(const CFileCollector& store, int iColumn) {
     Clear();
     const DWORD dwCount = store.GetCount();
+    // Sized once for the highest identifier: growing with each new one copied the table over.
+    size_t nIds = 0;
+    for (DWORD i = 0; i < dwCount; ++i) {
+        const DWORD nId = store.GetAt(i).m_nId;
+        if (nId != CFileEntry::kNoId) {
+            nIds = std::max(nIds, static_cast<size_t>(nId) + 1);
+        }
+    }
+    m_vecEntries.assign(nIds, nullptr);
     for (DWORD i = 0; i < dwCount; ++i) {
         const CFileEntry& entry = store.GetAt(i);
-        if (entry.m_nId == CFileEntry::kNoId) {
-            continue;
+        if (entry.m_nId != CFileEntry::kNoId) {
+            m_vecEntries[entry.m_nId] = &entry;
         }
-        if (entry.m_nId >= m_vecEntries.size()) {
-            m_vecEntries.resize(static_cast<size_t>(entry.m_nId) + 1, nullptr);
-        }
-        m_vecEntries[entry.m_nId] = &entry;
     }
     m_vecRanks.assign(m_vecEntries.size(), kNoRank);
     m_iColumn = iColumn;
@@ -149,15 +132,9 @@ void CSortKeys::RankNames() {
         if (m_vecEntries[nId] == nullptr) {
             continue;
         }
-        DWORD dwLength = 0;
-        if (!CMyWString::ConvertInto(m_vecEntries[nId]->m_strName.GetString(), vecWide,
-                                     &dwLength)) {
-            m_vecRanks[nId] = 0; // as CMyWString::Compare's error: before every other name
-            continue;
-        }
-        SNameKey key{0, 0, static_cast<DWORD>(vecPool.size()), dwLength, static_cast<DWORD>(nId)};
-        for (DWORD i = 0; i < dwLength; ++i) {
-            const WCHAR wc = CMyWString::FoldAscii(vecWide[i]);
+        SNameKey key{0, 0, static_cast<DWORD>(vecPool.size()), 0, static_cast<DWORD>(nId)};
+        const auto Pack = [&](DWORD i, WCHAR wc) {
+            wc = CMyWString::FoldAscii(wc);
             if (i < kHeadUnits / 2) {
                 key.ullHead0 |= static_cast<std::uint64_t>(wc) << (48 - 16 * i);
             } else if (i < kHeadUnits) {
@@ -165,24 +142,31 @@ void CSortKeys::RankNames() {
             } else {
                 vecPool.push_back(wc);
             }
+        };
+        // An ASCII name's units are its bytes, as CMyWString converts it: packed straight from
+        // them, in one pass over the name.
+        const char* pcName = m_vecEntries[nId]->m_strName.GetString();
+        DWORD dwLength = 0;
+        while (pcName[dwLength] != '\0' && static_cast<unsigned char>(pcName[dwLength]) < 0x80) {
+            Pack(dwLength, static_cast<WCHAR>(pcName[dwLength]));
+            ++dwLength;
         }
+        if (pcName[dwLength] != '\0') {
+            vecPool.resize(key.dwOffset);
+            key.ullHead0 = key.ullHead1 = 0;
+            if (!CMyWString::ConvertInto(pcName, vecWide, &dwLength)) {
+                m_vecRanks[nId] = 0; // as CMyWString::Compare's error: before every other name
+                continue;
+            }
+            for (DWORD i = 0; i < dwLength; ++i) {
+                Pack(i, vecWide[i]);
+            }
+        }
+        key.dwLength = dwLength;
         vecKeys.push_back(key);
     }
-    SortByFirstUnits(vecKeys);
-    // Then each run that shares its first two units by the whole comparison: runs small enough to
-    // be sorted in the cache, so that the work grows about as the names do.
-    const auto Less = [&](const SNameKey& a, const SNameKey& b) {
-        return CompareKeys(a, b, vecPool) < 0;
-    };
-    for (size_t i = 0; i < vecKeys.size();) {
-        size_t j = i + 1;
-        while (j < vecKeys.size() && (vecKeys[j].ullHead0 >> 32) == (vecKeys[i].ullHead0 >> 32)) {
-            ++j;
-        }
-        std::sort(vecKeys.begin() + static_cast<std::ptrdiff_t>(i),
-                  vecKeys.begin() + static_cast<std::ptrdiff_t>(j), Less);
-        i = j;
-    }
+    std::sort(vecKeys.begin(), vecKeys.end(),
+              [&](const SNameKey& a, const SNameKey& b) { return CompareKeys(a, b, vecPool) < 0; });
     RankSorted(vecKeys, m_vecRanks, [&](const SNameKey& a, const SNameKey& b) {
         return CompareKeys(a, b, vecPool) == 0;
     });

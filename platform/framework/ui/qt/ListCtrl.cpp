@@ -31,15 +31,15 @@ std::string TextOf(LPCTSTR psz) {
     return psz != nullptr ? std::string(psz) : std::string();
 }
 
-// Rows or texts freed at a time by a worker that took them out of a list.
-constexpr size_t kFreeSlice = 20000;
+// Rows or texts freed at a time by a worker that took them out of a list: fewer than the 10,000
+// free blocks that one large request sorts at most, so that one request settles a slice.
+constexpr size_t kFreeSlice = 5000;
 constexpr size_t kSettleBytes = 8192;
 
 // Frees what a call took out of a list, on the calling thread. glibc keeps small blocks freed into
-// the window thread's heap unsorted until that heap's next large request, then sorts them all at
-// once: half a million texts stalled the window some 0.3 s at its next paint. From a worker they
-// go a slice at a time, each followed by such a request on the window thread, which then sorts one
-// slice.
+// the window thread's heap unsorted until that heap's next large requests, which then sort them:
+// half a million texts stalled the window some 0.3 s at its next paint. From a worker they go a
+// slice at a time, each followed by such a request on the window thread, which sorts one slice.
 template <typename T> void FreeTaken(std::vector<T>& vecTaken) {
     if (IsWindowThread()) {
         vecTaken.clear();

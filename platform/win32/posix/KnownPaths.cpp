@@ -6,11 +6,11 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <mutex>
 #include <optional>
 #include <set>
 #include <unordered_map>
+#include <vector>
 
 namespace tessaly::win32::detail {
 namespace {
@@ -70,9 +70,12 @@ struct Known {
     std::array<Recent, kRecentSlots> aRecent;
     std::size_t uNextRecent = 0;
     // Sources noted before their moves, by spelling; those spelt otherwise than on disk also by
-    // their on-disk path, so that a change there finds them.
-    std::map<std::string, BeforeMove, std::less<>> mapBeforeMove;
-    std::multimap<std::string, std::string, std::less<>> mapBeforeMoveAliased;
+    // their on-disk path (one spelling each), so that a change there finds them; and how many lie
+    // in each folder (as spelt and on disk), so that a folder's change looks at them only when
+    // some are below it.
+    ViewMap<BeforeMove> mapBeforeMove;
+    ViewMap<std::string> mapBeforeMoveByDisk;
+    ViewMap<std::size_t> mapBeforeMoveFolders;
     // Row d (the last row: d or more components), bit l (modulo 64): some changed folder of d
     // components has a last name of l bytes as on disk, or some spelling of that depth and name
     // length leads to a folder. Set only, until the next clearing: a lookup whose bit is clear
@@ -176,38 +179,71 @@ const Folder* FindTrusted(const Known& known, std::string_view strGiven,
     return *tNow - it->second.tSeen < kFolderTrust ? &it->second : nullptr;
 }
 
-void EraseBeforeMove(Known& known, std::map<std::string, BeforeMove, std::less<>>::iterator it) {
-    const std::string& strResolved = it->second.pEntry->strResolved;
-    if (strResolved != it->first) {
-        auto [itAlias, itEnd] = known.mapBeforeMoveAliased.equal_range(strResolved);
-        for (; itAlias != itEnd; ++itAlias) {
-            if (itAlias->second == it->first) {
-                known.mapBeforeMoveAliased.erase(itAlias);
-                break;
-            }
+void CountFolder(Known& known, std::string_view strFolder, bool bAdd) {
+    const auto it = known.mapBeforeMoveFolders.find(strFolder);
+    if (bAdd) {
+        if (it == known.mapBeforeMoveFolders.end()) {
+            known.mapBeforeMoveFolders.emplace(std::string(strFolder), 1);
+        } else {
+            ++it->second;
+        }
+    } else if (it != known.mapBeforeMoveFolders.end() && --it->second == 0) {
+        known.mapBeforeMoveFolders.erase(it);
+    }
+}
+
+void CountBeforeMove(Known& known, std::string_view strGiven, const KnownEntry& entry, bool bAdd) {
+    const std::string_view strFolder = ParentOf(strGiven);
+    CountFolder(known, strFolder, bAdd);
+    const std::string_view strDiskFolder = ParentOf(entry.strResolved);
+    if (strDiskFolder != strFolder) {
+        CountFolder(known, strDiskFolder, bAdd);
+    }
+}
+
+void EraseBeforeMove(Known& known, ViewMap<BeforeMove>::iterator it) {
+    const KnownEntry& entry = *it->second.pEntry;
+    if (entry.strResolved != it->first) {
+        const auto itDisk = known.mapBeforeMoveByDisk.find(entry.strResolved);
+        if (itDisk != known.mapBeforeMoveByDisk.end() && itDisk->second == it->first) {
+            known.mapBeforeMoveByDisk.erase(itDisk);
         }
     }
+    CountBeforeMove(known, it->first, entry, false);
     known.mapBeforeMove.erase(it);
 }
 
-// The sources noted before their moves at or below strTop, by spelling or on disk.
+void EraseBeforeMoveSpelt(Known& known, std::string_view strGiven) {
+    const auto it = known.mapBeforeMove.find(strGiven);
+    if (it != known.mapBeforeMove.end()) {
+        EraseBeforeMove(known, it);
+    }
+}
+
+// The sources noted before their moves at or below strTop, as spelt or on disk.
 void ForgetBeforeMoveLocked(Known& known, std::string_view strTop) {
-    for (auto it = known.mapBeforeMove.lower_bound(strTop);
-         it != known.mapBeforeMove.end() && it->first.starts_with(strTop);) {
+    if (known.mapBeforeMove.empty()) {
+        return;
+    }
+    EraseBeforeMoveSpelt(known, strTop);
+    const auto itDisk = known.mapBeforeMoveByDisk.find(strTop);
+    if (itDisk != known.mapBeforeMoveByDisk.end()) {
+        const std::string strGiven = itDisk->second;
+        EraseBeforeMoveSpelt(known, strGiven);
+    }
+    bool bBelow = false;
+    for (const auto& [strFolder, nCount] : known.mapBeforeMoveFolders) {
+        bBelow = bBelow || IsAtOrBelow(strFolder, strTop);
+    }
+    if (!bBelow) {
+        return;
+    }
+    for (auto it = known.mapBeforeMove.begin(); it != known.mapBeforeMove.end();) {
         const auto itNext = std::next(it);
-        if (IsAtOrBelow(it->first, strTop)) {
+        if (IsAtOrBelow(it->first, strTop) || IsAtOrBelow(it->second.pEntry->strResolved, strTop)) {
             EraseBeforeMove(known, it);
         }
         it = itNext;
-    }
-    for (auto it = known.mapBeforeMoveAliased.lower_bound(strTop);
-         it != known.mapBeforeMoveAliased.end() && it->first.starts_with(strTop);) {
-        if (IsAtOrBelow(it->first, strTop)) {
-            known.mapBeforeMove.erase(it->second);
-            it = known.mapBeforeMoveAliased.erase(it);
-        } else {
-            ++it;
-        }
     }
 }
 
@@ -301,16 +337,21 @@ void NoteEntryBeforeMove(std::string_view strGiven, KnownEntryPtr pEntry) {
     std::lock_guard lock(known.mutex);
     if (known.mapBeforeMove.size() >= kMaxBeforeMove) {
         known.mapBeforeMove.clear();
-        known.mapBeforeMoveAliased.clear();
+        known.mapBeforeMoveByDisk.clear();
+        known.mapBeforeMoveFolders.clear();
     }
-    auto it = known.mapBeforeMove.find(strGiven);
-    if (it != known.mapBeforeMove.end()) {
-        EraseBeforeMove(known, it);
-    }
+    EraseBeforeMoveSpelt(known, strGiven);
     if (strGiven != pEntry->strResolved) {
-        known.mapBeforeMoveAliased.emplace(pEntry->strResolved, std::string(strGiven));
+        const auto itDisk = known.mapBeforeMoveByDisk.find(pEntry->strResolved);
+        if (itDisk != known.mapBeforeMoveByDisk.end()) {
+            const std::string strOther = itDisk->second;
+            EraseBeforeMoveSpelt(known, strOther);
+        }
+        known.mapBeforeMoveByDisk.insert_or_assign(pEntry->strResolved, std::string(strGiven));
     }
-    known.mapBeforeMove.emplace(std::string(strGiven), BeforeMove{std::move(pEntry), tNow});
+    CountBeforeMove(known, strGiven, *pEntry, true);
+    known.mapBeforeMove.insert_or_assign(std::string(strGiven),
+                                         BeforeMove{std::move(pEntry), tNow});
 }
 
 KnownEntryPtr TakeEntryBeforeMove(std::string_view strGiven) {
@@ -373,21 +414,17 @@ void NoteChangeLocked(Known& known, std::string_view strFolder, std::string_view
     // A new name can take over a spelling that led elsewhere (the exact name wins, then the
     // first in listing order): those of this folder are asked again.
     if (!known.mapBeforeMove.empty()) {
-        const auto itSame = known.mapBeforeMove.find(strPath);
-        if (itSame != known.mapBeforeMove.end()) {
-            EraseBeforeMove(known, itSame);
-        }
-        std::string strInside(strFolder); // not Join's buffer: strPath is in it
-        if (strFolder != "/") {
-            strInside += '/';
-        }
-        for (auto it = known.mapBeforeMoveAliased.lower_bound(strInside);
-             it != known.mapBeforeMoveAliased.end() && it->first.starts_with(strInside);) {
-            if (ParentOf(it->first) == strFolder) {
-                known.mapBeforeMove.erase(it->second);
-                it = known.mapBeforeMoveAliased.erase(it);
-            } else {
-                ++it;
+        EraseBeforeMoveSpelt(known, strPath);
+        if (!known.mapBeforeMoveByDisk.empty() &&
+            known.mapBeforeMoveFolders.find(strFolder) != known.mapBeforeMoveFolders.end()) {
+            std::vector<std::string> vecGone;
+            for (const auto& [strResolved, strGiven] : known.mapBeforeMoveByDisk) {
+                if (ParentOf(strResolved) == strFolder) {
+                    vecGone.push_back(strGiven);
+                }
+            }
+            for (const std::string& strGiven : vecGone) {
+                EraseBeforeMoveSpelt(known, strGiven);
             }
         }
     }
@@ -438,7 +475,8 @@ void ClearKnownPaths() {
         recent.Clear();
     }
     known.mapBeforeMove.clear();
-    known.mapBeforeMoveAliased.clear();
+    known.mapBeforeMoveByDisk.clear();
+    known.mapBeforeMoveFolders.clear();
     known.auNameLengths.fill(0);
     known.auHeldShapes.fill(0);
 }

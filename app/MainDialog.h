@@ -32,10 +32,9 @@ public:
     static UINT CollectThreadProc(LPVOID pParam);
     static UINT ExecuteThreadProc(LPVOID pParam);
     static UINT UndoThreadProc(LPVOID pParam);
-    // A header click's and an Exclude's workers over lists longer than m_iWorkerListRows.
-    static UINT SortThreadProc(LPVOID pParam);
-    static UINT ExcludeThreadProc(LPVOID pParam);
-    static UINT ExcludeAllThreadProc(LPVOID pParam);
+    // The worker of a header click, Exclude or Exclude all over a list longer than
+    // m_iWorkerListRows.
+    static UINT ListWorkThreadProc(LPVOID pParam);
     static int CALLBACK CompareRows(LPARAM lParam1, LPARAM lParam2, LPARAM lParamSort);
 
     // ICollectionOwner, from the collection worker.
@@ -98,6 +97,8 @@ public:
     // repainting meanwhile; a shorter list takes less than a frame on the window thread itself.
     int m_iWorkerListRows = 20000;
     int m_iSortColumn = 0; // the running sort's column
+    enum class EListWork { Sort, Exclude, ExcludeAll };
+    EListWork m_eListWork = EListWork::Sort; // the list command under way
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -139,9 +140,13 @@ private:
     // The selected rows and their entries go, unless Abort comes before the store changes.
     void ExcludeSelected();
     void ExcludeAll();
-    // On the window thread, after either: the totals (after rows went), the commands and the idle
-    // flag back.
-    void FinishListWork(BOOL bRowsGone);
+    // A list command, with the controls off: on a worker over a long list, else here.
+    void StartListWork(EListWork eWork);
+    // The command itself, from either thread; FALSE when a sort gave way to Abort.
+    BOOL DoListWork();
+    // On the window thread, after it: the sort's direction back if it gave way, the totals (after
+    // rows went), the commands and the idle flag.
+    void EndListWork(BOOL bDone);
 };
 
 // The store the list's comparator reads (the main dialog's), and each column's sort direction.

@@ -201,30 +201,40 @@ void CMainDialog::OnColumnClick(NMHDR* pNMHDR, LRESULT* pResult) {
         return;
     }
     SortDirOf(iColumn) = -SortDirOf(iColumn);
-    EnableControls(FALSE);
-    g_bWorkerIdle = FALSE;
     m_iSortColumn = iColumn;
-    if (m_lstFiles.GetItemCount() > m_iWorkerListRows &&
-        AfxBeginThread(SortThreadProc, this) != nullptr) {
-        return;
-    }
-    SortRows(iColumn);
-    FinishListWork(FALSE);
+    StartListWork(EListWork::Sort);
 }
 
-UINT CMainDialog::SortThreadProc(LPVOID pParam) {
+void CMainDialog::StartListWork(EListWork eWork) {
+    EnableControls(FALSE);
+    g_bWorkerIdle = FALSE;
+    m_eListWork = eWork;
+    if (m_lstFiles.GetItemCount() > m_iWorkerListRows &&
+        AfxBeginThread(ListWorkThreadProc, this) != nullptr) {
+        return;
+    }
+    EndListWork(DoListWork());
+}
+
+UINT CMainDialog::ListWorkThreadProc(LPVOID pParam) {
     auto* pDialog = static_cast<CMainDialog*>(pParam);
-    const int iColumn = pDialog->m_iSortColumn;
-    const BOOL bSorted = pDialog->SortRows(iColumn);
-    tessaly::framework::RunOnWindowThread([&] {
-        if (!bSorted) {
-            // As if the click had not been: the next one sorts this way again.
-            SortDirOf(iColumn) = -SortDirOf(iColumn);
-        }
-        // The last touch of the dialog: afterwards the window may close and go.
-        pDialog->FinishListWork(FALSE);
-    });
+    const BOOL bDone = pDialog->DoListWork();
+    // The last touch of the dialog: afterwards the window may close and go.
+    tessaly::framework::RunOnWindowThread([&] { pDialog->EndListWork(bDone); });
     return 0;
+}
+
+BOOL CMainDialog::DoListWork() {
+    switch (m_eListWork) {
+    case EListWork::Sort:
+        return SortRows(m_iSortColumn);
+    case EListWork::Exclude:
+        ExcludeSelected();
+        return TRUE;
+    default:
+        ExcludeAll();
+        return TRUE;
+    }
 }
 
 BOOL CMainDialog::SortRows(int iColumn) {
@@ -286,24 +296,9 @@ int CALLBACK CMainDialog::CompareRows(LPARAM lParam1, LPARAM lParam2, LPARAM lPa
 }
 
 void CMainDialog::OnExclude() {
-    if (!g_bWorkerIdle) {
-        return;
+    if (g_bWorkerIdle) {
+        StartListWork(EListWork::Exclude);
     }
-    EnableControls(FALSE);
-    g_bWorkerIdle = FALSE;
-    if (m_lstFiles.GetItemCount() > m_iWorkerListRows &&
-        AfxBeginThread(ExcludeThreadProc, this) != nullptr) {
-        return;
-    }
-    ExcludeSelected();
-    FinishListWork(TRUE);
-}
-
-UINT CMainDialog::ExcludeThreadProc(LPVOID pParam) {
-    auto* pDialog = static_cast<CMainDialog*>(pParam);
-    pDialog->ExcludeSelected();
-    tessaly::framework::RunOnWindowThread([&] { pDialog->FinishListWork(TRUE); });
-    return 0;
 }
 
 void CMainDialog::ExcludeSelected() {
@@ -339,9 +334,14 @@ void CMainDialog::ExcludeSelected() {
     m_nRowCount = static_cast<UINT>(m_lstFiles.GetItemCount());
 }
 
-void CMainDialog::FinishListWork(BOOL bRowsGone) {
+void CMainDialog::EndListWork(BOOL bDone) {
+    const BOOL bSort = m_eListWork == EListWork::Sort;
+    if (bSort && !bDone) {
+        // As if the click had not been: the next one sorts this way again.
+        SortDirOf(m_iSortColumn) = -SortDirOf(m_iSortColumn);
+    }
     if (!g_bClosing) {
-        if (bRowsGone) {
+        if (!bSort) {
             ShowByteTotalText(m_store.TotalSize());
             UpdateCountHeader();
         }
@@ -353,24 +353,9 @@ void CMainDialog::FinishListWork(BOOL bRowsGone) {
 }
 
 void CMainDialog::OnExcludeAll() {
-    if (!g_bWorkerIdle) {
-        return;
+    if (g_bWorkerIdle) {
+        StartListWork(EListWork::ExcludeAll);
     }
-    EnableControls(FALSE);
-    g_bWorkerIdle = FALSE;
-    if (m_lstFiles.GetItemCount() > m_iWorkerListRows &&
-        AfxBeginThread(ExcludeAllThreadProc, this) != nullptr) {
-        return;
-    }
-    ExcludeAll();
-    FinishListWork(TRUE);
-}
-
-UINT CMainDialog::ExcludeAllThreadProc(LPVOID pParam) {
-    auto* pDialog = static_cast<CMainDialog*>(pParam);
-    pDialog->ExcludeAll();
-    tessaly::framework::RunOnWindowThread([&] { pDialog->FinishListWork(TRUE); });
-    return 0;
 }
 
 void CMainDialog::ExcludeAll() {

@@ -319,6 +319,26 @@ std::vector<int> ListRows::Sort(PFNLVCOMPARE pfnCompare, LPARAM lParamSort) {
     return vecOrder;
 }
 
+void ListRows::AllData(std::vector<DWORD_PTR>* pvecData) const {
+    pvecData->resize(m_vecRows.size());
+    for (size_t i = 0; i < m_vecRows.size(); ++i) {
+        (*pvecData)[i] = static_cast<DWORD_PTR>(m_vecRows[i].lParam);
+    }
+}
+
+void ListRows::Selected(std::vector<int>* pvecRows, std::vector<DWORD_PTR>* pvecData) const {
+    pvecRows->clear();
+    pvecData->clear();
+    pvecRows->reserve(m_nSelected);
+    pvecData->reserve(m_nSelected);
+    for (int i = 0; i < Count() && pvecRows->size() < m_nSelected; ++i) {
+        if (At(i).bSelected) {
+            pvecRows->push_back(i);
+            pvecData->push_back(static_cast<DWORD_PTR>(At(i).lParam));
+        }
+    }
+}
+
 // How far ahead the reorder asks for the rows it will move: each lies anywhere in the array.
 constexpr size_t kPrefetchAhead = 16;
 

@@ -82,6 +82,10 @@ public:
     unsigned SelectedCount() const { return m_nSelected; }
     // The first row after nRow (any row, or a selected one), or -1.
     int Next(int nRow, bool bSelectedOnly) const;
+    // Every row's item data, in row order.
+    void AllData(std::vector<DWORD_PTR>* pvecData) const;
+    // The selected rows and their item data, in row order.
+    void Selected(std::vector<int>* pvecRows, std::vector<DWORD_PTR>* pvecData) const;
 
     bool Erase(int nRow);
     // With pvecTaken the rows are moved there, for a caller on another thread to free.

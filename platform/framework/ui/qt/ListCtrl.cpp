@@ -500,13 +500,7 @@ BOOL CListCtrl::SortItems(PFNLVCOMPARE pfnCompare, DWORD_PTR dwData) {
 
 void CListCtrl::GetAllItemData(std::vector<DWORD_PTR>* pvecData) const {
     pvecData->clear();
-    WithList(m_hWnd, [&](ListViewWidget*, ListModel* pModel) {
-        const int iRows = pModel->RowCountNow();
-        pvecData->resize(static_cast<size_t>(iRows));
-        for (int i = 0; i < iRows; ++i) {
-            (*pvecData)[static_cast<size_t>(i)] = static_cast<DWORD_PTR>(pModel->RowAt(i).lParam);
-        }
-    });
+    WithList(m_hWnd, [&](ListViewWidget*, ListModel* pModel) { pModel->Rows().AllData(pvecData); });
 }
 
 void CListCtrl::GetSelectedItems(std::vector<int>* pvecItems,
@@ -514,15 +508,7 @@ void CListCtrl::GetSelectedItems(std::vector<int>* pvecItems,
     pvecItems->clear();
     pvecData->clear();
     WithList(m_hWnd, [&](ListViewWidget*, ListModel* pModel) {
-        const int iRows = pModel->RowCountNow();
-        pvecItems->reserve(pModel->SelectedCount());
-        pvecData->reserve(pModel->SelectedCount());
-        for (int i = 0; i < iRows && pvecItems->size() < pModel->SelectedCount(); ++i) {
-            if (pModel->RowAt(i).bSelected) {
-                pvecItems->push_back(i);
-                pvecData->push_back(static_cast<DWORD_PTR>(pModel->RowAt(i).lParam));
-            }
-        }
+        pModel->Rows().Selected(pvecItems, pvecData);
     });
 }
 

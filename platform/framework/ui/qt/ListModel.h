@@ -57,6 +57,7 @@ public:
 
     bool IsValidRow(int nRow) const { return m_rows.IsValid(nRow); }
     const Row& RowAt(int nRow) const { return m_rows.At(nRow); }
+    const ListRows& Rows() const { return m_rows; }
     int RowCountNow() const { return m_rows.Count(); }
     unsigned SelectedCount() const { return m_rows.SelectedCount(); }
     int NextRow(int nRow, bool bSelectedOnly) const { return m_rows.Next(nRow, bSelectedOnly); }

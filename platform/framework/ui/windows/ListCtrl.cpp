@@ -757,30 +757,14 @@ BOOL CListCtrl::SortItems(PFNLVCOMPARE pfnCompare, DWORD_PTR dwData) {
 
 void CListCtrl::GetAllItemData(std::vector<DWORD_PTR>* pvecData) const {
     pvecData->clear();
-    WithList(m_hWnd, [&](ListState& state) {
-        const int iRows = state.rows.Count();
-        pvecData->resize(static_cast<size_t>(iRows));
-        for (int i = 0; i < iRows; ++i) {
-            (*pvecData)[static_cast<size_t>(i)] = static_cast<DWORD_PTR>(state.rows.At(i).lParam);
-        }
-    });
+    WithList(m_hWnd, [&](ListState& state) { state.rows.AllData(pvecData); });
 }
 
 void CListCtrl::GetSelectedItems(std::vector<int>* pvecItems,
                                  std::vector<DWORD_PTR>* pvecData) const {
     pvecItems->clear();
     pvecData->clear();
-    WithList(m_hWnd, [&](ListState& state) {
-        const unsigned nSelected = state.rows.SelectedCount();
-        pvecItems->reserve(nSelected);
-        pvecData->reserve(nSelected);
-        for (int i = 0; i < state.rows.Count() && pvecItems->size() < nSelected; ++i) {
-            if (state.rows.At(i).bSelected) {
-                pvecItems->push_back(i);
-                pvecData->push_back(static_cast<DWORD_PTR>(state.rows.At(i).lParam));
-            }
-        }
-    });
+    WithList(m_hWnd, [&](ListState& state) { state.rows.Selected(pvecItems, pvecData); });
 }
 
 BOOL CListCtrl::ReorderItems(const std::vector<int>& vecOrder) {

@@ -2,20 +2,28 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 namespace tessaly::framework::detail {
 
 ListCellTexts& ListCellTexts::operator=(ListCellTexts&& other) noexcept {
     if (this != &other) {
-        delete[] m_pBlock;
-        m_pBlock = other.m_pBlock;
-        other.m_pBlock = nullptr;
+        Free();
+        m_uBlock = other.m_uBlock;
+        other.m_uBlock = 0;
     }
     return *this;
 }
 
 ListCellTexts::~ListCellTexts() {
-    delete[] m_pBlock;
+    Free();
+}
+
+void ListCellTexts::Free() noexcept {
+    if ((m_uBlock & kInSlab) == 0) {
+        delete[] reinterpret_cast<char*>(m_uBlock);
+    }
+    m_uBlock = 0;
 }
 
 namespace {
@@ -39,7 +47,7 @@ std::uint32_t ReadUInt32(const char* pc) {
 } // namespace
 
 size_t ListCellTexts::Count() const {
-    return m_pBlock == nullptr ? 0 : ReadUInt16(m_pBlock) & ~kWideEnds;
+    return m_uBlock == 0 ? 0 : ReadUInt16(Block()) & ~kWideEnds;
 }
 
 std::string_view ListCellTexts::Get(size_t nCol) const {
@@ -47,9 +55,10 @@ std::string_view ListCellTexts::Get(size_t nCol) const {
     if (nCol >= nCount) {
         return std::string_view("", 0);
     }
-    const bool bWide = (ReadUInt16(m_pBlock) & kWideEnds) != 0;
+    const char* pcBlock = Block();
+    const bool bWide = (ReadUInt16(pcBlock) & kWideEnds) != 0;
     const size_t nWidth = bWide ? 4 : 2;
-    const char* pcEnds = m_pBlock + nWidth; // a wide block pads the count to four bytes
+    const char* pcEnds = pcBlock + nWidth; // a wide block pads the count to four bytes
     const auto End = [&](size_t i) -> size_t {
         return bWide ? ReadUInt32(pcEnds + 4 * i) : ReadUInt16(pcEnds + 2 * i);
     };
@@ -71,10 +80,17 @@ std::vector<std::string_view> ListCellTexts::Views() const {
 }
 
 void ListCellTexts::Assign(const std::string_view* aTexts, size_t nCount) {
+    Write(nullptr, aTexts, nCount);
+}
+
+void ListCellTexts::AssignIn(ListSlabs& slabs, const std::string_view* aTexts, size_t nCount) {
+    Write(&slabs, aTexts, nCount);
+}
+
+void ListCellTexts::Write(ListSlabs* pSlabs, const std::string_view* aTexts, size_t nCount) {
     nCount = std::min<size_t>(nCount, kWideEnds - 1);
     if (nCount == 0) {
-        delete[] m_pBlock;
-        m_pBlock = nullptr;
+        Free();
         return;
     }
     size_t nBytes = 0;
@@ -84,7 +100,8 @@ void ListCellTexts::Assign(const std::string_view* aTexts, size_t nCount) {
     const bool bWide = nBytes > 0xFFFF;
     const size_t nWidth = bWide ? 4 : 2;
     const size_t nHeader = nWidth * (nCount + 1);
-    char* pBlock = new char[nHeader + nBytes];
+    const bool bInSlab = pSlabs != nullptr && nHeader + nBytes <= ListSlabs::kLargestBlock;
+    char* pBlock = bInSlab ? pSlabs->Allocate(nHeader + nBytes) : new char[nHeader + nBytes];
     const auto uCount = static_cast<std::uint16_t>(nCount | (bWide ? kWideEnds : 0));
     std::memcpy(pBlock, &uCount, sizeof uCount);
     char* pcEnds = pBlock + nWidth;
@@ -106,8 +123,8 @@ void ListCellTexts::Assign(const std::string_view* aTexts, size_t nCount) {
         pcOut[nAt++] = '\0';
     }
     // The old block goes last: the texts may have been read from it.
-    delete[] m_pBlock;
-    m_pBlock = pBlock;
+    Free();
+    m_uBlock = reinterpret_cast<std::uintptr_t>(pBlock) | (bInSlab ? kInSlab : 0);
 }
 
 void ListCellTexts::Set(size_t nCol, std::string_view strText) {
@@ -174,6 +191,25 @@ int ListRows::Insert(int nRow, ListRow row) {
     }
     m_vecRows.insert(m_vecRows.begin() + nRow, std::move(row));
     return nRow;
+}
+
+void ListRows::Append(int nRows, const std::function<void(int, LPCTSTR*, LPARAM&, int&)>& fnRow) {
+    const auto nColumns = static_cast<size_t>(std::max(ColumnCount(), 1));
+    std::vector<LPCTSTR> vecTexts(nColumns);
+    std::vector<std::string_view> vecViews(nColumns);
+    if (m_vecRows.capacity() < m_vecRows.size() + static_cast<size_t>(std::max(nRows, 0))) {
+        m_vecRows.reserve(
+            std::max(m_vecRows.size() + static_cast<size_t>(nRows), m_vecRows.capacity() * 3 / 2));
+    }
+    for (int i = 0; i < nRows; ++i) {
+        std::fill(vecTexts.begin(), vecTexts.end(), nullptr);
+        ListRow& row = m_vecRows.emplace_back();
+        fnRow(i, vecTexts.data(), row.lParam, row.iImage);
+        for (size_t c = 0; c < nColumns; ++c) {
+            vecViews[c] = vecTexts[c] != nullptr ? std::string_view(vecTexts[c]) : "";
+        }
+        row.texts.AssignIn(m_slabs, vecViews.data(), nColumns);
+    }
 }
 
 bool ListRows::SetText(int nRow, int nCol, std::string_view strText) {
@@ -246,12 +282,16 @@ bool ListRows::Erase(int nRow) {
     return true;
 }
 
-void ListRows::Clear(std::vector<ListRow>* pvecTaken) {
+void ListRows::Clear(ListRowArray* pvecTaken, ListSlabs* pSlabs) {
     if (pvecTaken != nullptr) {
         pvecTaken->swap(m_vecRows);
     }
-    m_vecRows.clear();
-    m_vecRows.shrink_to_fit();
+    // The rows go before their slabs.
+    ListRowArray().swap(m_vecRows);
+    if (pSlabs != nullptr) {
+        pSlabs->Swap(m_slabs);
+    }
+    m_slabs.Release();
     m_nSelected = 0;
 }
 
@@ -309,7 +349,7 @@ std::vector<int> ListRows::Sort(PFNLVCOMPARE pfnCompare, LPARAM lParamSort) {
         return pfnCompare(a.lParam, b.lParam, lParamSort) < 0;
     });
     std::vector<int> vecOrder(m_vecRows.size());
-    std::vector<ListRow> vecSorted;
+    ListRowArray vecSorted;
     vecSorted.reserve(m_vecRows.size());
     for (size_t i = 0; i < vecKeys.size(); ++i) {
         vecOrder[i] = vecKeys[i].iRow;
@@ -342,7 +382,7 @@ void ListRows::Selected(std::vector<int>* pvecRows, std::vector<DWORD_PTR>* pvec
 // How far ahead the reorder asks for the rows it will move: each lies anywhere in the array.
 constexpr size_t kPrefetchAhead = 16;
 
-bool ListRows::Reorder(const std::vector<int>& vecOrder, std::vector<ListRow>* pvecSpare) {
+bool ListRows::Reorder(const std::vector<int>& vecOrder, ListRowArray* pvecSpare) {
     if (vecOrder.size() != m_vecRows.size()) {
         return false;
     }

@@ -4,11 +4,13 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/framework/ui/WinUser.h"
+#include "platform/framework/ui/common/ListMemory.h"
 
 namespace tessaly::framework::detail {
 
@@ -20,12 +22,12 @@ struct ListColumn {
 // One row's texts (CP932, one per column as far as set, 32,767 at most) in a single block: their
 // count, where each ends, then the texts, each followed by a 0. A row then costs one allocation,
 // where a vector of strings cost one for the vector and one for each text longer than a few bytes.
+// Rows added in bulk take their blocks from the list's slabs instead, which free them all at once:
+// such a block is never freed by its row, and may be gone before the row is.
 class ListCellTexts {
 public:
     ListCellTexts() = default;
-    ListCellTexts(ListCellTexts&& other) noexcept : m_pBlock(other.m_pBlock) {
-        other.m_pBlock = nullptr;
-    }
+    ListCellTexts(ListCellTexts&& other) noexcept : m_uBlock(other.m_uBlock) { other.m_uBlock = 0; }
     ListCellTexts& operator=(ListCellTexts&& other) noexcept;
     ListCellTexts(const ListCellTexts&) = delete;
     ListCellTexts& operator=(const ListCellTexts&) = delete;
@@ -39,13 +41,23 @@ public:
     void Set(size_t nCol, std::string_view strText);
     // Every text at once.
     void Assign(const std::string_view* aTexts, size_t nCount);
+    // Every text at once, in a block of the slabs'.
+    void AssignIn(ListSlabs& slabs, const std::string_view* aTexts, size_t nCount);
     // An empty cell at nCol, the later ones moving right; nothing when nCol is beyond the texts.
     void InsertEmpty(size_t nCol);
 
 private:
-    std::vector<std::string_view> Views() const;
+    // A slab's block is marked by the address's low bit: its row must not free it, nor read it
+    // when it goes.
+    static constexpr std::uintptr_t kInSlab = 1;
 
-    char* m_pBlock = nullptr;
+    std::vector<std::string_view> Views() const;
+    const char* Block() const { return reinterpret_cast<const char*>(m_uBlock & ~kInSlab); }
+    // The block for nBytes of texts, from the slabs or, without them, from the heap.
+    void Write(ListSlabs* pSlabs, const std::string_view* aTexts, size_t nCount);
+    void Free() noexcept;
+
+    std::uintptr_t m_uBlock = 0;
 };
 
 struct ListRow {
@@ -54,6 +66,9 @@ struct ListRow {
     int iImage = -1;
     bool bSelected = false;
 };
+
+// The rows' array: a million rows take 24 MB, in huge pages where the system has them.
+using ListRowArray = std::vector<ListRow, LargeAllocator<ListRow>>;
 
 class ListRows {
 public:
@@ -73,6 +88,9 @@ public:
 
     // The new row's index (nRow beyond the end appends), or -1 for a negative one.
     int Insert(int nRow, ListRow row);
+    // nRows rows at the end, fnRow(i, texts, item data, image) telling each one's texts (one per
+    // column, null for none) and item data; their texts go into the list's slabs.
+    void Append(int nRows, const std::function<void(int, LPCTSTR*, LPARAM&, int&)>& fnRow);
     // Within the columns only.
     bool SetText(int nRow, int nCol, std::string_view strText);
     bool SetImage(int nRow, int iImage);
@@ -88,8 +106,9 @@ public:
     void Selected(std::vector<int>* pvecRows, std::vector<DWORD_PTR>* pvecData) const;
 
     bool Erase(int nRow);
-    // With pvecTaken the rows are moved there, for a caller on another thread to free.
-    void Clear(std::vector<ListRow>* pvecTaken = nullptr);
+    // With pvecTaken and pSlabs the rows and the slabs are moved there, for a caller on another
+    // thread to free.
+    void Clear(ListRowArray* pvecTaken = nullptr, ListSlabs* pSlabs = nullptr);
     // Room for nRows rows, so that adding that many copies nothing.
     void Reserve(int nRows);
     // The rows listed (any order, repeats ignored) as marks per row; false, with no marks, when
@@ -106,7 +125,7 @@ public:
     // vecOrder lists every row once. The rows move into *pvecSpare's storage (resized to them if
     // need be) and *pvecSpare gets the former one, rows moved from: a caller on another thread
     // allocates it beforehand and frees what comes back, so that the window thread only moves rows.
-    bool Reorder(const std::vector<int>& vecOrder, std::vector<ListRow>* pvecSpare);
+    bool Reorder(const std::vector<int>& vecOrder, ListRowArray* pvecSpare);
 
     // fn(first, last) for each run of consecutive selected rows, in order.
     template <typename Fn> void ForEachSelectedRun(Fn fn) const {
@@ -127,7 +146,8 @@ public:
 
 private:
     std::vector<ListColumn> m_vecColumns;
-    std::vector<ListRow> m_vecRows;
+    ListRowArray m_vecRows;
+    ListSlabs m_slabs;
     unsigned m_nSelected = 0;
 };
 

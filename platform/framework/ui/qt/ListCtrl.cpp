@@ -40,7 +40,7 @@ constexpr size_t kSettleBytes = 8192;
 // the window thread's heap unsorted until that heap's next large requests, which then sort them:
 // half a million texts stalled the window some 0.3 s at its next paint. From a worker they go a
 // slice at a time, each followed by such a request on the window thread, which sorts one slice.
-template <typename T> void FreeTaken(std::vector<T>& vecTaken) {
+template <typename Vector> void FreeTaken(Vector& vecTaken) {
     if (IsWindowThread()) {
         vecTaken.clear();
         return;
@@ -437,9 +437,10 @@ BOOL CListCtrl::DeleteItem(int nItem) {
 
 BOOL CListCtrl::DeleteAllItems() {
     // The rows are freed here, after the crossing: from a worker, off the window thread.
-    std::vector<ListModel::Row> vecTaken;
-    const bool bDone =
-        WithList(m_hWnd, [&](ListViewWidget*, ListModel* pModel) { pModel->DeleteAll(&vecTaken); });
+    ListRowArray vecTaken;
+    ListSlabs slabs;
+    const bool bDone = WithList(
+        m_hWnd, [&](ListViewWidget*, ListModel* pModel) { pModel->DeleteAll(&vecTaken, &slabs); });
     FreeTaken(vecTaken);
     return bDone ? TRUE : FALSE;
 }
@@ -448,20 +449,7 @@ int CListCtrl::AppendItems(int nItems,
                            const std::function<void(int, LPCTSTR*, LPARAM&, int&)>& fnRow) {
     int nAppended = 0;
     WithList(m_hWnd, [&](ListViewWidget*, ListModel* pModel) {
-        const auto nColumns = static_cast<size_t>(std::max(pModel->columnCount(), 1));
-        std::vector<LPCTSTR> vecTexts(nColumns);
-        std::vector<std::string_view> vecViews(nColumns);
-        std::vector<ListModel::Row> vecRows(static_cast<size_t>(std::max(nItems, 0)));
-        for (int i = 0; i < nItems; ++i) {
-            std::fill(vecTexts.begin(), vecTexts.end(), nullptr);
-            ListModel::Row& row = vecRows[static_cast<size_t>(i)];
-            fnRow(i, vecTexts.data(), row.lParam, row.iImage);
-            for (size_t c = 0; c < nColumns; ++c) {
-                vecViews[c] = vecTexts[c] != nullptr ? std::string_view(vecTexts[c]) : "";
-            }
-            row.texts.Assign(vecViews.data(), nColumns);
-        }
-        nAppended = pModel->AppendRows(std::move(vecRows));
+        nAppended = pModel->AppendRows(nItems, fnRow);
     });
     return nAppended;
 }
@@ -515,7 +503,7 @@ void CListCtrl::GetSelectedItems(std::vector<int>* pvecItems,
 BOOL CListCtrl::ReorderItems(const std::vector<int>& vecOrder) {
     BOOL bOk = FALSE;
     // The rows' new array is made, and their former one freed, on the calling thread.
-    std::vector<ListModel::Row> vecSpare(vecOrder.size());
+    ListRowArray vecSpare(vecOrder.size());
     WithList(m_hWnd, [&](ListViewWidget*, ListModel* pModel) {
         bOk = pModel->Reorder(vecOrder, &vecSpare) ? TRUE : FALSE;
     });

@@ -158,22 +158,20 @@ int ListModel::InsertRow(int nRow, Row row) {
     return nRow;
 }
 
-int ListModel::AppendRows(std::vector<Row> vecRows) {
-    if (vecRows.empty()) {
+int ListModel::AppendRows(int nRows,
+                          const std::function<void(int, LPCTSTR*, LPARAM&, int&)>& fnRow) {
+    if (nRows <= 0) {
         return 0;
     }
     const int iFirst = RowCountNow();
-    const int iLast = iFirst + static_cast<int>(vecRows.size()) - 1;
     if (!IsRedrawOff()) {
-        beginInsertRows(QModelIndex(), iFirst, iLast);
+        beginInsertRows(QModelIndex(), iFirst, iFirst + nRows - 1);
     }
-    for (Row& row : vecRows) {
-        m_rows.Insert(RowCountNow(), std::move(row));
-    }
+    m_rows.Append(nRows, fnRow);
     if (!IsRedrawOff()) {
         endInsertRows();
     }
-    return static_cast<int>(vecRows.size());
+    return nRows;
 }
 
 bool ListModel::SetText(int nRow, int nCol, std::string_view strText) {
@@ -234,11 +232,11 @@ bool ListModel::DeleteRow(int nRow) {
     return true;
 }
 
-void ListModel::DeleteAll(std::vector<Row>* pvecTaken) {
+void ListModel::DeleteAll(ListRowArray* pvecTaken, ListSlabs* pSlabs) {
     if (!IsRedrawOff()) {
         beginResetModel();
     }
-    m_rows.Clear(pvecTaken);
+    m_rows.Clear(pvecTaken, pSlabs);
     if (!IsRedrawOff()) {
         endResetModel();
     }
@@ -274,7 +272,7 @@ void ListModel::Sort(PFNLVCOMPARE pfnCompare, LPARAM lParamSort) {
     }
 }
 
-bool ListModel::Reorder(const std::vector<int>& vecOrder, std::vector<Row>* pvecSpare) {
+bool ListModel::Reorder(const std::vector<int>& vecOrder, ListRowArray* pvecSpare) {
     if (!IsRedrawOff()) {
         beginResetModel();
     }

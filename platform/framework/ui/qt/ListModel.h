@@ -5,6 +5,7 @@
 
 #include <QAbstractTableModel>
 #include <QItemSelectionModel>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,14 +37,14 @@ public:
 
     int InsertRow(int nRow, Row row);
     bool SetText(int nRow, int nCol, std::string_view strText);
-    // The rows at the end, in order; how many.
-    int AppendRows(std::vector<Row> vecRows);
+    // nRows rows at the end, as ListRows::Append makes them; how many.
+    int AppendRows(int nRows, const std::function<void(int, LPCTSTR*, LPARAM&, int&)>& fnRow);
     bool SetImage(int nRow, int iImage);
     bool SetData(int nRow, LPARAM lParam);
     bool SetSelected(int nRow, bool bSelected); // nRow -1: every row
     bool DeleteRow(int nRow);
-    // The rows into *pvecTaken if given (ListRows::Clear).
-    void DeleteAll(std::vector<Row>* pvecTaken = nullptr);
+    // The rows and their slabs into *pvecTaken and *pSlabs if given (ListRows::Clear).
+    void DeleteAll(ListRowArray* pvecTaken = nullptr, ListSlabs* pSlabs = nullptr);
     // Room for nRows rows, so that adding that many copies nothing.
     void Reserve(int nRows);
     // Keeps the rows not marked, in order; the texts of those that go into *pvecTexts if given
@@ -53,7 +54,7 @@ public:
     void Sort(PFNLVCOMPARE pfnCompare, LPARAM lParamSort);
     // Row i becomes the former row vecOrder[i]; false, rows unchanged, unless every row is listed
     // once. *pvecSpare as for ListRows::Reorder.
-    bool Reorder(const std::vector<int>& vecOrder, std::vector<Row>* pvecSpare);
+    bool Reorder(const std::vector<int>& vecOrder, ListRowArray* pvecSpare);
 
     bool IsValidRow(int nRow) const { return m_rows.IsValid(nRow); }
     const Row& RowAt(int nRow) const { return m_rows.At(nRow); }

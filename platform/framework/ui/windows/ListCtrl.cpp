@@ -672,11 +672,12 @@ BOOL CListCtrl::DeleteItem(int nItem) {
 
 BOOL CListCtrl::DeleteAllItems() {
     // The rows are freed here, after the crossing: from a worker, off the window thread.
-    std::vector<ListRow> vecTaken;
+    ListRowArray vecTaken;
+    ListSlabs slabs;
     return WithList(m_hWnd,
                     [&](ListState& state) {
                         const bool bMarked = HasMarks(state);
-                        state.rows.Clear(&vecTaken);
+                        state.rows.Clear(&vecTaken, &slabs);
                         state.iFocus = -1;
                         Touch(m_hWnd, state, bMarked);
                     })
@@ -688,20 +689,8 @@ int CListCtrl::AppendItems(int nItems,
                            const std::function<void(int, LPCTSTR*, LPARAM&, int&)>& fnRow) {
     int nAppended = 0;
     WithList(m_hWnd, [&](ListState& state) {
-        const auto nColumns = static_cast<size_t>(std::max(state.rows.ColumnCount(), 1));
-        std::vector<LPCTSTR> vecTexts(nColumns);
-        std::vector<std::string_view> vecViews(nColumns);
-        for (int i = 0; i < nItems; ++i) {
-            std::fill(vecTexts.begin(), vecTexts.end(), nullptr);
-            ListRow row;
-            fnRow(i, vecTexts.data(), row.lParam, row.iImage);
-            for (size_t c = 0; c < nColumns; ++c) {
-                vecViews[c] = vecTexts[c] != nullptr ? std::string_view(vecTexts[c]) : "";
-            }
-            row.texts.Assign(vecViews.data(), nColumns);
-            state.rows.Insert(state.rows.Count(), std::move(row));
-            ++nAppended;
-        }
+        state.rows.Append(nItems, fnRow);
+        nAppended = std::max(nItems, 0);
         Touch(m_hWnd, state, false);
     });
     return nAppended;
@@ -770,7 +759,7 @@ void CListCtrl::GetSelectedItems(std::vector<int>* pvecItems,
 BOOL CListCtrl::ReorderItems(const std::vector<int>& vecOrder) {
     BOOL bOk = FALSE;
     // The rows' new array is made, and their former one freed, on the calling thread.
-    std::vector<ListRow> vecSpare(vecOrder.size());
+    ListRowArray vecSpare(vecOrder.size());
     WithList(m_hWnd, [&](ListState& state) {
         if (!state.rows.Reorder(vecOrder, &vecSpare)) {
             return;

@@ -510,6 +510,87 @@ TEST(FrameworkListCtrl, AppendedRowsKeepTheirTextsThroughEditsAndANewColumn) {
                                                   "102|c.wav|new|7|"}));
 }
 
+// Rows appended in bulk keep their texts in slabs shared by many rows: enough rows to fill several
+// slabs, one with a text too large for a slab, keep every text and item data through a delete of
+// scattered rows, a reorder, a rewritten cell, and a clear followed by a second fill.
+TEST(FrameworkListCtrl, BulkRowsKeepTheirTextsAcrossSlabsDeletesAndRefills) {
+    CProbeDialog dialog;
+    constexpr int kRows = 30000; // some 3 MB of texts
+    const std::string strHuge(70000, 'h');
+    const auto TextOf = [&](int iRow, int iCol) {
+        if (iRow == 777 && iCol == 1) {
+            return strHuge;
+        }
+        return std::string(iCol == 0 ? "name" : "folder\\with a longer text\\") +
+               std::to_string(iRow * 7 + iCol);
+    };
+    std::vector<std::string> vecMismatches;
+    int iAfterDelete = -1;
+    int iAfterRefill = -1;
+    RunModalWith(dialog, [&] {
+        CListCtrl& list = dialog.m_list;
+        list.InsertColumn(0, "name", LVCFMT_LEFT, 100);
+        list.InsertColumn(1, "folder", LVCFMT_LEFT, 100);
+        std::vector<std::string> vecTexts(2);
+        const auto Fill = [&] {
+            list.SetItemCount(kRows);
+            for (int iFirst = 0; iFirst < kRows; iFirst += kRows / 3) {
+                list.AppendItems(kRows / 3, [&](int i, LPCTSTR* apszTexts, LPARAM& lParam, int&) {
+                    for (int c = 0; c < 2; ++c) {
+                        vecTexts[c] = TextOf(iFirst + i, c);
+                        apszTexts[c] = vecTexts[c].c_str();
+                    }
+                    lParam = iFirst + i;
+                });
+            }
+        };
+        // Row i holds former row vecRows[i]; each one's texts are checked against it.
+        const auto Check = [&](const char* pszWhen, const std::vector<int>& vecRows) {
+            for (int i = 0; i < list.GetItemCount(); ++i) {
+                const int iRow = vecRows[static_cast<size_t>(i)];
+                if (list.GetItemData(i) != static_cast<DWORD_PTR>(iRow) ||
+                    list.GetItemText(i, 0) != CString(TextOf(iRow, 0).c_str()) ||
+                    list.GetItemText(i, 1) != CString(TextOf(iRow, 1).c_str())) {
+                    vecMismatches.push_back(std::string(pszWhen) + " row " + std::to_string(i));
+                    return;
+                }
+            }
+        };
+        Fill();
+        std::vector<int> vecRows(kRows);
+        for (int i = 0; i < kRows; ++i) {
+            vecRows[static_cast<size_t>(i)] = i;
+        }
+        Check("fill", vecRows);
+        std::vector<int> vecGone;
+        std::vector<int> vecKept;
+        for (int i = 0; i < kRows; ++i) {
+            (i % 3 == 1 ? vecGone : vecKept).push_back(i);
+        }
+        EXPECT_TRUE(list.DeleteItems(vecGone));
+        iAfterDelete = list.GetItemCount();
+        std::vector<int> vecOrder(vecKept.size());
+        std::vector<int> vecReordered(vecKept.size());
+        for (size_t i = 0; i < vecKept.size(); ++i) {
+            vecOrder[i] = static_cast<int>(vecKept.size() - 1 - i);
+            vecReordered[i] = vecKept[vecKept.size() - 1 - i];
+        }
+        EXPECT_TRUE(list.ReorderItems(vecOrder));
+        Check("delete and reorder", vecReordered);
+        list.SetItemText(5, 0, "rewritten");
+        EXPECT_EQ(list.GetItemText(5, 0), CString("rewritten"));
+        EXPECT_EQ(list.GetItemText(5, 1), CString(TextOf(vecReordered[5], 1).c_str()));
+        list.DeleteAllItems();
+        Fill();
+        iAfterRefill = list.GetItemCount();
+        Check("refill", vecRows);
+        dialog.EndDialog(IDOK);
+    });
+    EXPECT_EQ(iAfterDelete, kRows - kRows / 3);
+    EXPECT_EQ(iAfterRefill, kRows);
+    EXPECT_EQ(vecMismatches, std::vector<std::string>{});
+}
+
 // The bulk calls a worker uses: every row's item data, the selected rows with theirs, and a
 // reorder that takes each row with its texts and selection, or refuses an order that does not
 // list every row once and leaves the rows.

@@ -60,7 +60,7 @@ void FreeLarge(void* pMemory, size_t nBytes) noexcept {
         return;
     }
 #endif
-    ::operator delete(pMemory);
+    ::operator delete(pMemory, nBytes);
 }
 
 char* ListSlabs::Allocate(size_t nBytes) {

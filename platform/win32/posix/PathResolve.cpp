@@ -386,13 +386,17 @@ bool ResolvePath(std::string_view strAnsiPath, std::string& strPosixOut, bool* p
 
 bool ResolvePathBeforeMove(std::string_view strAnsiPath, std::string& strPosixOut, bool* pbExists,
                            FoundEntry* pFound) {
-    WindowsPath path;
+    // The thread's path and spelling keep their room from one source to the next, and a source
+    // in the folder of the one before takes that folder's names over instead of parsing them.
+    thread_local WindowsPath t_path;
+    thread_local std::string t_strSpelling;
+    WindowsPath& path = t_path;
+    std::string& strGiven = t_strSpelling;
     bool bExists = false;
     FoundEntry found;
     if (!ParseWindowsPath(strAnsiPath, path)) {
         return false;
     }
-    std::string strGiven;
     AssignPosixPath(path, path.aDisk.size(), strGiven);
     if (!ResolveOnDisk(path, true, bExists, static_cast<std::size_t>(-1), &found, Reuse::None,
                        &strPosixOut)) {

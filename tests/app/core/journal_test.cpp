@@ -14,6 +14,7 @@
 #include "app/core/MovePass.h"
 #include "engine/RunState.h"
 #include "platform/win32/Win32.h"
+#include "platform/win32/Win32TestHooks.h"
 #include "support/AnsiText.h"
 #include "tests/app/core/CollectedEntries.h"
 #include "tests/common/Platform.h"
@@ -139,6 +140,49 @@ TEST_F(JournalTest, AnUndoAfterARunStoppedAnywhereGivesBackTheTreeAsItWas) {
         // Once undone, a journal has nothing left to undo and changes nothing.
         ASSERT_TRUE(UndoJournal(Ansi(strJournal).c_str(), false, undo, result));
         EXPECT_TRUE(result.m_bNothingToUndo);
+        EXPECT_EQ(Snapshot("X"), before);
+    }
+}
+
+TEST_F(JournalTest, AJournalThatCannotBeWrittenStopsTheMovesBeforeTheFirstItDoesNotHold) {
+    // 300 files make batches of 16, 32, 64, 128 and the rest; the next batch is recorded while
+    // the moves of the one before are made. The journal's k-th sync fails (the first is its
+    // header's): the moves stop at the first file of the batch that sync was for, and the
+    // journal undoes what was moved.
+    if (!tessaly::win32::CanFailSysCalls()) {
+        GTEST_SKIP() << "the system's own calls cannot be made to fail here";
+    }
+    constexpr DWORD kFiles = 300;
+    CFileList store;
+    for (DWORD i = 0; i < kFiles; ++i) {
+        const std::string strTitle = "t" + std::to_string(i);
+        store.Append(Entry(folders.WinPath("wav"), i % 3 == 0 ? "a" : "b\\c", strTitle + ".wav"));
+    }
+    const struct {
+        int iSyncsThatSucceed;
+        DWORD dwMoved;
+    } aRows[] = {{1, 0}, {2, 16}, {3, 48}, {5, 240}, {1000, kFiles}};
+    for (const auto& row : aRows) {
+        SCOPED_TRACE("syncs that succeed: " + std::to_string(row.iSyncsThatSucceed));
+        fs::remove_all(folders.Native("X"));
+        fs::remove_all(folders.Native("journal"));
+        for (DWORD i = 0; i < kFiles; ++i) {
+            folders.WriteBytes("X/t" + std::to_string(i) + ".mp3", std::to_string(i));
+        }
+        const auto before = Snapshot("X");
+        tessaly::win32::FailSysCall(tessaly::win32::SysCall::Fsync, EIO, -1, row.iSyncsThatSucceed,
+                                    "journal");
+        const std::string strJournal = Run(store);
+        tessaly::win32::ClearSysCallFailures();
+        DWORD dwMoved = 0;
+        for (DWORD i = 0; i < kFiles; ++i) {
+            dwMoved += fs::exists(folders.Native("X/t" + std::to_string(i) + ".mp3")) ? 0 : 1;
+        }
+        EXPECT_EQ(dwMoved, row.dwMoved);
+        RecordingUndo undo;
+        CUndoResult result;
+        ASSERT_TRUE(UndoJournal(Ansi(strJournal).c_str(), false, undo, result));
+        EXPECT_EQ(result.m_dwKept, 0u);
         EXPECT_EQ(Snapshot("X"), before);
     }
 }

@@ -1,9 +1,7 @@
 #include "app/core/MoveJournal.h"
 
-#include <algorithm>
 #include <charconv>
 #include <chrono>
-#include <system_error>
 #include <thread>
 
 #include "app/core/JournalFile.h"
@@ -265,141 +263,54 @@ CJournalAhead::CJournalAhead(CMoveJournal* pJournal, const CFileList& store,
     : m_pJournal(pJournal), m_store(store), m_strOperationFolder(pcOperationFolder),
       m_strExt(pcExt), m_fnWillTry(std::move(fnWillTry)) {}
 
-CJournalAhead::~CJournalAhead() {
-    Stop();
-}
-
-void CJournalAhead::Stop() {
-    {
-        std::lock_guard lock(m_mutex);
-        m_bStop = true;
-    }
-    m_cvChanged.notify_all();
-    if (m_thread.joinable()) {
-        m_thread.join();
-    }
-}
-
-void CJournalAhead::Record(CBatch& batch, DWORD dwStart, DWORD dwEnd) {
-    batch.m_dwStart = dwStart;
-    batch.m_dwEnd = dwEnd;
-    batch.m_vecRecorded.assign(dwEnd - dwStart, kNotRecorded);
-    batch.m_vecBuilt.assign(dwEnd - dwStart, 0);
-    if (batch.m_vecPaths.size() < dwEnd - dwStart) {
-        batch.m_vecPaths.resize(dwEnd - dwStart);
-    }
-    for (DWORD j = dwStart; j < dwEnd; ++j) {
-        MovePaths& paths = batch.m_vecPaths[j - dwStart];
-        if ((!m_fnWillTry || m_fnWillTry(j)) &&
-            BuildMovePaths(&m_store.GetAt(j), &paths, m_strOperationFolder, m_strExt)) {
-            batch.m_vecBuilt[j - dwStart] = 1;
-            // An entry at the root stays where it is: nothing to record.
-            if (paths.m_strSrcPath == paths.m_strDstPath) {
-                batch.m_vecRecorded[j - dwStart] = kRecorded;
-            } else if (m_pJournal->NoteMove(paths)) {
-                batch.m_vecRecorded[j - dwStart] = kRecordedSeen;
-            }
-        }
-    }
-    batch.m_bFailed = !m_pJournal->Commit();
-}
-
-void CJournalAhead::LookAhead(DWORD dwFirst) {
-    const DWORD dwCount = m_store.GetCount();
-    DWORD dwSize = 16;
-    // Batch k goes to m_aBatches[k % 2] once the moves have handed that one back.
-    for (DWORD dwStart = dwFirst, k = 0; dwStart < dwCount; ++k) {
-        CBatch& batch = m_aBatches[k % 2];
-        {
-            std::unique_lock lock(m_mutex);
-            m_cvChanged.wait(lock, [&] { return m_bStop || !batch.m_bReady; });
-            if (m_bStop) {
-                break;
-            }
-        }
-        const DWORD dwEnd = dwCount - dwStart > dwSize ? dwStart + dwSize : dwCount;
-        dwSize = dwSize * 2 > kMaxBatch ? kMaxBatch : dwSize * 2;
-        Record(batch, dwStart, dwEnd);
-        {
-            std::lock_guard lock(m_mutex);
-            batch.m_bReady = true;
-        }
-        m_cvChanged.notify_all();
-        if (batch.m_bFailed) {
-            break;
-        }
-        dwStart = dwEnd;
-    }
-    {
-        std::lock_guard lock(m_mutex);
-        m_bDone = true;
-    }
-    m_cvChanged.notify_all();
-}
-
 bool CJournalAhead::Ready(DWORD i) {
     if (m_pJournal == nullptr) {
         return true;
     }
-    if (m_bFailed || i >= m_store.GetCount()) {
+    if (m_bFailed) {
         return false;
     }
-    if (m_iCurrent < 0 && !m_thread.joinable()) {
-        try {
-            m_thread = std::thread(&CJournalAhead::LookAhead, this, i);
-        } catch (const std::system_error&) {
-            // No thread to be had: each batch is recorded here, when its first entry comes.
-            Record(m_aBatches[0], i, i + 1);
-            m_aBatches[0].m_bReady = true;
-            m_bDone = true;
+    if (i < m_dwStart || i >= m_dwEnd) {
+        const DWORD dwCount = m_store.GetCount();
+        m_dwStart = i;
+        m_dwEnd = dwCount - i > m_dwBatch ? i + m_dwBatch : dwCount;
+        m_dwBatch = m_dwBatch * 2 > kMaxBatch ? kMaxBatch : m_dwBatch * 2;
+        m_vecRecorded.assign(m_dwEnd - m_dwStart, kNotRecorded);
+        m_vecBuilt.assign(m_dwEnd - m_dwStart, 0);
+        if (m_vecPaths.size() < m_dwEnd - m_dwStart) {
+            m_vecPaths.resize(m_dwEnd - m_dwStart);
         }
-    }
-    while (m_iCurrent < 0 || i >= m_aBatches[m_iCurrent].m_dwEnd) {
-        const int iNext = m_iCurrent < 0 ? 0 : 1 - m_iCurrent;
-        std::unique_lock lock(m_mutex);
-        if (m_iCurrent >= 0) {
-            m_aBatches[m_iCurrent].m_bReady = false; // handed back for the batch after the next
-            m_cvChanged.notify_all();
+        for (DWORD j = m_dwStart; j < m_dwEnd; ++j) {
+            MovePaths& paths = m_vecPaths[j - m_dwStart];
+            if ((!m_fnWillTry || m_fnWillTry(j)) &&
+                BuildMovePaths(&m_store.GetAt(j), &paths, m_strOperationFolder, m_strExt)) {
+                m_vecBuilt[j - m_dwStart] = 1;
+                // An entry at the root stays where it is: nothing to record.
+                if (paths.m_strSrcPath == paths.m_strDstPath) {
+                    m_vecRecorded[j - m_dwStart] = kRecorded;
+                } else if (m_pJournal->NoteMove(paths)) {
+                    m_vecRecorded[j - m_dwStart] = kRecordedSeen;
+                }
+            }
         }
-        m_cvChanged.wait(lock, [&] { return m_aBatches[iNext].m_bReady || m_bDone; });
-        CBatch& next = m_aBatches[iNext];
-        if (!next.m_bReady && !m_thread.joinable()) {
-            const DWORD dwStart = m_iCurrent < 0 ? i : m_aBatches[m_iCurrent].m_dwEnd;
-            Record(next, dwStart, std::min(dwStart + kMaxBatch, m_store.GetCount()));
-            next.m_bReady = true;
-        }
-        // The look-ahead ends only after its last batch or a failed one, which come first.
-        if (!next.m_bReady || next.m_bFailed) {
+        if (!m_pJournal->Commit()) {
             m_bFailed = true;
             return false;
         }
-        m_iCurrent = iNext;
     }
-    const CBatch& batch = m_aBatches[m_iCurrent];
-    return i >= batch.m_dwStart && batch.m_vecRecorded[i - batch.m_dwStart] != kNotRecorded;
-}
-
-int CJournalAhead::BatchOf(DWORD i) const {
-    if (m_pJournal == nullptr || m_iCurrent < 0) {
-        return -1;
-    }
-    const CBatch& batch = m_aBatches[m_iCurrent];
-    return i >= batch.m_dwStart && i < batch.m_dwEnd ? m_iCurrent : -1;
+    return m_vecRecorded[i - m_dwStart] != kNotRecorded;
 }
 
 bool CJournalAhead::TakePaths(DWORD i, MovePaths& paths) {
-    const int iBatch = BatchOf(i);
-    if (iBatch < 0 || !m_aBatches[iBatch].m_vecBuilt[i - m_aBatches[iBatch].m_dwStart]) {
+    if (m_pJournal == nullptr || i < m_dwStart || i >= m_dwEnd || !m_vecBuilt[i - m_dwStart]) {
         return false;
     }
-    CBatch& batch = m_aBatches[iBatch];
-    batch.m_vecBuilt[i - batch.m_dwStart] = 0;
-    std::swap(paths, batch.m_vecPaths[i - batch.m_dwStart]);
+    m_vecBuilt[i - m_dwStart] = 0;
+    std::swap(paths, m_vecPaths[i - m_dwStart]);
     return true;
 }
 
 bool CJournalAhead::SourceSeen(DWORD i) const {
-    const int iBatch = BatchOf(i);
-    return iBatch >= 0 &&
-           m_aBatches[iBatch].m_vecRecorded[i - m_aBatches[iBatch].m_dwStart] == kRecordedSeen;
+    return m_pJournal != nullptr && i >= m_dwStart && i < m_dwEnd &&
+           m_vecRecorded[i - m_dwStart] == kRecordedSeen;
 }

@@ -4,11 +4,8 @@
 // syncs, and a small one has its first move recorded at once.
 #pragma once
 
-#include <condition_variable>
 #include <functional>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -70,20 +67,12 @@ std::vector<CString> DistinctRoots(const CFileList& store);
 
 // A pass over the store with its journal written ahead: before entry i is handled, Ready(i)
 // makes sure the records of a batch from i on are on the disk. A null journal records nothing.
-// The next batch is built, looked up and recorded on a thread of its own while the moves of the
-// one before are made, so the journal's lookups cost the moves no time. The journal is the
-// look-ahead's until Stop.
 class CJournalAhead {
 public:
-    // fnWillTry(i, paths) says whether entry i (its paths built) will be moved if it can; it is
-    // called on the look-ahead's thread.
+    // fnWillTry(i, paths) says whether entry i (its paths built) will be moved if it can.
     CJournalAhead(CMoveJournal* pJournal, const CFileList& store, LPCSTR pcOperationFolder,
                   LPCSTR pcExt, std::function<bool(DWORD)> fnWillTry = nullptr);
-    ~CJournalAhead();
-    CJournalAhead(const CJournalAhead&) = delete;
-    CJournalAhead& operator=(const CJournalAhead&) = delete;
     // Whether entry i may be moved: its record is on the disk (always true without a journal).
-    // Entries are asked for in rising order.
     bool Ready(DWORD i);
     // The journal could not be written: nothing more may move.
     bool Failed() const { return m_bFailed; }
@@ -93,37 +82,19 @@ public:
     // After Ready(i): the paths the look-ahead built for entry i, moved into paths (whose old
     // strings it keeps for reuse); false when it built none, and the caller builds them.
     bool TakePaths(DWORD i, MovePaths& paths);
-    // Ends the look-ahead after the batch it is on, so the journal can be ended.
-    void Stop();
 
 private:
-    enum : unsigned char { kNotRecorded, kRecorded, kRecordedSeen };
-    struct CBatch {
-        DWORD m_dwStart = 0;
-        DWORD m_dwEnd = 0;
-        bool m_bReady = false;  // recorded and handed over; false: free for the look-ahead
-        bool m_bFailed = false; // its records could not be written
-        std::vector<unsigned char> m_vecRecorded;
-        std::vector<MovePaths> m_vecPaths; // refilled for each batch, keeping its strings' room
-        std::vector<unsigned char> m_vecBuilt;
-    };
-    void Record(CBatch& batch, DWORD dwStart, DWORD dwEnd);
-    void LookAhead(DWORD dwFirst);
-    // The moves' batch when it holds entry i; -1 otherwise.
-    int BatchOf(DWORD i) const;
-
     CMoveJournal* m_pJournal;
     const CFileList& m_store;
     CString m_strOperationFolder;
     CString m_strExt;
     std::function<bool(DWORD)> m_fnWillTry;
+    DWORD m_dwStart = 0;
+    DWORD m_dwEnd = 0;
+    DWORD m_dwBatch = 16;
+    enum : unsigned char { kNotRecorded, kRecorded, kRecordedSeen };
+    std::vector<unsigned char> m_vecRecorded;
+    std::vector<MovePaths> m_vecPaths; // refilled for each batch, keeping its strings' room
+    std::vector<unsigned char> m_vecBuilt;
     bool m_bFailed = false;
-    // Two batches: the moves' and the next, which the look-ahead records meanwhile.
-    CBatch m_aBatches[2];
-    int m_iCurrent = -1; // the moves' batch, -1 before the first
-    std::mutex m_mutex;
-    std::condition_variable m_cvChanged;
-    bool m_bStop = false;
-    bool m_bDone = false; // the look-ahead has recorded its last batch or stopped
-    std::thread m_thread;
 };

@@ -245,7 +245,6 @@ DWORD RunMovePass(const CFileList& store, LPCSTR pcOperationFolder, LPCSTR pcTar
         }
     }
     g_dwMoveDone = dwVisited;
-    ahead.Stop();
     if (pJournal != nullptr && pJournal->IsOpen()) {
         pJournal->End(dwMoved);
     }

@@ -1,5 +1,6 @@
 #include "engine/FileList.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -112,6 +113,44 @@ int CFileList::FindPosById(DWORD nId) const {
         return -1;
     }
     return static_cast<int>(m_index.FindId(nId));
+}
+
+void CFileList::FindPosByIds(const std::vector<DWORD>& vecIds,
+                             std::vector<int>* pvecPositions) const {
+    pvecPositions->resize(vecIds.size());
+    const DWORD dwCount = m_aEntries.GetCount();
+    // A few identifiers go through the index; many through one pass over the store, which reads
+    // it in order where a million lookups would each land anywhere in the index's tables.
+    DWORD nTop = 0;
+    for (DWORD nId : vecIds) {
+        if (nId != CFileEntry::kNoId) {
+            nTop = std::max(nTop, nId);
+        }
+    }
+    // Identifiers far above the count (not expected) would make the table too large.
+    if (vecIds.size() < dwCount / 16 + 1 || nTop / 4 > dwCount) {
+        for (size_t i = 0; i < vecIds.size(); ++i) {
+            (*pvecPositions)[i] = FindPosById(vecIds[i]);
+        }
+        return;
+    }
+    constexpr int kNotAsked = -2;
+    std::vector<int> vecPosOf(static_cast<size_t>(nTop) + 1, kNotAsked);
+    for (DWORD nId : vecIds) {
+        if (nId != CFileEntry::kNoId) {
+            vecPosOf[nId] = -1;
+        }
+    }
+    for (DWORD i = 0; i < dwCount; ++i) {
+        const DWORD nId = m_aEntries[i].m_nId;
+        // The first holder of an identifier is the one a find gives.
+        if (nId <= nTop && vecPosOf[nId] == -1) {
+            vecPosOf[nId] = static_cast<int>(i);
+        }
+    }
+    for (size_t i = 0; i < vecIds.size(); ++i) {
+        (*pvecPositions)[i] = vecIds[i] == CFileEntry::kNoId ? -1 : vecPosOf[vecIds[i]];
+    }
 }
 
 DWORD CFileList::RemovePositions(const std::vector<DWORD>& vecPositions) {

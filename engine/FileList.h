@@ -38,6 +38,8 @@ public:
     DWORD RemovePaths(const std::vector<CString>& vecPaths);
     // The position of the first entry with identifier nId; -1 for none and for kNoId.
     int FindPosById(DWORD nId) const;
+    // FindPosById of each identifier, in order, into *pvecPositions.
+    void FindPosByIds(const std::vector<DWORD>& vecIds, std::vector<int>* pvecPositions) const;
     // Removes the entries at the listed positions of the store as it is now: the identifier of
     // each is released in the list's order, as RemoveByPath of each would, and the rest keep
     // their order. Repeats and positions beyond the count are passed over; the number removed.

@@ -15,6 +15,10 @@ DWORD PathHash(std::string_view strPath) {
 }
 
 constexpr std::size_t kMinSlots = 16;
+// A rebuild of this many entries or more adds them in the order of their home slots, sorted by
+// this many top bits.
+constexpr DWORD kHomeOrderFrom = 4096;
+constexpr int kHomeOrderBits = 16;
 } // namespace
 
 // ---- the table ----
@@ -22,7 +26,7 @@ constexpr std::size_t kMinSlots = 16;
 std::size_t CFileListIndex::CHolderTable::Home(DWORD dwKey) const {
     // Fibonacci hashing spreads consecutive identifiers; the product's share of 2^32 then picks
     // the slot, so the table can be any size.
-    const std::uint32_t uMixed = static_cast<std::uint32_t>(dwKey * 2654435769u);
+    const std::uint32_t uMixed = HomeOrder(dwKey);
     return static_cast<std::size_t>((static_cast<std::uint64_t>(uMixed) * m_vecSlots.size()) >> 32);
 }
 
@@ -85,6 +89,11 @@ void CFileListIndex::CHolderTable::Erase(Slot* pSlot) {
 
 void CFileListIndex::CHolderTable::Clear() {
     std::vector<Slot>().swap(m_vecSlots);
+    m_uUsed = 0;
+}
+
+void CFileListIndex::CHolderTable::Empty() {
+    std::fill(m_vecSlots.begin(), m_vecSlots.end(), Slot{0, 0, 0});
     m_uUsed = 0;
 }
 
@@ -207,13 +216,63 @@ void CFileListIndex::ErasePositions(const std::vector<bool>& pbGone) {
 }
 
 void CFileListIndex::Rebuild() {
-    Clear();
+    m_ids.Clear();
+    m_bIdsLive = false;
     const DWORD dwCount = m_aEntries.GetCount();
+    m_vecSeqs.clear();
     m_vecSeqs.reserve(dwCount);
+    // The path table keeps its memory (after a removal it is large enough): fresh pages cost
+    // more than emptying the slots.
+    m_paths.Empty();
     m_paths.Reserve(dwCount);
-    for (DWORD i = 0; i < dwCount; ++i) {
-        OnAppend(m_aEntries[i]);
+    if (dwCount < kHomeOrderFrom) {
+        for (DWORD i = 0; i < dwCount; ++i) {
+            m_vecSeqs.push_back(m_ullNextSeq++);
+            AddPath(i);
+        }
+        return;
     }
+    // The paths' hashes in store order, then the paths added in the order of their home slots
+    // (a counting sort by the top bits), so that the additions walk the table once: added in
+    // store order, each landed anywhere in a table larger than the caches.
+    struct SPending {
+        DWORD dwKey;
+        DWORD dwPos;
+    };
+    constexpr int kShift = 32 - kHomeOrderBits;
+    std::vector<SPending> vecPending(dwCount);
+    std::vector<DWORD> vecStarts((std::size_t{1} << kHomeOrderBits) + 1, 0);
+    for (DWORD i = 0; i < dwCount; ++i) {
+        m_vecSeqs.push_back(m_ullNextSeq++);
+        const DWORD dwKey = PathHash(PathKey(m_aEntries[i]));
+        vecPending[i] = SPending{dwKey, i};
+        ++vecStarts[(CHolderTable::HomeOrder(dwKey) >> kShift) + 1];
+    }
+    for (std::size_t b = 1; b < vecStarts.size(); ++b) {
+        vecStarts[b] += vecStarts[b - 1];
+    }
+    std::vector<SPending> vecOrdered(dwCount);
+    for (const SPending& pending : vecPending) {
+        vecOrdered[vecStarts[CHolderTable::HomeOrder(pending.dwKey) >> kShift]++] = pending;
+    }
+    // Numbered in store order above: position i has the first number plus i.
+    const std::uint64_t ullFirstSeq = m_vecSeqs.front();
+    for (const SPending& pending : vecOrdered) {
+        AddPath(pending.dwPos, pending.dwKey, ullFirstSeq + pending.dwPos);
+    }
+}
+
+void CFileListIndex::AddPath(DWORD dwPos) {
+    AddPath(dwPos, PathHash(PathKey(m_aEntries[dwPos])), m_vecSeqs[dwPos]);
+}
+
+void CFileListIndex::AddPath(DWORD dwPos, DWORD dwKey, std::uint64_t ullSeq) {
+    // The entry's path is read only where another path has the same hash.
+    AddHolder(m_paths.FindOrAdd(dwKey,
+                                [&](const Slot& slot) {
+                                    return PathKey(HolderOf(slot)) == PathKey(m_aEntries[dwPos]);
+                                }),
+              ullSeq);
 }
 
 void CFileListIndex::BuildIds() const {

@@ -62,6 +62,13 @@ public:
         // Frees pSlot; other slot pointers are then stale.
         void Erase(Slot* pSlot);
         void Clear();
+        // Frees every slot, keeping the table's size and memory.
+        void Empty();
+        // A number that orders keys as their home slots in a table of any size: keys added in
+        // its order walk the table once instead of landing anywhere in it.
+        static std::uint32_t HomeOrder(DWORD dwKey) {
+            return static_cast<std::uint32_t>(dwKey * 2654435769u);
+        }
         void Reserve(std::size_t uKeys);
         std::size_t GetSlotCount() const { return m_vecSlots.size(); }
 
@@ -81,6 +88,10 @@ private:
     const CFileEntry& HolderOf(const Slot& slot) const;
     static void AddHolder(Slot& slot, std::uint64_t ullSeq);
     void AddId(DWORD nId, std::uint64_t ullSeq) const;
+    // The path of the entry at dwPos (whose sequence number is set): dwKey its hash, ullSeq
+    // its number.
+    void AddPath(DWORD dwPos);
+    void AddPath(DWORD dwPos, DWORD dwKey, std::uint64_t ullSeq);
     // The next holder of the key after dwPos (passing over pbGone), for a slot whose first holder
     // at dwPos goes; the slot is freed when none is left.
     template <typename Same>

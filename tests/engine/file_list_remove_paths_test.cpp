@@ -94,6 +94,16 @@ void ExpectSameStore(const CFileList& actual, const CFileList& expected, int iPo
             ASSERT_EQ(pActual - &actual.GetAt(0), pExpected - &expected.GetAt(0)) << "id " << nId;
         }
     }
+    // The same identifiers found all at once (many: one pass over the store) and a few at once.
+    for (std::size_t uAsked : {vecIds.size(), std::size_t{3}}) {
+        const std::vector<DWORD> vecAsked(vecIds.begin(), vecIds.begin() + uAsked);
+        std::vector<int> vecFound;
+        actual.FindPosByIds(vecAsked, &vecFound);
+        ASSERT_EQ(vecFound.size(), vecAsked.size());
+        for (std::size_t k = 0; k < vecAsked.size(); ++k) {
+            ASSERT_EQ(vecFound[k], expected.FindPosById(vecAsked[k])) << "id " << vecAsked[k];
+        }
+    }
 }
 
 // Paths to remove: iPresent drawn from the pool (some not in the store, some held twice),
@@ -199,6 +209,7 @@ TEST(CFileListRemovePaths, RemovePositionsMatchesReleasingThenRemovingEachEntry)
         {"about half", 22, 3000, 1500},
         {"nearly all, many twice", 23, 1000, 2500},
         {"none", 24, 500, 0},
+        {"about half of a store rebuilt in the order of its paths' slots", 25, 9000, 5000},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.pcName);

@@ -309,10 +309,16 @@ void CMainDialog::ExcludeSelected() {
     // the user chose them. A row finds its entry by its identifier; one whose identifier finds
     // none (not expected) by the path its texts spell, as before identifiers were used. The
     // entries are released last row first, as removing the rows one by one would visit them.
+    std::vector<DWORD> vecFind(vecIds.size());
+    for (size_t k = 0; k < vecIds.size(); ++k) {
+        vecFind[k] = static_cast<DWORD>(vecIds[k]);
+    }
+    std::vector<int> vecFound;
+    m_store.FindPosByIds(vecFind, &vecFound);
     std::vector<DWORD> vecPositions;
     vecPositions.reserve(vecSelected.size());
     for (size_t k = vecSelected.size(); k-- > 0 && !g_bAbort;) {
-        int iPos = m_store.FindPosById(static_cast<DWORD>(vecIds[k]));
+        int iPos = vecFound[k];
         if (iPos < 0) {
             CString strPath = m_lstFiles.GetItemText(vecSelected[k], 2);
             strPath += "\\";

@@ -321,7 +321,7 @@ void ListRows::EraseMarked(const std::vector<bool>& vecGone,
             if (m_vecRows[i].bSelected) {
                 --m_nSelected;
             }
-            if (pvecTexts != nullptr) {
+            if (pvecTexts != nullptr && m_vecRows[i].texts.OwnsBlock()) {
                 pvecTexts->push_back(std::move(m_vecRows[i].texts));
             }
             continue;

@@ -45,6 +45,8 @@ public:
     void AssignIn(ListSlabs& slabs, const std::string_view* aTexts, size_t nCount);
     // An empty cell at nCol, the later ones moving right; nothing when nCol is beyond the texts.
     void InsertEmpty(size_t nCol);
+    // Whether the texts hold a block of the heap's, which going frees.
+    bool OwnsBlock() const { return m_uBlock != 0 && (m_uBlock & kInSlab) == 0; }
 
 private:
     // A slab's block is marked by the address's low bit: its row must not free it, nor read it
@@ -115,7 +117,8 @@ public:
     // one of them is no row.
     bool MarkListed(const std::vector<int>& vecRows, std::vector<bool>* pvecGone) const;
     // Keeps the rows not marked, in order. With pvecTexts the texts of the rows that go are moved
-    // there instead of freed, for a caller on another thread to free off the window thread.
+    // there instead of freed (those in slabs need no freeing), for a caller on another thread to
+    // free off the window thread.
     void EraseMarked(const std::vector<bool>& vecGone,
                      std::vector<ListCellTexts>* pvecTexts = nullptr);
     // Orders the rows by the comparator over their item data, stable for rows it calls equal;

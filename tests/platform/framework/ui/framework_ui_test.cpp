@@ -521,7 +521,7 @@ TEST(FrameworkListCtrl, BulkRowsKeepTheirTextsAcrossSlabsDeletesAndRefills) {
         if (iRow == 777 && iCol == 1) {
             return strHuge;
         }
-        return std::string(iCol == 0 ? "name" : "folder\\with a longer text\\") +
+        return (iCol == 0 ? std::string("name") : std::string(100, 'f')) +
                std::to_string(iRow * 7 + iCol);
     };
     std::vector<std::string> vecMismatches;

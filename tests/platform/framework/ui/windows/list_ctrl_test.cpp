@@ -388,6 +388,74 @@ TEST_F(WindowsListCtrl, SortIsStableAndRedrawOffHoldsTheControlBack) {
     });
 }
 
+// Rows appended in bulk keep their texts in slabs shared by many rows: rows enough for several
+// slabs show, in the control, each its own texts after a delete of scattered rows, a reorder and
+// a clear followed by a second fill.
+TEST_F(WindowsListCtrl, BulkRowsShowTheirOwnTextsAcrossSlabsDeletesAndRefills) {
+    constexpr int kRows = 30000; // some 3 MB of texts
+    const auto Text = [](int iRow, int iCol) {
+        return (iCol == 0 ? std::string("name") : std::string(100, 'f')) +
+               std::to_string(iRow * 7 + iCol);
+    };
+    RunInList([&](CListCtrl& list) {
+        list.InsertColumn(0, "name", LVCFMT_LEFT, 100);
+        list.InsertColumn(1, "folder", LVCFMT_LEFT, 100);
+        std::string astrTexts[2];
+        const auto Fill = [&] {
+            list.SetItemCount(kRows);
+            for (int iFirst = 0; iFirst < kRows; iFirst += kRows / 3) {
+                list.AppendItems(kRows / 3, [&](int i, LPCTSTR* apszTexts, LPARAM& lParam, int&) {
+                    for (int c = 0; c < 2; ++c) {
+                        astrTexts[c] = Text(iFirst + i, c);
+                        apszTexts[c] = astrTexts[c].c_str();
+                    }
+                    lParam = iFirst + i;
+                });
+            }
+        };
+        // Row i of the control holds former row vecRows[i]: every row's item data and a spread
+        // of rows' cells as the control shows them.
+        const auto Check = [&](const std::vector<int>& vecRows) {
+            ASSERT_EQ(listprobe::RowCount(list.m_hWnd), static_cast<int>(vecRows.size()));
+            for (int i = 0; i < static_cast<int>(vecRows.size()); ++i) {
+                const int iRow = vecRows[static_cast<size_t>(i)];
+                ASSERT_EQ(list.GetItemData(i), static_cast<DWORD_PTR>(iRow)) << i;
+                if (i % 997 == 0 || i + 1 == static_cast<int>(vecRows.size())) {
+                    for (int c = 0; c < 2; ++c) {
+                        const std::string strText = Text(iRow, c);
+                        ASSERT_EQ(listprobe::CellText(list.m_hWnd, i, c),
+                                  std::wstring(strText.begin(), strText.end()))
+                            << i;
+                    }
+                }
+            }
+        };
+        Fill();
+        std::vector<int> vecRows(kRows);
+        for (int i = 0; i < kRows; ++i) {
+            vecRows[static_cast<size_t>(i)] = i;
+        }
+        Check(vecRows);
+        std::vector<int> vecGone;
+        std::vector<int> vecKept;
+        for (int i = 0; i < kRows; ++i) {
+            (i % 3 == 1 ? vecGone : vecKept).push_back(i);
+        }
+        ASSERT_TRUE(list.DeleteItems(vecGone));
+        std::vector<int> vecOrder(vecKept.size());
+        std::vector<int> vecReordered(vecKept.size());
+        for (size_t i = 0; i < vecKept.size(); ++i) {
+            vecOrder[i] = static_cast<int>(vecKept.size() - 1 - i);
+            vecReordered[i] = vecKept[vecKept.size() - 1 - i];
+        }
+        ASSERT_TRUE(list.ReorderItems(vecOrder));
+        Check(vecReordered);
+        list.DeleteAllItems();
+        Fill();
+        Check(vecRows);
+    });
+}
+
 // A fill, sorts with half the rows selected, a delete of them and a sort of the rest all
 // selected, timed. The bound is
 // generous for Wine on a loaded machine; TESSALY_LIST_ROWS measures other sizes.

@@ -11,8 +11,10 @@
 
 namespace {
 
-// Batches grow to this many entries: about 2 MB of records between two syncs.
+// NextJournalBatch's sizes and its share of the time for the syncs (a twentieth).
+constexpr DWORD kSteadyBatch = 1024;
 constexpr DWORD kMaxBatch = 8192;
+constexpr int kSyncShare = 20;
 constexpr DWORD kMaxAttempts = 100;
 
 // pcAnsi in UTF-8, escaped, appended to strOut: ASCII is its own UTF-8, and any other text is
@@ -239,6 +241,14 @@ BOOL CMoveJournal::End(DWORD dwMoved) {
     return bOk;
 }
 
+DWORD NextJournalBatch(DWORD dwBatch, std::chrono::steady_clock::duration tBatch,
+                       std::chrono::steady_clock::duration tSync) {
+    if (dwBatch < kSteadyBatch || (dwBatch < kMaxBatch && tSync * kSyncShare > tBatch)) {
+        return dwBatch * 2;
+    }
+    return dwBatch;
+}
+
 std::vector<CString> DistinctRoots(const CFileList& store) {
     std::vector<CString> vecRoots;
     std::unordered_set<std::string> setSeen;
@@ -272,9 +282,11 @@ bool CJournalAhead::Ready(DWORD i) {
     }
     if (i < m_dwStart || i >= m_dwEnd) {
         const DWORD dwCount = m_store.GetCount();
+        const auto tStart = std::chrono::steady_clock::now();
+        m_dwBatch = NextJournalBatch(m_dwBatch, tStart - m_tBatchStart, m_tLastSync);
+        m_tBatchStart = tStart;
         m_dwStart = i;
         m_dwEnd = dwCount - i > m_dwBatch ? i + m_dwBatch : dwCount;
-        m_dwBatch = m_dwBatch * 2 > kMaxBatch ? kMaxBatch : m_dwBatch * 2;
         m_vecRecorded.assign(m_dwEnd - m_dwStart, kNotRecorded);
         m_vecBuilt.assign(m_dwEnd - m_dwStart, 0);
         if (m_vecPaths.size() < m_dwEnd - m_dwStart) {
@@ -293,10 +305,12 @@ bool CJournalAhead::Ready(DWORD i) {
                 }
             }
         }
+        const auto tSync = std::chrono::steady_clock::now();
         if (!m_pJournal->Commit()) {
             m_bFailed = true;
             return false;
         }
+        m_tLastSync = std::chrono::steady_clock::now() - tSync;
     }
     return m_vecRecorded[i - m_dwStart] != kNotRecorded;
 }

@@ -1,9 +1,10 @@
 // Writes the journal of a run that moves files (format in JournalFile.h), ahead of the moves: a
 // move's record, and those of the folders it will create, reach the disk before the move is made.
-// Records are written in batches that grow as the run goes on, so a large run pays a few dozen
-// syncs, and a small one has its first move recorded at once.
+// Records are written in batches that grow as the run goes on, so a small run has its first move
+// recorded at once and a large one pays a sync for every thousand files or more.
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <string>
 #include <unordered_map>
@@ -65,6 +66,13 @@ private:
 // The store's template roots, each once, in the order they first appear.
 std::vector<CString> DistinctRoots(const CFileList& store);
 
+// The size of the journal's next batch after one of dwBatch entries that took tBatch from its
+// lookups to its last move, tSync of it for its sync. Batches double up to 1024 entries, whose
+// lookups stay in the caches until their moves; past that, up to 8192, only while the syncs take
+// more than a twentieth of the time (a slow disk).
+DWORD NextJournalBatch(DWORD dwBatch, std::chrono::steady_clock::duration tBatch,
+                       std::chrono::steady_clock::duration tSync);
+
 // A pass over the store with its journal written ahead: before entry i is handled, Ready(i)
 // makes sure the records of a batch from i on are on the disk. A null journal records nothing.
 class CJournalAhead {
@@ -91,7 +99,9 @@ private:
     std::function<bool(DWORD)> m_fnWillTry;
     DWORD m_dwStart = 0;
     DWORD m_dwEnd = 0;
-    DWORD m_dwBatch = 16;
+    DWORD m_dwBatch = 8; // doubled before the first batch
+    std::chrono::steady_clock::time_point m_tBatchStart;
+    std::chrono::steady_clock::duration m_tLastSync{};
     enum : unsigned char { kNotRecorded, kRecorded, kRecordedSeen };
     std::vector<unsigned char> m_vecRecorded;
     std::vector<MovePaths> m_vecPaths; // refilled for each batch, keeping its strings' room

@@ -187,6 +187,25 @@ TEST_F(JournalTest, AJournalThatCannotBeWrittenStopsTheMovesBeforeTheFirstItDoes
     }
 }
 
+TEST(JournalBatches, GrowTo1024AndPastOnlyWhileTheSyncsTakeMoreThanATwentiethOfTheTime) {
+    using std::chrono::milliseconds;
+    const struct {
+        DWORD dwBatch;
+        int iBatchMs;
+        int iSyncMs;
+        DWORD dwNext;
+    } aRows[] = {
+        {8, 0, 0, 16},        {512, 100, 0, 1024},   {1024, 100, 5, 1024},
+        {1024, 100, 6, 2048}, {4096, 400, 30, 8192}, {8192, 100, 90, 8192},
+    };
+    for (const auto& row : aRows) {
+        EXPECT_EQ(
+            NextJournalBatch(row.dwBatch, milliseconds(row.iBatchMs), milliseconds(row.iSyncMs)),
+            row.dwNext)
+            << row.dwBatch << " entries, " << row.iSyncMs << " ms of " << row.iBatchMs;
+    }
+}
+
 TEST_F(JournalTest, FilesChangedMissingOrWhosePlaceIsTakenAreKeptAndReported) {
     CFileList store;
     for (const char* pcTitle : {"same", "edited", "gone", "taken", "retimed"}) {

@@ -4,6 +4,9 @@
 
 #ifdef __linux__
 #include <sys/mman.h>
+
+#include <mutex>
+#include <vector>
 #endif
 
 namespace tessaly::framework::detail {
@@ -19,12 +22,85 @@ size_t RoundUp(size_t n, size_t nUnit) {
     return (n + nUnit - 1) / nUnit * nUnit;
 }
 
+#ifdef __linux__
+// Mappings freed lately, kept for the next requests: a sort's arrays and the rows' spare array
+// then reuse the pages of the sort before instead of faulting in new ones (and the system giving
+// them back to the machine's host meanwhile). At most kKeptBytes are kept.
+constexpr size_t kKeptBytes = 64 * 1024 * 1024;
+
+struct SKeptMappings {
+    std::mutex mutex;
+    std::vector<std::pair<char*, size_t>> vecKept;
+    size_t nBytes = 0;
+};
+
+SKeptMappings& Kept() {
+    static SKeptMappings s_kept;
+    return s_kept;
+}
+
+// A kept mapping of nRounded bytes or more, its tail beyond them unmapped; null for none.
+void* TakeKept(size_t nRounded) {
+    SKeptMappings& kept = Kept();
+    char* pcTaken = nullptr;
+    size_t nTaken = 0;
+    {
+        std::lock_guard<std::mutex> lock(kept.mutex);
+        size_t iBest = kept.vecKept.size();
+        for (size_t i = 0; i < kept.vecKept.size(); ++i) {
+            const size_t nSize = kept.vecKept[i].second;
+            if (nSize >= nRounded &&
+                (iBest == kept.vecKept.size() || nSize < kept.vecKept[iBest].second)) {
+                iBest = i;
+            }
+        }
+        if (iBest == kept.vecKept.size()) {
+            return nullptr;
+        }
+        pcTaken = kept.vecKept[iBest].first;
+        nTaken = kept.vecKept[iBest].second;
+        kept.vecKept.erase(kept.vecKept.begin() + static_cast<std::ptrdiff_t>(iBest));
+        kept.nBytes -= nTaken;
+    }
+    if (nTaken > nRounded) {
+        munmap(pcTaken + nRounded, nTaken - nRounded);
+    }
+    return pcTaken;
+}
+
+// Whether the mapping was kept; the oldest go first to make room.
+bool Keep(char* pcMapping, size_t nRounded) {
+    if (nRounded > kKeptBytes) {
+        return false;
+    }
+    std::vector<std::pair<char*, size_t>> vecDropped;
+    {
+        SKeptMappings& kept = Kept();
+        std::lock_guard<std::mutex> lock(kept.mutex);
+        while (kept.nBytes + nRounded > kKeptBytes) {
+            vecDropped.push_back(kept.vecKept.front());
+            kept.nBytes -= kept.vecKept.front().second;
+            kept.vecKept.erase(kept.vecKept.begin());
+        }
+        kept.vecKept.emplace_back(pcMapping, nRounded);
+        kept.nBytes += nRounded;
+    }
+    for (const auto& [pcDropped, nDropped] : vecDropped) {
+        munmap(pcDropped, nDropped);
+    }
+    return true;
+}
+#endif
+
 } // namespace
 
 void* AllocateLarge(size_t nBytes) {
 #ifdef __linux__
     if (nBytes >= kHugePage) {
         const size_t nRounded = RoundUp(nBytes, kHugePage);
+        if (void* pKept = TakeKept(nRounded)) {
+            return pKept;
+        }
         // Mapped one page more than needed, so that an aligned run of them lies inside.
         const size_t nMapped = nRounded + kHugePage;
         void* pMapped =
@@ -56,7 +132,10 @@ void FreeLarge(void* pMemory, size_t nBytes) noexcept {
     }
 #ifdef __linux__
     if (nBytes >= kHugePage) {
-        munmap(pMemory, RoundUp(nBytes, kHugePage));
+        const size_t nRounded = RoundUp(nBytes, kHugePage);
+        if (!Keep(static_cast<char*>(pMemory), nRounded)) {
+            munmap(pMemory, nRounded);
+        }
         return;
     }
 #endif

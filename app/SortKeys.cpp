@@ -25,7 +25,7 @@ struct SNameKey {
 
 constexpr DWORD kHeadUnits = 8;
 
-int CompareKeys(const SNameKey& a, const SNameKey& b, const std::vector<WCHAR>& vecPool) {
+int CompareKeys(const SNameKey& a, const SNameKey& b, const CRowArray<WCHAR>& vecPool) {
     if (a.ullHead0 != b.ullHead0) {
         return a.ullHead0 < b.ullHead0 ? -1 : 1;
     }
@@ -44,8 +44,8 @@ int CompareKeys(const SNameKey& a, const SNameKey& b, const std::vector<WCHAR>& 
 }
 
 // Ranks from 1 along a sorted sequence; equal neighbours share one.
-template <typename T, typename Same>
-void RankSorted(const std::vector<T>& vecSorted, std::vector<DWORD>& vecRanks, Same same) {
+template <typename Keys, typename Ranks, typename Same>
+void RankSorted(const Keys& vecSorted, Ranks& vecRanks, Same same) {
     DWORD dwRank = 0;
     for (std::size_t i = 0; i < vecSorted.size(); ++i) {
         if (i == 0 || !same(vecSorted[i - 1], vecSorted[i])) {
@@ -95,8 +95,8 @@ void CSortKeys::Build(const CFileCollector& store, int iColumn) {
 std::vector<int> CSortKeys::Order(const std::vector<DWORD_PTR>& vecIds, int iDir) const {
     // Bucket of each row: its rank turned for the direction, those without one after the rest.
     const DWORD dwLast = m_dwTopRank + 1;
-    std::vector<DWORD> vecBucket(vecIds.size());
-    std::vector<DWORD> vecStart(static_cast<size_t>(dwLast) + 2, 0);
+    CRowArray<DWORD> vecBucket(vecIds.size());
+    CRowArray<DWORD> vecStart(static_cast<size_t>(dwLast) + 2, 0);
     for (size_t i = 0; i < vecIds.size(); ++i) {
         const DWORD dwRank =
             vecIds[i] <= 0xFFFFFFFFu ? Rank(static_cast<DWORD>(vecIds[i])) : kNoRank;
@@ -117,8 +117,8 @@ std::vector<int> CSortKeys::Order(const std::vector<DWORD_PTR>& vecIds, int iDir
 }
 
 void CSortKeys::RankNames() {
-    std::vector<SNameKey> vecKeys;
-    std::vector<WCHAR> vecPool;
+    CRowArray<SNameKey> vecKeys;
+    CRowArray<WCHAR> vecPool;
     std::vector<WCHAR> vecWide;
     vecKeys.reserve(m_vecEntries.size());
     // A name has at most as many UTF-16 units as CP932 bytes: the pool is sized once, where its
@@ -184,7 +184,7 @@ struct SSizeKey {
 // byte in which the sizes differ. Its passes read and write the keys in order, where a comparison
 // sort of a million keys made twenty passes, each slower than the last as the keys outgrew the
 // caches.
-void SortBySize(std::vector<SSizeKey>& vecKeys) {
+void SortBySize(CRowArray<SSizeKey>& vecKeys) {
     constexpr int kDigits = 8;
     std::vector<std::array<DWORD, 256>> vecCounts(kDigits);
     for (auto& aCounts : vecCounts) {
@@ -195,7 +195,7 @@ void SortBySize(std::vector<SSizeKey>& vecKeys) {
             ++vecCounts[d][(key.ullSize >> (8 * d)) & 0xFF];
         }
     }
-    std::vector<SSizeKey> vecOther(vecKeys.size());
+    CRowArray<SSizeKey> vecOther(vecKeys.size());
     for (int d = 0; d < kDigits && !vecKeys.empty(); ++d) {
         std::array<DWORD, 256>& aStarts = vecCounts[d];
         if (aStarts[(vecKeys[0].ullSize >> (8 * d)) & 0xFF] == vecKeys.size()) {
@@ -217,7 +217,7 @@ void SortBySize(std::vector<SSizeKey>& vecKeys) {
 } // namespace
 
 void CSortKeys::RankSizes() {
-    std::vector<SSizeKey> vecKeys;
+    CRowArray<SSizeKey> vecKeys;
     vecKeys.reserve(m_vecEntries.size());
     for (size_t nId = 0; nId < m_vecEntries.size(); ++nId) {
         if (m_vecEntries[nId] != nullptr) {
@@ -233,7 +233,7 @@ void CSortKeys::RankFolders() {
     // Each distinct folder once: the sort then orders thousands of texts, not millions.
     std::unordered_map<std::string_view, DWORD> mapFolders;
     std::vector<std::string_view> vecFolders;
-    std::vector<DWORD> vecFolderOf(m_vecEntries.size(), 0);
+    CRowArray<DWORD> vecFolderOf(m_vecEntries.size(), 0);
     for (size_t nId = 0; nId < m_vecEntries.size(); ++nId) {
         if (m_vecEntries[nId] == nullptr) {
             continue;
@@ -272,8 +272,8 @@ void CSortKeys::RankFolders() {
 }
 
 void CSortKeys::Clear() {
-    std::vector<const CFileEntry*>().swap(m_vecEntries);
-    std::vector<DWORD>().swap(m_vecRanks);
+    CRowArray<const CFileEntry*>().swap(m_vecEntries);
+    CRowArray<DWORD>().swap(m_vecRanks);
     m_dwTopRank = 0;
     m_iColumn = -1;
     m_bBuilt = FALSE;

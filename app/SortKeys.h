@@ -7,6 +7,12 @@
 #include <vector>
 
 #include "engine/FileCollector.h"
+#include "platform/framework/ui/common/ListMemory.h"
+
+// An array of one slot per row or identifier: a million rows' arrays take huge pages where the
+// system has them, where 4 KiB pages cost a page fault each.
+template <typename T>
+using CRowArray = std::vector<T, tessaly::framework::detail::LargeAllocator<T>>;
 
 class CSortKeys {
 public:
@@ -44,8 +50,8 @@ private:
     void RankSizes();
     void RankFolders();
 
-    std::vector<const CFileEntry*> m_vecEntries;
-    std::vector<DWORD> m_vecRanks;
+    CRowArray<const CFileEntry*> m_vecEntries;
+    CRowArray<DWORD> m_vecRanks;
     DWORD m_dwTopRank = 0; // the highest rank given
     int m_iColumn = -1;
     BOOL m_bBuilt = FALSE;

@@ -38,7 +38,7 @@ constexpr auto kMinRecheck = std::chrono::milliseconds(50);
 // part of the time), then the folder is read again: its new time cannot tell our changes from
 // someone else's.
 constexpr auto kMinTrust = std::chrono::milliseconds(100);
-constexpr int kTrustPerBuild = 16;
+constexpr int kTrustPerBuild = 64;
 
 struct ViewHash {
     using is_transparent = void;

@@ -147,8 +147,8 @@ EMoveOutcome PredictMove(const MovePaths& paths) {
 
 int MoveOneFile(const MovePaths& paths, EMoveOutcome* peOutcome, bool bSourceSeen) {
     // A source just seen is moved at once: MoveFileA looks its destination and folder up itself
-    // and never replaces. Only when that fails are the checks made, which then say why.
-    // A destination folder still to be made is made, and the move tried again at once.
+    // and never replaces; a destination folder still to be made is made, and the move tried again.
+    // Only when that fails are the checks made, which then say why.
     if (bSourceSeen && (MoveFileA(paths.m_strSrcPath, paths.m_strDstPath) ||
                         (GetLastError() == ERROR_PATH_NOT_FOUND &&
                          MakeSureDirectoryPathExists(paths.m_strDstFolder + "\\") &&

@@ -145,10 +145,9 @@ TEST_F(JournalTest, AnUndoAfterARunStoppedAnywhereGivesBackTheTreeAsItWas) {
 }
 
 TEST_F(JournalTest, AJournalThatCannotBeWrittenStopsTheMovesBeforeTheFirstItDoesNotHold) {
-    // 300 files make batches of 16, 32, 64, 128 and the rest; the next batch is recorded while
-    // the moves of the one before are made. The journal's k-th sync fails (the first is its
-    // header's): the moves stop at the first file of the batch that sync was for, and the
-    // journal undoes what was moved.
+    // 300 files make batches of 16, 32, 64, 128 and the rest, each synced before its moves. The
+    // journal's k-th sync fails (the first is its header's): the moves stop at the first file of
+    // the batch that sync was for, and the journal undoes what was moved.
     if (!tessaly::win32::CanFailSysCalls()) {
         GTEST_SKIP() << "the system's own calls cannot be made to fail here";
     }

@@ -138,8 +138,11 @@ void FreeLarge(void* pMemory, size_t nBytes) noexcept {
         }
         return;
     }
+#else
+    static_cast<void>(nBytes); // only a mapping needs its size back
 #endif
-    ::operator delete(pMemory, nBytes);
+    // Unsized: clang, unlike g++, has no sized delete unless told.
+    ::operator delete(pMemory);
 }
 
 char* ListSlabs::Allocate(size_t nBytes) {

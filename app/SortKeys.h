@@ -7,12 +7,11 @@
 #include <vector>
 
 #include "engine/FileCollector.h"
-#include "platform/framework/ui/common/ListMemory.h"
+#include "platform/framework/core/LargeMemory.h"
 
 // An array of one slot per row or identifier: a million rows' arrays take huge pages where the
 // system has them, where 4 KiB pages cost a page fault each.
-template <typename T>
-using CRowArray = std::vector<T, tessaly::framework::detail::LargeAllocator<T>>;
+template <typename T> using CRowArray = std::vector<T, tessaly::framework::LargeAllocator<T>>;
 
 class CSortKeys {
 public:

@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/framework/core/LargeMemory.h"
 #include "platform/framework/ui/WinUser.h"
-#include "platform/framework/ui/common/ListMemory.h"
 
 namespace tessaly::framework::detail {
 

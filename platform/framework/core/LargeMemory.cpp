@@ -1,4 +1,4 @@
-#include "platform/framework/ui/common/ListMemory.h"
+#include "platform/framework/core/LargeMemory.h"
 
 #include <cstdint>
 
@@ -9,7 +9,7 @@
 #include <vector>
 #endif
 
-namespace tessaly::framework::detail {
+namespace tessaly::framework {
 
 namespace {
 
@@ -169,4 +169,4 @@ void ListSlabs::Release() noexcept {
     m_nLeft = 0;
 }
 
-} // namespace tessaly::framework::detail
+} // namespace tessaly::framework

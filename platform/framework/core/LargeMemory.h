@@ -1,5 +1,5 @@
-// Memory for a list's large arrays and for its rows' texts by the slab: on Linux whole huge pages,
-// elsewhere the heap.
+// Memory for arrays of a slot per row (a million rows' lists and sort keys) and for texts by the
+// slab: on Linux whole huge pages, elsewhere the heap.
 #pragma once
 
 #include <cstddef>
@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-namespace tessaly::framework::detail {
+namespace tessaly::framework {
 
 // nBytes of memory, in huge pages where the system has them and the size is worth one. Throws
 // std::bad_alloc.
@@ -57,4 +57,4 @@ private:
     size_t m_nLeft = 0;
 };
 
-} // namespace tessaly::framework::detail
+} // namespace tessaly::framework

@@ -776,7 +776,8 @@ TEST_F(DryRunTest, PredictsEveryOutcomeOfTheRun) {
         const Result run = Run(args);
         const std::vector<std::string> predicted = Outcomes(dry.strOut);
         const std::vector<std::string> outcomes = Outcomes(run.strOut);
-        EXPECT_EQ(predicted, outcomes) << dry.strOut << "\n---\n" << run.strOut;
+        EXPECT_EQ(predicted, outcomes) << dry.strOut << "\n---\n"
+                                       << run.strOut << run.strErr << "exit " << run.iExit;
         EXPECT_EQ(dry.iExit, run.iExit);
         EXPECT_EQ(Contents(), contents); // nothing lost, nothing duplicated
         EXPECT_EQ(Read("flat/m/\u30AB\u3099.mp3"), "\u30AB\u3099");

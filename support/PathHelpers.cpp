@@ -3,7 +3,9 @@
 
 #include <array>
 #include <atomic>
+#include <cstdint>
 #include <cstring>
+#include <string_view>
 
 #include "platform/framework/core/Shell.h"
 #include "platform/win32/Win32.h"
@@ -23,6 +25,25 @@ int CALLBACK BrowseCallbackProc(HWND hwnd, UINT uMsg, LPARAM /*lParam*/, LPARAM 
         SendMessageA(hwnd, BFFM_SETSELECTIONA, TRUE, lpData); // open on the initial folder
     }
     return 0;
+}
+
+// Whether the n bytes are all below 0x80, each a character of its own: then a path is cut on its
+// bytes as it would be on its wide text. Eight bytes at a time, as paths run long.
+bool IsAsciiOnly(const char* pc, std::size_t n) {
+    std::size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        std::uint64_t u = 0;
+        std::memcpy(&u, pc + i, 8);
+        if ((u & 0x8080808080808080ULL) != 0) {
+            return false;
+        }
+    }
+    for (; i < n; ++i) {
+        if (static_cast<BYTE>(pc[i]) >= 0x80) {
+            return false;
+        }
+    }
+    return true;
 }
 
 // The later of the last "\" and the last "/", or -1.
@@ -277,6 +298,17 @@ CString GetFileTitleFromPath(LPCSTR pcPath) {
     if (uLen > 0x10000) {
         return TitleThroughWide(pcPath);
     }
+    if (IsAsciiOnly(pcPath, uLen)) {
+        const std::string_view strPath(pcPath, uLen);
+        const std::size_t uSep = strPath.find_last_of("\\/");
+        const std::size_t uDot = strPath.rfind('.');
+        if (uSep == std::string_view::npos || uDot == std::string_view::npos || uDot < uSep) {
+            return CString(pcPath);
+        }
+        // A dot right after the separator keeps the whole name.
+        return uDot == uSep + 1 ? CString(pcPath + uDot)
+                                : CString(pcPath + uSep + 1, static_cast<int>(uDot - uSep - 1));
+    }
     std::size_t uNameStart = 0;
     bool bSep = false;
     std::size_t uDot = 0;
@@ -355,6 +387,13 @@ CString GetFileTitleFromPath(LPCSTR pcPath) {
 CString GetFolderFromPath(LPCSTR pcPath) {
     if (pcPath == nullptr) {
         return CString();
+    }
+    const std::string_view strBytes(pcPath);
+    if (strBytes.size() <= 0x10000 && IsAsciiOnly(pcPath, strBytes.size())) {
+        const std::size_t uSep = strBytes.find_last_of("\\/");
+        return uSep == std::string_view::npos || uSep == 0
+                   ? CString(pcPath)
+                   : CString(pcPath, static_cast<int>(uSep));
     }
     CMyWString strPath;
     strPath = pcPath;

@@ -72,7 +72,18 @@ CString TitleOfWidePath(const char* pcPath) {
     return strPath.GetSectorData(dwNameStart, static_cast<DWORD>(iDot) - dwNameStart);
 }
 
-TEST(PathSplitting, TitleCutOnBytesMatchesTheCutOnWideText) {
+// The folder cut on the whole path in UTF-16, likewise.
+CString FolderOfWidePath(const char* pcPath) {
+    CMyWString strPath(pcPath);
+    const int iSep = std::max(strPath.ReverseFind(0, u"\\"), strPath.ReverseFind(0, u"/"));
+    if (iSep <= 0) {
+        return CString(pcPath);
+    }
+    strPath.KeepSector(0, static_cast<DWORD>(iSep) - 1);
+    return strPath.GetString();
+}
+
+TEST(PathSplitting, CutsOnBytesMatchTheCutsOnWideText) {
     TESSALY_NOT_UNDER_WINE("a CP932 lead byte takes any following byte with it");
     // Lead bytes before separators, dots and the end; 0x5C and 0x2E as trail bytes; bytes that
     // lead only for the conversion (0xF6-0xFC); IBM-extension codes rewritten on the way back;
@@ -96,19 +107,24 @@ TEST(PathSplitting, TitleCutOnBytesMatchesTheCutOnWideText) {
     };
     for (const char* pcPath : apcFixed) {
         EXPECT_EQ(TitleOfWidePath(pcPath), GetFileTitleFromPath(pcPath)) << pcPath;
+        EXPECT_EQ(FolderOfWidePath(pcPath), GetFolderFromPath(pcPath)) << pcPath;
     }
     const unsigned char abAlphabet[] = {'a',  '.',  '\\', '/',  ' ',  0x81, 0x82, 0x95, 0x9F,
                                         0xE0, 0xED, 0xF5, 0xF6, 0xFA, 0xFC, 0x40, 0x5C, 0x7E,
                                         0x7F, 0x80, 0xA0, 0xA6, 0xDF, 0xFD, 0xFF, 0x2E, 0x41};
     std::mt19937 rng(932);
     std::uniform_int_distribution<std::size_t> pickByte(0, std::size(abAlphabet) - 1);
+    std::uniform_int_distribution<std::size_t> pickAsciiByte(0, 4); // paths of ASCII alone
     std::uniform_int_distribution<int> pickLength(1, 14);
     for (int iRound = 0; iRound < 20000; ++iRound) {
         std::string strPath;
         for (int i = pickLength(rng); i > 0; --i) {
-            strPath += static_cast<char>(abAlphabet[pickByte(rng)]);
+            strPath +=
+                static_cast<char>(abAlphabet[iRound % 2 == 0 ? pickByte(rng) : pickAsciiByte(rng)]);
         }
         ASSERT_EQ(TitleOfWidePath(strPath.c_str()), GetFileTitleFromPath(strPath.c_str()))
+            << "round " << iRound;
+        ASSERT_EQ(FolderOfWidePath(strPath.c_str()), GetFolderFromPath(strPath.c_str()))
             << "round " << iRound;
     }
     // Every double-byte character the byte cut takes whole, and every single high byte, twice in

@@ -156,20 +156,25 @@ BOOL CMoveJournal::Begin(LPCSTR pcProgram, LPCSTR pcOperationFolder, LPCSTR pcEx
     return TRUE;
 }
 
-void CMoveJournal::NoteFolders(const CString& strOperationFolder, const CString& strFolder) {
+bool CMoveJournal::NoteFolders(const CString& strOperationFolder, const CString& strFolder) {
     // Entries come folder by folder: the one before's folder is known.
     if (strFolder == m_strLastFolder) {
-        return;
+        return false;
     }
     m_strLastFolder = strFolder;
-    NoteFolder(strOperationFolder, strFolder);
+    bool bFirst = false;
+    return NoteFolder(strOperationFolder, strFolder, &bFirst) && bFirst;
 }
 
-bool CMoveJournal::NoteFolder(const CString& strOperationFolder, const CString& strFolder) {
+bool CMoveJournal::NoteFolder(const CString& strOperationFolder, const CString& strFolder,
+                              bool* pbFirst) {
     if (strFolder.GetLength() <= strOperationFolder.GetLength()) {
         return false;
     }
     const auto [it, bNew] = m_mapKnownFolders.try_emplace(std::string(strFolder.GetString()));
+    if (pbFirst != nullptr) {
+        *pbFirst = bNew;
+    }
     bool& bMissing = it->second; // elements stay put as the map grows
     if (bNew) {
         // Parents first, both in the journal and in the lookups: below a folder that is not
@@ -183,12 +188,15 @@ bool CMoveJournal::NoteFolder(const CString& strOperationFolder, const CString& 
     return bMissing;
 }
 
-BOOL CMoveJournal::NoteMove(const MovePaths& paths) {
+BOOL CMoveJournal::NoteMove(const MovePaths& paths, bool* pbFolderToMake) {
     CFileIdentity identity;
     if (m_hFile == nullptr || !IdentifyFileBeforeMove(paths.m_strSrcPath, identity)) {
         return FALSE;
     }
-    NoteFolders(m_strOperationFolder, paths.m_strDstFolder);
+    const bool bFolderToMake = NoteFolders(m_strOperationFolder, paths.m_strDstFolder);
+    if (pbFolderToMake != nullptr) {
+        *pbFolderToMake = bFolderToMake;
+    }
     m_strPending += "move";
     for (const ULONGLONG ullField :
          {identity.m_ullSize, identity.m_ullWriteTime, static_cast<ULONGLONG>(identity.m_dwVolume),
@@ -300,8 +308,10 @@ bool CJournalAhead::Ready(DWORD i) {
                 // An entry at the root stays where it is: nothing to record.
                 if (paths.m_strSrcPath == paths.m_strDstPath) {
                     m_vecRecorded[j - m_dwStart] = kRecorded;
-                } else if (m_pJournal->NoteMove(paths)) {
-                    m_vecRecorded[j - m_dwStart] = kRecordedSeen;
+                } else if (bool bFolderToMake = false;
+                           m_pJournal->NoteMove(paths, &bFolderToMake)) {
+                    m_vecRecorded[j - m_dwStart] =
+                        bFolderToMake ? kRecordedSeenNoFolder : kRecordedSeen;
                 }
             }
         }
@@ -324,7 +334,16 @@ bool CJournalAhead::TakePaths(DWORD i, MovePaths& paths) {
     return true;
 }
 
-bool CJournalAhead::SourceSeen(DWORD i) const {
-    return m_pJournal != nullptr && i >= m_dwStart && i < m_dwEnd &&
-           m_vecRecorded[i - m_dwStart] == kRecordedSeen;
+ESeenBeforeMove CJournalAhead::Seen(DWORD i) const {
+    if (m_pJournal == nullptr || i < m_dwStart || i >= m_dwEnd) {
+        return ESeenBeforeMove::Nothing;
+    }
+    switch (m_vecRecorded[i - m_dwStart]) {
+    case kRecordedSeen:
+        return ESeenBeforeMove::Source;
+    case kRecordedSeenNoFolder:
+        return ESeenBeforeMove::SourceNoFolder;
+    default:
+        return ESeenBeforeMove::Nothing;
+    }
 }

@@ -36,7 +36,9 @@ public:
     // The move of paths may happen: its record, with the source's identity, goes with the next
     // Commit, after those of the folders on the way to its destination that do not exist yet.
     // FALSE when no file is at the source (nothing to record; it must not be moved then).
-    BOOL NoteMove(const MovePaths& paths);
+    // *pbFolderToMake, when given, says whether this move is the first noted into a destination
+    // folder found missing.
+    BOOL NoteMove(const MovePaths& paths, bool* pbFolderToMake = nullptr);
     // Writes what was noted and syncs it. FALSE on failure; every later call fails too.
     BOOL Commit();
     // The run's end with the number of files moved; then closes.
@@ -46,9 +48,12 @@ public:
     const CString& GetPath() const { return m_strPath; }
 
 private:
-    void NoteFolders(const CString& strOperationFolder, const CString& strFolder);
+    // Whether strFolder was looked at first now, and found missing.
+    bool NoteFolders(const CString& strOperationFolder, const CString& strFolder);
     // Records strFolder (and its parents first) when the run will make it; true if so.
-    bool NoteFolder(const CString& strOperationFolder, const CString& strFolder);
+    // *pbFirst says whether strFolder was looked at first now.
+    bool NoteFolder(const CString& strOperationFolder, const CString& strFolder,
+                    bool* pbFirst = nullptr);
     void Close();
 
     void* m_hFile = nullptr; // HANDLE
@@ -84,9 +89,9 @@ public:
     bool Ready(DWORD i);
     // The journal could not be written: nothing more may move.
     bool Failed() const { return m_bFailed; }
-    // After Ready(i): the record of entry i holds its source's identity, found just now, so the
-    // move need not check the source again (see MoveOneFile).
-    bool SourceSeen(DWORD i) const;
+    // After Ready(i): what the record of entry i found just now (its source's identity, its
+    // destination folder missing), so that the move need not check again (see MoveOneFile).
+    ESeenBeforeMove Seen(DWORD i) const;
     // After Ready(i): the paths the look-ahead built for entry i, moved into paths (whose old
     // strings it keeps for reuse); false when it built none, and the caller builds them.
     bool TakePaths(DWORD i, MovePaths& paths);
@@ -102,7 +107,7 @@ private:
     DWORD m_dwBatch = 8; // doubled before the first batch
     std::chrono::steady_clock::time_point m_tBatchStart;
     std::chrono::steady_clock::duration m_tLastSync{};
-    enum : unsigned char { kNotRecorded, kRecorded, kRecordedSeen };
+    enum : unsigned char { kNotRecorded, kRecorded, kRecordedSeen, kRecordedSeenNoFolder };
     std::vector<unsigned char> m_vecRecorded;
     std::vector<MovePaths> m_vecPaths; // refilled for each batch, keeping its strings' room
     std::vector<unsigned char> m_vecBuilt;

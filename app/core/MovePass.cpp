@@ -145,14 +145,22 @@ EMoveOutcome PredictMove(const MovePaths& paths) {
     return EMoveOutcome::Moved;
 }
 
-int MoveOneFile(const MovePaths& paths, EMoveOutcome* peOutcome, bool bSourceSeen) {
+int MoveOneFile(const MovePaths& paths, EMoveOutcome* peOutcome, ESeenBeforeMove eSeen) {
     // A source just seen is moved at once: MoveFileA looks its destination and folder up itself
-    // and never replaces; a destination folder still to be made is made, and the move tried again.
-    // Only when that fails are the checks made, which then say why.
-    if (bSourceSeen && (MoveFileA(paths.m_strSrcPath, paths.m_strDstPath) ||
-                        (GetLastError() == ERROR_PATH_NOT_FOUND &&
-                         MakeSureDirectoryPathExists(paths.m_strDstFolder + "\\") &&
-                         MoveFileA(paths.m_strSrcPath, paths.m_strDstPath)))) {
+    // and never replaces. A destination folder seen missing is made first; one the try finds
+    // missing is made, and the move tried again. Only when that fails are the checks made, which
+    // then say why.
+    bool bMoved = false;
+    if (eSeen == ESeenBeforeMove::SourceNoFolder) {
+        bMoved = MakeSureDirectoryPathExists(paths.m_strDstFolder + "\\") &&
+                 MoveFileA(paths.m_strSrcPath, paths.m_strDstPath);
+    } else if (eSeen == ESeenBeforeMove::Source) {
+        bMoved = MoveFileA(paths.m_strSrcPath, paths.m_strDstPath) ||
+                 (GetLastError() == ERROR_PATH_NOT_FOUND &&
+                  MakeSureDirectoryPathExists(paths.m_strDstFolder + "\\") &&
+                  MoveFileA(paths.m_strSrcPath, paths.m_strDstPath));
+    }
+    if (bMoved) {
         if (peOutcome != nullptr) {
             *peOutcome = EMoveOutcome::Moved;
         }
@@ -226,7 +234,7 @@ DWORD RunMovePass(const CFileList& store, LPCSTR pcOperationFolder, LPCSTR pcTar
             BuildMovePaths(&entry, &paths, pcOperationFolder, pcTargetExt)) {
             EMoveOutcome eOutcome = EMoveOutcome::SourceMissing;
             if (bReady) {
-                dwMoved += static_cast<DWORD>(MoveOneFile(paths, &eOutcome, ahead.SourceSeen(i)));
+                dwMoved += static_cast<DWORD>(MoveOneFile(paths, &eOutcome, ahead.Seen(i)));
             } else if (ahead.Failed()) {
                 TracePath("※　移動の記録を書けません。\n:%s", pJournal->GetPath());
                 break;

@@ -47,12 +47,19 @@ CString BuildMoveName(const CFileEntry& entry, LPCSTR pcTargetExt);
 int BuildMovePaths(const CFileEntry* pEntry, MovePaths* pPaths, LPCSTR pcOperationFolder,
                    LPCSTR pcTargetExt);
 
+// What the caller found of a move's ends a moment before it (the journal's look-ahead).
+enum class ESeenBeforeMove {
+    Nothing,
+    Source,         // a file at the source (the journal's identity of it)
+    SourceNoFolder, // that, and the destination's folder missing
+};
+
 // Moves one file; 1 when moved, else 0 (with a trace line for an existing destination, a folder
-// that could not be made, and a failed move). *peOutcome, when given, says which. bSourceSeen: the
-// caller found a file at the source a moment ago (the journal's identity of it): the move is tried
-// before any check, and only a failed try is checked (with the outcome the checks give).
+// that could not be made, and a failed move). *peOutcome, when given, says which. With a source
+// seen, the move is tried before any check (a folder seen missing made first), and only a failed
+// try is checked (with the outcome the checks give).
 int MoveOneFile(const MovePaths& paths, EMoveOutcome* peOutcome = nullptr,
-                bool bSourceSeen = false);
+                ESeenBeforeMove eSeen = ESeenBeforeMove::Nothing);
 
 // What MoveOneFile would do, touching nothing: Moved means it would move.
 EMoveOutcome PredictMove(const MovePaths& paths);

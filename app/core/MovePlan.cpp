@@ -231,9 +231,9 @@ void PredictBatchPass(const CFileList& store, LPCSTR pcOperationFolder, LPCSTR p
     }
 }
 
-CBatchResult RunBatchMove(const MovePaths& paths, bool bSourceSeen) {
+CBatchResult RunBatchMove(const MovePaths& paths, ESeenBeforeMove eSeen) {
     EMoveOutcome eMove = EMoveOutcome::SourceMissing;
-    MoveOneFile(paths, &eMove, bSourceSeen);
+    MoveOneFile(paths, &eMove, eSeen);
     CBatchResult result;
     switch (eMove) {
     case EMoveOutcome::Moved:

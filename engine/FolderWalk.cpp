@@ -143,12 +143,15 @@ BOOL CFileCollector::ScanFolderIn(LPCSTR pcFolder, BOOL bRecurse, BOOL bFiltered
     if (bFiltered && !IsFilterUsable()) {
         return FALSE;
     }
-    // Without a directory to go back to, the walk would leave the process somewhere else.
-    CString strPrevDir;
     if (pcFolder == nullptr) {
         return FALSE;
     }
-    if (!RememberCurrentDir(strPrevDir)) {
+    // Below the walk's top, a folder named from its drive is entered from wherever the walk is,
+    // and left for the next one the same way: only the others go back, and remember where to.
+    // Without a directory to go back to, the walk would leave the process somewhere else.
+    const bool bGoBack = t_iWalkDepth == 0 || !IsDrivePath(pcFolder);
+    CString strPrevDir;
+    if (bGoBack && !RememberCurrentDir(strPrevDir)) {
         TellSkip(pcFolder, ECollectSkip::FolderNotEntered, GetLastError());
         return FALSE;
     }
@@ -156,7 +159,6 @@ BOOL CFileCollector::ScanFolderIn(LPCSTR pcFolder, BOOL bRecurse, BOOL bFiltered
         TellSkip(pcFolder, ECollectSkip::FolderNotEntered, GetLastError());
         return FALSE;
     }
-    const bool bGoBack = t_iWalkDepth == 0 || !IsDrivePath(pcFolder);
     const CWalkDepth depth;
 
     // A link back up the tree would make the walk endless: such a folder is not entered again.

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <mutex>
@@ -260,10 +261,14 @@ bool ReadListing(WindowsPath& path, FindSearch& search) {
     };
     std::vector<Key> aKeys;
     std::u16string strUpcased;
-    char16_t acAsciiUpcased[128];
-    for (char16_t c = 0; c < 128; ++c) {
-        acAsciiUpcased[c] = UpcaseUnit(c);
-    }
+    // Worked out once: a walk lists every folder of a tree.
+    static const std::array<char16_t, 128> acAsciiUpcased = [] {
+        std::array<char16_t, 128> ac{};
+        for (char16_t c = 0; c < 128; ++c) {
+            ac[c] = UpcaseUnit(c);
+        }
+        return ac;
+    }();
     // Read straight from the folder's own descriptor, which stays open for the stats to come: a
     // DIR on a copy of it cost five system calls more a folder (dup, fstat, two fcntl, lseek).
     thread_local std::vector<char> t_acBuffer(32768);

@@ -283,6 +283,46 @@ bool RoundTripsUnchanged(const char* pcText, DWORD dwLen) {
     return true;
 }
 
+// The last separator and the last dot after it, found on the bytes: characters end where the
+// conversion ends them. False when only the wide text can tell (a byte from 0xF6 to 0xFC leads
+// a character for the conversion but not for the program's byte test).
+struct BytePathCut {
+    std::size_t uNameStart = 0; // after the last separator
+    bool bSep = false;
+    std::size_t uDot = 0; // the last dot after it
+    bool bDot = false;
+};
+
+bool CutPathOnBytes(const BYTE* pbPath, std::size_t uLen, BytePathCut& cut) {
+    for (std::size_t i = 0; i < uLen;) {
+        const BYTE by = pbPath[i];
+        switch (kTitleByteClasses.a[by]) {
+        case kTitlePlain:
+            ++i;
+            continue;
+        case kTitleSeparator:
+            cut.uNameStart = i + 1;
+            cut.bSep = true;
+            cut.bDot = false;
+            ++i;
+            continue;
+        case kTitleDot:
+            if (cut.bSep) {
+                cut.uDot = i;
+                cut.bDot = true;
+            }
+            ++i;
+            continue;
+        case kTitleWide:
+            return false;
+        default: // a byte from 0x80 up
+            i += IsSJisLeadByte(by) && i + 1 < uLen && IsSJisTrailByte(pbPath[i + 1]) ? 2 : 1;
+            continue;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 CString GetFileTitleFromPath(LPCSTR pcPath) {
@@ -309,39 +349,15 @@ CString GetFileTitleFromPath(LPCSTR pcPath) {
         return uDot == uSep + 1 ? CString(pcPath + uDot)
                                 : CString(pcPath + uSep + 1, static_cast<int>(uDot - uSep - 1));
     }
-    std::size_t uNameStart = 0;
-    bool bSep = false;
-    std::size_t uDot = 0;
-    bool bDot = false;
-    for (std::size_t i = 0; i < uLen;) {
-        const BYTE by = pbPath[i];
-        switch (kTitleByteClasses.a[by]) {
-        case kTitlePlain:
-            ++i;
-            continue;
-        case kTitleSeparator:
-            uNameStart = i + 1;
-            bSep = true;
-            bDot = false;
-            ++i;
-            continue;
-        case kTitleDot:
-            if (bSep) {
-                uDot = i;
-                bDot = true;
-            }
-            ++i;
-            continue;
-        case kTitleWide:
-            return TitleThroughWide(pcPath);
-        default: // a byte from 0x80 up
-            i += IsSJisLeadByte(by) && i + 1 < uLen && IsSJisTrailByte(pbPath[i + 1]) ? 2 : 1;
-            continue;
-        }
+    BytePathCut cut;
+    if (!CutPathOnBytes(pbPath, uLen, cut)) {
+        return TitleThroughWide(pcPath);
     }
-    if (!bSep || !bDot) {
+    if (!cut.bSep || !cut.bDot) {
         return CString(pcPath);
     }
+    const std::size_t uNameStart = cut.uNameStart;
+    const std::size_t uDot = cut.uDot;
     // A dot right after the separator keeps the whole name.
     const std::size_t uEnd = uDot == uNameStart ? uLen : uDot;
     const char* pcTitle = pcPath + uNameStart;
@@ -388,12 +404,26 @@ CString GetFolderFromPath(LPCSTR pcPath) {
     if (pcPath == nullptr) {
         return CString();
     }
+    // As the title's cut: on the bytes where each character of the folder converts back to
+    // itself, through the wide text otherwise.
     const std::string_view strBytes(pcPath);
-    if (strBytes.size() <= 0x10000 && IsAsciiOnly(pcPath, strBytes.size())) {
-        const std::size_t uSep = strBytes.find_last_of("\\/");
-        return uSep == std::string_view::npos || uSep == 0
-                   ? CString(pcPath)
-                   : CString(pcPath, static_cast<int>(uSep));
+    if (strBytes.size() <= 0x10000) {
+        if (IsAsciiOnly(pcPath, strBytes.size())) {
+            const std::size_t uSep = strBytes.find_last_of("\\/");
+            return uSep == std::string_view::npos || uSep == 0
+                       ? CString(pcPath)
+                       : CString(pcPath, static_cast<int>(uSep));
+        }
+        BytePathCut cut;
+        if (CutPathOnBytes(reinterpret_cast<const BYTE*>(pcPath), strBytes.size(), cut)) {
+            const std::size_t uSep = cut.uNameStart - 1;
+            if (!cut.bSep || uSep == 0) {
+                return CString(pcPath);
+            }
+            if (RoundTripsUnchanged(pcPath, static_cast<DWORD>(uSep))) {
+                return CString(pcPath, static_cast<int>(uSep));
+            }
+        }
     }
     CMyWString strPath;
     strPath = pcPath;

@@ -128,12 +128,15 @@ TEST(PathSplitting, CutsOnBytesMatchTheCutsOnWideText) {
             << "round " << iRound;
     }
     // Every double-byte character the byte cut takes whole, and every single high byte, twice in
-    // one title (the second time from what the first taught).
+    // one title and in one folder (the second time from what the first taught).
     for (int iLead = 0x80; iLead <= 0xFF; ++iLead) {
         for (int iTrail = 0x3F; iTrail <= 0xFD; ++iTrail) {
             const std::string strChar = {static_cast<char>(iLead), static_cast<char>(iTrail)};
             const std::string strPath = "C:\\a\\" + strChar + "x" + strChar + ".wav";
             ASSERT_EQ(TitleOfWidePath(strPath.c_str()), GetFileTitleFromPath(strPath.c_str()))
+                << std::hex << iLead << " " << iTrail;
+            const std::string strInFolder = "C:\\" + strChar + "x" + strChar + "\\b.wav";
+            ASSERT_EQ(FolderOfWidePath(strInFolder.c_str()), GetFolderFromPath(strInFolder.c_str()))
                 << std::hex << iLead << " " << iTrail;
         }
     }

@@ -805,7 +805,7 @@ TEST_F(DryRunTest, PredictsEveryOutcomeOfTheRun) {
                                  fs::path(strSrc).stem().string()))
                 << strDst;
             EXPECT_TRUE(Contains(again.strOut, "skipped " + strSrc + ": already in place"))
-                << again.strOut;
+                << again.strOut << again.strErr << "exit " << again.iExit;
         }
     }
     // The trees did produce every kind of outcome ("moved ..." lines keep their first 10 bytes).

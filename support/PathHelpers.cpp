@@ -406,16 +406,10 @@ CString GetFolderFromPath(LPCSTR pcPath) {
     }
     // As the title's cut: on the bytes where each character of the folder converts back to
     // itself, through the wide text otherwise.
-    const std::string_view strBytes(pcPath);
-    if (strBytes.size() <= 0x10000) {
-        if (IsAsciiOnly(pcPath, strBytes.size())) {
-            const std::size_t uSep = strBytes.find_last_of("\\/");
-            return uSep == std::string_view::npos || uSep == 0
-                       ? CString(pcPath)
-                       : CString(pcPath, static_cast<int>(uSep));
-        }
+    const std::size_t uLen = std::strlen(pcPath);
+    if (uLen <= 0x10000) {
         BytePathCut cut;
-        if (CutPathOnBytes(reinterpret_cast<const BYTE*>(pcPath), strBytes.size(), cut)) {
+        if (CutPathOnBytes(reinterpret_cast<const BYTE*>(pcPath), uLen, cut)) {
             const std::size_t uSep = cut.uNameStart - 1;
             if (!cut.bSep || uSep == 0) {
                 return CString(pcPath);

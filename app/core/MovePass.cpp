@@ -150,15 +150,12 @@ int MoveOneFile(const MovePaths& paths, EMoveOutcome* peOutcome, ESeenBeforeMove
     // and never replaces. A destination folder seen missing is made first; one the try finds
     // missing is made, and the move tried again. Only when that fails are the checks made, which
     // then say why.
-    bool bMoved = false;
-    if (eSeen == ESeenBeforeMove::SourceNoFolder) {
+    bool bMoved =
+        eSeen == ESeenBeforeMove::Source && MoveFileA(paths.m_strSrcPath, paths.m_strDstPath);
+    if (eSeen == ESeenBeforeMove::SourceNoFolder ||
+        (eSeen == ESeenBeforeMove::Source && !bMoved && GetLastError() == ERROR_PATH_NOT_FOUND)) {
         bMoved = MakeSureDirectoryPathExists(paths.m_strDstFolder + "\\") &&
                  MoveFileA(paths.m_strSrcPath, paths.m_strDstPath);
-    } else if (eSeen == ESeenBeforeMove::Source) {
-        bMoved = MoveFileA(paths.m_strSrcPath, paths.m_strDstPath) ||
-                 (GetLastError() == ERROR_PATH_NOT_FOUND &&
-                  MakeSureDirectoryPathExists(paths.m_strDstFolder + "\\") &&
-                  MoveFileA(paths.m_strSrcPath, paths.m_strDstPath));
     }
     if (bMoved) {
         if (peOutcome != nullptr) {

@@ -281,6 +281,64 @@ CJournalAhead::CJournalAhead(CMoveJournal* pJournal, const CFileList& store,
     : m_pJournal(pJournal), m_store(store), m_strOperationFolder(pcOperationFolder),
       m_strExt(pcExt), m_fnWillTry(std::move(fnWillTry)) {}
 
+CJournalAhead::~CJournalAhead() {
+    Stop();
+}
+
+void CJournalAhead::Stop() {
+    m_bStop = true;
+    Wait();
+}
+
+void CJournalAhead::Wait() {
+    if (m_thread.joinable()) {
+        m_thread.join();
+    }
+}
+
+void CJournalAhead::Record(CBatch& batch, DWORD dwStart, DWORD dwSize) {
+    const DWORD dwCount = m_store.GetCount();
+    batch.m_dwStart = dwStart;
+    batch.m_dwEnd = dwCount - dwStart > dwSize ? dwStart + dwSize : dwCount;
+    const DWORD dwEntries = batch.m_dwEnd - dwStart;
+    batch.m_vecRecorded.assign(dwEntries, kNotRecorded);
+    batch.m_vecBuilt.assign(dwEntries, 0);
+    if (batch.m_vecPaths.size() < dwEntries) {
+        batch.m_vecPaths.resize(dwEntries);
+    }
+    // A stopped pass moves nothing more: the rest goes unrecorded.
+    for (DWORD j = dwStart; j < batch.m_dwEnd && !m_bStop; ++j) {
+        MovePaths& paths = batch.m_vecPaths[j - dwStart];
+        if ((!m_fnWillTry || m_fnWillTry(j)) &&
+            BuildMovePaths(&m_store.GetAt(j), &paths, m_strOperationFolder, m_strExt)) {
+            batch.m_vecBuilt[j - dwStart] = 1;
+            // An entry at the root stays where it is: nothing to record.
+            if (paths.m_strSrcPath == paths.m_strDstPath) {
+                batch.m_vecRecorded[j - dwStart] = kRecorded;
+            } else if (bool bFolderToMake = false; m_pJournal->NoteMove(paths, &bFolderToMake)) {
+                batch.m_vecRecorded[j - dwStart] =
+                    bFolderToMake ? kRecordedSeenNoFolder : kRecordedSeen;
+            }
+        }
+    }
+    const auto tSync = std::chrono::steady_clock::now();
+    batch.m_bFailed = !m_pJournal->Commit();
+    batch.m_tSync = std::chrono::steady_clock::now() - tSync;
+}
+
+void CJournalAhead::RecordNextAhead() {
+    if (m_current.m_dwEnd >= m_store.GetCount() || m_bStop) {
+        return;
+    }
+    const auto tStart = std::chrono::steady_clock::now();
+    m_dwBatch = NextJournalBatch(m_dwBatch, tStart - m_tBatchStart, m_current.m_tSync);
+    m_tBatchStart = tStart;
+    m_bNextStarted = true;
+    m_thread = std::thread([this, dwStart = m_current.m_dwEnd, dwSize = m_dwBatch] {
+        Record(m_next, dwStart, dwSize);
+    });
+}
+
 bool CJournalAhead::Ready(DWORD i) {
     if (m_pJournal == nullptr) {
         return true;
@@ -288,57 +346,42 @@ bool CJournalAhead::Ready(DWORD i) {
     if (m_bFailed) {
         return false;
     }
-    if (i < m_dwStart || i >= m_dwEnd) {
-        const DWORD dwCount = m_store.GetCount();
-        const auto tStart = std::chrono::steady_clock::now();
-        m_dwBatch = NextJournalBatch(m_dwBatch, tStart - m_tBatchStart, m_tLastSync);
-        m_tBatchStart = tStart;
-        m_dwStart = i;
-        m_dwEnd = dwCount - i > m_dwBatch ? i + m_dwBatch : dwCount;
-        m_vecRecorded.assign(m_dwEnd - m_dwStart, kNotRecorded);
-        m_vecBuilt.assign(m_dwEnd - m_dwStart, 0);
-        if (m_vecPaths.size() < m_dwEnd - m_dwStart) {
-            m_vecPaths.resize(m_dwEnd - m_dwStart);
+    if (i < m_current.m_dwStart || i >= m_current.m_dwEnd) {
+        Wait();
+        if (m_bNextStarted && m_next.m_dwStart == i) {
+            std::swap(m_current, m_next);
+        } else {
+            // The first batch, or a pass that went elsewhere: recorded before anything moves.
+            const auto tStart = std::chrono::steady_clock::now();
+            m_dwBatch = NextJournalBatch(m_dwBatch, tStart - m_tBatchStart, m_current.m_tSync);
+            m_tBatchStart = tStart;
+            Record(m_current, i, m_dwBatch);
         }
-        for (DWORD j = m_dwStart; j < m_dwEnd; ++j) {
-            MovePaths& paths = m_vecPaths[j - m_dwStart];
-            if ((!m_fnWillTry || m_fnWillTry(j)) &&
-                BuildMovePaths(&m_store.GetAt(j), &paths, m_strOperationFolder, m_strExt)) {
-                m_vecBuilt[j - m_dwStart] = 1;
-                // An entry at the root stays where it is: nothing to record.
-                if (paths.m_strSrcPath == paths.m_strDstPath) {
-                    m_vecRecorded[j - m_dwStart] = kRecorded;
-                } else if (bool bFolderToMake = false;
-                           m_pJournal->NoteMove(paths, &bFolderToMake)) {
-                    m_vecRecorded[j - m_dwStart] =
-                        bFolderToMake ? kRecordedSeenNoFolder : kRecordedSeen;
-                }
-            }
-        }
-        const auto tSync = std::chrono::steady_clock::now();
-        if (!m_pJournal->Commit()) {
+        m_bNextStarted = false;
+        if (m_current.m_bFailed) {
             m_bFailed = true;
             return false;
         }
-        m_tLastSync = std::chrono::steady_clock::now() - tSync;
+        RecordNextAhead();
     }
-    return m_vecRecorded[i - m_dwStart] != kNotRecorded;
+    return m_current.m_vecRecorded[i - m_current.m_dwStart] != kNotRecorded;
 }
 
 bool CJournalAhead::TakePaths(DWORD i, MovePaths& paths) {
-    if (m_pJournal == nullptr || i < m_dwStart || i >= m_dwEnd || !m_vecBuilt[i - m_dwStart]) {
+    if (m_pJournal == nullptr || i < m_current.m_dwStart || i >= m_current.m_dwEnd ||
+        !m_current.m_vecBuilt[i - m_current.m_dwStart]) {
         return false;
     }
-    m_vecBuilt[i - m_dwStart] = 0;
-    std::swap(paths, m_vecPaths[i - m_dwStart]);
+    m_current.m_vecBuilt[i - m_current.m_dwStart] = 0;
+    std::swap(paths, m_current.m_vecPaths[i - m_current.m_dwStart]);
     return true;
 }
 
 ESeenBeforeMove CJournalAhead::Seen(DWORD i) const {
-    if (m_pJournal == nullptr || i < m_dwStart || i >= m_dwEnd) {
+    if (m_pJournal == nullptr || i < m_current.m_dwStart || i >= m_current.m_dwEnd) {
         return ESeenBeforeMove::Nothing;
     }
-    switch (m_vecRecorded[i - m_dwStart]) {
+    switch (m_current.m_vecRecorded[i - m_current.m_dwStart]) {
     case kRecordedSeen:
         return ESeenBeforeMove::Source;
     case kRecordedSeenNoFolder:

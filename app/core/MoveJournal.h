@@ -4,9 +4,11 @@
 // recorded at once and a large one pays a sync for every thousand files or more.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <string>
+#include <thread>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -79,12 +81,20 @@ DWORD NextJournalBatch(DWORD dwBatch, std::chrono::steady_clock::duration tBatch
                        std::chrono::steady_clock::duration tSync);
 
 // A pass over the store with its journal written ahead: before entry i is handled, Ready(i)
-// makes sure the records of a batch from i on are on the disk. A null journal records nothing.
+// makes sure the records of a batch from i on are on the disk. While the pass handles one batch,
+// a thread of its own records the next, so that the lookups and the sync of the records overlap
+// the moves. A null journal records nothing.
 class CJournalAhead {
 public:
-    // fnWillTry(i, paths) says whether entry i (its paths built) will be moved if it can.
+    // fnWillTry(i, paths) says whether entry i (its paths built) will be moved if it can; it is
+    // called from the look-ahead's thread.
     CJournalAhead(CMoveJournal* pJournal, const CFileList& store, LPCSTR pcOperationFolder,
                   LPCSTR pcExt, std::function<bool(DWORD)> fnWillTry = nullptr);
+    // Waits for the look-ahead's thread: the journal is the caller's again.
+    ~CJournalAhead();
+    CJournalAhead(const CJournalAhead&) = delete;
+    CJournalAhead& operator=(const CJournalAhead&) = delete;
+
     // Whether entry i may be moved: its record is on the disk (always true without a journal).
     bool Ready(DWORD i);
     // The journal could not be written: nothing more may move.
@@ -95,21 +105,38 @@ public:
     // After Ready(i): the paths the look-ahead built for entry i, moved into paths (whose old
     // strings it keeps for reuse); false when it built none, and the caller builds them.
     bool TakePaths(DWORD i, MovePaths& paths);
+    // Stops the look-ahead (what it has noted is still committed) and waits for its thread.
+    void Stop();
 
 private:
+    enum : unsigned char { kNotRecorded, kRecorded, kRecordedSeen, kRecordedSeenNoFolder };
+    // One batch's records: entries [m_dwStart, m_dwEnd).
+    struct CBatch {
+        DWORD m_dwStart = 0;
+        DWORD m_dwEnd = 0;
+        std::vector<unsigned char> m_vecRecorded;
+        std::vector<MovePaths> m_vecPaths; // refilled for each batch, keeping its strings' room
+        std::vector<unsigned char> m_vecBuilt;
+        bool m_bFailed = false;
+        std::chrono::steady_clock::duration m_tSync{};
+    };
+    // Notes and commits the records of dwSize entries from dwStart into batch.
+    void Record(CBatch& batch, DWORD dwStart, DWORD dwSize);
+    // Starts the next batch's records on the look-ahead's thread.
+    void RecordNextAhead();
+    void Wait();
+
     CMoveJournal* m_pJournal;
     const CFileList& m_store;
     CString m_strOperationFolder;
     CString m_strExt;
     std::function<bool(DWORD)> m_fnWillTry;
-    DWORD m_dwStart = 0;
-    DWORD m_dwEnd = 0;
     DWORD m_dwBatch = 8; // doubled before the first batch
     std::chrono::steady_clock::time_point m_tBatchStart;
-    std::chrono::steady_clock::duration m_tLastSync{};
-    enum : unsigned char { kNotRecorded, kRecorded, kRecordedSeen, kRecordedSeenNoFolder };
-    std::vector<unsigned char> m_vecRecorded;
-    std::vector<MovePaths> m_vecPaths; // refilled for each batch, keeping its strings' room
-    std::vector<unsigned char> m_vecBuilt;
+    CBatch m_current;
+    CBatch m_next; // the look-ahead thread's while it runs
+    bool m_bNextStarted = false;
+    std::thread m_thread;
+    std::atomic<bool> m_bStop{false};
     bool m_bFailed = false;
 };

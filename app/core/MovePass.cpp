@@ -254,6 +254,7 @@ DWORD RunMovePass(const CFileList& store, LPCSTR pcOperationFolder, LPCSTR pcTar
         }
     }
     g_dwMoveDone = dwVisited;
+    ahead.Stop(); // the journal is ended once nothing more is recorded
     if (pJournal != nullptr && pJournal->IsOpen()) {
         pJournal->End(dwMoved);
     }

@@ -21,32 +21,40 @@ namespace {
 
 constexpr mode_t kNewFolderMode = 0777; // narrowed by the umask
 
-// Creates the folder strAnsiPath names unless a folder (of any case) is there already; false
-// with the error set when it cannot be made or another kind of entry holds the name.
-bool EnsureFolder(std::string_view strAnsiPath) {
+// A folder's path as parsed and resolved, up to its parent when the folder itself is missing.
+struct LookedUpFolder {
     WindowsPath path;
-    if (!ParseWindowsPath(strAnsiPath, path)) {
-        return false;
-    }
-    const std::string strGiven = path.PosixPath();
+    std::string strGiven; // its POSIX form as spelled, before the lookup
     bool bExists = false;
     FoundEntry found;
-    // mkdir never replaces: a folder that appeared meanwhile is as good.
-    if (!ResolveOnDisk(path, true, bExists, static_cast<std::size_t>(-1), &found, Reuse::Known)) {
+};
+
+// Parses and resolves strAnsiPath into folder; false with the error set when that fails.
+bool LookUpFolder(std::string_view strAnsiPath, LookedUpFolder& folder) {
+    if (!ParseWindowsPath(strAnsiPath, folder.path)) {
         return false;
     }
-    const std::string strPosix = path.PosixPath();
+    folder.strGiven = folder.path.PosixPath();
+    return ResolveOnDisk(folder.path, true, folder.bExists, static_cast<std::size_t>(-1),
+                         &folder.found, Reuse::Known);
+}
+
+// Creates the folder looked up unless a folder (of any case) is there already; false with the
+// error set when it cannot be made or another kind of entry holds the name.
+bool EnsureLookedUpFolder(const LookedUpFolder& folder) {
+    const std::string strPosix = folder.path.PosixPath();
     struct stat st;
-    if (bExists && found.stx.stx_mask != 0 && !found.bLink) {
-        st.st_mode = found.stx.stx_mode;
-    } else if (!bExists || ::stat(strPosix.c_str(), &st) != 0) {
-        if (bExists && errno != ENOENT) {
+    if (folder.bExists && folder.found.stx.stx_mask != 0 && !folder.found.bLink) {
+        st.st_mode = folder.found.stx.stx_mode;
+    } else if (!folder.bExists || ::stat(strPosix.c_str(), &st) != 0) {
+        if (folder.bExists && errno != ENOENT) {
             SetLastErrorFromErrno(errno);
             return false;
         }
+        // mkdir never replaces: a folder that appeared meanwhile is as good.
         if (SysMkdir(strPosix.c_str(), kNewFolderMode) == 0) {
             NoteEntryAdded(strPosix, false);
-            NoteFolderCreated(strGiven, path);
+            NoteFolderCreated(folder.strGiven, folder.path);
             NoteFolderSwept(strPosix); // made empty here: no killed run's copy is in it
             return true;
         }
@@ -63,22 +71,27 @@ bool EnsureFolder(std::string_view strAnsiPath) {
     return true;
 }
 
-// Whether the folder strAnsiPath names is there already, as far as a lookup can tell without
-// making anything: 1 a folder, 0 missing, -1 anything else (EnsureFolder then says what).
-int ProbeFolder(std::string_view strAnsiPath) {
-    WindowsPath path;
-    bool bExists = false;
-    FoundEntry found;
-    if (!ParseWindowsPath(strAnsiPath, path)) {
-        return -1;
+bool EnsureFolder(std::string_view strAnsiPath) {
+    LookedUpFolder folder;
+    return LookUpFolder(strAnsiPath, folder) && EnsureLookedUpFolder(folder);
+}
+
+// What a lookup can tell of a folder without making anything (EnsureFolder says what else).
+enum class EProbe { Folder, Missing, MissingBelowFolder, Other };
+
+// The folder strAnsiPath names; when it is missing but its parent resolved (a folder),
+// MissingBelowFolder with the lookup in folder, ready to make it.
+EProbe ProbeFolder(std::string_view strAnsiPath, LookedUpFolder& folder) {
+    if (!LookUpFolder(strAnsiPath, folder)) {
+        return GetLastError() == ERROR_PATH_NOT_FOUND ? EProbe::Missing : EProbe::Other;
     }
-    if (!ResolveOnDisk(path, true, bExists, static_cast<std::size_t>(-1), &found, Reuse::Known)) {
-        return GetLastError() == ERROR_PATH_NOT_FOUND ? 0 : -1;
+    if (!folder.bExists) {
+        return EProbe::MissingBelowFolder;
     }
-    if (!bExists) {
-        return 0;
-    }
-    return found.stx.stx_mask != 0 && !found.bLink && S_ISDIR(found.stx.stx_mode) ? 1 : -1;
+    return folder.found.stx.stx_mask != 0 && !folder.found.bLink &&
+                   S_ISDIR(folder.found.stx.stx_mode)
+               ? EProbe::Folder
+               : EProbe::Other;
 }
 
 } // namespace
@@ -208,20 +221,30 @@ BOOL WINAPI MakeSureDirectoryPathExists(LPCSTR DirPath) {
         uComponentStart = uSeparator + 1;
     }
     // Most often the folder or its parent is there: the search starts at the inner end, so that
-    // the folders above (the drive's own, say) are not looked up one by one.
+    // the folders above (the drive's own, say) are not looked up one by one. A folder found
+    // missing below one that resolved is made from that lookup.
     std::size_t uFirstToMake = auFolderEnds.size();
+    LookedUpFolder firstToMake;
+    bool bFirstLookedUp = false;
     while (uFirstToMake > 0) {
-        const int iProbe = ProbeFolder(strPath.substr(0, auFolderEnds[uFirstToMake - 1]));
-        if (iProbe < 0) {
+        const EProbe eProbe =
+            ProbeFolder(strPath.substr(0, auFolderEnds[uFirstToMake - 1]), firstToMake);
+        if (eProbe == EProbe::Other) {
             uFirstToMake = 0; // something else stands on the way: said in order from the top
         }
-        if (iProbe != 0) {
+        if (eProbe == EProbe::MissingBelowFolder) {
+            --uFirstToMake;
+            bFirstLookedUp = true;
+        }
+        if (eProbe != EProbe::Missing) {
             break;
         }
         --uFirstToMake;
     }
     for (std::size_t u = uFirstToMake; u < auFolderEnds.size(); ++u) {
-        if (!EnsureFolder(strPath.substr(0, auFolderEnds[u]))) {
+        if (!(bFirstLookedUp && u == uFirstToMake
+                  ? EnsureLookedUpFolder(firstToMake)
+                  : EnsureFolder(strPath.substr(0, auFolderEnds[u])))) {
             return FALSE;
         }
     }

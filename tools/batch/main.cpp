@@ -24,6 +24,7 @@
 #include "tools/batch/BatchOptions.h"
 #include "tools/batch/BatchOwner.h"
 #include "tools/batch/BatchPicker.h"
+#include "tools/batch/OutcomeTally.h"
 #include "tools/batch/Terminal.h"
 
 namespace {
@@ -74,39 +75,6 @@ std::string MoveProgressBar(const char* pcLabel, DWORD dwDone, DWORD dwTotal) {
            std::string(static_cast<size_t>(kWidth - iFilled), '.') + "] " + acPercent + "  " +
            WithSeparators(dwDone) + " of " + WithSeparators(dwTotal);
 }
-
-// The outcome of every entry, said the same way by the dry run and the run.
-class COutcomeTally {
-public:
-    COutcomeTally(const CFileList& store, bool bDryRun) : m_store(store), m_bDryRun(bDryRun) {}
-
-    void Report(const MovePaths& paths, const CBatchResult& result) {
-        if (result.m_eOutcome == EBatchOutcome::Moved) {
-            ++m_dwMoved;
-        } else if (result.m_eOutcome == EBatchOutcome::AlreadyInPlace) {
-            ++m_dwInPlace;
-        } else {
-            ++m_dwNotMoved;
-        }
-        const CBatchEntryText text = DescribeBatchEntry(paths, result, m_store, m_bDryRun);
-        PrintLine(text.m_strLine);
-        if (!text.m_strReason.empty()) {
-            PrintError(text.m_strReason);
-        }
-    }
-
-    DWORD Moved() const { return m_dwMoved; }
-    DWORD InPlace() const { return m_dwInPlace; }
-    DWORD NotMoved() const { return m_dwNotMoved; }
-    DWORD Visited() const { return m_dwMoved + m_dwInPlace + m_dwNotMoved; }
-
-private:
-    const CFileList& m_store;
-    bool m_bDryRun;
-    DWORD m_dwMoved = 0;
-    DWORD m_dwInPlace = 0;
-    DWORD m_dwNotMoved = 0;
-};
 
 // The program's folders, as the window sets them at start. A dry run leaves TraceFile.txt as it
 // was: it neither empties nor writes it, nor makes the state folder.
@@ -276,6 +244,7 @@ int Run(const CBatchOptions& options) {
                 report(i, paths, result);
             }
         }
+        tally.Finish();
     }
     if (pJournal && !pJournal->End(tally.Moved())) {
         bJournalFailed = true;

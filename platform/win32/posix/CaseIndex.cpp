@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "platform/win32/common/CaseFold.h"
+#include "platform/win32/posix/LayerMutex.h"
 
 namespace tessaly::win32::detail {
 namespace {
@@ -175,7 +176,7 @@ struct FolderIndex {
 };
 
 struct Cache {
-    std::mutex mutex;
+    LayerMutex mutex;
     std::unordered_map<std::string, FolderIndex, ViewHash, std::equal_to<>> mapFolders;
     std::list<std::string> lstLru; // most recently used first
     // Row n, bit l (both modulo 64): some folder whose path has l bytes and whose last name n

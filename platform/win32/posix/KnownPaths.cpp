@@ -12,6 +12,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/win32/posix/LayerMutex.h"
+
 namespace tessaly::win32::detail {
 namespace {
 
@@ -63,7 +65,7 @@ struct BeforeMove {
 };
 
 struct Known {
-    std::mutex mutex;
+    LayerMutex mutex;
     ViewMap<Folder> mapFolders;                    // by on-disk path
     std::set<std::string, std::less<>> setFolders; // the same paths in order, for subtrees
     ViewMap<std::string> mapAliases;               // spelling -> on-disk path

@@ -4,9 +4,11 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/core/JournalUndo.h"
@@ -184,6 +186,58 @@ TEST_F(JournalTest, AJournalThatCannotBeWrittenStopsTheMovesBeforeTheFirstItDoes
         EXPECT_EQ(result.m_dwKept, 0u);
         EXPECT_EQ(Snapshot("X"), before);
     }
+}
+
+TEST_F(JournalTest, EachMoveFindsItsRecordWrittenAndTheNextBatchIsRecordedWhileTheMovesGoOn) {
+    // 100 files make batches of 16, 32 and the rest. When a file is handed back as moved, its
+    // record is in the journal's file; while the last of the first batch is handed back, the
+    // second batch's records arrive without the pass going on.
+    struct WatchingHost : IMovePassHost {
+        std::function<void(DWORD)> fnOnEntry;
+        void OnMoveProgress() override {}
+        void OnEntryMoved(DWORD i, const MovePaths&, EMoveOutcome) override { fnOnEntry(i); }
+        void ShowMoveResult(const CString&) override {}
+    };
+    constexpr DWORD kFiles = 100;
+    const auto name = [](DWORD i) {
+        char acName[16];
+        std::snprintf(acName, sizeof acName, "t%03u.mp3", static_cast<unsigned>(i));
+        return std::string(acName);
+    };
+    CFileList store;
+    for (DWORD i = 0; i < kFiles; ++i) {
+        store.Append(Entry(folders.WinPath("wav"), "sub", name(i).substr(0, 4) + ".wav"));
+        folders.WriteBytes("X/" + name(i), std::to_string(i));
+    }
+    fs::create_directories(folders.Native("journal"));
+    CMoveJournal journal;
+    ASSERT_TRUE(journal.Begin("tessaly", Ansi(folders.WinPath("X")).c_str(), "mp3", {},
+                              JournalFolder().c_str()));
+    const std::string strPath = journal.GetPath().GetString();
+    const std::string strJournal = "journal/" + strPath.substr(strPath.rfind('\\') + 1);
+    const auto recorded = [&](DWORD i) {
+        return folders.ReadBytes(strJournal).find(name(i)) != std::string::npos;
+    };
+    WatchingHost host;
+    std::vector<DWORD> vecUnrecorded;
+    bool bSecondBatchCame = false;
+    host.fnOnEntry = [&](DWORD i) {
+        if (!recorded(i)) {
+            vecUnrecorded.push_back(i);
+        }
+        if (i == 15) {
+            const auto tGiveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+            while (!(bSecondBatchCame = recorded(47)) &&
+                   std::chrono::steady_clock::now() < tGiveUp) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+        }
+    };
+    EXPECT_EQ(RunMovePass(store, Ansi(folders.WinPath("X")).c_str(), "mp3", host, &journal),
+              kFiles);
+    EXPECT_EQ(vecUnrecorded, std::vector<DWORD>{});
+    EXPECT_TRUE(bSecondBatchCame);
+    EXPECT_FALSE(recorded(kFiles)); // a name never recorded is not found either
 }
 
 TEST(JournalBatches, GrowTo1024AndPastOnlyWhileTheSyncsTakeMoreThanATwentiethOfTheTime) {

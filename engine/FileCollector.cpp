@@ -1,5 +1,8 @@
 #include "engine/FileCollector.h"
 
+#include <algorithm>
+#include <string_view>
+
 #include "engine/RunState.h"
 #include "platform/win32/Win32.h"
 #include "support/PathHelpers.h"
@@ -24,6 +27,33 @@ BOOL CFileCollector::PassesFilter(CMyWString& strName, BOOL bStripFolder) {
         return FALSE;
     }
     return ExtensionMatches(strName);
+}
+
+BOOL CFileCollector::PassesFilterOnName(LPCSTR pcName) {
+    // An ASCII name against an ASCII extension is compared on its bytes, as its UTF-16 form would
+    // be: most names of a walk need no conversion.
+    const std::string_view strName(pcName);
+    const std::string_view strFilter(m_strExtFilter,
+                                     static_cast<size_t>(m_strExtFilter.GetLength()));
+    const auto isAscii = [](std::string_view str) {
+        return std::all_of(str.begin(), str.end(),
+                           [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    };
+    if (m_bUseRegex || !m_bExtFilter || !isAscii(strName) || !isAscii(strFilter)) {
+        m_strNameWide = pcName;
+        return PassesFilter(m_strNameWide, FALSE);
+    }
+    const size_t uDot = strName.rfind('.');
+    if (uDot == std::string_view::npos ||
+        strName.find_first_of("\\/", uDot) != std::string_view::npos) {
+        return FALSE;
+    }
+    const std::string_view strExt = strName.substr(uDot + 1);
+    return !strExt.empty() && strExt.size() <= kMaxExtLen && strExt.size() == strFilter.size() &&
+           std::equal(strExt.begin(), strExt.end(), strFilter.begin(), [](char a, char b) {
+               return CMyWString::FoldAscii(static_cast<WCHAR>(a)) ==
+                      CMyWString::FoldAscii(static_cast<WCHAR>(b));
+           });
 }
 
 BOOL CFileCollector::ExtensionMatches(const CMyWString& strExt) {
@@ -54,8 +84,7 @@ BOOL CFileCollector::AddFoundIn(LPCSTR pcFolder, const WIN32_FIND_DATAA& findDat
         return FALSE;
     }
     if (bFiltered) {
-        CMyWString strName(findData.cFileName);
-        if (!PassesFilter(strName, FALSE)) {
+        if (!PassesFilterOnName(findData.cFileName)) {
             TellIfFilterGaveUp(CString(pcFolder), findData.cFileName);
             return FALSE;
         }

@@ -36,6 +36,8 @@ public:
     // must match. Extension mode: the text after the last dot of the name, 1 to 4 characters,
     // equals m_strExtFilter with A-Z folded to a-z.
     BOOL PassesFilter(CMyWString& strName, BOOL bStripFolder);
+    // The same for a name without its folder, as a listing gives it.
+    BOOL PassesFilterOnName(LPCSTR pcName);
 
     // One picked file of pcFolder. A directory record, an empty folder or a path already in the
     // store adds nothing.
@@ -104,4 +106,6 @@ private:
     // m_strExtFilter in UTF-16, converted again only when the setting changes.
     CString m_strExtFilterSeen;
     CMyWString m_strExtFilterWide;
+    // PassesFilterOnName's UTF-16 form of a name, its room kept from one name to the next.
+    CMyWString m_strNameWide;
 };

@@ -224,7 +224,6 @@ BOOL CFileCollector::ScanEntries(const CString& strFolder, BOOL bRecurse, BOOL b
 
     BOOL bAll = TRUE;
     CFileEntry entry;
-    CMyWString strName;
     DWORD dwEntry = 1;
     do {
         if (IsDotsName(findData.cFileName)) {
@@ -243,8 +242,7 @@ BOOL CFileCollector::ScanEntries(const CString& strFolder, BOOL bRecurse, BOOL b
             continue;
         }
         if (bFiltered) {
-            strName = findData.cFileName;
-            if (!PassesFilter(strName, FALSE)) {
+            if (!PassesFilterOnName(findData.cFileName)) {
                 TellIfFilterGaveUp(strFolder, findData.cFileName);
                 bAll = FALSE;
                 continue;

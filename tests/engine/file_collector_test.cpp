@@ -45,6 +45,10 @@ TEST(CFileCollector, FilterTable) {
         {false, "wav", "wav", false, false},
         {false, "mp3", "a.MP3", false, true},
         {false, "mp3", "a.mp3.bak", false, false},
+        {false, "Flac", "a.b.fLAC", false, true},
+        {false, "flacc", "a.flacc", false, false}, // longer than any extension compared
+        {false, "wav", "a.wa", false, false},
+        {false, "wa", "a.wav", false, false},
         {false, "wav", "ｓｏｎｇ．ｗａｖ", false, false}, // full-width dot is no dot
         {false, "wav", "song.ｗａｖ", false, false},      // no folding beyond ASCII
         {false, "曲", "歌.曲", false, true},
@@ -74,6 +78,12 @@ TEST(CFileCollector, FilterTable) {
         CMyWString strName(AnsiFromUtf8(row.pcName).GetString());
         EXPECT_EQ(collector.PassesFilter(strName, row.bStripFolder) != FALSE, row.bExpected)
             << "row " << i << " " << row.pcName;
+        if (!row.bStripFolder) {
+            // A listed name, ASCII ones compared on their bytes, says the same.
+            EXPECT_EQ(collector.PassesFilterOnName(AnsiFromUtf8(row.pcName)) != FALSE,
+                      row.bExpected)
+                << "row " << i << " " << row.pcName;
+        }
     }
 }
 
@@ -83,6 +93,10 @@ TEST(CFileCollector, UnsetFiltersRejectEverythingButTheDefaultPatternAcceptsAnyN
     EXPECT_FALSE(collector.m_bUseRegex);
     CMyWString strName("a.wav");
     EXPECT_FALSE(collector.PassesFilter(strName, FALSE)); // extension mode, none set
+    EXPECT_FALSE(collector.PassesFilterOnName("a.wav"));
+    collector.m_bExtFilter = TRUE; // an empty extension matches nothing either
+    EXPECT_FALSE(collector.PassesFilterOnName("a."));
+    collector.m_bExtFilter = FALSE;
 
     collector.m_bUseRegex = TRUE; // the constructor's ".+"
     strName = "a.wav";

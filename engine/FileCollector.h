@@ -10,6 +10,7 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <set>
 #include <utility>
 #include <vector>
@@ -20,6 +21,8 @@
 #include "platform/win32/Win32Files.h"
 #include "support/MyRegex.h"
 #include "support/MyWString.h"
+
+class CFolderListingAhead;
 
 class CFileCollector : public CFileList {
 public:
@@ -108,4 +111,7 @@ private:
     CMyWString m_strExtFilterWide;
     // PassesFilterOnName's UTF-16 form of a name, its room kept from one name to the next.
     CMyWString m_strNameWide;
+    // During a walk from a drive path: the listings made ahead of it (null otherwise).
+    CFolderListingAhead* m_pListingAhead = nullptr;
+    std::vector<WIN32_FIND_DATAA> m_vecListed; // the listing last taken from it
 };

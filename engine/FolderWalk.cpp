@@ -1,8 +1,11 @@
 // The recursive folder walk of CFileCollector.
+#include <cstring>
+#include <memory>
 #include <new>
 #include <vector>
 
 #include "engine/FileCollector.h"
+#include "engine/FolderListingAhead.h"
 #include "engine/RunState.h"
 #include "platform/win32/Win32.h"
 #include "support/PathHelpers.h"
@@ -60,6 +63,30 @@ bool IsDrivePath(LPCSTR pcPath) {
     return ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) && pcPath[1] == ':' &&
            (pcPath[2] == '\\' || pcPath[2] == '/');
 }
+
+// Whether the path's last byte is '\' or '/' (or the trail byte 0x5C of a character: such a
+// walk lists its folders itself).
+bool EndsInSeparator(LPCSTR pcPath) {
+    const std::size_t uLen = std::strlen(pcPath);
+    return uLen > 0 && (pcPath[uLen - 1] == '\\' || pcPath[uLen - 1] == '/');
+}
+
+// Clears the collector's pointer to the listings made ahead when the walk that made them ends.
+class CListingAheadEnd {
+public:
+    CListingAheadEnd(CFolderListingAhead*& pAhead, bool bOwn) : m_pAhead(pAhead), m_bOwn(bOwn) {}
+    ~CListingAheadEnd() {
+        if (m_bOwn) {
+            m_pAhead = nullptr;
+        }
+    }
+    CListingAheadEnd(const CListingAheadEnd&) = delete;
+    CListingAheadEnd& operator=(const CListingAheadEnd&) = delete;
+
+private:
+    CFolderListingAhead*& m_pAhead;
+    bool m_bOwn;
+};
 
 BOOL IsDotsName(const char* pcName) {
     return lstrcmpA(pcName, ".") == 0 || lstrcmpA(pcName, "..") == 0;
@@ -186,6 +213,13 @@ BOOL CFileCollector::ScanFolderIn(LPCSTR pcFolder, BOOL bRecurse, BOOL bFiltered
     if (bKnown && m_bTrackWalked) {
         m_mapWalked.emplace(id, CString(pcFolder));
     }
+    // A walk from a drive path has its folders listed ahead, while it takes in their entries.
+    std::unique_ptr<CFolderListingAhead> pListingAhead;
+    if (t_iWalkDepth == 1 && bRecurse && IsDrivePath(pcFolder) && !EndsInSeparator(pcFolder)) {
+        pListingAhead = std::make_unique<CFolderListingAhead>(pcFolder);
+        m_pListingAhead = pListingAhead.get();
+    }
+    const CListingAheadEnd listingAheadEnd(m_pListingAhead, pListingAhead != nullptr);
 
     // A vector rather than the store's array: most folders have few sub-folders, and a walk of a
     // million folders should not construct a thousand slots for each.
@@ -212,7 +246,21 @@ BOOL CFileCollector::ScanFolderIn(LPCSTR pcFolder, BOOL bRecurse, BOOL bFiltered
 BOOL CFileCollector::ScanEntries(const CString& strFolder, BOOL bRecurse, BOOL bFiltered,
                                  std::vector<CString>& vecSubFolders) {
     WIN32_FIND_DATAA findData = {};
-    const HANDLE hFind = FindFirstFileA("*.*", &findData);
+    // The listing made ahead, if any; else the folder's own, from the current directory.
+    const bool bAhead =
+        m_pListingAhead != nullptr && m_pListingAhead->Take(strFolder.GetString(), m_vecListed);
+    std::size_t uNextListed = 0;
+    const auto nextListed = [&] {
+        if (uNextListed == m_vecListed.size()) {
+            return false;
+        }
+        findData = m_vecListed[uNextListed++];
+        return true;
+    };
+    const HANDLE hFind = bAhead ? nullptr : FindFirstFileA("*.*", &findData);
+    if (bAhead && !nextListed()) {
+        return TRUE;
+    }
     if (hFind == INVALID_HANDLE_VALUE) {
         // An empty folder still lists "." and "..": a failure here is a folder we cannot read.
         const DWORD dwError = GetLastError();
@@ -265,7 +313,10 @@ BOOL CFileCollector::ScanEntries(const CString& strFolder, BOOL bRecurse, BOOL b
         if (!Append(entry)) {
             bAll = FALSE;
         }
-    } while (!(++dwEntry >= 3 && g_bAbort.load()) && FindNextFileA(hFind, &findData));
-    FindClose(hFind);
+    } while (!(++dwEntry >= 3 && g_bAbort.load()) &&
+             (bAhead ? nextListed() : FindNextFileA(hFind, &findData) != FALSE));
+    if (!bAhead) {
+        FindClose(hFind);
+    }
     return bAll;
 }

@@ -1,0 +1,74 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engine/FolderListingAhead.h"
+#include "platform/win32/Win32.h"
+#include "tests/engine/ScanFixture.h"
+
+using tessaly::test::ScanTest;
+
+namespace {
+
+using Listing = std::pair<std::string, std::vector<std::string>>; // a folder and its names
+
+std::vector<std::string> Names(const std::vector<WIN32_FIND_DATAA>& vecEntries) {
+    std::vector<std::string> vecNames;
+    for (const WIN32_FIND_DATAA& entry : vecEntries) {
+        vecNames.emplace_back(entry.cFileName);
+    }
+    return vecNames;
+}
+
+// strFolder's own listing and those below it, in the order a depth-first walk enters them.
+void ListTree(const std::string& strFolder, std::vector<Listing>& vecOut) {
+    WIN32_FIND_DATAA findData;
+    const HANDLE hFind = FindFirstFileA((strFolder + "\\*.*").c_str(), &findData);
+    ASSERT_NE(hFind, INVALID_HANDLE_VALUE) << strFolder;
+    std::vector<WIN32_FIND_DATAA> vecEntries;
+    do {
+        vecEntries.push_back(findData);
+    } while (FindNextFileA(hFind, &findData));
+    FindClose(hFind);
+    vecOut.emplace_back(strFolder, Names(vecEntries));
+    for (const WIN32_FIND_DATAA& entry : vecEntries) {
+        const std::string strName = entry.cFileName;
+        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && strName != "." &&
+            strName != "..") {
+            ListTree(strFolder + "\\" + strName, vecOut);
+        }
+    }
+}
+
+} // namespace
+
+// A walk takes each folder's own listing, made ahead, in the order it enters them; a folder too
+// large to hold ahead, and all below it, it lists itself; a listing it passed is dropped.
+TEST_F(ScanTest, FoldersAreListedAheadInTheOrderAWalkEntersThem) {
+    MakeFiles({"top/a/x.wav", "top/a/b/y.wav", "top/a/c/q.wav", "top/d/表/z.wav", "top/e/w.wav",
+               "top/big/sub/s.wav"});
+    for (int i = 0; i < 4100; ++i) {
+        m_drive.WriteBytes("top/big/f" + std::to_string(i) + ".wav", "");
+    }
+    std::vector<Listing> vecTree;
+    ListTree(Win("top"), vecTree);
+    ASSERT_EQ(vecTree.size(), 9u);
+
+    CFolderListingAhead ahead(Win("top"));
+    const std::string strPassed = Win("top/a/c");
+    const std::string strBig = Win("top/big");
+    std::vector<WIN32_FIND_DATAA> vecEntries;
+    for (const auto& [strFolder, vecNames] : vecTree) {
+        if (strFolder == strPassed) {
+            continue; // as a walk passes a folder it entered before through a link
+        }
+        const bool bHeld = strFolder.compare(0, strBig.size(), strBig) != 0;
+        ASSERT_EQ(ahead.Take(strFolder, vecEntries), bHeld) << strFolder;
+        if (bHeld) {
+            EXPECT_EQ(Names(vecEntries), vecNames) << strFolder;
+        }
+    }
+    EXPECT_FALSE(ahead.Take(strPassed, vecEntries));
+}

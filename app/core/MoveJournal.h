@@ -86,7 +86,7 @@ DWORD NextJournalBatch(DWORD dwBatch, std::chrono::steady_clock::duration tBatch
 // the moves. A null journal records nothing.
 class CJournalAhead {
 public:
-    // fnWillTry(i, paths) says whether entry i (its paths built) will be moved if it can; it is
+    // fnWillTry(i) says whether entry i will be moved if it can (its paths built); it is
     // called from the look-ahead's thread.
     CJournalAhead(CMoveJournal* pJournal, const CFileList& store, LPCSTR pcOperationFolder,
                   LPCSTR pcExt, std::function<bool(DWORD)> fnWillTry = nullptr);

@@ -10,7 +10,6 @@
 #pragma once
 
 #include <map>
-#include <memory>
 #include <set>
 #include <utility>
 #include <vector>

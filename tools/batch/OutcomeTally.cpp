@@ -6,10 +6,12 @@
 
 namespace {
 
-// Lines are handed over this many at a time when the writer is behind, and at least this often
-// when it keeps up, so that a slow run still shows each line soon after its move.
-constexpr std::size_t kHandOverLines = 256;
-constexpr auto kHandOverAfter = std::chrono::milliseconds(20);
+// The writer takes the lines reported at least this often, and at once when kWriteAt wait; the
+// moves wait for it past kMaxWaiting, so that output into a slow pipe holds them up and a closed
+// one stops them within a few dozen files, much as when they wrote their own lines.
+constexpr auto kWriteEvery = std::chrono::milliseconds(20);
+constexpr std::size_t kWriteAt = 32;
+constexpr std::size_t kMaxWaiting = 64;
 
 } // namespace
 
@@ -28,57 +30,52 @@ void COutcomeTally::Report(const MovePaths& paths, const CBatchResult& result) {
     } else {
         ++m_dwNotMoved;
     }
-    if (m_nFilling == m_vecFilling.size()) {
-        m_vecFilling.emplace_back();
+    std::unique_lock lock(m_mutex);
+    m_cvRoom.wait(lock, [this] { return m_nWaiting < kMaxWaiting; });
+    if (m_nWaiting == m_vecWaiting.size()) {
+        m_vecWaiting.emplace_back();
     }
-    CReported& reported = m_vecFilling[m_nFilling++];
+    CReported& reported = m_vecWaiting[m_nWaiting++];
     reported.m_paths = paths; // assigned into strings whose room is kept
     reported.m_result = result;
-    if (m_nFilling == 1) {
-        m_tHandedOver = std::chrono::steady_clock::now();
+    const bool bWake = m_nWaiting == kWriteAt;
+    lock.unlock();
+    if (bWake) {
+        m_cvLines.notify_one();
     }
-    if (m_nFilling >= kHandOverLines ||
-        std::chrono::steady_clock::now() - m_tHandedOver >= kHandOverAfter) {
-        HandOver();
-    }
-}
-
-void COutcomeTally::HandOver() {
-    std::unique_lock lock(m_mutex);
-    m_cv.wait(lock, [this] { return m_nHanded == 0; });
-    std::swap(m_vecFilling, m_vecHanded);
-    m_nHanded = m_nFilling;
-    m_nFilling = 0;
-    m_cv.notify_all();
 }
 
 void COutcomeTally::Finish() {
     if (!m_thread.joinable()) {
         return;
     }
-    if (m_nFilling > 0) {
-        HandOver();
-    }
     {
         std::lock_guard lock(m_mutex);
         m_bFinished = true;
     }
-    m_cv.notify_all();
+    m_cvLines.notify_one();
     m_thread.join();
 }
 
 void COutcomeTally::WriteLines() {
+    std::vector<CReported> vecWriting; // swapped with the waiting lines, room and all
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_cv.wait(lock, [this] { return m_nHanded > 0 || m_bFinished; });
-        if (m_nHanded == 0) {
-            return;
+        m_cvLines.wait_for(lock, kWriteEvery,
+                           [this] { return m_nWaiting >= kWriteAt || m_bFinished; });
+        if (m_nWaiting == 0) {
+            if (m_bFinished) {
+                return;
+            }
+            continue;
         }
-        // The reporting thread waits for m_nHanded to drop before it touches m_vecHanded again.
-        const std::size_t nLines = m_nHanded;
+        std::swap(m_vecWaiting, vecWriting);
+        const std::size_t nLines = m_nWaiting;
+        m_nWaiting = 0;
         lock.unlock();
+        m_cvRoom.notify_one();
         for (std::size_t n = 0; n < nLines; ++n) {
-            const CReported& reported = m_vecHanded[n];
+            const CReported& reported = vecWriting[n];
             const CBatchEntryText text =
                 DescribeBatchEntry(reported.m_paths, reported.m_result, m_store, m_bDryRun);
             PrintLine(text.m_strLine);
@@ -87,7 +84,5 @@ void COutcomeTally::WriteLines() {
             }
         }
         lock.lock();
-        m_nHanded = 0;
-        m_cv.notify_all();
     }
 }

@@ -7,11 +7,11 @@
 namespace {
 
 // The writer takes the lines reported at least this often, and at once when kWriteAt wait; the
-// moves wait for it past kMaxWaiting, so that output into a slow pipe holds them up and a closed
-// one stops them within a few dozen files, much as when they wrote their own lines.
+// moves wait for it past kMaxWaiting, so that output into a blocked pipe holds them up, much as
+// when they wrote their own lines.
 constexpr auto kWriteEvery = std::chrono::milliseconds(20);
-constexpr std::size_t kWriteAt = 32;
-constexpr std::size_t kMaxWaiting = 64;
+constexpr std::size_t kWriteAt = 128;
+constexpr std::size_t kMaxWaiting = 512;
 
 } // namespace
 

@@ -16,10 +16,6 @@ constexpr std::size_t kAhead = 64;
 constexpr std::size_t kAheadEntries = 16384;
 constexpr std::size_t kMaxEntries = 4096;
 
-bool IsDots(const char* pcName) {
-    return lstrcmpA(pcName, ".") == 0 || lstrcmpA(pcName, "..") == 0;
-}
-
 // strFolder's entries, false when it cannot be listed or holds more than kMaxEntries.
 bool ListFolder(const std::string& strFolder, std::vector<WIN32_FIND_DATAA>& vecEntries) {
     vecEntries.clear();
@@ -43,6 +39,10 @@ bool ListFolder(const std::string& strFolder, std::vector<WIN32_FIND_DATAA>& vec
 }
 
 } // namespace
+
+bool IsDotsName(LPCSTR pcName) {
+    return lstrcmpA(pcName, ".") == 0 || lstrcmpA(pcName, "..") == 0;
+}
 
 CFolderListingAhead::CFolderListingAhead(const std::string& strTop) : m_vecToList{strTop} {
     m_thread = std::thread([this] { Run(); });
@@ -112,8 +112,9 @@ void CFolderListingAhead::Run() {
         vecSubs.clear();
         for (std::size_t u = 0; bListed && u < vecEntries.size(); ++u) {
             const WIN32_FIND_DATAA& entry = vecEntries[u];
+            // The sub-folders the walk enters, named as it names them.
             if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
-                !IsDots(entry.cFileName)) {
+                !IsDotsName(entry.cFileName)) {
                 vecSubs.push_back(strFolder + "\\" + entry.cFileName);
             }
         }

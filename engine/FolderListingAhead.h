@@ -15,6 +15,9 @@
 
 #include "platform/win32/Win32Files.h"
 
+// "." or "..": entries a walk neither takes in nor enters.
+bool IsDotsName(LPCSTR pcName);
+
 class CFolderListingAhead {
 public:
     // Starts listing at strTop, a folder given with its drive, and below it.

@@ -88,10 +88,6 @@ private:
     bool m_bOwn;
 };
 
-BOOL IsDotsName(const char* pcName) {
-    return lstrcmpA(pcName, ".") == 0 || lstrcmpA(pcName, "..") == 0;
-}
-
 } // namespace
 
 void CFileCollector::TrackWalkedFolders(BOOL bTrack) {

@@ -44,7 +44,8 @@ bool IsDotsName(LPCSTR pcName) {
     return lstrcmpA(pcName, ".") == 0 || lstrcmpA(pcName, "..") == 0;
 }
 
-CFolderListingAhead::CFolderListingAhead(const std::string& strTop) : m_vecToList{strTop} {
+CFolderListingAhead::CFolderListingAhead(const std::string& strTop)
+    : m_vecToList{{strTop, CPlace()}} {
     m_thread = std::thread([this] { Run(); });
 }
 
@@ -61,15 +62,81 @@ bool CFolderListingAhead::HasRoomLocked() const {
     return m_mapListed.size() < kAhead && m_uEntriesHeld < kAheadEntries;
 }
 
+bool CFolderListingAhead::ListOne(const CToList& item, std::vector<WIN32_FIND_DATAA>& vecEntries,
+                                  std::vector<CToList>& vecSubs) {
+    vecSubs.clear();
+    if (!ListFolder(item.strFolder, vecEntries)) {
+        return false; // below a folder not listed whole, the walk lists everything itself
+    }
+    std::uint32_t uSub = 0;
+    for (const WIN32_FIND_DATAA& entry : vecEntries) {
+        // The sub-folders the walk enters, named as it names them.
+        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+            !IsDotsName(entry.cFileName)) {
+            CToList sub{item.strFolder + "\\" + entry.cFileName, item.place};
+            for (int iShift = 24; iShift >= 0; iShift -= 8) {
+                sub.place.push_back(static_cast<char>((uSub >> iShift) & 0xFF));
+            }
+            ++uSub;
+            vecSubs.push_back(std::move(sub));
+        }
+    }
+    std::reverse(vecSubs.begin(), vecSubs.end());
+    return true;
+}
+
+void CFolderListingAhead::PublishLocked(const CToList& item, bool bListed,
+                                        std::vector<WIN32_FIND_DATAA>& vecEntries,
+                                        std::vector<CToList>& vecSubs) {
+    // The queue stays in the walk's order, the next at the back: the sub-folders go right above
+    // everything placed after them. (Placed by position instead, those of a folder the walk
+    // listed itself could land below a folder the thread took from under them meanwhile.)
+    if (!vecSubs.empty()) {
+        const auto itAt = std::partition_point(
+            m_vecToList.begin(), m_vecToList.end(),
+            [&](const CToList& queued) { return queued.place > vecSubs.front().place; });
+        m_vecToList.insert(itAt, std::make_move_iterator(vecSubs.begin()),
+                           std::make_move_iterator(vecSubs.end()));
+    }
+    if (bListed) {
+        m_uEntriesHeld += vecEntries.size();
+        m_mapListed[item.strFolder] = {item.place, std::move(vecEntries)};
+        vecEntries = {};
+    }
+}
+
 bool CFolderListingAhead::Take(const std::string& strFolder,
                                std::vector<WIN32_FIND_DATAA>& vecEntries) {
     std::unique_lock lock(m_mutex);
-    // While the thread lists the folder, or is about to.
-    m_cv.wait(lock, [&] {
-        const bool bNext =
-            !m_bDone && HasRoomLocked() && !m_vecToList.empty() && m_vecToList.back() == strFolder;
-        return m_strListing != strFolder && !bNext;
-    });
+    for (;;) {
+        // While the thread lists the folder, or is about to.
+        const bool bListing = m_strListing == strFolder;
+        const bool bNext = !m_bDone && HasRoomLocked() && !m_vecToList.empty() &&
+                           m_vecToList.back().strFolder == strFolder;
+        if (!bListing && !bNext) {
+            break;
+        }
+        if (!bListing || m_vecToList.empty() || !HasRoomLocked() || g_bAbort.load()) {
+            m_cv.wait(lock);
+            continue;
+        }
+        // The walk lists the next folder itself meanwhile: on a tree of small folders the thread
+        // alone is slower than the walk, which would wait for it at every folder.
+        const CToList item = std::move(m_vecToList.back());
+        m_vecToList.pop_back();
+        ++m_iWalkListing;
+        lock.unlock();
+        std::vector<WIN32_FIND_DATAA> vecListed;
+        std::vector<CToList> vecSubs;
+        const bool bListed = ListOne(item, vecListed, vecSubs);
+        ++m_uListedByWalk;
+        lock.lock();
+        PublishLocked(item, bListed, vecListed, vecSubs);
+        --m_iWalkListing;
+        lock.unlock();
+        m_cv.notify_all();
+        lock.lock();
+    }
     const auto it = m_mapListed.find(strFolder);
     if (it == m_mapListed.end()) {
         return false;
@@ -77,10 +144,10 @@ bool CFolderListingAhead::Take(const std::string& strFolder,
     m_uEntriesHeld -= it->second.vecEntries.size();
     vecEntries = std::move(it->second.vecEntries);
     it->second.vecEntries.clear();
-    // The walk enters folders in the thread's order: those listed before this one were passed.
-    const std::uint64_t uOrder = it->second.uOrder;
+    // The walk enters folders in this order: those placed before this one were passed.
+    const CPlace place = it->second.place;
     std::erase_if(m_mapListed, [&](const auto& item) {
-        const bool bPassed = item.second.uOrder <= uOrder;
+        const bool bPassed = item.second.place <= place;
         m_uEntriesHeld -= bPassed ? item.second.vecEntries.size() : 0;
         return bPassed;
     });
@@ -92,41 +159,47 @@ bool CFolderListingAhead::Take(const std::string& strFolder,
 void CFolderListingAhead::Run() {
     // Depth first, sub-folders in listing order: the last pushed is the next listed.
     std::vector<WIN32_FIND_DATAA> vecEntries;
-    std::vector<std::string> vecSubs;
+    std::vector<CToList> vecSubs;
+    // The queue may run dry while the walk lists a folder whose sub-folders are yet to come.
+    const auto canGoOn = [this] {
+        return m_bStop || (m_vecToList.empty() && m_iWalkListing == 0) ||
+               (!m_vecToList.empty() && HasRoomLocked());
+    };
+    // A listing is made known once the lock is let go, so that the walk does not wake into a
+    // lock still held: that cost a sleep and a wake-up more for each folder.
+    bool bToTell = false;
+    const auto tell = [&] {
+        if (bToTell) {
+            m_cv.notify_all();
+            bToTell = false;
+        }
+    };
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_cv.wait(lock, [this] { return m_bStop || m_vecToList.empty() || HasRoomLocked(); });
+        if (!canGoOn()) {
+            lock.unlock();
+            tell();
+            lock.lock();
+            m_cv.wait(lock, canGoOn);
+        }
         if (m_bStop || m_vecToList.empty() || g_bAbort.load()) {
             m_bDone = true;
             lock.unlock();
-            m_cv.notify_all();
+            bToTell = true;
+            tell();
             return;
         }
-        m_strListing = std::move(m_vecToList.back());
+        const CToList item = std::move(m_vecToList.back());
         m_vecToList.pop_back();
-        const std::string strFolder = m_strListing;
+        m_strListing = item.strFolder;
         lock.unlock();
+        tell();
 
-        const bool bListed = ListFolder(strFolder, vecEntries);
-        // Below a folder it could not list whole, the walk lists everything itself.
-        vecSubs.clear();
-        for (std::size_t u = 0; bListed && u < vecEntries.size(); ++u) {
-            const WIN32_FIND_DATAA& entry = vecEntries[u];
-            // The sub-folders the walk enters, named as it names them.
-            if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
-                !IsDotsName(entry.cFileName)) {
-                vecSubs.push_back(strFolder + "\\" + entry.cFileName);
-            }
-        }
+        const bool bListed = ListOne(item, vecEntries, vecSubs);
 
         lock.lock();
-        std::move(vecSubs.rbegin(), vecSubs.rend(), std::back_inserter(m_vecToList));
-        if (bListed) {
-            m_uEntriesHeld += vecEntries.size();
-            m_mapListed[strFolder] = {m_uNextOrder++, std::move(vecEntries)};
-            vecEntries = {};
-        }
+        PublishLocked(item, bListed, vecEntries, vecSubs);
         m_strListing.clear();
-        m_cv.notify_all();
+        bToTell = true;
     }
 }

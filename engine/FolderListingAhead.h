@@ -6,7 +6,7 @@
 #pragma once
 
 #include <condition_variable>
-#include <cstdint>
+#include <cstddef>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -28,25 +28,43 @@ public:
     CFolderListingAhead& operator=(const CFolderListingAhead&) = delete;
 
     // The entries of strFolder ("." and ".." among them, as FindNextFileA gives them) into
-    // vecEntries, waiting while the thread lists it; false when the thread did not list it.
+    // vecEntries, waiting while the thread lists it; false when it was not listed ahead.
+    // Meanwhile the calling walk lists the folder after it itself, rather than wait idle.
     // Listings made for folders ahead of strFolder that the walk has passed are dropped.
     bool Take(const std::string& strFolder, std::vector<WIN32_FIND_DATAA>& vecEntries);
+    // How many folders the walk has listed itself in Take so far.
+    std::size_t ListedByWalk() const { return m_uListedByWalk; }
 
 private:
+    // A folder's place in the walk's order: the indexes of the sub-folders that lead to it from
+    // the top, four bytes each, big-endian, so that comparing places compares their bytes.
+    using CPlace = std::string;
+    struct CToList {
+        std::string strFolder;
+        CPlace place;
+    };
     struct CListing {
-        std::uint64_t uOrder = 0; // in the order listed
+        CPlace place;
         std::vector<WIN32_FIND_DATAA> vecEntries;
     };
     void Run();
     bool HasRoomLocked() const;
+    // Lists item (without the lock) into vecEntries and its sub-folders into vecSubs, in the
+    // order to take them from the back; false when it is the walk's to list.
+    static bool ListOne(const CToList& item, std::vector<WIN32_FIND_DATAA>& vecEntries,
+                        std::vector<CToList>& vecSubs);
+    // Holds item's listing for the walk and queues its sub-folders in their place.
+    void PublishLocked(const CToList& item, bool bListed, std::vector<WIN32_FIND_DATAA>& vecEntries,
+                       std::vector<CToList>& vecSubs);
 
     std::mutex m_mutex; // guards what follows
     std::condition_variable m_cv;
     std::unordered_map<std::string, CListing> m_mapListed;
-    std::size_t m_uEntriesHeld = 0;       // in m_mapListed
-    std::string m_strListing;             // the folder being listed now
-    std::vector<std::string> m_vecToList; // the last is listed next
-    std::uint64_t m_uNextOrder = 0;
+    std::size_t m_uEntriesHeld = 0;   // in m_mapListed
+    std::string m_strListing;         // the folder the thread lists now
+    std::vector<CToList> m_vecToList; // the last is listed next
+    int m_iWalkListing = 0;           // 1 while the walk lists one of them itself
+    std::size_t m_uListedByWalk = 0;  // the walk's thread alone uses it
     bool m_bStop = false;
     bool m_bDone = false; // the thread lists nothing more
     std::thread m_thread;

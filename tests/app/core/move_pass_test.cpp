@@ -3,9 +3,11 @@
 #include <filesystem>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/core/MovePass.h"
+#include "app/core/MovePlan.h"
 #include "engine/RunState.h"
 #include "platform/win32/Win32.h"
 #include "support/AnsiText.h"
@@ -232,4 +234,32 @@ TEST_F(MovePassTest, AnEntryWhoseFolderCannotBeCutMovesNothing) {
                                             "\n"),
                   std::string::npos);
     }
+}
+
+// Names the file system takes for one another claim one file: the earliest entry moves it and
+// the later ones are claimed by it, wherever they lie in a store large enough to be hashed on two
+// threads.
+TEST_F(MovePassTest, ALargeStoreFindsItsClaimsInBothHalves) {
+    const std::string strRoot = folders.Drive() + "\\wav";
+    const std::string strOperation = folders.Drive() + "\\X";
+    // Pairs of entries whose flat names differ in case only: in the first half, across the
+    // halves, in the second half.
+    const std::pair<DWORD, DWORD> aPairs[] = {{10, 20}, {30, 9000}, {9100, 9900}};
+    CFileList store;
+    std::vector<DWORD> vecExpected;
+    for (DWORD i = 0; i < 10000; ++i) {
+        std::string strName = "n" + std::to_string(i) + ".wav";
+        vecExpected.push_back(i);
+        for (const auto& [dwFirst, dwLater] : aPairs) {
+            if (i == dwFirst || i == dwLater) {
+                strName = (i == dwFirst ? "Dup" : "DUP") + std::to_string(dwFirst) + ".wav";
+                vecExpected[i] = dwFirst;
+            }
+        }
+        store.Append(Entry(strRoot, "f" + std::to_string(i % 7), strName));
+    }
+    for (const auto& [dwFirst, dwLater] : aPairs) {
+        folders.WriteBytes("X/dup" + std::to_string(dwFirst) + ".mp3", "x");
+    }
+    EXPECT_EQ(FindClaims(store, strOperation.c_str(), "mp3"), vecExpected);
 }

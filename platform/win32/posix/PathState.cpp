@@ -562,20 +562,36 @@ std::string CurrentDirectoryOf(char cDrive) {
     return WindowsFormOf(cDrive, dir ? dir->aAnsi : std::vector<std::string>());
 }
 
+namespace {
+
+// Serialises the changes of the working directory, each chdir with its record: the lookups,
+// which read the record on every thread, are not held up by the system call.
+std::mutex& WorkingDirectoryChangeMutex() {
+    static std::mutex* pMutex = new std::mutex; // never destroyed: threads may outlive it
+    return *pMutex;
+}
+
+} // namespace
+
 bool ChangeCurrentDirectory(const WindowsPath& folder) {
     State& state = TheState();
-    std::unique_lock lock(state.mutex);
-    const auto it = state.mapDrives.find(folder.cDrive);
-    if (it == state.mapDrives.end() || it->second.strRoot != folder.strRoot) {
-        return Fail(ERROR_PATH_NOT_FOUND); // the table changed meanwhile
+    // The drive table cannot change until the record is made: SetDriveTable takes this first.
+    const std::lock_guard change(WorkingDirectoryChangeMutex());
+    {
+        std::shared_lock lock(state.mutex);
+        const auto it = state.mapDrives.find(folder.cDrive);
+        if (it == state.mapDrives.end() || it->second.strRoot != folder.strRoot) {
+            return Fail(ERROR_PATH_NOT_FOUND); // the table changed meanwhile
+        }
     }
-    // Under the lock, so that the real working directory and ours cannot part.
     if (SysChdir(folder.PosixPath().c_str()) != 0) {
         SetLastErrorFromErrno(errno);
         return false;
     }
+    DirState dir{folder.aAnsi, folder.aDisk};
+    std::unique_lock lock(state.mutex);
     state.cCurrent = folder.cDrive;
-    state.aDirs[folder.cDrive - 'A'] = DirState{folder.aAnsi, folder.aDisk};
+    state.aDirs[folder.cDrive - 'A'] = std::move(dir);
     return true;
 }
 
@@ -584,6 +600,7 @@ bool ChangeCurrentDirectory(const WindowsPath& folder) {
 void SetDriveTable(const std::map<char, std::string>& mapDrives) {
     std::map<char, detail::Drive> mapNew = detail::MakeDrives(mapDrives);
     detail::State& state = detail::TheState();
+    const std::lock_guard change(detail::WorkingDirectoryChangeMutex());
     std::unique_lock lock(state.mutex);
     for (char c = 'A'; c <= 'Z'; ++c) {
         const auto itOld = state.mapDrives.find(c);

@@ -28,6 +28,8 @@ constexpr auto kEntryTrust = std::chrono::milliseconds(20);
 // tmpfs, and a late move merely looks again.
 constexpr auto kBeforeMoveTrust = std::chrono::seconds(2);
 constexpr std::size_t kMaxBeforeMove = 16384;
+// Sources taken for their moves and not yet freed by the thread that noted them, at most.
+constexpr std::size_t kMaxTaken = 4096;
 constexpr std::size_t kMaxFolders = 4096;
 constexpr std::size_t kRecentSlots = 4;
 constexpr std::size_t kFilterRows = 64;
@@ -78,6 +80,9 @@ struct Known {
     ViewMap<BeforeMove> mapBeforeMove;
     ViewMap<std::string> mapBeforeMoveByDisk;
     ViewMap<std::size_t> mapBeforeMoveFolders;
+    // Sources taken for their moves, for the thread that notes them to free: it made them, and
+    // freeing them on the moving thread waited for that thread's heap at every other move.
+    std::vector<ViewMap<BeforeMove>::node_type> vecTaken;
     // Row d (the last row: d or more components), bit l (modulo 64): some changed folder of d
     // components has a last name of l bytes as on disk, or some spelling of that depth and name
     // length leads to a folder. Set only, until the next clearing: a lookup whose bit is clear
@@ -203,7 +208,9 @@ void CountBeforeMove(Known& known, std::string_view strGiven, const KnownEntry& 
     }
 }
 
-void EraseBeforeMove(Known& known, ViewMap<BeforeMove>::iterator it) {
+// pvecKeep: where its node goes, to be freed later, instead of now.
+void EraseBeforeMove(Known& known, ViewMap<BeforeMove>::iterator it,
+                     std::vector<ViewMap<BeforeMove>::node_type>* pvecKeep = nullptr) {
     const KnownEntry& entry = *it->second.pEntry;
     if (entry.strResolved != it->first) {
         const auto itDisk = known.mapBeforeMoveByDisk.find(entry.strResolved);
@@ -212,7 +219,11 @@ void EraseBeforeMove(Known& known, ViewMap<BeforeMove>::iterator it) {
         }
     }
     CountBeforeMove(known, it->first, entry, false);
-    known.mapBeforeMove.erase(it);
+    if (pvecKeep != nullptr) {
+        pvecKeep->push_back(known.mapBeforeMove.extract(it));
+    } else {
+        known.mapBeforeMove.erase(it);
+    }
 }
 
 void EraseBeforeMoveSpelt(Known& known, std::string_view strGiven) {
@@ -336,7 +347,13 @@ KnownEntryPtr LookupNearestTrustedFolder(std::string_view strGiven, const std::s
 void NoteEntryBeforeMove(std::string_view strGiven, KnownEntryPtr pEntry) {
     Known& known = TheKnown();
     const auto tNow = Clock::now();
+    // Those the moves took since, freed here once the lock is let go (the buffers change hands).
+    thread_local std::vector<ViewMap<BeforeMove>::node_type> t_vecTaken;
+    struct CFreeTaken {
+        ~CFreeTaken() { t_vecTaken.clear(); }
+    } freeTaken;
     std::lock_guard lock(known.mutex);
+    t_vecTaken.swap(known.vecTaken);
     if (known.mapBeforeMove.size() >= kMaxBeforeMove) {
         known.mapBeforeMove.clear();
         known.mapBeforeMoveByDisk.clear();
@@ -358,7 +375,8 @@ void NoteEntryBeforeMove(std::string_view strGiven, KnownEntryPtr pEntry) {
 
 KnownEntryPtr TakeEntryBeforeMove(std::string_view strGiven) {
     Known& known = TheKnown();
-    std::lock_guard lock(known.mutex);
+    std::vector<ViewMap<BeforeMove>::node_type> vecUnclaimed;
+    std::unique_lock lock(known.mutex);
     if (known.mapBeforeMove.empty()) {
         return nullptr;
     }
@@ -368,7 +386,12 @@ KnownEntryPtr TakeEntryBeforeMove(std::string_view strGiven) {
     }
     KnownEntryPtr pEntry = it->second.pEntry;
     const bool bFresh = Clock::now() - it->second.tSeen < kBeforeMoveTrust;
-    EraseBeforeMove(known, it);
+    EraseBeforeMove(known, it, &known.vecTaken);
+    // Nobody noting sources any more: this thread frees them after all.
+    if (known.vecTaken.size() >= kMaxTaken) {
+        vecUnclaimed.swap(known.vecTaken);
+    }
+    lock.unlock();
     return bFresh ? pEntry : nullptr;
 }
 

@@ -62,14 +62,29 @@ bool CFolderListingAhead::HasRoomLocked() const {
     return m_mapListed.size() < kAhead && m_uEntriesHeld < kAheadEntries;
 }
 
-bool CFolderListingAhead::ListOne(const CToList& item, std::vector<WIN32_FIND_DATAA>& vecEntries,
+bool CFolderListingAhead::ListOne(const CToList& item, CListing& listing,
                                   std::vector<CToList>& vecSubs) {
     vecSubs.clear();
-    if (!ListFolder(item.strFolder, vecEntries)) {
+    listing.place = item.place;
+    listing.vecOmitted.clear();
+    // What the listing leaves out is kept for the walk, which hears of it when it takes the
+    // listing, as from a listing of its own; a listing it never takes was never its own.
+    const auto keepOmitted = [](void* pContext, std::string_view strFolder,
+                                std::string_view strName, tessaly::win32::ListingOmission eReason) {
+        static_cast<std::vector<COmitted>*>(pContext)->push_back(
+            {std::string(strFolder), std::string(strName), eReason});
+    };
+    void* pPreviousContext = nullptr;
+    const tessaly::win32::ListingOmissionListener pPrevious =
+        tessaly::win32::SetListingOmissionListener(keepOmitted, &listing.vecOmitted,
+                                                   &pPreviousContext);
+    const bool bListed = ListFolder(item.strFolder, listing.vecEntries);
+    tessaly::win32::SetListingOmissionListener(pPrevious, pPreviousContext);
+    if (!bListed) {
         return false; // below a folder not listed whole, the walk lists everything itself
     }
     std::uint32_t uSub = 0;
-    for (const WIN32_FIND_DATAA& entry : vecEntries) {
+    for (const WIN32_FIND_DATAA& entry : listing.vecEntries) {
         // The sub-folders the walk enters, named as it names them.
         if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
             !IsDotsName(entry.cFileName)) {
@@ -85,8 +100,7 @@ bool CFolderListingAhead::ListOne(const CToList& item, std::vector<WIN32_FIND_DA
     return true;
 }
 
-void CFolderListingAhead::PublishLocked(const CToList& item, bool bListed,
-                                        std::vector<WIN32_FIND_DATAA>& vecEntries,
+void CFolderListingAhead::PublishLocked(const CToList& item, bool bListed, CListing& listing,
                                         std::vector<CToList>& vecSubs) {
     // The queue stays in the walk's order, the next at the back: the sub-folders go right above
     // everything placed after them. (Placed by position instead, those of a folder the walk
@@ -99,9 +113,9 @@ void CFolderListingAhead::PublishLocked(const CToList& item, bool bListed,
                            std::make_move_iterator(vecSubs.end()));
     }
     if (bListed) {
-        m_uEntriesHeld += vecEntries.size();
-        m_mapListed[item.strFolder] = {item.place, std::move(vecEntries)};
-        vecEntries = {};
+        m_uEntriesHeld += listing.vecEntries.size();
+        m_mapListed[item.strFolder] = std::move(listing);
+        listing = {};
     }
 }
 
@@ -126,12 +140,12 @@ bool CFolderListingAhead::Take(const std::string& strFolder,
         m_vecToList.pop_back();
         ++m_iWalkListing;
         lock.unlock();
-        std::vector<WIN32_FIND_DATAA> vecListed;
+        CListing listing;
         std::vector<CToList> vecSubs;
-        const bool bListed = ListOne(item, vecListed, vecSubs);
+        const bool bListed = ListOne(item, listing, vecSubs);
         ++m_uListedByWalk;
         lock.lock();
-        PublishLocked(item, bListed, vecListed, vecSubs);
+        PublishLocked(item, bListed, listing, vecSubs);
         --m_iWalkListing;
         lock.unlock();
         m_cv.notify_all();
@@ -144,6 +158,7 @@ bool CFolderListingAhead::Take(const std::string& strFolder,
     m_uEntriesHeld -= it->second.vecEntries.size();
     vecEntries = std::move(it->second.vecEntries);
     it->second.vecEntries.clear();
+    const std::vector<COmitted> vecOmitted = std::move(it->second.vecOmitted);
     // The walk enters folders in this order: those placed before this one were passed.
     const CPlace place = it->second.place;
     std::erase_if(m_mapListed, [&](const auto& item) {
@@ -153,12 +168,15 @@ bool CFolderListingAhead::Take(const std::string& strFolder,
     });
     lock.unlock();
     m_cv.notify_all();
+    for (const COmitted& omitted : vecOmitted) {
+        tessaly::win32::TellListingOmission(omitted.strFolder, omitted.strName, omitted.eReason);
+    }
     return true;
 }
 
 void CFolderListingAhead::Run() {
     // Depth first, sub-folders in listing order: the last pushed is the next listed.
-    std::vector<WIN32_FIND_DATAA> vecEntries;
+    CListing listing;
     std::vector<CToList> vecSubs;
     // The queue may run dry while the walk lists a folder whose sub-folders are yet to come.
     const auto canGoOn = [this] {
@@ -195,10 +213,10 @@ void CFolderListingAhead::Run() {
         lock.unlock();
         tell();
 
-        const bool bListed = ListOne(item, vecEntries, vecSubs);
+        const bool bListed = ListOne(item, listing, vecSubs);
 
         lock.lock();
-        PublishLocked(item, bListed, vecEntries, vecSubs);
+        PublishLocked(item, bListed, listing, vecSubs);
         m_strListing.clear();
         bToTell = true;
     }

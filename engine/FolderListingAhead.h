@@ -13,6 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/win32/ListingOmissions.h"
 #include "platform/win32/Win32Files.h"
 
 // "." or "..": entries a walk neither takes in nor enters.
@@ -43,18 +44,24 @@ private:
         std::string strFolder;
         CPlace place;
     };
+    // A name the listing left out, for the walk's own listener to hear of once it takes it.
+    struct COmitted {
+        std::string strFolder;
+        std::string strName;
+        tessaly::win32::ListingOmission eReason;
+    };
     struct CListing {
         CPlace place;
         std::vector<WIN32_FIND_DATAA> vecEntries;
+        std::vector<COmitted> vecOmitted;
     };
     void Run();
     bool HasRoomLocked() const;
-    // Lists item (without the lock) into vecEntries and its sub-folders into vecSubs, in the
-    // order to take them from the back; false when it is the walk's to list.
-    static bool ListOne(const CToList& item, std::vector<WIN32_FIND_DATAA>& vecEntries,
-                        std::vector<CToList>& vecSubs);
+    // Lists item (without the lock) into listing and its sub-folders into vecSubs, in the order
+    // to take them from the back; false when it is the walk's to list.
+    static bool ListOne(const CToList& item, CListing& listing, std::vector<CToList>& vecSubs);
     // Holds item's listing for the walk and queues its sub-folders in their place.
-    void PublishLocked(const CToList& item, bool bListed, std::vector<WIN32_FIND_DATAA>& vecEntries,
+    void PublishLocked(const CToList& item, bool bListed, CListing& listing,
                        std::vector<CToList>& vecSubs);
 
     std::mutex m_mutex; // guards what follows

@@ -15,8 +15,15 @@ enum class ListingOmission {
 using ListingOmissionListener = void (*)(void* pContext, std::string_view strFolder,
                                          std::string_view strName, ListingOmission eReason);
 
-// Sets the listener of the calling thread (null: none, the default). Returns the previous one.
+// Sets the listener of the calling thread (null: none, the default). Returns the previous one,
+// and its context through ppPreviousContext when given.
 ListingOmissionListener SetListingOmissionListener(ListingOmissionListener pListener,
-                                                   void* pContext);
+                                                   void* pContext,
+                                                   void** ppPreviousContext = nullptr);
+
+// Tells the calling thread's listener of a name that a listing made for it (on another thread,
+// say) left out; without a listener the name is counted (UnmappableNameCount).
+void TellListingOmission(std::string_view strFolder, std::string_view strName,
+                         ListingOmission eReason);
 
 } // namespace tessaly::win32

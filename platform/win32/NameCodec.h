@@ -76,7 +76,7 @@ constexpr bool IsRefusedInWindowsName(char32_t c) {
 bool NamesEqualIgnoringCase(std::string_view strAnsiA, std::string_view strAnsiB);
 
 // Listed names left out since the last reset because their CP932 form does not fit the listing's
-// limits; NoteUnmappableName counts one.
+// limits, that no listener heard of (SetListingOmissionListener); NoteUnmappableName counts one.
 std::size_t UnmappableNameCount();
 void NoteUnmappableName();
 // Zeroes the count (tests).

@@ -80,7 +80,6 @@ void CBatchOwner::OnListingOmission(void* pContext, std::string_view strFolder,
                                     tessaly::win32::ListingOmission eReason) {
     auto* pOwner = static_cast<CBatchOwner*>(pContext);
     const std::string strPath = JoinShownPath(std::string(strFolder), strName);
-    ++pOwner->m_dwListingOmissions;
     if (eReason == tessaly::win32::ListingOmission::Unmappable) {
         pOwner->LeaveOut(strPath + ": the name cannot be mapped to the program's code page");
     } else {

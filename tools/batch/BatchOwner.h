@@ -39,7 +39,6 @@ public:
     DWORD GetDuplicateCount() const { return m_dwDuplicates; }
     DWORD GetLeftOutCount() const { return m_dwLeftOut; }
     // Names the listings left out (whatever the codec counts of them as unmappable).
-    DWORD GetListingOmissionCount() const { return m_dwListingOmissions; }
     bool ReportFailed() const { return m_bReportFailed; }
 
 private:
@@ -53,7 +52,6 @@ private:
     ULONGLONG m_ullTotal = 0;
     DWORD m_dwDuplicates = 0;
     DWORD m_dwLeftOut = 0;
-    DWORD m_dwListingOmissions = 0; // of m_dwLeftOut
     bool m_bReportFailed = false;
     tessaly::win32::ListingOmissionListener m_pPreviousListener = nullptr;
 };

@@ -175,10 +175,10 @@ int Run(const CBatchOptions& options) {
     PrintLine("collected " + WithSeparators(dwCount) + " files, " +
               WithSeparators(collection.TotalSize()) + " bytes");
     FlushOutput();
-    // Names left out where the owner does not hear of it (another thread's listing, say).
+    // Names left out where the owner does not hear of it (a listing on a thread of its own).
     const std::size_t uUnmapped = tessaly::win32::UnmappableNameCount() - uUnmappedBefore;
-    if (uUnmapped > owner.GetListingOmissionCount()) {
-        owner.LeaveOut(std::to_string(uUnmapped - owner.GetListingOmissionCount()) +
+    if (uUnmapped > 0) {
+        owner.LeaveOut(std::to_string(uUnmapped) +
                        " more names: they are too long in the program's code page");
     }
     if (g_bAbort) {

@@ -11,11 +11,25 @@ thread_local void* t_pOmissionContext = nullptr;
 } // namespace
 
 ListingOmissionListener SetListingOmissionListener(ListingOmissionListener pListener,
-                                                   void* pContext) {
+                                                   void* pContext, void** ppPreviousContext) {
     const ListingOmissionListener pPrevious = t_pOmissionListener;
+    if (ppPreviousContext != nullptr) {
+        *ppPreviousContext = t_pOmissionContext;
+    }
     t_pOmissionListener = pListener;
     t_pOmissionContext = pContext;
     return pPrevious;
+}
+
+void TellListingOmission(std::string_view strFolder, std::string_view strName,
+                         ListingOmission eReason) {
+    if (t_pOmissionListener == nullptr) {
+        NoteUnmappableName();
+        return;
+    }
+    const DWORD dwError = GetLastError();
+    t_pOmissionListener(t_pOmissionContext, strFolder, strName, eReason);
+    SetLastError(dwError);
 }
 
 namespace detail {
@@ -29,12 +43,7 @@ bool ListedName(std::string_view strFolder, std::string_view strDisk, std::strin
     } else {
         return true;
     }
-    NoteUnmappableName();
-    if (t_pOmissionListener != nullptr) {
-        const DWORD dwError = GetLastError();
-        t_pOmissionListener(t_pOmissionContext, strFolder, strDisk, eReason);
-        SetLastError(dwError);
-    }
+    TellListingOmission(strFolder, strDisk, eReason);
     return false;
 }
 

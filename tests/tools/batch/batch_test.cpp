@@ -508,6 +508,8 @@ TEST_F(BatchTest, EveryEntryTheWalkCannotTakeIsNamedAndFails) {
         std::string strWhy;
     } rows[] = {
         {"long", {}, strLong, ": the name is too long for the program"},
+        // Below the top, the folder is listed ahead on a thread of its own.
+        {"longbelow", {}, "sub/" + strLong, ": the name is too long for the program"},
         {"deep", {}, "deep/", ": folder cannot be entered: the name or the path is too long"},
         {"regex",
          {"-r", "(a*)*(a*)*c|.*\\.wav"},

@@ -1,6 +1,7 @@
 #include "engine/FolderListingAhead.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <iterator>
 #include <utility>
 

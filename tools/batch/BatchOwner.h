@@ -38,7 +38,6 @@ public:
     ULONGLONG GetByteTotal() const { return m_ullTotal; }
     DWORD GetDuplicateCount() const { return m_dwDuplicates; }
     DWORD GetLeftOutCount() const { return m_dwLeftOut; }
-    // Names the listings left out (whatever the codec counts of them as unmappable).
     bool ReportFailed() const { return m_bReportFailed; }
 
 private:

@@ -139,7 +139,7 @@ bool CFolderListingAhead::Take(const std::string& strFolder,
         // alone is slower than the walk, which would wait for it at every folder.
         const CToList item = std::move(m_vecToList.back());
         m_vecToList.pop_back();
-        ++m_iWalkListing;
+        m_bWalkListing = true;
         lock.unlock();
         CListing listing;
         std::vector<CToList> vecSubs;
@@ -147,7 +147,7 @@ bool CFolderListingAhead::Take(const std::string& strFolder,
         ++m_uListedByWalk;
         lock.lock();
         PublishLocked(item, bListed, listing, vecSubs);
-        --m_iWalkListing;
+        m_bWalkListing = false;
         lock.unlock();
         m_cv.notify_all();
         lock.lock();
@@ -181,7 +181,7 @@ void CFolderListingAhead::Run() {
     std::vector<CToList> vecSubs;
     // The queue may run dry while the walk lists a folder whose sub-folders are yet to come.
     const auto canGoOn = [this] {
-        return m_bStop || (m_vecToList.empty() && m_iWalkListing == 0) ||
+        return m_bStop || (m_vecToList.empty() && !m_bWalkListing) ||
                (!m_vecToList.empty() && HasRoomLocked());
     };
     // A listing is made known once the lock is let go, so that the walk does not wake into a
@@ -204,8 +204,7 @@ void CFolderListingAhead::Run() {
         if (m_bStop || m_vecToList.empty() || g_bAbort.load()) {
             m_bDone = true;
             lock.unlock();
-            bToTell = true;
-            tell();
+            m_cv.notify_all();
             return;
         }
         const CToList item = std::move(m_vecToList.back());

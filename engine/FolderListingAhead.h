@@ -70,7 +70,7 @@ private:
     std::size_t m_uEntriesHeld = 0;   // in m_mapListed
     std::string m_strListing;         // the folder the thread lists now
     std::vector<CToList> m_vecToList; // the last is listed next
-    int m_iWalkListing = 0;           // 1 while the walk lists one of them itself
+    bool m_bWalkListing = false;      // the walk lists one of them itself
     std::size_t m_uListedByWalk = 0;  // the walk's thread alone uses it
     bool m_bStop = false;
     bool m_bDone = false; // the thread lists nothing more

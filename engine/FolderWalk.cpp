@@ -241,7 +241,9 @@ BOOL CFileCollector::ScanFolderIn(LPCSTR pcFolder, BOOL bRecurse, BOOL bFiltered
 
 BOOL CFileCollector::ScanEntries(const CString& strFolder, BOOL bRecurse, BOOL bFiltered,
                                  std::vector<CString>& vecSubFolders) {
-    WIN32_FIND_DATAA findData = {};
+    WIN32_FIND_DATAA found = {};
+    // The entry at hand: found, or one of the listing made ahead, read where it lies.
+    const WIN32_FIND_DATAA* pFound = &found;
     // The listing made ahead, if any; else the folder's own, from the current directory.
     const bool bAhead =
         m_pListingAhead != nullptr && m_pListingAhead->Take(strFolder.GetString(), m_vecListed);
@@ -250,10 +252,10 @@ BOOL CFileCollector::ScanEntries(const CString& strFolder, BOOL bRecurse, BOOL b
         if (uNextListed == m_vecListed.size()) {
             return false;
         }
-        findData = m_vecListed[uNextListed++];
+        pFound = &m_vecListed[uNextListed++];
         return true;
     };
-    const HANDLE hFind = bAhead ? nullptr : FindFirstFileA("*.*", &findData);
+    const HANDLE hFind = bAhead ? nullptr : FindFirstFileA("*.*", &found);
     if (bAhead && !nextListed()) {
         return TRUE;
     }
@@ -270,15 +272,15 @@ BOOL CFileCollector::ScanEntries(const CString& strFolder, BOOL bRecurse, BOOL b
     CFileEntry entry;
     DWORD dwEntry = 1;
     do {
-        if (IsDotsName(findData.cFileName)) {
+        if (IsDotsName(pFound->cFileName)) {
             continue;
         }
-        const BOOL bFolder = (findData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        const BOOL bFolder = (pFound->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         if (bFolder && bRecurse) {
             // Folder names are never filtered; a sub-folder that cannot be queued is dropped.
             try {
                 CString strSub;
-                strSub.Format("%s\\%s", strFolder.GetString(), findData.cFileName);
+                strSub.Format("%s\\%s", strFolder.GetString(), pFound->cFileName);
                 vecSubFolders.push_back(std::move(strSub));
             } catch (const std::bad_alloc&) {
                 bAll = FALSE;
@@ -286,8 +288,8 @@ BOOL CFileCollector::ScanEntries(const CString& strFolder, BOOL bRecurse, BOOL b
             continue;
         }
         if (bFiltered) {
-            if (!PassesFilterOnName(findData.cFileName)) {
-                TellIfFilterGaveUp(strFolder, findData.cFileName);
+            if (!PassesFilterOnName(pFound->cFileName)) {
+                TellIfFilterGaveUp(strFolder, pFound->cFileName);
                 bAll = FALSE;
                 continue;
             }
@@ -296,21 +298,21 @@ BOOL CFileCollector::ScanEntries(const CString& strFolder, BOOL bRecurse, BOOL b
             bAll = FALSE;
             continue;
         }
-        entry.m_strFullPath.Join(strFolder.GetString(), '\\', findData.cFileName);
+        entry.m_strFullPath.Join(strFolder.GetString(), '\\', pFound->cFileName);
         if (FindByPath(entry.m_strFullPath) != -1 ||
-            IsDanglingLink(entry.m_strFullPath, findData, FALSE)) {
+            IsDanglingLink(entry.m_strFullPath, *pFound, FALSE)) {
             bAll = FALSE;
             continue;
         }
         entry.m_strFolder = strFolder;
-        entry.m_strName = findData.cFileName;
-        entry.m_ullSize = MakeUInt64(findData.nFileSizeLow, findData.nFileSizeHigh);
+        entry.m_strName = pFound->cFileName;
+        entry.m_ullSize = MakeUInt64(pFound->nFileSizeLow, pFound->nFileSizeHigh);
         entry.m_strRoot = g_strPickRoot;
         if (!Append(entry)) {
             bAll = FALSE;
         }
     } while (!(++dwEntry >= 3 && g_bAbort.load()) &&
-             (bAhead ? nextListed() : FindNextFileA(hFind, &findData) != FALSE));
+             (bAhead ? nextListed() : FindNextFileA(hFind, &found) != FALSE));
     if (!bAhead) {
         FindClose(hFind);
     }

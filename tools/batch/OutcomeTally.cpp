@@ -1,5 +1,6 @@
 #include "tools/batch/OutcomeTally.h"
 
+#include <chrono>
 #include <utility>
 
 #include "tools/batch/Terminal.h"

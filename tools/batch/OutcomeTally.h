@@ -3,7 +3,6 @@
 // hundredths of a second, so that the moves do not wait for their texts.
 #pragma once
 
-#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <mutex>

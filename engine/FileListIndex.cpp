@@ -88,7 +88,7 @@ void CFileListIndex::CHolderTable::Erase(Slot* pSlot) {
 }
 
 void CFileListIndex::CHolderTable::Clear() {
-    std::vector<Slot>().swap(m_vecSlots);
+    SlotArray().swap(m_vecSlots);
     m_uUsed = 0;
 }
 
@@ -105,7 +105,7 @@ void CFileListIndex::CHolderTable::Reserve(std::size_t uKeys) {
 }
 
 void CFileListIndex::CHolderTable::Resize(std::size_t uSlots) {
-    std::vector<Slot> vecOld(uSlots, Slot{0, 0, 0});
+    SlotArray vecOld(uSlots, Slot{0, 0, 0});
     vecOld.swap(m_vecSlots);
     for (const Slot& slot : vecOld) {
         if (slot.dwCount == 0) {

@@ -20,6 +20,7 @@
 
 #include "engine/DynArray.h"
 #include "engine/FileEntry.h"
+#include "platform/framework/core/LargeMemory.h"
 
 class CFileListIndex {
 public:
@@ -77,7 +78,9 @@ public:
         std::size_t Next(std::size_t i) const;
         void Resize(std::size_t uSlots);
 
-        std::vector<Slot> m_vecSlots; // empty until the first key
+        // A million paths' table takes huge pages, as the entries' array does.
+        using SlotArray = std::vector<Slot, tessaly::framework::LargeAllocator<Slot>>;
+        SlotArray m_vecSlots; // empty until the first key
         std::size_t m_uUsed = 0;
     };
 

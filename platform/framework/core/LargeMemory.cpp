@@ -39,31 +39,30 @@ SKeptMappings& Kept() {
     return s_kept;
 }
 
-// A kept mapping of nRounded bytes or more, its tail beyond them unmapped; null for none.
+// The head of the smallest kept mapping of nRounded bytes or more, its tail kept in its place
+// (the slabs of a list's texts are then cut from an array freed before); null for none.
 void* TakeKept(size_t nRounded) {
     SKeptMappings& kept = Kept();
-    char* pcTaken = nullptr;
-    size_t nTaken = 0;
-    {
-        std::lock_guard<std::mutex> lock(kept.mutex);
-        size_t iBest = kept.vecKept.size();
-        for (size_t i = 0; i < kept.vecKept.size(); ++i) {
-            const size_t nSize = kept.vecKept[i].second;
-            if (nSize >= nRounded &&
-                (iBest == kept.vecKept.size() || nSize < kept.vecKept[iBest].second)) {
-                iBest = i;
-            }
+    std::lock_guard<std::mutex> lock(kept.mutex);
+    size_t iBest = kept.vecKept.size();
+    for (size_t i = 0; i < kept.vecKept.size(); ++i) {
+        const size_t nSize = kept.vecKept[i].second;
+        if (nSize >= nRounded &&
+            (iBest == kept.vecKept.size() || nSize < kept.vecKept[iBest].second)) {
+            iBest = i;
         }
-        if (iBest == kept.vecKept.size()) {
-            return nullptr;
-        }
-        pcTaken = kept.vecKept[iBest].first;
-        nTaken = kept.vecKept[iBest].second;
-        kept.vecKept.erase(kept.vecKept.begin() + static_cast<std::ptrdiff_t>(iBest));
-        kept.nBytes -= nTaken;
     }
-    if (nTaken > nRounded) {
-        munmap(pcTaken + nRounded, nTaken - nRounded);
+    if (iBest == kept.vecKept.size()) {
+        return nullptr;
+    }
+    auto& [pcKept, nKept] = kept.vecKept[iBest];
+    char* pcTaken = pcKept;
+    kept.nBytes -= nRounded;
+    if (nKept > nRounded) {
+        pcKept += nRounded;
+        nKept -= nRounded;
+    } else {
+        kept.vecKept.erase(kept.vecKept.begin() + static_cast<std::ptrdiff_t>(iBest));
     }
     return pcTaken;
 }

@@ -1,0 +1,44 @@
+#include "platform/framework/core/LargeMemory.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+using tessaly::framework::AllocateLarge;
+using tessaly::framework::FreeLarge;
+
+constexpr size_t kMiB = 1024 * 1024;
+
+// A large array freed and then asked for again in smaller pieces (the list's text slabs after the
+// store's array): every piece is memory of its own, and on Linux the pieces are the freed pages.
+TEST(LargeMemoryTest, PiecesOfAFreedArrayNeverOverlap) {
+    auto* pcArray = static_cast<char*>(AllocateLarge(8 * kMiB));
+    std::memset(pcArray, 0x55, 8 * kMiB);
+    FreeLarge(pcArray, 8 * kMiB);
+
+    std::vector<char*> vecPieces;
+    for (int i = 0; i < 5; ++i) {
+        auto* pcPiece = static_cast<char*>(AllocateLarge(2 * kMiB));
+        std::memset(pcPiece, 'a' + i, 2 * kMiB);
+        vecPieces.push_back(pcPiece);
+    }
+    for (int i = 0; i < 5; ++i) {
+        const char* pcPiece = vecPieces[static_cast<size_t>(i)];
+        EXPECT_TRUE(std::all_of(pcPiece, pcPiece + 2 * kMiB, [&](char c) { return c == 'a' + i; }))
+            << "piece " << i;
+    }
+#ifdef __linux__
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(vecPieces[static_cast<size_t>(i)], pcArray + static_cast<size_t>(i) * 2 * kMiB);
+    }
+#endif
+    for (char* pcPiece : vecPieces) {
+        FreeLarge(pcPiece, 2 * kMiB);
+    }
+}
+
+} // namespace

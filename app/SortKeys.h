@@ -9,9 +9,8 @@
 #include "engine/FileCollector.h"
 #include "platform/framework/core/LargeMemory.h"
 
-// An array of one slot per row or identifier: a million rows' arrays take huge pages where the
-// system has them, where 4 KiB pages cost a page fault each.
-template <typename T> using CRowArray = std::vector<T, tessaly::framework::LargeAllocator<T>>;
+// An array of one slot per row or identifier.
+template <typename T> using CRowArray = tessaly::framework::LargeVector<T>;
 
 class CSortKeys {
 public:

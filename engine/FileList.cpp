@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/framework/core/LargeMemory.h"
 #include "platform/framework/core/MessageBox.h"
 #include "support/AnsiText.h"
 
@@ -135,7 +136,7 @@ void CFileList::FindPosByIds(const std::vector<DWORD>& vecIds,
         return;
     }
     constexpr int kNotAsked = -2;
-    std::vector<int> vecPosOf(static_cast<size_t>(nTop) + 1, kNotAsked);
+    tessaly::framework::LargeVector<int> vecPosOf(static_cast<size_t>(nTop) + 1, kNotAsked);
     for (DWORD nId : vecIds) {
         if (nId != CFileEntry::kNoId) {
             vecPosOf[nId] = -1;

@@ -240,7 +240,7 @@ void CFileListIndex::Rebuild() {
         DWORD dwPos;
     };
     constexpr int kShift = 32 - kHomeOrderBits;
-    std::vector<SPending> vecPending(dwCount);
+    tessaly::framework::LargeVector<SPending> vecPending(dwCount);
     std::vector<DWORD> vecStarts((std::size_t{1} << kHomeOrderBits) + 1, 0);
     for (DWORD i = 0; i < dwCount; ++i) {
         m_vecSeqs.push_back(m_ullNextSeq++);
@@ -251,7 +251,7 @@ void CFileListIndex::Rebuild() {
     for (std::size_t b = 1; b < vecStarts.size(); ++b) {
         vecStarts[b] += vecStarts[b - 1];
     }
-    std::vector<SPending> vecOrdered(dwCount);
+    tessaly::framework::LargeVector<SPending> vecOrdered(dwCount);
     for (const SPending& pending : vecPending) {
         vecOrdered[vecStarts[CHolderTable::HomeOrder(pending.dwKey) >> kShift]++] = pending;
     }

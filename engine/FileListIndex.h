@@ -79,7 +79,7 @@ public:
         void Resize(std::size_t uSlots);
 
         // A million paths' table takes huge pages, as the entries' array does.
-        using SlotArray = std::vector<Slot, tessaly::framework::LargeAllocator<Slot>>;
+        using SlotArray = tessaly::framework::LargeVector<Slot>;
         SlotArray m_vecSlots; // empty until the first key
         std::size_t m_uUsed = 0;
     };

@@ -25,6 +25,10 @@ template <typename T> struct LargeAllocator {
     template <typename U> bool operator==(const LargeAllocator<U>&) const noexcept { return true; }
 };
 
+// A vector of a slot per row or per entry: a million of them come from huge pages, often those of
+// an array freed just before.
+template <typename T> using LargeVector = std::vector<T, LargeAllocator<T>>;
+
 // Blocks of memory carved one after the other from slabs, all freed together with the slabs.
 class ListSlabs {
 public:

@@ -245,7 +245,7 @@ BOOL CMainDialog::SortRows(int iColumn) {
     if (g_bAbort) {
         return FALSE;
     }
-    std::vector<int> vecOrder;
+    CRowArray<int> vecOrder;
     {
         CSortKeys keys;
         keys.Build(m_store, iColumn);

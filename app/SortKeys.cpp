@@ -92,7 +92,7 @@ void CSortKeys::Build(const CFileCollector& store, int iColumn) {
     m_bBuilt = TRUE;
 }
 
-std::vector<int> CSortKeys::Order(const std::vector<DWORD_PTR>& vecIds, int iDir) const {
+CRowArray<int> CSortKeys::Order(const std::vector<DWORD_PTR>& vecIds, int iDir) const {
     // Bucket of each row: its rank turned for the direction, those without one after the rest.
     const DWORD dwLast = m_dwTopRank + 1;
     CRowArray<DWORD> vecBucket(vecIds.size());
@@ -109,7 +109,7 @@ std::vector<int> CSortKeys::Order(const std::vector<DWORD_PTR>& vecIds, int iDir
     for (size_t b = 1; b < vecStart.size(); ++b) {
         vecStart[b] += vecStart[b - 1];
     }
-    std::vector<int> vecOrder(vecIds.size());
+    CRowArray<int> vecOrder(vecIds.size());
     for (size_t i = 0; i < vecIds.size(); ++i) {
         vecOrder[vecStart[vecBucket[i]]++] = static_cast<int>(i);
     }

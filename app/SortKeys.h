@@ -41,7 +41,7 @@ public:
     // The rows in the built column's order, stable, as positions: vecIds[i] is row i's identifier,
     // iDir 1 orders up, -1 down; rows whose identifier has no entry come last. A counting sort
     // over the ranks, so the work grows with the rows and no comparison is made.
-    std::vector<int> Order(const std::vector<DWORD_PTR>& vecIds, int iDir) const;
+    CRowArray<int> Order(const std::vector<DWORD_PTR>& vecIds, int iDir) const;
 
 private:
     void RankNames();

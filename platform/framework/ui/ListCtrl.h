@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <span>
 #include <vector>
 
 #include "platform/framework/ui/Gdi.h"
@@ -66,7 +67,7 @@ public:
     // vecOrder lists every row once).
     void GetAllItemData(std::vector<DWORD_PTR>* pvecData) const;
     void GetSelectedItems(std::vector<int>* pvecItems, std::vector<DWORD_PTR>* pvecData) const;
-    BOOL ReorderItems(const std::vector<int>& vecOrder);
+    BOOL ReorderItems(std::span<const int> vecOrder);
 
     BOOL GetItemRect(int nItem, LPRECT lpRect, UINT nCode) const;
     int GetTopIndex() const;

@@ -81,8 +81,8 @@ TEST(SortKeys, OrderEveryPairAsTheNameSizeAndFolderComparisons) {
             }
         }
         for (int iDir : {1, -1}) {
-            const std::vector<int> vecOrder = keys.Order(vecIds, iDir);
-            std::vector<int> vecSorted = vecOrder;
+            const CRowArray<int> vecOrder = keys.Order(vecIds, iDir);
+            std::vector<int> vecSorted(vecOrder.begin(), vecOrder.end());
             std::sort(vecSorted.begin(), vecSorted.end());
             std::vector<int> vecAll(vecIds.size());
             std::iota(vecAll.begin(), vecAll.end(), 0);

@@ -382,7 +382,7 @@ void ListRows::Selected(std::vector<int>* pvecRows, std::vector<DWORD_PTR>* pvec
 // How far ahead the reorder asks for the rows it will move: each lies anywhere in the array.
 constexpr size_t kPrefetchAhead = 16;
 
-bool ListRows::Reorder(const std::vector<int>& vecOrder, ListRowArray* pvecSpare) {
+bool ListRows::Reorder(std::span<const int> vecOrder, ListRowArray* pvecSpare) {
     if (vecOrder.size() != m_vecRows.size()) {
         return false;
     }

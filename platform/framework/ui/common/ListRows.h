@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -128,7 +129,7 @@ public:
     // vecOrder lists every row once. The rows move into *pvecSpare's storage (resized to them if
     // need be) and *pvecSpare gets the former one, rows moved from: a caller on another thread
     // allocates it beforehand and frees what comes back, so that the window thread only moves rows.
-    bool Reorder(const std::vector<int>& vecOrder, ListRowArray* pvecSpare);
+    bool Reorder(std::span<const int> vecOrder, ListRowArray* pvecSpare);
 
     // fn(first, last) for each run of consecutive selected rows, in order.
     template <typename Fn> void ForEachSelectedRun(Fn fn) const {

@@ -272,7 +272,7 @@ void ListModel::Sort(PFNLVCOMPARE pfnCompare, LPARAM lParamSort) {
     }
 }
 
-bool ListModel::Reorder(const std::vector<int>& vecOrder, ListRowArray* pvecSpare) {
+bool ListModel::Reorder(std::span<const int> vecOrder, ListRowArray* pvecSpare) {
     if (!IsRedrawOff()) {
         beginResetModel();
     }

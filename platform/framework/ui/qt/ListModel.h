@@ -6,6 +6,7 @@
 #include <QAbstractTableModel>
 #include <QItemSelectionModel>
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -54,7 +55,7 @@ public:
     void Sort(PFNLVCOMPARE pfnCompare, LPARAM lParamSort);
     // Row i becomes the former row vecOrder[i]; false, rows unchanged, unless every row is listed
     // once. *pvecSpare as for ListRows::Reorder.
-    bool Reorder(const std::vector<int>& vecOrder, ListRowArray* pvecSpare);
+    bool Reorder(std::span<const int> vecOrder, ListRowArray* pvecSpare);
 
     bool IsValidRow(int nRow) const { return m_rows.IsValid(nRow); }
     const Row& RowAt(int nRow) const { return m_rows.At(nRow); }

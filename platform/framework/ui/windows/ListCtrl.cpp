@@ -756,7 +756,7 @@ void CListCtrl::GetSelectedItems(std::vector<int>* pvecItems,
     WithList(m_hWnd, [&](ListState& state) { state.rows.Selected(pvecItems, pvecData); });
 }
 
-BOOL CListCtrl::ReorderItems(const std::vector<int>& vecOrder) {
+BOOL CListCtrl::ReorderItems(std::span<const int> vecOrder) {
     BOOL bOk = FALSE;
     // The rows' new array is made, and their former one freed, on the calling thread.
     ListRowArray vecSpare(vecOrder.size());

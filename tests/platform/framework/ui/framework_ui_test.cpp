@@ -618,7 +618,7 @@ TEST(FrameworkListCtrl, BulkReadsAndReorderKeepEachRowWhole) {
         list.SetItemState(4, LVIS_SELECTED, LVIS_SELECTED);
         list.GetAllItemData(&vecData);
         list.GetSelectedItems(&vecSelected, &vecSelectedData);
-        EXPECT_TRUE(list.ReorderItems({4, 2, 0, 1, 3}));
+        EXPECT_TRUE(list.ReorderItems(std::vector<int>{4, 2, 0, 1, 3}));
         for (int i = 0; i < list.GetItemCount(); ++i) {
             vecAfter.push_back(std::string(list.GetItemText(i, 0).GetString()) + "/" +
                                list.GetItemText(i, 1).GetString() + "/" +
@@ -635,7 +635,7 @@ TEST(FrameworkListCtrl, BulkReadsAndReorderKeepEachRowWhole) {
         list.GetAllItemData(&vecAfterRefusals);
         list.DeleteAllItems();
         list.GetAllItemData(&vecEmpty);
-        bEmptyOrder = list.ReorderItems({});
+        bEmptyOrder = list.ReorderItems(std::vector<int>{});
         dialog.EndDialog(IDOK);
     });
     EXPECT_EQ(vecData, (std::vector<DWORD_PTR>{0, 10, 20, 30, 40}));

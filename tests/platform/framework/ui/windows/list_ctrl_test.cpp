@@ -297,12 +297,12 @@ TEST_F(WindowsListCtrl, ReorderItemsTakesSelectionAndFocusAlong) {
             list.SetItemState(nRow, LVIS_SELECTED, LVIS_SELECTED);
         }
         list.SetItemState(4, LVIS_FOCUSED, LVIS_FOCUSED);
-        EXPECT_TRUE(list.ReorderItems({5, 4, 3, 2, 1, 0}));
+        EXPECT_TRUE(list.ReorderItems(std::vector<int>{5, 4, 3, 2, 1, 0}));
         EXPECT_EQ(AllData(list), (std::vector<int>{60, 30, 20, 40, 10, 50}));
         EXPECT_EQ(DataOf(list, SelectedRows(list)), (std::vector<int>{40, 10}));
         EXPECT_EQ(listprobe::FocusedRow(list.m_hWnd), 1);
         ExpectControlShowsRows(list);
-        EXPECT_FALSE(list.ReorderItems({0, 1, 2}));
+        EXPECT_FALSE(list.ReorderItems(std::vector<int>{0, 1, 2}));
         EXPECT_EQ(AllData(list), (std::vector<int>{60, 30, 20, 40, 10, 50}));
         ExpectControlShowsRows(list);
     });

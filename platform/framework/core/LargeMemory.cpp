@@ -5,6 +5,7 @@
 #ifdef __linux__
 #include <sys/mman.h>
 
+#include <algorithm>
 #include <mutex>
 #include <vector>
 #endif
@@ -81,8 +82,22 @@ bool Keep(char* pcMapping, size_t nRounded) {
             kept.nBytes -= kept.vecKept.front().second;
             kept.vecKept.erase(kept.vecKept.begin());
         }
-        kept.vecKept.emplace_back(pcMapping, nRounded);
         kept.nBytes += nRounded;
+        // A piece that meets a kept one joins it again, so that pieces cut from one array can
+        // serve a request as large as that array once they are all back.
+        char* pcStart = pcMapping;
+        size_t nSize = nRounded;
+        for (size_t i = 0; i < kept.vecKept.size();) {
+            const auto [pcKept, nKept] = kept.vecKept[i];
+            if (pcKept + nKept != pcStart && pcStart + nSize != pcKept) {
+                ++i;
+                continue;
+            }
+            pcStart = std::min(pcStart, pcKept);
+            nSize += nKept;
+            kept.vecKept.erase(kept.vecKept.begin() + static_cast<std::ptrdiff_t>(i));
+        }
+        kept.vecKept.emplace_back(pcStart, nSize);
     }
     for (const auto& [pcDropped, nDropped] : vecDropped) {
         munmap(pcDropped, nDropped);

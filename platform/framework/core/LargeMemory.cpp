@@ -24,9 +24,10 @@ size_t RoundUp(size_t n, size_t nUnit) {
 }
 
 #ifdef __linux__
-// Mappings freed lately, kept for the next requests: a sort's arrays and the rows' spare array
-// then reuse the pages of the sort before instead of faulting in new ones (and the system giving
-// them back to the machine's host meanwhile). At most kKeptBytes are kept.
+// Mappings freed lately, kept for the next requests: a sort's arrays reuse the pages of the sort
+// before, and the list's rows and texts those of the store's arrays outgrown during the Add,
+// instead of faulting in new ones (which the system may have given back to the machine's host
+// meanwhile). At most kKeptBytes are kept.
 constexpr size_t kKeptBytes = 64 * 1024 * 1024;
 
 struct SKeptMappings {

@@ -1,5 +1,5 @@
-// Memory for arrays of a slot per row (a million rows' lists and sort keys) and for texts by the
-// slab: on Linux whole huge pages, elsewhere the heap.
+// Memory for arrays of a slot per entry or row (the store and its path table, a million rows'
+// lists and sort keys) and for texts by the slab: on Linux whole huge pages, elsewhere the heap.
 #pragma once
 
 #include <cstddef>

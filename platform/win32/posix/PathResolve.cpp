@@ -358,6 +358,9 @@ bool ResolveOnDisk(WindowsPath& path, bool bLastMayBeMissing, bool& bExists, std
             return Fail(ERROR_PATH_NOT_FOUND); // the drive's folder itself is missing
         }
         if (j + 1 < n) {
+            // The disk has no such folder: what the layer still knew of it (one it was changing,
+            // removed by someone else since) must not answer for it any more.
+            ForgetFolder(JoinPath(strFolder, strName));
             return Fail(ERROR_PATH_NOT_FOUND);
         }
         if (!bLastMayBeMissing) {

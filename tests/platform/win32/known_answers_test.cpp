@@ -210,6 +210,27 @@ TEST_F(KnownAnswers, WhatWasKnownBelowAFolderTheLayerTakesAwayIsForgotten) {
     }
 }
 
+TEST_F(KnownAnswers, AFolderRemovedBehindItsBackIsMadeAgainOnceAMoveFindsItGone) {
+    // The move pass's steps when its destination folder went since the journal looked: the move
+    // fails, the folder is made, the move is tried again. Someone else's removal may go unseen
+    // for a while, but not once the disk has said so.
+    MakeFolder("Top");
+    MakeFolder("Top/Sub");
+    MakeFilesToMove(3);
+    ForgetAll();
+    MoveTwiceIntoSub("T:\\Top", "Sub");
+    // Sub stays known as a folder being changed; its names' index has made room for others'.
+    tessaly::win32::detail::ClearCaseIndexes();
+    std::filesystem::remove_all(Posix("Top/Sub"));
+    SetLastError(ERROR_SUCCESS);
+    EXPECT_FALSE(MoveFileA("T:\\Top\\moved2.mp3", "T:\\Top\\Sub\\moved2.mp3"));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+    EXPECT_EQ(Check("T:\\Top\\Sub").dwError, static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    ASSERT_TRUE(MakeSureDirectoryPathExists("T:\\Top\\Sub\\"));
+    EXPECT_TRUE(MoveFileA("T:\\Top\\moved2.mp3", "T:\\Top\\Sub\\moved2.mp3"));
+    EXPECT_EQ(Names("Top/Sub"), std::set<std::string>{"moved2.mp3"});
+}
+
 TEST_F(KnownAnswers, AMoveAfterItsSourceWasIdentifiedMovesWhatIsThereNow) {
     enum class EChange { None, RemovedBehind, RecasedBehind };
     const struct {

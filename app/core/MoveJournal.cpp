@@ -167,7 +167,7 @@ bool CMoveJournal::NoteFolders(const CString& strOperationFolder, const CString&
 }
 
 bool CMoveJournal::NoteFolder(const CString& strOperationFolder, const CString& strFolder,
-                              bool* pbFirst) {
+                              bool* pbFirst, bool bLookAgain) {
     if (strFolder.GetLength() <= strOperationFolder.GetLength()) {
         return false;
     }
@@ -176,11 +176,12 @@ bool CMoveJournal::NoteFolder(const CString& strOperationFolder, const CString& 
         *pbFirst = bNew;
     }
     bool& bMissing = it->second; // elements stay put as the map grows
-    if (bNew) {
+    if (bNew || (bLookAgain && !bMissing)) {
         // Parents first, both in the journal and in the lookups: below a folder that is not
         // there, nothing is there either.
-        bMissing = NoteFolder(strOperationFolder, GetFolderFromPath(strFolder)) ||
-                   !IsExistFile(strFolder, TRUE, FALSE);
+        bMissing =
+            NoteFolder(strOperationFolder, GetFolderFromPath(strFolder), nullptr, bLookAgain) ||
+            !IsExistFile(strFolder, TRUE, FALSE);
         if (bMissing) {
             m_strPending += "folder\t" + Field(strFolder) + "\n";
         }
@@ -242,6 +243,14 @@ BOOL CMoveJournal::Commit() {
     return TRUE;
 }
 
+BOOL CMoveJournal::RecordFolderToMake(const CString& strFolder) {
+    if (m_hFile == nullptr || m_bFailed) {
+        return FALSE;
+    }
+    NoteFolder(m_strOperationFolder, strFolder, nullptr, true);
+    return m_strPending.empty() || Commit();
+}
+
 BOOL CMoveJournal::End(DWORD dwMoved) {
     m_strPending += "end\t" + JournalTimeNow() + "\t" + std::to_string(dwMoved) + "\n";
     const BOOL bOk = Commit();
@@ -288,6 +297,19 @@ CJournalAhead::~CJournalAhead() {
 void CJournalAhead::Stop() {
     m_bStop = true;
     Wait();
+}
+
+bool CJournalAhead::RecordFolderToMake(const CString& strFolder) {
+    if (m_pJournal == nullptr) {
+        return true;
+    }
+    // The journal is the look-ahead thread's while it records the next batch.
+    Wait();
+    if (m_bFailed || !m_pJournal->RecordFolderToMake(strFolder)) {
+        m_bFailed = true;
+        return false;
+    }
+    return true;
 }
 
 void CJournalAhead::Wait() {

@@ -43,6 +43,10 @@ public:
     BOOL NoteMove(const MovePaths& paths, bool* pbFolderToMake = nullptr);
     // Writes what was noted and syncs it. FALSE on failure; every later call fails too.
     BOOL Commit();
+    // strFolder, which a move must make although its record found it there (someone removed it
+    // since), and its missing parents: recorded unless they are already, and committed, so that
+    // an undo takes away what the run made. FALSE when that cannot be written.
+    BOOL RecordFolderToMake(const CString& strFolder);
     // The run's end with the number of files moved; then closes.
     BOOL End(DWORD dwMoved);
 
@@ -53,9 +57,10 @@ private:
     // Whether strFolder was looked at first now, and found missing.
     bool NoteFolders(const CString& strOperationFolder, const CString& strFolder);
     // Records strFolder (and its parents first) when the run will make it; true if so.
-    // *pbFirst says whether strFolder was looked at first now.
+    // *pbFirst says whether strFolder was looked at first now. bLookAgain: a folder looked at
+    // before and found there is looked at again.
     bool NoteFolder(const CString& strOperationFolder, const CString& strFolder,
-                    bool* pbFirst = nullptr);
+                    bool* pbFirst = nullptr, bool bLookAgain = false);
     void Close();
 
     void* m_hFile = nullptr; // HANDLE
@@ -107,6 +112,10 @@ public:
     bool TakePaths(DWORD i, MovePaths& paths);
     // Stops the look-ahead (what it has noted is still committed) and waits for its thread.
     void Stop();
+    // A destination folder a move must make that its record did not name: recorded and on the
+    // disk first (CMoveJournal::RecordFolderToMake). False when the journal cannot be written:
+    // nothing more may move then. Always true without a journal.
+    bool RecordFolderToMake(const CString& strFolder);
 
 private:
     enum : unsigned char { kNotRecorded, kRecorded, kRecordedSeen, kRecordedSeenNoFolder };

@@ -45,6 +45,11 @@ void SweepDestinationFolder(LPCSTR pcFolder) {
     }
 }
 
+// True when strFolder may be made: without a journal always, with one once it is recorded there.
+bool RecordFolderToMake(CJournalAhead* pJournal, const CString& strFolder) {
+    return pJournal == nullptr || pJournal->RecordFolderToMake(strFolder);
+}
+
 } // namespace
 
 namespace {
@@ -145,16 +150,19 @@ EMoveOutcome PredictMove(const MovePaths& paths) {
     return EMoveOutcome::Moved;
 }
 
-int MoveOneFile(const MovePaths& paths, EMoveOutcome* peOutcome, ESeenBeforeMove eSeen) {
+int MoveOneFile(const MovePaths& paths, EMoveOutcome* peOutcome, ESeenBeforeMove eSeen,
+                CJournalAhead* pJournal) {
     // A source just seen is moved at once: MoveFileA looks its destination and folder up itself
     // and never replaces. A destination folder seen missing is made first; one the try finds
     // missing is made, and the move tried again. Only when that fails are the checks made, which
-    // then say why.
+    // then say why. A folder the journal did not name as one to make is named there first.
     bool bMoved =
         eSeen == ESeenBeforeMove::Source && MoveFileA(paths.m_strSrcPath, paths.m_strDstPath);
-    if (eSeen == ESeenBeforeMove::SourceNoFolder ||
-        (eSeen == ESeenBeforeMove::Source && !bMoved && GetLastError() == ERROR_PATH_NOT_FOUND)) {
-        bMoved = MakeSureDirectoryPathExists(paths.m_strDstFolder + "\\") &&
+    const bool bFolderGone =
+        eSeen == ESeenBeforeMove::Source && !bMoved && GetLastError() == ERROR_PATH_NOT_FOUND;
+    if (eSeen == ESeenBeforeMove::SourceNoFolder || bFolderGone) {
+        bMoved = (!bFolderGone || RecordFolderToMake(pJournal, paths.m_strDstFolder)) &&
+                 MakeSureDirectoryPathExists(paths.m_strDstFolder + "\\") &&
                  MoveFileA(paths.m_strSrcPath, paths.m_strDstPath);
     }
     if (bMoved) {
@@ -170,7 +178,8 @@ int MoveOneFile(const MovePaths& paths, EMoveOutcome* peOutcome, ESeenBeforeMove
         if (!IsExistFile(paths.m_strDstFolder, TRUE, FALSE)) {
             CString strFolderPath;
             strFolderPath.Format("%s\\", static_cast<LPCSTR>(paths.m_strDstFolder));
-            if (!MakeSureDirectoryPathExists(strFolderPath)) {
+            if (!RecordFolderToMake(pJournal, paths.m_strDstFolder) ||
+                !MakeSureDirectoryPathExists(strFolderPath)) {
                 TracePath("※　指定フォルダの作成に失敗。\n:%s", strFolderPath);
                 eOutcome = EMoveOutcome::FolderNotCreated;
             }
@@ -231,7 +240,7 @@ DWORD RunMovePass(const CFileList& store, LPCSTR pcOperationFolder, LPCSTR pcTar
             BuildMovePaths(&entry, &paths, pcOperationFolder, pcTargetExt)) {
             EMoveOutcome eOutcome = EMoveOutcome::SourceMissing;
             if (bReady) {
-                dwMoved += static_cast<DWORD>(MoveOneFile(paths, &eOutcome, ahead.Seen(i)));
+                dwMoved += static_cast<DWORD>(MoveOneFile(paths, &eOutcome, ahead.Seen(i), &ahead));
             } else if (ahead.Failed()) {
                 TracePath("※　移動の記録を書けません。\n:%s", pJournal->GetPath());
                 break;

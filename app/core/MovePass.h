@@ -54,12 +54,16 @@ enum class ESeenBeforeMove {
     SourceNoFolder, // that, and the destination's folder missing
 };
 
+class CJournalAhead;
+
 // Moves one file; 1 when moved, else 0 (with a trace line for an existing destination, a folder
 // that could not be made, and a failed move). *peOutcome, when given, says which. With a source
 // seen, the move is tried before any check (a folder seen missing made first), and only a failed
-// try is checked (with the outcome the checks give).
+// try is checked (with the outcome the checks give). pJournal: the run's journal, where a folder
+// that must be made although the record found it there is recorded first.
 int MoveOneFile(const MovePaths& paths, EMoveOutcome* peOutcome = nullptr,
-                ESeenBeforeMove eSeen = ESeenBeforeMove::Nothing);
+                ESeenBeforeMove eSeen = ESeenBeforeMove::Nothing,
+                CJournalAhead* pJournal = nullptr);
 
 // What MoveOneFile would do, touching nothing: Moved means it would move.
 EMoveOutcome PredictMove(const MovePaths& paths);

@@ -254,9 +254,9 @@ void PredictBatchPass(const CFileList& store, LPCSTR pcOperationFolder, LPCSTR p
     }
 }
 
-CBatchResult RunBatchMove(const MovePaths& paths, ESeenBeforeMove eSeen) {
+CBatchResult RunBatchMove(const MovePaths& paths, ESeenBeforeMove eSeen, CJournalAhead* pJournal) {
     EMoveOutcome eMove = EMoveOutcome::SourceMissing;
-    MoveOneFile(paths, &eMove, eSeen);
+    MoveOneFile(paths, &eMove, eSeen, pJournal);
     CBatchResult result;
     switch (eMove) {
     case EMoveOutcome::Moved:

@@ -103,8 +103,10 @@ void PredictBatchPass(const CFileList& store, LPCSTR pcOperationFolder, LPCSTR p
                       const std::function<void(DWORD dwIndex, const MovePaths& paths,
                                                const CBatchResult& result)>& onEntry);
 
-// Moves one file through MoveOneFile (eSeen as there), with the system's reason for a failure.
-CBatchResult RunBatchMove(const MovePaths& paths, ESeenBeforeMove eSeen = ESeenBeforeMove::Nothing);
+// Moves one file through MoveOneFile (eSeen and pJournal as there), with the system's reason for
+// a failure.
+CBatchResult RunBatchMove(const MovePaths& paths, ESeenBeforeMove eSeen = ESeenBeforeMove::Nothing,
+                          CJournalAhead* pJournal = nullptr);
 
 // What is said of one entry's outcome (UTF-8, no line ends): the line "moved SRC -> DST" or
 // "skipped SRC: OUTCOME" ("would move", "would skip" in a dry run), and for a folder not created

@@ -230,7 +230,7 @@ int Run(const CBatchOptions& options) {
                 const bool bBuilt = ahead.TakePaths(i, paths);
                 if (!pass.Settle(i, paths, result, bBuilt)) {
                     if (bReady) {
-                        result = RunBatchMove(paths, ahead.Seen(i));
+                        result = RunBatchMove(paths, ahead.Seen(i), &ahead);
                     } else if (ahead.Failed()) {
                         bJournalFailed = true;
                         break;

@@ -298,8 +298,9 @@ TEST_F(JournalTest, FilesChangedMissingOrWhosePlaceIsTakenAreKeptAndReported) {
 }
 
 TEST_F(JournalTest, ChangesMadeAfterTheRecordsAreWrittenGiveTheOutcomesOfTheirOwn) {
-    // The records of all six, with their sources' identities, are on the disk before the first
-    // move; what someone else changes after that is seen when each file's turn comes.
+    // The records of all seven, with their sources' identities, are on the disk before the first
+    // move; what someone else changes after that is seen when each file's turn comes. A folder
+    // the records found there and someone removed is recorded as the run's own before it is made.
     struct ChangingHost : IMovePassHost {
         tessaly::test::ProgramFolders* pFolders = nullptr;
         std::vector<EMoveOutcome> outcomes;
@@ -310,29 +311,42 @@ TEST_F(JournalTest, ChangesMadeAfterTheRecordsAreWrittenGiveTheOutcomesOfTheirOw
                 pFolders->WriteBytes("X/sub/taken.mp3", "someone else's");
                 fs::rename(pFolders->Native("X/recased.mp3"), pFolders->Native("X/ReCased.mp3"));
                 pFolders->WriteBytes("X/deep", "a file where the folder goes");
+                fs::remove(pFolders->Native("X/went"));
             }
             outcomes.push_back(eOutcome);
         }
         void ShowMoveResult(const CString&) override {}
     };
     CFileList store;
-    for (const char* pcTitle : {"first", "gone", "taken", "recased", "blocked", "kept"}) {
+    for (const char* pcTitle : {"first", "gone", "taken", "recased", "blocked", "kept", "again"}) {
         const std::string strTitle = pcTitle;
-        store.Append(Entry(folders.WinPath("wav"), strTitle == "blocked" ? "deep" : "sub",
-                           strTitle + ".wav"));
+        const std::string strFolder = strTitle == "blocked" ? "deep"
+                                      : strTitle == "again" ? "went"
+                                                            : "sub";
+        store.Append(Entry(folders.WinPath("wav"), strFolder, strTitle + ".wav"));
         folders.WriteBytes("X/" + strTitle + ".mp3", strTitle);
     }
+    fs::create_directories(folders.Native("X/went"));
     fs::create_directories(folders.Native("journal"));
     CMoveJournal journal;
     ASSERT_TRUE(journal.Begin("tessaly", Ansi(folders.WinPath("X")).c_str(), "mp3", {},
                               JournalFolder().c_str()));
     ChangingHost host;
     host.pFolders = &folders;
-    EXPECT_EQ(RunMovePass(store, Ansi(folders.WinPath("X")).c_str(), "mp3", host, &journal), 3u);
+    EXPECT_EQ(RunMovePass(store, Ansi(folders.WinPath("X")).c_str(), "mp3", host, &journal), 4u);
     EXPECT_EQ(host.outcomes,
               (std::vector<EMoveOutcome>{EMoveOutcome::Moved, EMoveOutcome::SourceMissing,
                                          EMoveOutcome::DestinationExists, EMoveOutcome::Moved,
-                                         EMoveOutcome::FolderNotCreated, EMoveOutcome::Moved}));
+                                         EMoveOutcome::FolderNotCreated, EMoveOutcome::Moved,
+                                         EMoveOutcome::Moved}));
+    CJournalContent content;
+    ASSERT_TRUE(ReadJournal(journal.GetPath(), content));
+    std::vector<std::string> folderNames;
+    for (const CString& strFolder : content.m_vecFolders) {
+        const std::string strPath = strFolder.GetString();
+        folderNames.push_back(strPath.substr(strPath.rfind('\\') + 1));
+    }
+    EXPECT_EQ(folderNames, (std::vector<std::string>{"sub", "deep", "went"}));
     EXPECT_EQ(Snapshot("X"), (std::map<std::string, std::string>{
                                  {"X/blocked.mp3", "blocked"},
                                  {"X/deep", "a file where the folder goes"},
@@ -342,6 +356,8 @@ TEST_F(JournalTest, ChangesMadeAfterTheRecordsAreWrittenGiveTheOutcomesOfTheirOw
                                  {"X/sub/recased.mp3", "recased"},
                                  {"X/sub/taken.mp3", "someone else's"},
                                  {"X/taken.mp3", "taken"},
+                                 {"X/went", "<folder>"},
+                                 {"X/went/again.mp3", "again"},
                              }));
 }
 

@@ -13,19 +13,44 @@
 namespace {
 
 // A folded name: its first eight UTF-16 units packed so that comparing the numbers compares the
-// units in order (a short name padded with 0, which no name holds), the rest in a shared pool.
-// Most comparisons of a sort end in the packed units, without touching the pool.
+// units in order (a short name padded with 0, which no name holds), the rest in a shared pool, or
+// for an ASCII name read from the name itself (its units are its bytes, as CMyWString converts
+// it). Most comparisons of a sort end in the packed units, without touching the rest; a million
+// ASCII names' tails copied to the pool took 20 MB of fresh pages at every sort.
 struct SNameKey {
     std::uint64_t ullHead0;
     std::uint64_t ullHead1;
-    DWORD dwOffset; // where the units after the first eight lie in the pool
+    DWORD dwOffset; // where the units after the first eight lie in the pool, or kTailInName
     DWORD dwLength;
     DWORD nId;
 };
 
 constexpr DWORD kHeadUnits = 8;
+constexpr DWORD kTailInName = 0xFFFFFFFF;
 
-int CompareKeys(const SNameKey& a, const SNameKey& b, const CRowArray<WCHAR>& vecPool) {
+// Where the units of the keys after their first eight are found.
+struct SNameTails {
+    const CRowArray<WCHAR>& vecPool;
+    const CRowArray<const CFileEntry*>& vecEntries;
+
+    // The units of key from the ninth on: unit i is Unit(At(key), i).
+    struct STail {
+        const char* pcAscii; // the name's bytes from the ninth on, or null
+        const WCHAR* pwcPool;
+    };
+    STail At(const SNameKey& key) const {
+        if (key.dwOffset == kTailInName) {
+            return {vecEntries[key.nId]->m_strName.GetString() + kHeadUnits, nullptr};
+        }
+        return {nullptr, vecPool.data() + key.dwOffset};
+    }
+    static WCHAR Unit(const STail& tail, DWORD i) {
+        return tail.pcAscii != nullptr ? CMyWString::FoldAscii(static_cast<WCHAR>(tail.pcAscii[i]))
+                                       : tail.pwcPool[i];
+    }
+};
+
+int CompareKeys(const SNameKey& a, const SNameKey& b, const SNameTails& tails) {
     if (a.ullHead0 != b.ullHead0) {
         return a.ullHead0 < b.ullHead0 ? -1 : 1;
     }
@@ -33,11 +58,15 @@ int CompareKeys(const SNameKey& a, const SNameKey& b, const CRowArray<WCHAR>& ve
         return a.ullHead1 < b.ullHead1 ? -1 : 1;
     }
     const DWORD dwCommon = std::min(a.dwLength, b.dwLength);
-    for (DWORD i = 0; i + kHeadUnits < dwCommon; ++i) {
-        const WCHAR wcA = vecPool[a.dwOffset + i];
-        const WCHAR wcB = vecPool[b.dwOffset + i];
-        if (wcA != wcB) {
-            return wcA < wcB ? -1 : 1;
+    if (dwCommon > kHeadUnits) {
+        const SNameTails::STail tailA = tails.At(a);
+        const SNameTails::STail tailB = tails.At(b);
+        for (DWORD i = 0; i + kHeadUnits < dwCommon; ++i) {
+            const WCHAR wcA = SNameTails::Unit(tailA, i);
+            const WCHAR wcB = SNameTails::Unit(tailB, i);
+            if (wcA != wcB) {
+                return wcA < wcB ? -1 : 1;
+            }
         }
     }
     return a.dwLength < b.dwLength ? -1 : a.dwLength > b.dwLength ? 1 : 0;
@@ -94,24 +123,23 @@ void CSortKeys::Build(const CFileCollector& store, int iColumn) {
 
 CRowArray<int> CSortKeys::Order(const std::vector<DWORD_PTR>& vecIds, int iDir) const {
     // Bucket of each row: its rank turned for the direction, those without one after the rest.
+    // Looked up again in the second pass rather than kept: an array of them cut the pages the
+    // list's reorder takes next from those a sort just freed.
     const DWORD dwLast = m_dwTopRank + 1;
-    CRowArray<DWORD> vecBucket(vecIds.size());
+    const auto Bucket = [&](DWORD_PTR nId) {
+        const DWORD dwRank = nId <= 0xFFFFFFFFu ? Rank(static_cast<DWORD>(nId)) : kNoRank;
+        return dwRank == kNoRank ? dwLast : iDir < 0 ? m_dwTopRank - dwRank : dwRank;
+    };
     CRowArray<DWORD> vecStart(static_cast<size_t>(dwLast) + 2, 0);
-    for (size_t i = 0; i < vecIds.size(); ++i) {
-        const DWORD dwRank =
-            vecIds[i] <= 0xFFFFFFFFu ? Rank(static_cast<DWORD>(vecIds[i])) : kNoRank;
-        const DWORD dwBucket = dwRank == kNoRank ? dwLast
-                               : iDir < 0        ? m_dwTopRank - dwRank
-                                                 : dwRank;
-        vecBucket[i] = dwBucket;
-        ++vecStart[dwBucket + 1];
+    for (const DWORD_PTR nId : vecIds) {
+        ++vecStart[Bucket(nId) + 1];
     }
     for (size_t b = 1; b < vecStart.size(); ++b) {
         vecStart[b] += vecStart[b - 1];
     }
     CRowArray<int> vecOrder(vecIds.size());
     for (size_t i = 0; i < vecIds.size(); ++i) {
-        vecOrder[vecStart[vecBucket[i]]++] = static_cast<int>(i);
+        vecOrder[vecStart[Bucket(vecIds[i])]++] = static_cast<int>(i);
     }
     return vecOrder;
 }
@@ -121,31 +149,33 @@ void CSortKeys::RankNames() {
     CRowArray<WCHAR> vecPool;
     std::vector<WCHAR> vecWide;
     vecKeys.reserve(m_vecEntries.size());
-    // A name has at most as many UTF-16 units as CP932 bytes: the pool is sized once, where its
-    // growth copied it and touched new pages again and again.
-    size_t nPoolUnits = 0;
-    for (const CFileEntry* pEntry : m_vecEntries) {
-        const size_t nBytes = pEntry != nullptr ? pEntry->m_strName.View().size() : 0;
-        nPoolUnits += nBytes > kHeadUnits ? nBytes - kHeadUnits : 0;
-    }
-    vecPool.reserve(nPoolUnits);
+    // A name has at most as many UTF-16 units as CP932 bytes: the pool is sized once, at the first
+    // name that is not ASCII, where its growth copied it and touched new pages again and again.
+    const auto SizePool = [&] {
+        size_t nPoolUnits = 0;
+        for (const CFileEntry* pEntry : m_vecEntries) {
+            const size_t nBytes = pEntry != nullptr ? pEntry->m_strName.View().size() : 0;
+            nPoolUnits += nBytes > kHeadUnits ? nBytes - kHeadUnits : 0;
+        }
+        vecPool.reserve(nPoolUnits);
+    };
     for (size_t nId = 0; nId < m_vecEntries.size(); ++nId) {
         if (m_vecEntries[nId] == nullptr) {
             continue;
         }
-        SNameKey key{0, 0, static_cast<DWORD>(vecPool.size()), 0, static_cast<DWORD>(nId)};
+        SNameKey key{0, 0, kTailInName, 0, static_cast<DWORD>(nId)};
         const auto Pack = [&](DWORD i, WCHAR wc) {
             wc = CMyWString::FoldAscii(wc);
             if (i < kHeadUnits / 2) {
                 key.ullHead0 |= static_cast<std::uint64_t>(wc) << (48 - 16 * i);
             } else if (i < kHeadUnits) {
                 key.ullHead1 |= static_cast<std::uint64_t>(wc) << (48 - 16 * (i - kHeadUnits / 2));
-            } else {
+            } else if (key.dwOffset != kTailInName) {
                 vecPool.push_back(wc);
             }
         };
         // An ASCII name's units are its bytes, as CMyWString converts it: packed straight from
-        // them, in one pass over the name.
+        // them, in one pass over the name, its tail left in the name.
         const char* pcName = m_vecEntries[nId]->m_strName.GetString();
         DWORD dwLength = 0;
         while (pcName[dwLength] != '\0' && static_cast<unsigned char>(pcName[dwLength]) < 0x80) {
@@ -153,8 +183,11 @@ void CSortKeys::RankNames() {
             ++dwLength;
         }
         if (pcName[dwLength] != '\0') {
-            vecPool.resize(key.dwOffset);
+            if (vecPool.capacity() == 0) {
+                SizePool();
+            }
             key.ullHead0 = key.ullHead1 = 0;
+            key.dwOffset = static_cast<DWORD>(vecPool.size());
             if (!CMyWString::ConvertInto(pcName, vecWide, &dwLength)) {
                 m_vecRanks[nId] = 0; // as CMyWString::Compare's error: before every other name
                 continue;
@@ -166,11 +199,11 @@ void CSortKeys::RankNames() {
         key.dwLength = dwLength;
         vecKeys.push_back(key);
     }
+    const SNameTails tails{vecPool, m_vecEntries};
     std::sort(vecKeys.begin(), vecKeys.end(),
-              [&](const SNameKey& a, const SNameKey& b) { return CompareKeys(a, b, vecPool) < 0; });
-    RankSorted(vecKeys, m_vecRanks, [&](const SNameKey& a, const SNameKey& b) {
-        return CompareKeys(a, b, vecPool) == 0;
-    });
+              [&](const SNameKey& a, const SNameKey& b) { return CompareKeys(a, b, tails) < 0; });
+    RankSorted(vecKeys, m_vecRanks,
+               [&](const SNameKey& a, const SNameKey& b) { return CompareKeys(a, b, tails) == 0; });
 }
 
 namespace {

@@ -23,11 +23,13 @@ TEST(SortKeys, OrderEveryPairAsTheNameSizeAndFolderComparisons) {
         "A.wav", "a.wav", "_x.wav", "Z.wav", "[.wav", "ab.wav", "a.WAV", "曲.wav", "ソ.wav",
         "表.wav", "カ.wav", "café.wav", "한글.wav", "a", "",
         // Long names alike in their first eight units.
-        "trackname01.wav", "TRACKNAME01.wav", "trackname1.wav", "trackname01.wavx", "tracknam"};
-    const char* apszFolders[] = {"T:\\a",    "T:\\A",     "T:\\ソ", "T:\\ソ\\x", "T:\\表",
-                                 "T:\\a\\b", "T:\\a b",   "T:\\a",  "U:",        "T:\\_",
-                                 "T:\\Ａ",   "T:\\ab\\c", "T:\\ソ", "T:\\a",     "T:\\z",
-                                 "T:\\a",    "T:\\b",     "T:\\a",  "T:\\c",     "T:\\d"};
+        "trackname01.wav", "TRACKNAME01.wav", "trackname1.wav", "trackname01.wavx", "tracknam",
+        // Alike in their first eight units, their tails read from the name or converted.
+        "trackname01é.wav", "tracknamé01.wav", "TRACKNAMÉ01.wav", "trackname01ソ"};
+    const char* apszFolders[] = {"T:\\a",   "T:\\A", "T:\\ソ", "T:\\ソ\\x", "T:\\表", "T:\\a\\b",
+                                 "T:\\a b", "T:\\a", "U:",     "T:\\_",     "T:\\Ａ", "T:\\ab\\c",
+                                 "T:\\ソ",  "T:\\a", "T:\\z",  "T:\\a",     "T:\\b",  "T:\\a",
+                                 "T:\\c",   "T:\\d", "T:\\e",  "T:\\f",     "T:\\g",  "T:\\h"};
     const ULONGLONG aullSizes[] = {
         10, 5000000000ull, 0, 10, 7, 1, 0xFFFFFFFFFFFFFFFFull, 3, 3, 10, 0, 9, 2, 10, 1, 4,
         4,  5000000000ull, 0, 11};
@@ -38,7 +40,7 @@ TEST(SortKeys, OrderEveryPairAsTheNameSizeAndFolderComparisons) {
         entry.m_strFolder = AnsiFromUtf8(apszFolders[i]);
         entry.m_strFullPath = entry.m_strFolder + "\\" + entry.m_strName;
         entry.m_strRoot = "T:";
-        entry.m_ullSize = aullSizes[i];
+        entry.m_ullSize = aullSizes[i % std::size(aullSizes)];
         ASSERT_TRUE(store.Append(entry));
     }
     store.AssignIds();

@@ -23,6 +23,7 @@ struct SNameKey {
     DWORD dwOffset; // where the units after the first eight lie in the pool, or kTailInName
     DWORD dwLength;
     DWORD nId;
+    DWORD dwPos; // the entry's place in the store
 };
 
 constexpr DWORD kHeadUnits = 8;
@@ -31,7 +32,7 @@ constexpr DWORD kTailInName = 0xFFFFFFFF;
 // Where the units of the keys after their first eight are found.
 struct SNameTails {
     const CRowArray<WCHAR>& vecPool;
-    const CRowArray<const CFileEntry*>& vecEntries;
+    const CFileCollector& store;
 
     // The units of key from the ninth on: unit i is Unit(At(key), i).
     struct STail {
@@ -40,7 +41,7 @@ struct SNameTails {
     };
     STail At(const SNameKey& key) const {
         if (key.dwOffset == kTailInName) {
-            return {vecEntries[key.nId]->m_strName.GetString() + kHeadUnits, nullptr};
+            return {store.GetAt(key.dwPos).m_strName.GetString() + kHeadUnits, nullptr};
         }
         return {nullptr, vecPool.data() + key.dwOffset};
     }
@@ -97,21 +98,15 @@ void CSortKeys::Build(const CFileCollector& store, int iColumn) {
             nIds = std::max(nIds, static_cast<size_t>(nId) + 1);
         }
     }
-    m_vecEntries.assign(nIds, nullptr);
-    for (DWORD i = 0; i < dwCount; ++i) {
-        const CFileEntry& entry = store.GetAt(i);
-        if (entry.m_nId != CFileEntry::kNoId) {
-            m_vecEntries[entry.m_nId] = &entry;
-        }
-    }
-    m_vecRanks.assign(m_vecEntries.size(), kNoRank);
+    m_pStore = &store;
+    m_vecRanks.assign(nIds, kNoRank);
     m_iColumn = iColumn;
     if (iColumn == 0) {
-        RankNames();
+        RankNames(store);
     } else if (iColumn == 1) {
-        RankSizes();
+        RankSizes(store);
     } else if (iColumn == 2) {
-        RankFolders();
+        RankFolders(store);
     }
     for (DWORD dwRank : m_vecRanks) {
         if (dwRank != kNoRank) {
@@ -144,26 +139,29 @@ CRowArray<int> CSortKeys::Order(const std::vector<DWORD_PTR>& vecIds, int iDir) 
     return vecOrder;
 }
 
-void CSortKeys::RankNames() {
+void CSortKeys::RankNames(const CFileCollector& store) {
+    const DWORD dwCount = store.GetCount();
     CRowArray<SNameKey> vecKeys;
     CRowArray<WCHAR> vecPool;
     std::vector<WCHAR> vecWide;
-    vecKeys.reserve(m_vecEntries.size());
+    vecKeys.reserve(dwCount);
     // A name has at most as many UTF-16 units as CP932 bytes: the pool is sized once, at the first
     // name that is not ASCII, where its growth copied it and touched new pages again and again.
     const auto SizePool = [&] {
         size_t nPoolUnits = 0;
-        for (const CFileEntry* pEntry : m_vecEntries) {
-            const size_t nBytes = pEntry != nullptr ? pEntry->m_strName.View().size() : 0;
+        for (DWORD dwPos = 0; dwPos < dwCount; ++dwPos) {
+            const size_t nBytes = store.GetAt(dwPos).m_strName.View().size();
             nPoolUnits += nBytes > kHeadUnits ? nBytes - kHeadUnits : 0;
         }
         vecPool.reserve(nPoolUnits);
     };
-    for (size_t nId = 0; nId < m_vecEntries.size(); ++nId) {
-        if (m_vecEntries[nId] == nullptr) {
+    for (DWORD dwPos = 0; dwPos < dwCount; ++dwPos) {
+        const CFileEntry& entry = store.GetAt(dwPos);
+        const DWORD nId = entry.m_nId;
+        if (nId == CFileEntry::kNoId) {
             continue;
         }
-        SNameKey key{0, 0, kTailInName, 0, static_cast<DWORD>(nId)};
+        SNameKey key{0, 0, kTailInName, 0, nId, dwPos};
         const auto Pack = [&](DWORD i, WCHAR wc) {
             wc = CMyWString::FoldAscii(wc);
             if (i < kHeadUnits / 2) {
@@ -176,7 +174,7 @@ void CSortKeys::RankNames() {
         };
         // An ASCII name's units are its bytes, as CMyWString converts it: packed straight from
         // them, in one pass over the name, its tail left in the name.
-        const char* pcName = m_vecEntries[nId]->m_strName.GetString();
+        const char* pcName = entry.m_strName.GetString();
         DWORD dwLength = 0;
         while (pcName[dwLength] != '\0' && static_cast<unsigned char>(pcName[dwLength]) < 0x80) {
             Pack(dwLength, static_cast<WCHAR>(pcName[dwLength]));
@@ -199,7 +197,7 @@ void CSortKeys::RankNames() {
         key.dwLength = dwLength;
         vecKeys.push_back(key);
     }
-    const SNameTails tails{vecPool, m_vecEntries};
+    const SNameTails tails{vecPool, store};
     std::sort(vecKeys.begin(), vecKeys.end(),
               [&](const SNameKey& a, const SNameKey& b) { return CompareKeys(a, b, tails) < 0; });
     RankSorted(vecKeys, m_vecRanks,
@@ -249,12 +247,13 @@ void SortBySize(CRowArray<SSizeKey>& vecKeys) {
 
 } // namespace
 
-void CSortKeys::RankSizes() {
+void CSortKeys::RankSizes(const CFileCollector& store) {
     CRowArray<SSizeKey> vecKeys;
-    vecKeys.reserve(m_vecEntries.size());
-    for (size_t nId = 0; nId < m_vecEntries.size(); ++nId) {
-        if (m_vecEntries[nId] != nullptr) {
-            vecKeys.push_back(SSizeKey{m_vecEntries[nId]->m_ullSize, static_cast<DWORD>(nId)});
+    vecKeys.reserve(store.GetCount());
+    for (DWORD dwPos = 0; dwPos < store.GetCount(); ++dwPos) {
+        const CFileEntry& entry = store.GetAt(dwPos);
+        if (entry.m_nId != CFileEntry::kNoId) {
+            vecKeys.push_back(SSizeKey{entry.m_ullSize, entry.m_nId});
         }
     }
     SortBySize(vecKeys);
@@ -262,21 +261,19 @@ void CSortKeys::RankSizes() {
                [](const SSizeKey& a, const SSizeKey& b) { return a.ullSize == b.ullSize; });
 }
 
-void CSortKeys::RankFolders() {
+void CSortKeys::RankFolders(const CFileCollector& store) {
     // Each distinct folder once: the sort then orders thousands of texts, not millions.
+    const DWORD dwCount = store.GetCount();
     std::unordered_map<std::string_view, DWORD> mapFolders;
     std::vector<std::string_view> vecFolders;
-    CRowArray<DWORD> vecFolderOf(m_vecEntries.size(), 0);
-    for (size_t nId = 0; nId < m_vecEntries.size(); ++nId) {
-        if (m_vecEntries[nId] == nullptr) {
-            continue;
-        }
-        const std::string_view svFolder = m_vecEntries[nId]->m_strFolder.View();
+    CRowArray<DWORD> vecFolderOf(dwCount, 0); // by the entry's place in the store
+    for (DWORD dwPos = 0; dwPos < dwCount; ++dwPos) {
+        const std::string_view svFolder = store.GetAt(dwPos).m_strFolder.View();
         const auto [it, bNew] = mapFolders.emplace(svFolder, static_cast<DWORD>(vecFolders.size()));
         if (bNew) {
             vecFolders.push_back(svFolder);
         }
-        vecFolderOf[nId] = it->second;
+        vecFolderOf[dwPos] = it->second;
     }
     struct SFolderKey {
         std::string_view svFolder;
@@ -297,15 +294,16 @@ void CSortKeys::RankFolders() {
     std::vector<DWORD> vecRankOf(vecFolders.size(), 0);
     RankSorted(vecOrder, vecRankOf,
                [&](const SFolderKey& a, const SFolderKey& b) { return Compare(a, b) == 0; });
-    for (size_t nId = 0; nId < m_vecEntries.size(); ++nId) {
-        if (m_vecEntries[nId] != nullptr) {
-            m_vecRanks[nId] = vecRankOf[vecFolderOf[nId]];
+    for (DWORD dwPos = 0; dwPos < dwCount; ++dwPos) {
+        const DWORD nId = store.GetAt(dwPos).m_nId;
+        if (nId != CFileEntry::kNoId) {
+            m_vecRanks[nId] = vecRankOf[vecFolderOf[dwPos]];
         }
     }
 }
 
 void CSortKeys::Clear() {
-    CRowArray<const CFileEntry*>().swap(m_vecEntries);
+    m_pStore = nullptr;
     CRowArray<DWORD>().swap(m_vecRanks);
     m_dwTopRank = 0;
     m_iColumn = -1;

@@ -23,9 +23,9 @@ public:
     // The column the ranks were built for; -1 when none are.
     int Column() const { return m_bBuilt ? m_iColumn : -1; }
 
-    // nullptr where no entry has the identifier.
+    // The built store's entry of the identifier; nullptr where none has it.
     const CFileEntry* Entry(DWORD nId) const {
-        return nId < m_vecEntries.size() ? m_vecEntries[nId] : nullptr;
+        return m_pStore != nullptr ? m_pStore->FindById(nId) : nullptr;
     }
     // kNoRank where no entry has the identifier.
     DWORD Rank(DWORD nId) const { return nId < m_vecRanks.size() ? m_vecRanks[nId] : kNoRank; }
@@ -44,11 +44,12 @@ public:
     CRowArray<int> Order(const std::vector<DWORD_PTR>& vecIds, int iDir) const;
 
 private:
-    void RankNames();
-    void RankSizes();
-    void RankFolders();
+    // Each ranks the store's entries in store order, where their texts lie one after the other.
+    void RankNames(const CFileCollector& store);
+    void RankSizes(const CFileCollector& store);
+    void RankFolders(const CFileCollector& store);
 
-    CRowArray<const CFileEntry*> m_vecEntries;
+    const CFileCollector* m_pStore = nullptr;
     CRowArray<DWORD> m_vecRanks;
     DWORD m_dwTopRank = 0; // the highest rank given
     int m_iColumn = -1;

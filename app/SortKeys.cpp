@@ -211,25 +211,26 @@ struct SSizeKey {
     DWORD nId;
 };
 
-// Orders the keys by size: a radix sort a byte at a time from the lowest, in one pass for each
-// byte in which the sizes differ. Its passes read and write the keys in order, where a comparison
-// sort of a million keys made twenty passes, each slower than the last as the keys outgrew the
-// caches.
-void SortBySize(CRowArray<SSizeKey>& vecKeys) {
-    constexpr int kDigits = 8;
+// Orders the keys by size (sizeOf(key), kDigits bytes of it): a radix sort a byte at a time from
+// the lowest, in one pass for each byte in which the sizes differ. Its passes read and write the
+// keys in order, where a comparison sort of a million keys made twenty passes, each slower than
+// the last as the keys outgrew the caches.
+template <int kDigits, typename Key, typename SizeOf>
+void SortBySize(CRowArray<Key>& vecKeys, SizeOf sizeOf) {
     std::vector<std::array<DWORD, 256>> vecCounts(kDigits);
     for (auto& aCounts : vecCounts) {
         aCounts.fill(0);
     }
-    for (const SSizeKey& key : vecKeys) {
+    for (const Key& key : vecKeys) {
+        const ULONGLONG ullSize = sizeOf(key);
         for (int d = 0; d < kDigits; ++d) {
-            ++vecCounts[d][(key.ullSize >> (8 * d)) & 0xFF];
+            ++vecCounts[d][(ullSize >> (8 * d)) & 0xFF];
         }
     }
-    CRowArray<SSizeKey> vecOther(vecKeys.size());
+    CRowArray<Key> vecOther(vecKeys.size());
     for (int d = 0; d < kDigits && !vecKeys.empty(); ++d) {
         std::array<DWORD, 256>& aStarts = vecCounts[d];
-        if (aStarts[(vecKeys[0].ullSize >> (8 * d)) & 0xFF] == vecKeys.size()) {
+        if (aStarts[(sizeOf(vecKeys[0]) >> (8 * d)) & 0xFF] == vecKeys.size()) {
             continue; // every size has this byte
         }
         DWORD dwAt = 0;
@@ -238,16 +239,54 @@ void SortBySize(CRowArray<SSizeKey>& vecKeys) {
             dwCount = dwAt;
             dwAt = dwNext;
         }
-        for (const SSizeKey& key : vecKeys) {
-            vecOther[aStarts[(key.ullSize >> (8 * d)) & 0xFF]++] = key;
+        for (const Key& key : vecKeys) {
+            vecOther[aStarts[(sizeOf(key) >> (8 * d)) & 0xFF]++] = key;
         }
         vecKeys.swap(vecOther);
     }
 }
 
+// A size below 1 TiB and an identifier below 2^24 in one number, the size above: such keys take
+// half the memory of a pair, and the sort's passes over them half the time.
+constexpr int kPackedIdBits = 24;
+constexpr int kPackedSizeBytes = 5;
+constexpr std::uint64_t kPackedIdMask = (std::uint64_t{1} << kPackedIdBits) - 1;
+
+// The keys of the store's entries packed, in store order; false when one does not fit.
+bool PackSizeKeys(const CFileCollector& store, CRowArray<std::uint64_t>& vecKeys) {
+    vecKeys.reserve(store.GetCount());
+    for (DWORD dwPos = 0; dwPos < store.GetCount(); ++dwPos) {
+        const CFileEntry& entry = store.GetAt(dwPos);
+        if (entry.m_nId == CFileEntry::kNoId) {
+            continue;
+        }
+        if ((entry.m_ullSize >> (8 * kPackedSizeBytes)) != 0 || entry.m_nId > kPackedIdMask) {
+            return false;
+        }
+        vecKeys.push_back(entry.m_ullSize << kPackedIdBits | entry.m_nId);
+    }
+    return true;
+}
+
 } // namespace
 
 void CSortKeys::RankSizes(const CFileCollector& store) {
+    {
+        CRowArray<std::uint64_t> vecPacked;
+        if (PackSizeKeys(store, vecPacked)) {
+            SortBySize<kPackedSizeBytes>(
+                vecPacked, [](std::uint64_t ullKey) { return ullKey >> kPackedIdBits; });
+            DWORD dwRank = 0;
+            for (std::size_t i = 0; i < vecPacked.size(); ++i) {
+                if (i == 0 ||
+                    (vecPacked[i - 1] >> kPackedIdBits) != (vecPacked[i] >> kPackedIdBits)) {
+                    ++dwRank;
+                }
+                m_vecRanks[vecPacked[i] & kPackedIdMask] = dwRank;
+            }
+            return;
+        }
+    }
     CRowArray<SSizeKey> vecKeys;
     vecKeys.reserve(store.GetCount());
     for (DWORD dwPos = 0; dwPos < store.GetCount(); ++dwPos) {
@@ -256,7 +295,7 @@ void CSortKeys::RankSizes(const CFileCollector& store) {
             vecKeys.push_back(SSizeKey{entry.m_ullSize, entry.m_nId});
         }
     }
-    SortBySize(vecKeys);
+    SortBySize<8>(vecKeys, [](const SSizeKey& key) { return key.ullSize; });
     RankSorted(vecKeys, m_vecRanks,
                [](const SSizeKey& a, const SSizeKey& b) { return a.ullSize == b.ullSize; });
 }

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <string>
 #include <vector>
 
 #include "app/SortKeys.h"
@@ -33,79 +34,86 @@ TEST(SortKeys, OrderEveryPairAsTheNameSizeAndFolderComparisons) {
     const ULONGLONG aullSizes[] = {
         10, 5000000000ull, 0, 10, 7, 1, 0xFFFFFFFFFFFFFFFFull, 3, 3, 10, 0, 9, 2, 10, 1, 4,
         4,  5000000000ull, 0, 11};
-    CFileCollector store;
-    for (size_t i = 0; i < std::size(apszNames); ++i) {
-        CFileEntry entry;
-        entry.m_strName = AnsiFromUtf8(apszNames[i]);
-        entry.m_strFolder = AnsiFromUtf8(apszFolders[i]);
-        entry.m_strFullPath = entry.m_strFolder + "\\" + entry.m_strName;
-        entry.m_strRoot = "T:";
-        entry.m_ullSize = aullSizes[i % std::size(aullSizes)];
-        ASSERT_TRUE(store.Append(entry));
-    }
-    store.AssignIds();
+    // The largest size once beyond the packed keys' 1 TiB (pairs of size and identifier are
+    // sorted then), once within it, in its fifth byte.
+    for (const ULONGLONG ullLargest : {0xFFFFFFFFFFFFFFFFull, 0xFF00000000ull}) {
+        SCOPED_TRACE("largest size " + std::to_string(ullLargest));
+        CFileCollector store;
+        for (size_t i = 0; i < std::size(apszNames); ++i) {
+            CFileEntry entry;
+            entry.m_strName = AnsiFromUtf8(apszNames[i]);
+            entry.m_strFolder = AnsiFromUtf8(apszFolders[i]);
+            entry.m_strFullPath = entry.m_strFolder + "\\" + entry.m_strName;
+            entry.m_strRoot = "T:";
+            entry.m_ullSize = i == 6 ? ullLargest : aullSizes[i % std::size(aullSizes)];
+            ASSERT_TRUE(store.Append(entry));
+        }
+        store.AssignIds();
 
-    for (int iColumn = 0; iColumn < 3; ++iColumn) {
-        CSortKeys keys;
-        keys.Build(store, iColumn);
-        for (DWORD i = 0; i < store.GetCount(); ++i) {
-            for (DWORD j = 0; j < store.GetCount(); ++j) {
-                const CFileEntry& a = store.GetAt(i);
-                const CFileEntry& b = store.GetAt(j);
-                ASSERT_EQ(keys.Entry(a.m_nId), &a);
-                int iExpected = 0;
-                int iActual = 0;
-                if (iColumn == 0) {
-                    const CMyWString strA(a.m_strName.GetString());
-                    const CMyWString strB(b.m_strName.GetString());
-                    iExpected = Sign(strA.Compare(strB.GetBuff(), TRUE));
-                    iActual = keys.Compare(a.m_nId, b.m_nId);
-                } else if (iColumn == 1) {
-                    iExpected = a.m_ullSize < b.m_ullSize ? -1 : a.m_ullSize > b.m_ullSize ? 1 : 0;
-                    iActual = keys.Compare(a.m_nId, b.m_nId);
-                } else {
-                    iExpected = Sign(
-                        _mbscmp(reinterpret_cast<const unsigned char*>(a.m_strFolder.GetString()),
-                                reinterpret_cast<const unsigned char*>(b.m_strFolder.GetString())));
-                    iActual = keys.Compare(a.m_nId, b.m_nId);
+        for (int iColumn = 0; iColumn < 3; ++iColumn) {
+            CSortKeys keys;
+            keys.Build(store, iColumn);
+            for (DWORD i = 0; i < store.GetCount(); ++i) {
+                for (DWORD j = 0; j < store.GetCount(); ++j) {
+                    const CFileEntry& a = store.GetAt(i);
+                    const CFileEntry& b = store.GetAt(j);
+                    ASSERT_EQ(keys.Entry(a.m_nId), &a);
+                    int iExpected = 0;
+                    int iActual = 0;
+                    if (iColumn == 0) {
+                        const CMyWString strA(a.m_strName.GetString());
+                        const CMyWString strB(b.m_strName.GetString());
+                        iExpected = Sign(strA.Compare(strB.GetBuff(), TRUE));
+                        iActual = keys.Compare(a.m_nId, b.m_nId);
+                    } else if (iColumn == 1) {
+                        iExpected = a.m_ullSize < b.m_ullSize   ? -1
+                                    : a.m_ullSize > b.m_ullSize ? 1
+                                                                : 0;
+                        iActual = keys.Compare(a.m_nId, b.m_nId);
+                    } else {
+                        iExpected = Sign(_mbscmp(
+                            reinterpret_cast<const unsigned char*>(a.m_strFolder.GetString()),
+                            reinterpret_cast<const unsigned char*>(b.m_strFolder.GetString())));
+                        iActual = keys.Compare(a.m_nId, b.m_nId);
+                    }
+                    EXPECT_EQ(iActual, iExpected)
+                        << "column " << iColumn << ": " << apszNames[i] << " / " << apszNames[j];
                 }
-                EXPECT_EQ(iActual, iExpected)
-                    << "column " << iColumn << ": " << apszNames[i] << " / " << apszNames[j];
             }
-        }
-        // The rows' order both ways: by rank, equal rows in their former order, a row whose id
-        // has no entry last.
-        std::vector<DWORD_PTR> vecIds;
-        for (DWORD i = 0; i < store.GetCount(); ++i) {
-            vecIds.push_back(store.GetAt(store.GetCount() - 1 - i).m_nId);
-            if (i == 3) {
-                vecIds.push_back(store.GetCount() + 5);
+            // The rows' order both ways: by rank, equal rows in their former order, a row whose id
+            // has no entry last.
+            std::vector<DWORD_PTR> vecIds;
+            for (DWORD i = 0; i < store.GetCount(); ++i) {
+                vecIds.push_back(store.GetAt(store.GetCount() - 1 - i).m_nId);
+                if (i == 3) {
+                    vecIds.push_back(store.GetCount() + 5);
+                }
             }
-        }
-        for (int iDir : {1, -1}) {
-            const CRowArray<int> vecOrder = keys.Order(vecIds, iDir);
-            std::vector<int> vecSorted(vecOrder.begin(), vecOrder.end());
-            std::sort(vecSorted.begin(), vecSorted.end());
-            std::vector<int> vecAll(vecIds.size());
-            std::iota(vecAll.begin(), vecAll.end(), 0);
-            ASSERT_EQ(vecSorted, vecAll) << "every row once";
-            EXPECT_EQ(vecOrder.back(), 4) << "column " << iColumn << ", direction " << iDir;
-            for (size_t k = 1; k + 1 < vecOrder.size(); ++k) {
-                const int iPrev = vecOrder[k - 1];
-                const int iNext = vecOrder[k];
-                const int iOrder = keys.Compare(static_cast<DWORD>(vecIds[iPrev]),
-                                                static_cast<DWORD>(vecIds[iNext])) *
-                                   iDir;
-                EXPECT_TRUE(iOrder < 0 || (iOrder == 0 && iPrev < iNext))
-                    << "column " << iColumn << ", direction " << iDir << ", at " << k;
+            for (int iDir : {1, -1}) {
+                const CRowArray<int> vecOrder = keys.Order(vecIds, iDir);
+                std::vector<int> vecSorted(vecOrder.begin(), vecOrder.end());
+                std::sort(vecSorted.begin(), vecSorted.end());
+                std::vector<int> vecAll(vecIds.size());
+                std::iota(vecAll.begin(), vecAll.end(), 0);
+                ASSERT_EQ(vecSorted, vecAll) << "every row once";
+                EXPECT_EQ(vecOrder.back(), 4) << "column " << iColumn << ", direction " << iDir;
+                for (size_t k = 1; k + 1 < vecOrder.size(); ++k) {
+                    const int iPrev = vecOrder[k - 1];
+                    const int iNext = vecOrder[k];
+                    const int iOrder = keys.Compare(static_cast<DWORD>(vecIds[iPrev]),
+                                                    static_cast<DWORD>(vecIds[iNext])) *
+                                       iDir;
+                    EXPECT_TRUE(iOrder < 0 || (iOrder == 0 && iPrev < iNext))
+                        << "column " << iColumn << ", direction " << iDir << ", at " << k;
+                }
             }
+            EXPECT_EQ(keys.Column(), iColumn);
+            EXPECT_EQ(keys.Rank(store.GetCount() + 5), CSortKeys::kNoRank) << "an id without entry";
+            keys.Clear();
+            EXPECT_FALSE(keys.IsBuilt());
+            EXPECT_EQ(keys.Column(), -1);
+            EXPECT_EQ(keys.Entry(store.GetAt(0).m_nId), nullptr);
         }
-        EXPECT_EQ(keys.Column(), iColumn);
-        EXPECT_EQ(keys.Rank(store.GetCount() + 5), CSortKeys::kNoRank) << "an id without entry";
-        keys.Clear();
-        EXPECT_FALSE(keys.IsBuilt());
-        EXPECT_EQ(keys.Column(), -1);
-        EXPECT_EQ(keys.Entry(store.GetAt(0).m_nId), nullptr);
     }
 }
 

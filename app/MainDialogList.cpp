@@ -1,6 +1,7 @@
 // The list view of collected files, the count header, the byte total, the progress bar and the
 // list commands of the main dialog.
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "app/MainDialog.h"
@@ -252,7 +253,7 @@ BOOL CMainDialog::SortRows(int iColumn) {
         if (g_bAbort) {
             return FALSE;
         }
-        vecOrder = keys.Order(vecIds, SortDirOf(iColumn));
+        vecOrder = keys.Order(std::move(vecIds), SortDirOf(iColumn));
     }
     // From a worker the framework's call makes the rows' new array and frees the old one here,
     // the window thread only moving the rows. An Abort clicked after this test comes after the

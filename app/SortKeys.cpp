@@ -116,25 +116,27 @@ void CSortKeys::Build(const CFileCollector& store, int iColumn) {
     m_bBuilt = TRUE;
 }
 
-CRowArray<int> CSortKeys::Order(const std::vector<DWORD_PTR>& vecIds, int iDir) const {
+CRowArray<int> CSortKeys::Order(std::vector<DWORD_PTR> vecIds, int iDir) const {
     // Bucket of each row: its rank turned for the direction, those without one after the rest.
-    // Looked up again in the second pass rather than kept: an array of them cut the pages the
-    // list's reorder takes next from those a sort just freed.
+    // Kept in the row's slot of vecIds, where a second lookup of its rank waited on a cache miss
+    // and an array of its own cut the pages the list's reorder takes next.
     const DWORD dwLast = m_dwTopRank + 1;
-    const auto Bucket = [&](DWORD_PTR nId) {
-        const DWORD dwRank = nId <= 0xFFFFFFFFu ? Rank(static_cast<DWORD>(nId)) : kNoRank;
-        return dwRank == kNoRank ? dwLast : iDir < 0 ? m_dwTopRank - dwRank : dwRank;
-    };
     CRowArray<DWORD> vecStart(static_cast<size_t>(dwLast) + 2, 0);
-    for (const DWORD_PTR nId : vecIds) {
-        ++vecStart[Bucket(nId) + 1];
+    for (DWORD_PTR& nIdThenBucket : vecIds) {
+        const DWORD dwRank =
+            nIdThenBucket <= 0xFFFFFFFFu ? Rank(static_cast<DWORD>(nIdThenBucket)) : kNoRank;
+        const DWORD dwBucket = dwRank == kNoRank ? dwLast
+                               : iDir < 0        ? m_dwTopRank - dwRank
+                                                 : dwRank;
+        nIdThenBucket = dwBucket;
+        ++vecStart[dwBucket + 1];
     }
     for (size_t b = 1; b < vecStart.size(); ++b) {
         vecStart[b] += vecStart[b - 1];
     }
     CRowArray<int> vecOrder(vecIds.size());
     for (size_t i = 0; i < vecIds.size(); ++i) {
-        vecOrder[vecStart[Bucket(vecIds[i])]++] = static_cast<int>(i);
+        vecOrder[vecStart[vecIds[i]]++] = static_cast<int>(i);
     }
     return vecOrder;
 }

@@ -41,7 +41,8 @@ public:
     // The rows in the built column's order, stable, as positions: vecIds[i] is row i's identifier,
     // iDir 1 orders up, -1 down; rows whose identifier has no entry come last. A counting sort
     // over the ranks, so the work grows with the rows and no comparison is made.
-    CRowArray<int> Order(const std::vector<DWORD_PTR>& vecIds, int iDir) const;
+    // vecIds is taken by value: its slots hold each row's bucket between the two passes.
+    CRowArray<int> Order(std::vector<DWORD_PTR> vecIds, int iDir) const;
 
 private:
     // Each ranks the store's entries in store order, where their texts lie one after the other.

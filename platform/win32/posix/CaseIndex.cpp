@@ -373,6 +373,9 @@ void NoteTrustingLocked(Cache& cache, std::string_view strFolder, std::string_vi
     if (it != cache.mapFolders.end()) {
         UpdateNames(cache, it->second, strName, bAdded);
         it->second.bSelfChanged = true;
+        // An index kept in step is in use: a run that makes thousands of folders beside its moves
+        // out of the flat folder pushed that folder's index out, to be read again, whole.
+        cache.lstLru.splice(cache.lstLru.begin(), cache.lstLru, it->second.itLru);
     }
 }
 
@@ -409,6 +412,7 @@ void Note(std::string_view strFolder, std::string_view strName, bool bAdded, boo
         return;
     }
     UpdateNames(cache, index, strName, bAdded);
+    cache.lstLru.splice(cache.lstLru.begin(), cache.lstLru, index.itLru);
     // The change is the layer's own, so the new time does not call for reading the folder again.
     // (Someone else's change made since the last look and before this one goes unseen.)
     index.tsMtime = st.st_mtim;

@@ -171,3 +171,27 @@ TEST_F(CaseInsensitiveLookup, KeepsABoundedNumberOfFolders) {
     EXPECT_LE(GetCaseIndexStats().nFolders, 256u);
     EXPECT_EQ(Resolve("P:\\d0\\X"), Posix("d0/x"));
 }
+
+TEST_F(CaseInsensitiveLookup, AFolderTheLayerKeepsChangingKeepsItsIndexAmongManyOthers) {
+    // A run moving out of its flat folder makes a folder every few files: the flat folder's index,
+    // kept in step all along, is not the one dropped to make room for theirs.
+    for (const bool bTakeTime : {true, false}) {
+        SCOPED_TRACE(bTakeTime ? "changes noted with the folder's time" : "changes trusted");
+        tessaly::win32::detail::ClearCaseIndexes();
+        const std::string strFlat = bTakeTime ? "flat1" : "flat2";
+        MakeFolder(strFlat);
+        MakeFile(strFlat + "/a");
+        ASSERT_EQ(Resolve("P:\\" + strFlat + "\\A"), Posix(strFlat + "/a"));
+        for (int i = 0; i < 300; ++i) {
+            const std::string strFolder = strFlat + "d" + std::to_string(i);
+            MakeFolder(strFolder);
+            MakeFile(strFolder + "/x");
+            ASSERT_EQ(Resolve("P:\\" + strFolder + "\\X"), Posix(strFolder + "/x"));
+            const std::string strAdded = strFlat + "/n" + std::to_string(i);
+            MakeFile(strAdded);
+            NoteEntryAdded(Posix(strAdded), bTakeTime);
+        }
+        // Its 301 names are still held, beside one each of the other folders held.
+        EXPECT_GT(GetCaseIndexStats().nNames, 300u);
+    }
+}

@@ -73,15 +73,20 @@ int CompareKeys(const SNameKey& a, const SNameKey& b, const SNameTails& tails) {
     return a.dwLength < b.dwLength ? -1 : a.dwLength > b.dwLength ? 1 : 0;
 }
 
-// Ranks from 1 along a sorted sequence; equal neighbours share one.
-template <typename Keys, typename Ranks, typename Same>
-void RankSorted(const Keys& vecSorted, Ranks& vecRanks, Same same) {
+// A key's identifier where the key keeps it as nId.
+struct SIdMember {
+    template <typename Key> DWORD operator()(const Key& key) const { return key.nId; }
+};
+
+// Ranks from 1 along a sorted sequence, at idOf(key); equal neighbours share one.
+template <typename Keys, typename Ranks, typename Same, typename IdOf = SIdMember>
+void RankSorted(const Keys& vecSorted, Ranks& vecRanks, Same same, IdOf idOf = {}) {
     DWORD dwRank = 0;
     for (std::size_t i = 0; i < vecSorted.size(); ++i) {
         if (i == 0 || !same(vecSorted[i - 1], vecSorted[i])) {
             ++dwRank;
         }
-        vecRanks[vecSorted[i].nId] = dwRank;
+        vecRanks[idOf(vecSorted[i])] = dwRank;
     }
 }
 
@@ -278,14 +283,12 @@ void CSortKeys::RankSizes(const CFileCollector& store) {
         if (PackSizeKeys(store, vecPacked)) {
             SortBySize<kPackedSizeBytes>(
                 vecPacked, [](std::uint64_t ullKey) { return ullKey >> kPackedIdBits; });
-            DWORD dwRank = 0;
-            for (std::size_t i = 0; i < vecPacked.size(); ++i) {
-                if (i == 0 ||
-                    (vecPacked[i - 1] >> kPackedIdBits) != (vecPacked[i] >> kPackedIdBits)) {
-                    ++dwRank;
-                }
-                m_vecRanks[vecPacked[i] & kPackedIdMask] = dwRank;
-            }
+            RankSorted(
+                vecPacked, m_vecRanks,
+                [](std::uint64_t a, std::uint64_t b) {
+                    return (a >> kPackedIdBits) == (b >> kPackedIdBits);
+                },
+                [](std::uint64_t ullKey) { return ullKey & kPackedIdMask; });
             return;
         }
     }

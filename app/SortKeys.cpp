@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <string_view>
 #include <unordered_map>
@@ -124,9 +125,12 @@ void CSortKeys::Build(const CFileCollector& store, int iColumn) {
 CRowArray<int> CSortKeys::Order(std::vector<DWORD_PTR> vecIds, int iDir) const {
     // Bucket of each row: its rank turned for the direction, those without one after the rest.
     // Kept in the row's slot of vecIds, where a second lookup of its rank waited on a cache miss
-    // and an array of its own cut the pages the list's reorder takes next.
+    // and an array of its own cut the pages the list's reorder takes next. Meanwhile a bitmap of
+    // the buckets taken (128 KB for a million, in the cache) tells whether each is a row's own.
     const DWORD dwLast = m_dwTopRank + 1;
-    CRowArray<DWORD> vecStart(static_cast<size_t>(dwLast) + 2, 0);
+    std::vector<std::uint64_t> vecTaken(dwLast / 64 + 1, 0);
+    bool bOwnBuckets = true;
+    DWORD dwRanked = 0;
     for (DWORD_PTR& nIdThenBucket : vecIds) {
         const DWORD dwRank =
             nIdThenBucket <= 0xFFFFFFFFu ? Rank(static_cast<DWORD>(nIdThenBucket)) : kNoRank;
@@ -134,12 +138,44 @@ CRowArray<int> CSortKeys::Order(std::vector<DWORD_PTR> vecIds, int iDir) const {
                                : iDir < 0        ? m_dwTopRank - dwRank
                                                  : dwRank;
         nIdThenBucket = dwBucket;
-        ++vecStart[dwBucket + 1];
+        if (bOwnBuckets && dwBucket != dwLast) {
+            std::uint64_t& uWord = vecTaken[dwBucket / 64];
+            const std::uint64_t uBit = std::uint64_t{1} << (dwBucket % 64);
+            bOwnBuckets = (uWord & uBit) == 0;
+            uWord |= uBit;
+            ++dwRanked;
+        }
+    }
+    CRowArray<int> vecOrder(vecIds.size());
+    if (bOwnBuckets) {
+        // Names and sizes mostly differ: a row's place is the number of buckets taken below its
+        // own, with no counter per bucket to update at random.
+        std::vector<DWORD> vecBelow(vecTaken.size());
+        DWORD dwBelow = 0;
+        for (std::size_t w = 0; w < vecTaken.size(); ++w) {
+            vecBelow[w] = dwBelow;
+            dwBelow += static_cast<DWORD>(std::popcount(vecTaken[w]));
+        }
+        DWORD dwUnranked = dwRanked;
+        for (size_t i = 0; i < vecIds.size(); ++i) {
+            const DWORD dwBucket = static_cast<DWORD>(vecIds[i]);
+            const DWORD dwPlace =
+                dwBucket == dwLast
+                    ? dwUnranked++
+                    : vecBelow[dwBucket / 64] + static_cast<DWORD>(std::popcount(
+                                                    vecTaken[dwBucket / 64] &
+                                                    ((std::uint64_t{1} << (dwBucket % 64)) - 1)));
+            vecOrder[dwPlace] = static_cast<int>(i);
+        }
+        return vecOrder;
+    }
+    CRowArray<DWORD> vecStart(static_cast<size_t>(dwLast) + 2, 0);
+    for (const DWORD_PTR nBucket : vecIds) {
+        ++vecStart[nBucket + 1];
     }
     for (size_t b = 1; b < vecStart.size(); ++b) {
         vecStart[b] += vecStart[b - 1];
     }
-    CRowArray<int> vecOrder(vecIds.size());
     for (size_t i = 0; i < vecIds.size(); ++i) {
         vecOrder[vecStart[vecIds[i]]++] = static_cast<int>(i);
     }
@@ -218,27 +254,31 @@ struct SSizeKey {
     DWORD nId;
 };
 
-// Orders the keys by size (sizeOf(key), kDigits bytes of it): a radix sort a byte at a time from
-// the lowest, in one pass for each byte in which the sizes differ. Its passes read and write the
-// keys in order, where a comparison sort of a million keys made twenty passes, each slower than
-// the last as the keys outgrew the caches.
-template <int kDigits, typename Key, typename SizeOf>
+// Orders the keys by size (sizeOf(key), its lowest kSizeBits bits): a radix sort of 11 bits at a
+// time from the lowest, in one pass for each digit in which the sizes differ. Its passes read and
+// write the keys in order, where a comparison sort of a million keys made twenty passes, each
+// slower than the last as the keys outgrew the caches; 2048 places written at a time still fit
+// the cache, and take a pass fewer than bytes for the sizes of most files.
+template <int kSizeBits, typename Key, typename SizeOf>
 void SortBySize(CRowArray<Key>& vecKeys, SizeOf sizeOf) {
-    std::vector<std::array<DWORD, 256>> vecCounts(kDigits);
+    constexpr int kDigitBits = 11;
+    constexpr int kDigits = (kSizeBits + kDigitBits - 1) / kDigitBits;
+    constexpr ULONGLONG kDigitMask = (ULONGLONG{1} << kDigitBits) - 1;
+    std::vector<std::array<DWORD, kDigitMask + 1>> vecCounts(kDigits);
     for (auto& aCounts : vecCounts) {
         aCounts.fill(0);
     }
     for (const Key& key : vecKeys) {
         const ULONGLONG ullSize = sizeOf(key);
         for (int d = 0; d < kDigits; ++d) {
-            ++vecCounts[d][(ullSize >> (8 * d)) & 0xFF];
+            ++vecCounts[d][(ullSize >> (kDigitBits * d)) & kDigitMask];
         }
     }
     CRowArray<Key> vecOther(vecKeys.size());
     for (int d = 0; d < kDigits && !vecKeys.empty(); ++d) {
-        std::array<DWORD, 256>& aStarts = vecCounts[d];
-        if (aStarts[(sizeOf(vecKeys[0]) >> (8 * d)) & 0xFF] == vecKeys.size()) {
-            continue; // every size has this byte
+        auto& aStarts = vecCounts[d];
+        if (aStarts[(sizeOf(vecKeys[0]) >> (kDigitBits * d)) & kDigitMask] == vecKeys.size()) {
+            continue; // every size has this digit
         }
         DWORD dwAt = 0;
         for (DWORD& dwCount : aStarts) {
@@ -247,7 +287,7 @@ void SortBySize(CRowArray<Key>& vecKeys, SizeOf sizeOf) {
             dwAt = dwNext;
         }
         for (const Key& key : vecKeys) {
-            vecOther[aStarts[(sizeOf(key) >> (8 * d)) & 0xFF]++] = key;
+            vecOther[aStarts[(sizeOf(key) >> (kDigitBits * d)) & kDigitMask]++] = key;
         }
         vecKeys.swap(vecOther);
     }
@@ -281,7 +321,7 @@ void CSortKeys::RankSizes(const CFileCollector& store) {
     {
         CRowArray<std::uint64_t> vecPacked;
         if (PackSizeKeys(store, vecPacked)) {
-            SortBySize<kPackedSizeBytes>(
+            SortBySize<8 * kPackedSizeBytes>(
                 vecPacked, [](std::uint64_t ullKey) { return ullKey >> kPackedIdBits; });
             RankSorted(
                 vecPacked, m_vecRanks,
@@ -300,7 +340,7 @@ void CSortKeys::RankSizes(const CFileCollector& store) {
             vecKeys.push_back(SSizeKey{entry.m_ullSize, entry.m_nId});
         }
     }
-    SortBySize<8>(vecKeys, [](const SSizeKey& key) { return key.ullSize; });
+    SortBySize<64>(vecKeys, [](const SSizeKey& key) { return key.ullSize; });
     RankSorted(vecKeys, m_vecRanks,
                [](const SSizeKey& a, const SSizeKey& b) { return a.ullSize == b.ullSize; });
 }

@@ -40,7 +40,8 @@ public:
 
     // The rows in the built column's order, stable, as positions: vecIds[i] is row i's identifier,
     // iDir 1 orders up, -1 down; rows whose identifier has no entry come last. A counting sort
-    // over the ranks, so the work grows with the rows and no comparison is made.
+    // over the ranks (rows of a rank each placed by the ranks taken below theirs), so the work
+    // grows with the rows and no comparison is made.
     // vecIds is taken by value: its slots hold each row's bucket between the two passes.
     CRowArray<int> Order(std::vector<DWORD_PTR> vecIds, int iDir) const;
 

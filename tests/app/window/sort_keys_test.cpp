@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -81,30 +82,43 @@ TEST(SortKeys, OrderEveryPairAsTheNameSizeAndFolderComparisons) {
                 }
             }
             // The rows' order both ways: by rank, equal rows in their former order, a row whose id
-            // has no entry last.
-            std::vector<DWORD_PTR> vecIds;
+            // has no entry last. Once all rows, once a row of each rank alone (whose places are
+            // told apart from the buckets taken), the store's last entries left out.
+            std::vector<DWORD_PTR> vecAllRows;
+            std::vector<DWORD_PTR> vecOwnRanks;
+            std::set<DWORD> setRanks;
             for (DWORD i = 0; i < store.GetCount(); ++i) {
-                vecIds.push_back(store.GetAt(store.GetCount() - 1 - i).m_nId);
+                const DWORD nId = store.GetAt(store.GetCount() - 1 - i).m_nId;
+                vecAllRows.push_back(nId);
+                if (i >= 2 && setRanks.insert(keys.Rank(nId)).second) {
+                    vecOwnRanks.push_back(nId);
+                }
                 if (i == 3) {
-                    vecIds.push_back(store.GetCount() + 5);
+                    vecAllRows.push_back(store.GetCount() + 5);
+                    vecOwnRanks.push_back(store.GetCount() + 5);
                 }
             }
-            for (int iDir : {1, -1}) {
-                const CRowArray<int> vecOrder = keys.Order(vecIds, iDir);
-                std::vector<int> vecSorted(vecOrder.begin(), vecOrder.end());
-                std::sort(vecSorted.begin(), vecSorted.end());
-                std::vector<int> vecAll(vecIds.size());
-                std::iota(vecAll.begin(), vecAll.end(), 0);
-                ASSERT_EQ(vecSorted, vecAll) << "every row once";
-                EXPECT_EQ(vecOrder.back(), 4) << "column " << iColumn << ", direction " << iDir;
-                for (size_t k = 1; k + 1 < vecOrder.size(); ++k) {
-                    const int iPrev = vecOrder[k - 1];
-                    const int iNext = vecOrder[k];
-                    const int iOrder = keys.Compare(static_cast<DWORD>(vecIds[iPrev]),
-                                                    static_cast<DWORD>(vecIds[iNext])) *
-                                       iDir;
-                    EXPECT_TRUE(iOrder < 0 || (iOrder == 0 && iPrev < iNext))
-                        << "column " << iColumn << ", direction " << iDir << ", at " << k;
+            for (const auto& vecIds : {vecAllRows, vecOwnRanks}) {
+                for (int iDir : {1, -1}) {
+                    const CRowArray<int> vecOrder = keys.Order(vecIds, iDir);
+                    std::vector<int> vecSorted(vecOrder.begin(), vecOrder.end());
+                    std::sort(vecSorted.begin(), vecSorted.end());
+                    std::vector<int> vecAll(vecIds.size());
+                    std::iota(vecAll.begin(), vecAll.end(), 0);
+                    ASSERT_EQ(vecSorted, vecAll) << "every row once";
+                    const auto itUnranked =
+                        std::find(vecIds.begin(), vecIds.end(), store.GetCount() + 5);
+                    EXPECT_EQ(vecOrder.back(), itUnranked - vecIds.begin())
+                        << "column " << iColumn << ", direction " << iDir;
+                    for (size_t k = 1; k + 1 < vecOrder.size(); ++k) {
+                        const int iPrev = vecOrder[k - 1];
+                        const int iNext = vecOrder[k];
+                        const int iOrder = keys.Compare(static_cast<DWORD>(vecIds[iPrev]),
+                                                        static_cast<DWORD>(vecIds[iNext])) *
+                                           iDir;
+                        EXPECT_TRUE(iOrder < 0 || (iOrder == 0 && iPrev < iNext))
+                            << "column " << iColumn << ", direction " << iDir << ", at " << k;
+                    }
                 }
             }
             EXPECT_EQ(keys.Column(), iColumn);

@@ -22,6 +22,7 @@
 
 #include "platform/win32/common/CaseFold.h"
 #include "platform/win32/posix/LayerMutex.h"
+#include "platform/win32/posix/MoveTemporary.h"
 
 namespace tessaly::win32::detail {
 namespace {
@@ -252,6 +253,7 @@ std::optional<FolderIndex> Build(const std::string& strFolder) {
     index.ino = st.st_ino;
     index.tsMtime = st.st_mtim;
     bool bOk = true;
+    bool bTemporaries = false;
     for (;;) {
         errno = 0;
         const dirent* pEntry = ::readdir(pDir);
@@ -264,10 +266,15 @@ std::optional<FolderIndex> Build(const std::string& strFolder) {
             continue;
         }
         index.mapNames.AddRead(FoldedNameHash(strName), strName);
+        bTemporaries = bTemporaries || MayBeMoveTemporary(strName);
     }
     ::closedir(pDir);
     if (!bOk) {
         return std::nullopt;
+    }
+    // Its sweep would find nothing: a flat folder of a million names is then read once, not twice.
+    if (!bTemporaries) {
+        NoteFolderSwept(strFolder);
     }
     index.mapNames.SealRead();
     timespec tsNow;

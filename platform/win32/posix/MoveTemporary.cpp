@@ -101,6 +101,10 @@ void NoteFolderSwept(const std::string& strFolder) {
     FirstVisit(strFolder);
 }
 
+bool MayBeMoveTemporary(std::string_view strName) {
+    return strName.starts_with(kPrefix);
+}
+
 void RemoveStaleMoveTemporaries(const std::string& strFolder) {
     if (!FirstVisit(strFolder)) {
         return;

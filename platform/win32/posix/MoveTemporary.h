@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace tessaly::win32::detail {
 
@@ -14,7 +15,10 @@ int CreateMoveTemporary(const std::string& strFolder, std::string& strTemp);
 // a copy under such a name was never the only one (the source is removed after the copy is in
 // place), so nothing is lost. Failures are ignored.
 void RemoveStaleMoveTemporaries(const std::string& strFolder);
-// strFolder needs no sweep in this process (the layer made it).
+// strFolder needs no sweep in this process (the layer made it, or read it whole and found no
+// temporary's name in it).
 void NoteFolderSwept(const std::string& strFolder);
+// Whether strName may be a temporary's (the sweep then looks closer).
+bool MayBeMoveTemporary(std::string_view strName);
 
 } // namespace tessaly::win32::detail

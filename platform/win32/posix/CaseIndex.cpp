@@ -272,7 +272,7 @@ std::optional<FolderIndex> Build(const std::string& strFolder) {
     if (!bOk) {
         return std::nullopt;
     }
-    // Its sweep would find nothing: a flat folder of a million names is then read once, not twice.
+    // Its sweep would find nothing: a folder a move goes into is then read once, not twice.
     if (!bTemporaries) {
         NoteFolderSwept(strFolder);
     }

@@ -82,8 +82,8 @@ TEST(SortKeys, OrderEveryPairAsTheNameSizeAndFolderComparisons) {
                 }
             }
             // The rows' order both ways: by rank, equal rows in their former order, a row whose id
-            // has no entry last. Once all rows, once a row of each rank alone (whose places are
-            // told apart from the buckets taken), the store's last entries left out.
+            // has no entry last. Once all rows, once a row of each rank alone (each placed by the
+            // ranks taken below its own), the store's last two entries left out.
             std::vector<DWORD_PTR> vecAllRows;
             std::vector<DWORD_PTR> vecOwnRanks;
             std::set<DWORD> setRanks;

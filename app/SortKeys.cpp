@@ -296,7 +296,7 @@ void SortBySize(CRowArray<Key>& vecKeys, SizeOf sizeOf) {
 // A size below 1 TiB and an identifier below 2^24 in one number, the size above: such keys take
 // half the memory of a pair, and the sort's passes over them half the time.
 constexpr int kPackedIdBits = 24;
-constexpr int kPackedSizeBytes = 5;
+constexpr int kPackedSizeBits = 40;
 constexpr std::uint64_t kPackedIdMask = (std::uint64_t{1} << kPackedIdBits) - 1;
 
 // The keys of the store's entries packed, in store order; false when one does not fit.
@@ -307,7 +307,7 @@ bool PackSizeKeys(const CFileCollector& store, CRowArray<std::uint64_t>& vecKeys
         if (entry.m_nId == CFileEntry::kNoId) {
             continue;
         }
-        if ((entry.m_ullSize >> (8 * kPackedSizeBytes)) != 0 || entry.m_nId > kPackedIdMask) {
+        if ((entry.m_ullSize >> kPackedSizeBits) != 0 || entry.m_nId > kPackedIdMask) {
             return false;
         }
         vecKeys.push_back(entry.m_ullSize << kPackedIdBits | entry.m_nId);
@@ -321,7 +321,7 @@ void CSortKeys::RankSizes(const CFileCollector& store) {
     {
         CRowArray<std::uint64_t> vecPacked;
         if (PackSizeKeys(store, vecPacked)) {
-            SortBySize<8 * kPackedSizeBytes>(
+            SortBySize<kPackedSizeBits>(
                 vecPacked, [](std::uint64_t ullKey) { return ullKey >> kPackedIdBits; });
             RankSorted(
                 vecPacked, m_vecRanks,

@@ -164,6 +164,11 @@ namespace tessaly::win32 {
 // folder without moving into it calls this. Each folder is swept once in a process; failures are
 // ignored. Windows' own move copies under the destination's name and leaves no such file.
 void RemoveStaleMoveTemporaries(LPCSTR lpFolder);
+// Reads the folder's names for the lookups in it that ignore case (a name asked for in another
+// case, or missing), so that a thread of the caller's can take that read, long in a big folder,
+// off the thread that looks up. Failures are left to the lookups. Windows' file systems ignore
+// case themselves: there is nothing to read ahead there.
+void ReadFolderNamesAhead(LPCSTR lpFolder);
 } // namespace tessaly::win32
 // A file (a folder: ERROR_ACCESS_DENIED; a missing one: ERROR_FILE_NOT_FOUND).
 BOOL WINAPI DeleteFileA(LPCSTR lpFileName);

@@ -24,6 +24,14 @@ COutcomeTally::~COutcomeTally() {
 }
 
 void COutcomeTally::Report(const MovePaths& paths, const CBatchResult& result) {
+    Queue(result, [&](MovePaths& slot) { slot = paths; }); // into strings whose room is kept
+}
+
+void COutcomeTally::Report(MovePaths&& paths, const CBatchResult& result) {
+    Queue(result, [&](MovePaths& slot) { std::swap(slot, paths); });
+}
+
+template <typename Fill> void COutcomeTally::Queue(const CBatchResult& result, Fill&& fill) {
     if (result.m_eOutcome == EBatchOutcome::Moved) {
         ++m_dwMoved;
     } else if (result.m_eOutcome == EBatchOutcome::AlreadyInPlace) {
@@ -37,7 +45,7 @@ void COutcomeTally::Report(const MovePaths& paths, const CBatchResult& result) {
         m_vecWaiting.emplace_back();
     }
     CReported& reported = m_vecWaiting[m_nWaiting++];
-    reported.m_paths = paths; // assigned into strings whose room is kept
+    fill(reported.m_paths);
     reported.m_result = result;
     const bool bWake = m_nWaiting == kWriteAt;
     lock.unlock();

@@ -21,6 +21,8 @@ public:
     COutcomeTally& operator=(const COutcomeTally&) = delete;
 
     void Report(const MovePaths& paths, const CBatchResult& result);
+    // The same, taking paths' strings: paths is left holding others, for the next entry to refill.
+    void Report(MovePaths&& paths, const CBatchResult& result);
     // Writes every line reported so far and waits for them: nothing else may be said before.
     void Finish();
 
@@ -34,6 +36,8 @@ private:
         MovePaths m_paths;
         CBatchResult m_result;
     };
+    // Counts result and queues it with paths, which fill(slot) puts into the queue's slot.
+    template <typename Fill> void Queue(const CBatchResult& result, Fill&& fill);
     void WriteLines();
 
     const CFileList& m_store;

@@ -6,6 +6,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "app/core/InputChecks.h"
@@ -123,6 +125,19 @@ void CollectTemplates(const CBatchOptions& options, CBatchOwner& owner) {
     FinishCollection(owner);
 }
 
+// A folder's names read ahead (ReadFolderNamesAhead) on a thread that is joined on destruction.
+class CReadAhead {
+public:
+    explicit CReadAhead(const CString& strFolder)
+        : m_thread([strFolder] { tessaly::win32::ReadFolderNamesAhead(strFolder); }) {}
+    ~CReadAhead() { m_thread.join(); }
+    CReadAhead(const CReadAhead&) = delete;
+    CReadAhead& operator=(const CReadAhead&) = delete;
+
+private:
+    std::thread m_thread;
+};
+
 int Run(const CBatchOptions& options) {
     InitFolders(options.m_bDryRun);
 
@@ -168,6 +183,10 @@ int Run(const CBatchOptions& options) {
     SetConsoleCtrlHandler(OnCtrlC, TRUE);
     SetOutputClosedHandler(OnOutputClosed);
     const std::size_t uUnmappedBefore = tessaly::win32::UnmappableNameCount();
+    // The first folder made in the operation folder has its names read, a long read in a big one:
+    // done meanwhile on a thread of its own, while the walk leaves a core idle. Joined at the end,
+    // so that the moves never wait for it.
+    const CReadAhead readAhead(strTarget);
     CollectTemplates(options, owner);
 
     const CFileCollector& collection = owner.GetCollection();
@@ -241,7 +260,9 @@ int Run(const CBatchOptions& options) {
                         result = RunBatchMove(paths); // in place, or in the way: said as usual
                     }
                 }
-                report(i, paths, result);
+                g_dwMoveDone = i + 1;
+                // Swapped for the tally's strings, which the next entry refills: not copied.
+                tally.Report(std::move(paths), result);
             }
         }
         tally.Finish();

@@ -475,6 +475,26 @@ int FindNameInTrustedIndex(std::string_view strFolder, std::string_view strDiskN
     return Search(it->second, NameHash(strDiskName), strDiskName, strFound) ? 1 : 0;
 }
 
+void CaseIndexReadAhead(const std::string& strFolder) {
+    Cache& cache = TheCache();
+    struct stat st;
+    if (::stat(strFolder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        return; // the lookups say what is wrong
+    }
+    {
+        std::lock_guard lock(cache.mutex);
+        const auto it = cache.mapFolders.find(strFolder);
+        if (it != cache.mapFolders.end() && IsSameFolder(it->second, st)) {
+            return;
+        }
+    }
+    std::optional<FolderIndex> fresh = Build(strFolder);
+    if (fresh) {
+        std::lock_guard lock(cache.mutex);
+        Install(cache, strFolder, std::move(*fresh));
+    }
+}
+
 void CaseIndexNoteCreatedFolder(const std::string& strFolder) {
     FolderIndex index;
     index.tRead = SteadyClock::now();

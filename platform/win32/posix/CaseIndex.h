@@ -26,6 +26,10 @@ bool FindNameIgnoringCase(const std::string& strFolder, std::string_view strDisk
 int FindNameInTrustedIndex(std::string_view strFolder, std::string_view strDiskName,
                            std::string& strFound);
 
+// Builds strFolder's index now unless one is held that still matches the folder: a thread of its
+// own may read a big folder before the lookups in it ask.
+void CaseIndexReadAhead(const std::string& strFolder);
+
 // The layer itself made strFolder: it is empty, no need to read it.
 void CaseIndexNoteCreatedFolder(const std::string& strFolder);
 // Drops strFolder's index: it was found to be behind someone else's change.

@@ -1,5 +1,5 @@
 // Folders and names: DeleteFileA, CreateDirectoryA, RemoveDirectoryA, GetFileAttributesA and
-// dbghelp's MakeSureDirectoryPathExists.
+// dbghelp's MakeSureDirectoryPathExists; reading a folder's names ahead.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +11,7 @@
 #include "platform/win32/Win32Errors.h"
 #include "platform/win32/Win32Files.h"
 #include "platform/win32/common/AnsiPath.h"
+#include "platform/win32/posix/CaseIndex.h"
 #include "platform/win32/posix/MoveTemporary.h"
 #include "platform/win32/posix/PathResolve.h"
 #include "platform/win32/posix/PathState.h"
@@ -249,4 +250,12 @@ BOOL WINAPI MakeSureDirectoryPathExists(LPCSTR DirPath) {
         }
     }
     return TRUE;
+}
+
+void tessaly::win32::ReadFolderNamesAhead(LPCSTR lpFolder) {
+    std::string strPosix;
+    bool bExists = false;
+    if (lpFolder != nullptr && ResolvePath(lpFolder, strPosix, &bExists) && bExists) {
+        CaseIndexReadAhead(strPosix);
+    }
 }

@@ -157,6 +157,8 @@ BOOL WINAPI MoveFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName) {
 // is ever left to sweep.
 void tessaly::win32::RemoveStaleMoveTemporaries(LPCSTR /*lpFolder*/) {}
 
+void tessaly::win32::ReadFolderNamesAhead(LPCSTR /*lpFolder*/) {}
+
 namespace {
 
 // A call on an existing path, made again with the disk's forms of its names when it was missing.

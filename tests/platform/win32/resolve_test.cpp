@@ -7,6 +7,7 @@
 
 #include "PathTestFolder.h"
 #include "platform/win32/Win32Errors.h"
+#include "platform/win32/Win32Files.h"
 #include "platform/win32/posix/CaseIndex.h"
 #include "platform/win32/posix/PathResolve.h"
 
@@ -125,6 +126,25 @@ TEST_F(CaseInsensitiveLookup, AFlatFolderIsReadOnceForAllItsNames) {
                   Posix("flat/track" + std::to_string(i) + ".mp3"));
     }
     EXPECT_EQ(GetCaseIndexStats().nBuilds - nBuilds, 2u); // the drive's root and the folder
+}
+
+TEST_F(CaseInsensitiveLookup, AFolderReadAheadIsReadAgainOnlyOnceSomeoneChangesIt) {
+    MakeFolder("flat");
+    MakeFile("flat/Track.mp3");
+    SetMtime("flat", 1'000'000'000);
+    tessaly::win32::ReadFolderNamesAhead("P:\\FLAT");
+    const std::size_t nBuilds = GetCaseIndexStats().nBuilds;
+    tessaly::win32::ReadFolderNamesAhead("P:\\flat"); // held and unchanged
+    EXPECT_EQ(Resolve("P:\\flat\\TRACK.MP3"), Posix("flat/Track.mp3"));
+    EXPECT_EQ(GetCaseIndexStats().nBuilds, nBuilds);
+    MakeFile("flat/Other.mp3");
+    SetMtime("flat", 1'000'000'100);
+    tessaly::win32::ReadFolderNamesAhead("P:\\flat");
+    EXPECT_EQ(GetCaseIndexStats().nBuilds, nBuilds + 1);
+    EXPECT_EQ(Resolve("P:\\flat\\OTHER.MP3"), Posix("flat/Other.mp3"));
+    EXPECT_EQ(GetCaseIndexStats().nBuilds, nBuilds + 1);
+    tessaly::win32::ReadFolderNamesAhead("P:\\missing"); // left to the lookups
+    tessaly::win32::ReadFolderNamesAhead(nullptr);
 }
 
 TEST_F(CaseInsensitiveLookup, ThreadsLookUpWhileTheLayerChangesFolders) {

@@ -69,7 +69,8 @@ struct IdentityHash {
 };
 
 // The names of one folder: those read from disk in one block sorted by hash, and those the layer
-// added since in a small map, so that reading a big folder costs a few allocations, not two a name.
+// added since in a short list, then a map, so that reading a big folder costs a few allocations,
+// not two a name.
 class NameTable {
 public:
     void AddRead(std::uint64_t uHash, std::string_view strName) {
@@ -89,9 +90,16 @@ public:
                 fn(NameOf(*it));
             }
         }
-        const auto [itBegin, itEnd] = m_mapAdded.equal_range(uHash);
-        for (auto it = itBegin; it != itEnd; ++it) {
-            fn(std::string_view(it->second));
+        for (const ReadName& name : m_aAdded) {
+            if (name.uHash == uHash) {
+                fn(AddedNameOf(name));
+            }
+        }
+        if (!m_mapAdded.empty()) {
+            const auto [itBegin, itEnd] = m_mapAdded.equal_range(uHash);
+            for (auto it = itBegin; it != itEnd; ++it) {
+                fn(std::string_view(it->second));
+            }
         }
     }
     // Returns +1, -1 or 0: the change to the number of names.
@@ -106,7 +114,18 @@ public:
                 return 1;
             }
         }
-        m_mapAdded.emplace(uHash, strName);
+        if (m_aAdded.size() < kListedAdded) {
+            if (m_aAdded.capacity() == 0) {
+                m_aAdded.reserve(kListedAdded);
+                m_strAddedArena.reserve(kListedAdded * 16);
+            }
+            CompactAdded(strName.size());
+            m_aAdded.push_back({uHash, static_cast<std::uint32_t>(m_strAddedArena.size()),
+                                static_cast<std::uint32_t>(strName.size()), true});
+            m_strAddedArena.append(strName);
+        } else {
+            m_mapAdded.emplace(uHash, strName);
+        }
         ++m_nLive;
         return 1;
     }
@@ -114,6 +133,14 @@ public:
         for (auto it = LowerBound(uHash); it != m_aRead.end() && it->uHash == uHash; ++it) {
             if (it->bLive && NameOf(*it) == strName) {
                 it->bLive = false;
+                --m_nLive;
+                return -1;
+            }
+        }
+        for (ReadName& name : m_aAdded) {
+            if (name.uHash == uHash && AddedNameOf(name) == strName) {
+                name = m_aAdded.back(); // the order of added names does not matter
+                m_aAdded.pop_back();
                 --m_nLive;
                 return -1;
             }
@@ -150,6 +177,24 @@ private:
     std::string_view NameOf(const ReadName& name) const {
         return std::string_view(m_strArena).substr(name.uOffset, name.uLength);
     }
+    std::string_view AddedNameOf(const ReadName& name) const {
+        return std::string_view(m_strAddedArena).substr(name.uOffset, name.uLength);
+    }
+    // Before adding a name of uLength bytes: the bytes of removed names go once they would make up
+    // most of the block, which a folder whose names come and go would otherwise grow without end.
+    void CompactAdded(std::size_t uLength) {
+        if (m_strAddedArena.size() + uLength <= kAddedArenaBytes) {
+            return;
+        }
+        std::string strKept;
+        strKept.reserve(m_strAddedArena.size());
+        for (ReadName& name : m_aAdded) {
+            const std::string_view strName = AddedNameOf(name);
+            name.uOffset = static_cast<std::uint32_t>(strKept.size());
+            strKept.append(strName);
+        }
+        m_strAddedArena.swap(strKept);
+    }
     bool Contains(std::uint64_t uHash, std::string_view strName) const {
         bool bFound = false;
         ForEach(uHash,
@@ -157,8 +202,15 @@ private:
         return bFound;
     }
 
+    // The first names added go into one block, searched through: a folder the layer made holds a
+    // few, and with two allocations rather than two a name, it is quick to make and to drop.
+    static constexpr std::size_t kListedAdded = 16;
+    static constexpr std::size_t kAddedArenaBytes = 4096;
+
     std::string m_strArena;
     std::vector<ReadName> m_aRead;
+    std::vector<ReadName> m_aAdded; // bLive unused: a removed one leaves the list
+    std::string m_strAddedArena;
     std::unordered_multimap<std::uint64_t, std::string, IdentityHash> m_mapAdded;
     std::size_t m_nLive = 0;
 };
@@ -173,13 +225,14 @@ struct FolderIndex {
     SteadyClock::duration dTrust{};
     bool bSelfChanged = false; // by the layer since it was read
     NameTable mapNames;
-    std::list<std::string>::iterator itLru;
+    std::list<const std::string*>::iterator itLru;
 };
 
 struct Cache {
     LayerMutex mutex;
     std::unordered_map<std::string, FolderIndex, ViewHash, std::equal_to<>> mapFolders;
-    std::list<std::string> lstLru; // most recently used first
+    // The folders' paths (the map's own keys, which stay put) most recently used first.
+    std::list<const std::string*> lstLru;
     // Row n, bit l (both modulo 64): some folder whose path has l bytes and whose last name n
     // got an index since the last clearing. Set only: a path without its bit has no index.
     std::array<std::uint64_t, 64> auShapes{};
@@ -319,14 +372,15 @@ FolderIndex& Install(Cache& cache, const std::string& strFolder, FolderIndex&& i
     if (itOld != cache.mapFolders.end()) {
         Erase(cache, itOld);
     }
-    cache.lstLru.push_front(strFolder);
-    index.itLru = cache.lstLru.begin();
     cache.nNames += index.mapNames.size();
     cache.nBuilds += bRead ? 1 : 0;
-    FolderIndex& installed = cache.mapFolders.emplace(strFolder, std::move(index)).first->second;
+    const auto itInstalled = cache.mapFolders.emplace(strFolder, std::move(index)).first;
+    cache.lstLru.push_front(&itInstalled->first);
+    itInstalled->second.itLru = cache.lstLru.begin();
+    FolderIndex& installed = itInstalled->second;
     while ((cache.mapFolders.size() > kMaxFolders || cache.nNames > kMaxNames) &&
            cache.lstLru.size() > 1) {
-        Erase(cache, cache.mapFolders.find(cache.lstLru.back()));
+        Erase(cache, cache.mapFolders.find(*cache.lstLru.back()));
     }
     return installed;
 }

@@ -113,6 +113,58 @@ TEST_F(CaseInsensitiveLookup, TheLayersOwnChangesNeedNoNewIndex) {
     EXPECT_EQ(GetCaseIndexStats().nBuilds, nBuilds);
 }
 
+TEST_F(CaseInsensitiveLookup, NamesTheLayerAddsAndRemovesAreFoundWithoutANewIndex) {
+    MakeFolder("f");
+    SetMtime("f", 1'000'000'000); // not read again for a change too recent to tell
+    EXPECT_EQ(Resolve("P:\\f\\NONE"), Posix("f/NONE")); // an index of no names
+    const std::size_t nBuilds = GetCaseIndexStats().nBuilds;
+    const auto change = [&](const std::string& strName, bool bAdd) {
+        const std::string strPath = "f/" + strName;
+        if (bAdd) {
+            MakeFile(strPath);
+            NoteEntryAdded(Posix(strPath));
+        } else {
+            ASSERT_EQ(::unlink(Posix(strPath).c_str()), 0);
+            NoteEntryRemoved(Posix(strPath));
+        }
+    };
+    // Names that come and go beside some that stay, long enough that their bytes would pile up
+    // if kept.
+    const std::string strLong(60, 'x');
+    change("First" + strLong, true);
+    for (int i = 0; i < 4; ++i) {
+        change("Kept" + strLong + std::to_string(i), true);
+    }
+    change("First" + strLong, false);
+    for (int i = 0; i < 300; ++i) {
+        change("Gone" + strLong + std::to_string(i), true);
+        change("Gone" + strLong + std::to_string(i), false);
+    }
+    // More names than a short list holds; every third goes again.
+    for (int i = 0; i < 40; ++i) {
+        change("Name" + std::to_string(i), true);
+    }
+    for (int i = 0; i < 40; i += 3) {
+        change("Name" + std::to_string(i), false);
+    }
+    for (int i = 0; i < 40; ++i) {
+        const std::string strAsked = "NAME" + std::to_string(i);
+        const bool bThere = i % 3 != 0;
+        EXPECT_EQ(Resolve("P:\\f\\" + strAsked),
+                  Posix("f/" + (bThere ? "Name" + std::to_string(i) : strAsked)))
+            << "name " << i;
+    }
+    for (const char* pszNumber : {"0", "299"}) {
+        const std::string strGone = "GONE" + strLong + pszNumber;
+        EXPECT_EQ(Resolve("P:\\f\\" + strGone), Posix("f/" + strGone));
+    }
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(Resolve("P:\\f\\KEPT" + strLong + std::to_string(i)),
+                  Posix("f/Kept" + strLong + std::to_string(i)));
+    }
+    EXPECT_EQ(GetCaseIndexStats().nBuilds, nBuilds);
+}
+
 TEST_F(CaseInsensitiveLookup, AFlatFolderIsReadOnceForAllItsNames) {
     MakeFolder("flat");
     constexpr int kFiles = 1000;

@@ -16,6 +16,9 @@ namespace {
 constexpr std::size_t kAhead = 64;
 constexpr std::size_t kAheadEntries = 16384;
 constexpr std::size_t kMaxEntries = 4096;
+// How far into the queue a walk looks for the folder it enters, past folders it passed (entered
+// before through a link, say).
+constexpr std::size_t kPassedLooked = 8;
 
 // strFolder's entries, false when it cannot be listed or holds more than kMaxEntries.
 bool ListFolder(const std::string& strFolder, std::vector<WIN32_FIND_DATAA>& vecEntries) {
@@ -120,9 +123,20 @@ void CFolderListingAhead::PublishLocked(const CToList& item, bool bListed, CList
     }
 }
 
+void CFolderListingAhead::DropPassedLocked(const std::string& strFolder) {
+    const std::size_t nQueued = m_vecToList.size();
+    for (std::size_t n = 1; n <= std::min(nQueued, kPassedLooked); ++n) {
+        if (m_vecToList[nQueued - n].strFolder == strFolder) {
+            m_vecToList.resize(nQueued - n + 1);
+            return;
+        }
+    }
+}
+
 bool CFolderListingAhead::Take(const std::string& strFolder,
                                std::vector<WIN32_FIND_DATAA>& vecEntries) {
     std::unique_lock lock(m_mutex);
+    DropPassedLocked(strFolder);
     for (;;) {
         // While the thread lists the folder, or is about to.
         const bool bListing = m_strListing == strFolder;
@@ -131,12 +145,13 @@ bool CFolderListingAhead::Take(const std::string& strFolder,
         if (!bListing && !bNext) {
             break;
         }
-        if (!bListing || m_vecToList.empty() || !HasRoomLocked() || g_bAbort.load()) {
+        if (g_bAbort.load() || (bListing && (m_vecToList.empty() || !HasRoomLocked()))) {
             m_cv.wait(lock);
             continue;
         }
-        // The walk lists the next folder itself meanwhile: on a tree of small folders the thread
-        // alone is slower than the walk, which would wait for it at every folder.
+        // The walk lists the folder itself when the thread has not begun it (it lists another, or
+        // has yet to run), and the next one meanwhile when it has: on a tree of small folders the
+        // thread alone is slower than the walk, which would wait for it at every folder.
         const CToList item = std::move(m_vecToList.back());
         m_vecToList.pop_back();
         m_bWalkListing = true;

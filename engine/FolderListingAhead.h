@@ -30,7 +30,8 @@ public:
 
     // The entries of strFolder ("." and ".." among them, as FindNextFileA gives them) into
     // vecEntries, waiting while the thread lists it; false when it was not listed ahead.
-    // Meanwhile the calling walk lists the folder after it itself, rather than wait idle.
+    // Meanwhile the calling walk lists the folder after it itself, rather than wait idle; one the
+    // thread has not begun, it lists itself.
     // Listings made for folders ahead of strFolder that the walk has passed are dropped.
     bool Take(const std::string& strFolder, std::vector<WIN32_FIND_DATAA>& vecEntries);
     // How many folders the walk has listed itself in Take so far.
@@ -57,6 +58,9 @@ private:
     };
     void Run();
     bool HasRoomLocked() const;
+    // Drops the folders queued before strFolder, which the walk entering it has passed, unless
+    // the thread lists them first: strFolder is then the next.
+    void DropPassedLocked(const std::string& strFolder);
     // Lists item (without the lock) into listing and its sub-folders into vecSubs, in the order
     // to take them from the back; false when it is the walk's to list.
     static bool ListOne(const CToList& item, CListing& listing, std::vector<CToList>& vecSubs);

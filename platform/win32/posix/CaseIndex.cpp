@@ -83,7 +83,7 @@ public:
         std::sort(m_aRead.begin(), m_aRead.end(),
                   [](const ReadName& a, const ReadName& b) { return a.uHash < b.uHash; });
     }
-    // Calls fn with every name whose hash is uHash.
+    // Calls fn with every name whose hash is uHash; removals that wait are not yet applied.
     template <typename Fn> void ForEach(std::uint64_t uHash, Fn&& fn) const {
         for (auto it = LowerBound(uHash); it != m_aRead.end() && it->uHash == uHash; ++it) {
             if (it->bLive) {
@@ -102,16 +102,17 @@ public:
             }
         }
     }
-    // Returns +1, -1 or 0: the change to the number of names.
+    // Returns the change to the number of names (the removals that waited included).
     int Add(std::uint64_t uHash, std::string_view strName) {
+        const int iSettled = Settle();
         if (Contains(uHash, strName)) {
-            return 0;
+            return iSettled;
         }
         for (auto it = LowerBound(uHash); it != m_aRead.end() && it->uHash == uHash; ++it) {
             if (!it->bLive && NameOf(*it) == strName) {
                 it->bLive = true;
                 ++m_nLive;
-                return 1;
+                return iSettled + 1;
             }
         }
         if (m_aAdded.size() < kListedAdded) {
@@ -127,16 +128,66 @@ public:
             m_mapAdded.emplace(uHash, strName);
         }
         ++m_nLive;
-        return 1;
+        return iSettled + 1;
     }
-    int Remove(std::uint64_t uHash, std::string_view strName) {
-        for (auto it = LowerBound(uHash); it != m_aRead.end() && it->uHash == uHash; ++it) {
+    // A removal that waits for the table's next use (Settle): a run of moves out of a big folder
+    // then costs one pass in hash order instead of a search of the whole table for each name.
+    // True when enough wait that they should be settled now.
+    bool RemoveLater(std::uint64_t uHash, std::string_view strName) {
+        m_aPending.push_back({uHash, static_cast<std::uint32_t>(m_strPendingArena.size()),
+                              static_cast<std::uint32_t>(strName.size()), true});
+        m_strPendingArena.append(strName);
+        return m_aPending.size() >= kMaxPending;
+    }
+    // Applies the removals that wait; returns the change to the number of names.
+    int Settle() {
+        if (m_aPending.empty()) {
+            return 0;
+        }
+        std::sort(m_aPending.begin(), m_aPending.end(),
+                  [](const ReadName& a, const ReadName& b) { return a.uHash < b.uHash; });
+        int iChange = 0;
+        auto itFrom = m_aRead.begin();
+        for (const ReadName& pending : m_aPending) {
+            const std::string_view strName =
+                std::string_view(m_strPendingArena).substr(pending.uOffset, pending.uLength);
+            itFrom = std::lower_bound(
+                itFrom, m_aRead.end(), pending.uHash,
+                [](const ReadName& name, std::uint64_t u) { return name.uHash < u; });
+            iChange += RemoveRead(itFrom, pending.uHash, strName)
+                           ? -1
+                           : RemoveAdded(pending.uHash, strName);
+        }
+        m_aPending.clear();
+        m_strPendingArena.clear();
+        return iChange;
+    }
+    bool HasPending() const { return !m_aPending.empty(); }
+    std::size_t size() const { return m_nLive; }
+
+private:
+    struct ReadName {
+        std::uint64_t uHash;
+        std::uint32_t uOffset;
+        std::uint32_t uLength;
+        bool bLive;
+    };
+    // Marks strName dead among the names read, searched from itFrom (at or before its hash).
+    bool RemoveRead(std::vector<ReadName>::iterator itFrom, std::uint64_t uHash,
+                    std::string_view strName) {
+        for (auto it = std::lower_bound(
+                 itFrom, m_aRead.end(), uHash,
+                 [](const ReadName&name, std::uint64_t u) { return name.uHash < u; });
+             it != m_aRead.end() && it->uHash == uHash; ++it) {
             if (it->bLive && NameOf(*it) == strName) {
                 it->bLive = false;
                 --m_nLive;
-                return -1;
+                return true;
             }
         }
+        return false;
+    }
+    int RemoveAdded(std::uint64_t uHash, std::string_view strName) {
         for (ReadName& name : m_aAdded) {
             if (name.uHash == uHash && AddedNameOf(name) == strName) {
                 name = m_aAdded.back(); // the order of added names does not matter
@@ -155,15 +206,6 @@ public:
         }
         return 0;
     }
-    std::size_t size() const { return m_nLive; }
-
-private:
-    struct ReadName {
-        std::uint64_t uHash;
-        std::uint32_t uOffset;
-        std::uint32_t uLength;
-        bool bLive;
-    };
     std::vector<ReadName>::iterator LowerBound(std::uint64_t uHash) {
         return std::lower_bound(
             m_aRead.begin(), m_aRead.end(), uHash,
@@ -205,6 +247,7 @@ private:
     // The first names added go into one block, searched through: a folder the layer made holds a
     // few, and with two allocations rather than two a name, it is quick to make and to drop.
     static constexpr std::size_t kListedAdded = 16;
+    static constexpr std::size_t kMaxPending = 1024;
     static constexpr std::size_t kAddedArenaBytes = 4096;
 
     std::string m_strArena;
@@ -212,6 +255,8 @@ private:
     std::vector<ReadName> m_aAdded; // bLive unused: a removed one leaves the list
     std::string m_strAddedArena;
     std::unordered_multimap<std::uint64_t, std::string, IdentityHash> m_mapAdded;
+    std::vector<ReadName> m_aPending; // removals yet to apply; bLive unused
+    std::string m_strPendingArena;
     std::size_t m_nLive = 0;
 };
 
@@ -260,8 +305,15 @@ bool ListedBefore(std::string_view strA, std::string_view strB) {
     return strKeyA < strKeyB;
 }
 
-bool Search(const FolderIndex& index, std::uint64_t uHash, std::string_view strName,
+// Applies the removals that wait in index (NameTable::RemoveLater). Called with the lock held.
+void Settle(Cache& cache, FolderIndex& index) {
+    cache.nNames = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(cache.nNames) +
+                                            index.mapNames.Settle());
+}
+
+bool Search(Cache& cache, FolderIndex& index, std::uint64_t uHash, std::string_view strName,
             std::string& strFound) {
+    Settle(cache, index);
     bool bExact = false;
     std::optional<std::string_view> best;
     index.mapNames.ForEach(uHash, [&](std::string_view strCandidate) {
@@ -387,9 +439,14 @@ FolderIndex& Install(Cache& cache, const std::string& strFolder, FolderIndex&& i
 
 void UpdateNames(Cache& cache, FolderIndex& index, std::string_view strName, bool bAdded) {
     const std::uint64_t uHash = NameHash(strName);
-    const int iChange =
-        bAdded ? index.mapNames.Add(uHash, strName) : index.mapNames.Remove(uHash, strName);
-    cache.nNames = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(cache.nNames) + iChange);
+    if (!bAdded) {
+        if (index.mapNames.RemoveLater(uHash, strName)) {
+            Settle(cache, index);
+        }
+        return;
+    }
+    cache.nNames = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(cache.nNames) +
+                                            index.mapNames.Add(uHash, strName));
 }
 
 // strFolder and strName as one path, in a buffer of the calling thread's (no allocation once it
@@ -500,7 +557,7 @@ bool FindNameIgnoringCase(const std::string& strFolder, std::string_view strDisk
         if (it != cache.mapFolders.end() && !it->second.bSelfChanged &&
             IsSameFolder(it->second, st)) {
             cache.lstLru.splice(cache.lstLru.begin(), cache.lstLru, it->second.itLru);
-            if (Search(it->second, uHash, strDiskName, strFound)) {
+            if (Search(cache, it->second, uHash, strDiskName, strFound)) {
                 return true;
             }
             if (!it->second.bRacy || SteadyClock::now() < it->second.tRecheck) {
@@ -514,7 +571,8 @@ bool FindNameIgnoringCase(const std::string& strFolder, std::string_view strDisk
         return false;
     }
     std::lock_guard lock(cache.mutex);
-    return Search(Install(cache, strFolder, std::move(*fresh)), uHash, strDiskName, strFound);
+    return Search(cache, Install(cache, strFolder, std::move(*fresh)), uHash, strDiskName,
+                  strFound);
 }
 
 int FindNameInTrustedIndex(std::string_view strFolder, std::string_view strDiskName,
@@ -526,7 +584,7 @@ int FindNameInTrustedIndex(std::string_view strFolder, std::string_view strDiskN
         return -1;
     }
     cache.lstLru.splice(cache.lstLru.begin(), cache.lstLru, it->second.itLru);
-    return Search(it->second, NameHash(strDiskName), strDiskName, strFound) ? 1 : 0;
+    return Search(cache, it->second, NameHash(strDiskName), strDiskName, strFound) ? 1 : 0;
 }
 
 void CaseIndexReadAhead(const std::string& strFolder) {

@@ -115,8 +115,11 @@ TEST_F(CaseInsensitiveLookup, TheLayersOwnChangesNeedNoNewIndex) {
 
 TEST_F(CaseInsensitiveLookup, NamesTheLayerAddsAndRemovesAreFoundWithoutANewIndex) {
     MakeFolder("f");
+    for (int i = 0; i < 10; ++i) {
+        MakeFile("f/Read" + std::to_string(i));
+    }
     SetMtime("f", 1'000'000'000); // not read again for a change too recent to tell
-    EXPECT_EQ(Resolve("P:\\f\\NONE"), Posix("f/NONE")); // an index of no names
+    EXPECT_EQ(Resolve("P:\\f\\NONE"), Posix("f/NONE")); // reads the index
     const std::size_t nBuilds = GetCaseIndexStats().nBuilds;
     const auto change = [&](const std::string& strName, bool bAdd) {
         const std::string strPath = "f/" + strName;
@@ -128,6 +131,11 @@ TEST_F(CaseInsensitiveLookup, NamesTheLayerAddsAndRemovesAreFoundWithoutANewInde
             NoteEntryRemoved(Posix(strPath));
         }
     };
+    // Names read, removed, and one of them back again.
+    for (int i = 0; i < 5; ++i) {
+        change("Read" + std::to_string(i), false);
+    }
+    change("Read0", true);
     // Names that come and go beside some that stay, long enough that their bytes would pile up
     // if kept.
     const std::string strLong(60, 'x');
@@ -153,6 +161,12 @@ TEST_F(CaseInsensitiveLookup, NamesTheLayerAddsAndRemovesAreFoundWithoutANewInde
         EXPECT_EQ(Resolve("P:\\f\\" + strAsked),
                   Posix("f/" + (bThere ? "Name" + std::to_string(i) : strAsked)))
             << "name " << i;
+    }
+    for (int i = 0; i < 10; ++i) {
+        const std::string strAsked = "READ" + std::to_string(i);
+        EXPECT_EQ(Resolve("P:\\f\\" + strAsked),
+                  Posix("f/" + (i == 0 || i >= 5 ? "Read" + std::to_string(i) : strAsked)))
+            << "read name " << i;
     }
     for (const char* pszNumber : {"0", "299"}) {
         const std::string strGone = "GONE" + strLong + pszNumber;

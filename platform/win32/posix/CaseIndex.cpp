@@ -88,6 +88,9 @@ struct Cache {
     std::array<std::uint64_t, 64> auShapes{};
     std::size_t nNames = 0;
     std::size_t nBuilds = 0;
+    // The layer's own changes noted so far, held in an index or not: a read that some of them
+    // may have missed is not installed over them (CaseIndexReadAhead).
+    std::uint64_t uChanges = 0;
 };
 
 Cache& TheCache() {
@@ -289,6 +292,7 @@ void EraseChild(Cache& cache, std::string_view strFolder, std::string_view strNa
 // Called with the cache's lock held.
 void NoteTrustingLocked(Cache& cache, std::string_view strFolder, std::string_view strName,
                         bool bAdded) {
+    ++cache.uChanges;
     if (!bAdded) {
         EraseChild(cache, strFolder, strName);
     }
@@ -312,6 +316,7 @@ void Note(std::string_view strFolder, std::string_view strName, bool bAdded, boo
     {
         // Most changes land in folders nobody has looked up ignoring case: no stat for those.
         std::lock_guard lock(cache.mutex);
+        ++cache.uChanges;
         const bool bFolderKnown = cache.mapFolders.count(strFolder) != 0;
         const bool bSelfKnown = !bAdded && MayHoldChild(cache, strFolder, strName) &&
                                 cache.mapFolders.count(ChildPath(strFolder, strName));
@@ -398,16 +403,20 @@ void CaseIndexReadAhead(const std::string& strFolder) {
     if (::stat(strFolder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
         return; // the lookups say what is wrong
     }
+    std::uint64_t uChangesBefore = 0;
     {
         std::lock_guard lock(cache.mutex);
         const auto it = cache.mapFolders.find(strFolder);
         if (it != cache.mapFolders.end() && IsSameFolder(it->second, st)) {
             return;
         }
+        uChangesBefore = cache.uChanges;
     }
     std::optional<FolderIndex> fresh = Build(strFolder);
-    if (fresh) {
-        std::lock_guard lock(cache.mutex);
+    std::lock_guard lock(cache.mutex);
+    // A change the layer made meanwhile may be missing from this read, and once noted in it the
+    // index would be trusted: the lookups read the folder themselves then.
+    if (fresh && cache.uChanges == uChangesBefore) {
         Install(cache, strFolder, std::move(*fresh));
     }
 }

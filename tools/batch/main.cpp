@@ -183,8 +183,8 @@ int Run(const CBatchOptions& options) {
     SetOutputClosedHandler(OnOutputClosed);
     const std::size_t uUnmappedBefore = tessaly::win32::UnmappableNameCount();
     // The first folder made in the operation folder has its names read, a long read in a big one:
-    // done meanwhile on a thread of its own, while the walk leaves a core idle. Joined at the end,
-    // so that the moves never wait for it.
+    // done on a thread of its own while the walk runs. Joined at the end, so that the moves never
+    // wait for it (a lookup that comes first reads the folder itself).
     const CReadAhead readAhead(strTarget);
     CollectTemplates(options, owner);
 

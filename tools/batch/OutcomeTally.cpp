@@ -16,16 +16,22 @@ constexpr std::size_t kMaxWaiting = 512;
 
 } // namespace
 
-COutcomeTally::COutcomeTally(const CFileList& store, LPCSTR pcOperationFolder, LPCSTR pcTargetExt,
-                             bool bDryRun)
-    : m_store(store), m_strOperationFolder(pcOperationFolder), m_strTargetExt(pcTargetExt),
-      m_bDryRun(bDryRun), m_thread([this] { WriteLines(); }) {}
+COutcomeTally::COutcomeTally(const CFileList& store, bool bDryRun)
+    : m_store(store), m_bDryRun(bDryRun), m_thread([this] { WriteLines(); }) {}
 
 COutcomeTally::~COutcomeTally() {
     Finish();
 }
 
-void COutcomeTally::Report(DWORD dwIndex, const CBatchResult& result) {
+void COutcomeTally::Report(const MovePaths& paths, const CBatchResult& result) {
+    Queue(result, [&](MovePaths& slot) { slot = paths; }); // into strings whose room is kept
+}
+
+void COutcomeTally::Report(MovePaths&& paths, const CBatchResult& result) {
+    Queue(result, [&](MovePaths& slot) { std::swap(slot, paths); });
+}
+
+template <typename Fill> void COutcomeTally::Queue(const CBatchResult& result, Fill&& fill) {
     if (result.m_eOutcome == EBatchOutcome::Moved) {
         ++m_dwMoved;
     } else if (result.m_eOutcome == EBatchOutcome::AlreadyInPlace) {
@@ -39,7 +45,7 @@ void COutcomeTally::Report(DWORD dwIndex, const CBatchResult& result) {
         m_vecWaiting.emplace_back();
     }
     CReported& reported = m_vecWaiting[m_nWaiting++];
-    reported.m_dwIndex = dwIndex;
+    fill(reported.m_paths);
     reported.m_result = result;
     const bool bWake = m_nWaiting == kWriteAt;
     lock.unlock();
@@ -62,7 +68,6 @@ void COutcomeTally::Finish() {
 
 void COutcomeTally::WriteLines() {
     std::vector<CReported> vecWriting; // swapped with the waiting lines, room and all
-    MovePaths paths;                   // refilled for each line, keeping its strings' room
     std::unique_lock lock(m_mutex);
     for (;;) {
         m_cvLines.wait_for(lock, kWriteEvery,
@@ -80,11 +85,8 @@ void COutcomeTally::WriteLines() {
         m_cvRoom.notify_one();
         for (std::size_t n = 0; n < nLines; ++n) {
             const CReported& reported = vecWriting[n];
-            // As the moves built them (a failure leaves the destination's fields empty alike).
-            BuildMovePaths(&m_store.GetAt(reported.m_dwIndex), &paths, m_strOperationFolder,
-                           m_strTargetExt);
             const CBatchEntryText text =
-                DescribeBatchEntry(paths, reported.m_result, m_store, m_bDryRun);
+                DescribeBatchEntry(reported.m_paths, reported.m_result, m_store, m_bDryRun);
             PrintLine(text.m_strLine);
             if (!text.m_strReason.empty()) {
                 PrintError(text.m_strReason);

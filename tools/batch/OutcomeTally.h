@@ -15,16 +15,14 @@
 
 class COutcomeTally {
 public:
-    // The lines name each entry's paths as BuildMovePaths gives them for pcOperationFolder and
-    // pcTargetExt: built again on the writer's thread, so that the moves hand over only an index.
-    COutcomeTally(const CFileList& store, LPCSTR pcOperationFolder, LPCSTR pcTargetExt,
-                  bool bDryRun);
+    COutcomeTally(const CFileList& store, bool bDryRun);
     ~COutcomeTally();
     COutcomeTally(const COutcomeTally&) = delete;
     COutcomeTally& operator=(const COutcomeTally&) = delete;
 
-    // What became of the store's entry dwIndex.
-    void Report(DWORD dwIndex, const CBatchResult& result);
+    void Report(const MovePaths& paths, const CBatchResult& result);
+    // The same, taking paths' strings: paths is left holding others, for the next entry to refill.
+    void Report(MovePaths&& paths, const CBatchResult& result);
     // Writes every line reported so far and waits for them: nothing else may be said before.
     void Finish();
 
@@ -35,14 +33,14 @@ public:
 
 private:
     struct CReported {
-        DWORD m_dwIndex = 0;
+        MovePaths m_paths;
         CBatchResult m_result;
     };
+    // Counts result and queues it with paths, which fill(slot) puts into the queue's slot.
+    template <typename Fill> void Queue(const CBatchResult& result, Fill&& fill);
     void WriteLines();
 
     const CFileList& m_store;
-    CString m_strOperationFolder;
-    CString m_strTargetExt;
     bool m_bDryRun;
     DWORD m_dwMoved = 0;
     DWORD m_dwInPlace = 0;

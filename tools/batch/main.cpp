@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "app/core/InputChecks.h"
@@ -218,7 +219,7 @@ int Run(const CBatchOptions& options) {
             return kExitSkipped;
         }
     }
-    COutcomeTally tally(collection, strTarget, strExt, options.m_bDryRun);
+    COutcomeTally tally(collection, options.m_bDryRun);
     g_dwMoveTotal = dwCount;
     g_dwMoveDone = 0;
     {
@@ -226,9 +227,9 @@ int Run(const CBatchOptions& options) {
         CProgressLine progress(
             [pcLabel] { return MoveProgressBar(pcLabel, g_dwMoveDone, g_dwMoveTotal); },
             !options.m_bDryRun);
-        auto report = [&](DWORD i, const MovePaths& /*paths*/, const CBatchResult& result) {
+        auto report = [&](DWORD i, const MovePaths& paths, const CBatchResult& result) {
             g_dwMoveDone = i + 1;
-            tally.Report(i, result);
+            tally.Report(paths, result);
         };
         if (options.m_bDryRun) {
             PredictBatchPass(collection, strTarget, strExt, report);
@@ -259,7 +260,9 @@ int Run(const CBatchOptions& options) {
                         result = RunBatchMove(paths); // in place, or in the way: said as usual
                     }
                 }
-                report(i, paths, result);
+                g_dwMoveDone = i + 1;
+                // Swapped for the tally's strings, which the next entry refills: not copied.
+                tally.Report(std::move(paths), result);
             }
         }
         tally.Finish();

@@ -9,6 +9,10 @@ bool HashBelow(const auto& name, std::uint64_t uHash) {
     return name.uHash < uHash;
 }
 
+bool ByHash(const auto& a, const auto& b) {
+    return a.uHash < b.uHash;
+}
+
 } // namespace
 
 void NameTable::AddRead(std::uint64_t uHash, std::string_view strName) {
@@ -19,8 +23,7 @@ void NameTable::AddRead(std::uint64_t uHash, std::string_view strName) {
 }
 
 void NameTable::SealRead() {
-    std::sort(m_aRead.begin(), m_aRead.end(),
-              [](const Name& a, const Name& b) { return a.uHash < b.uHash; });
+    std::sort(m_aRead.begin(), m_aRead.end(), ByHash<Name, Name>);
 }
 
 int NameTable::Add(std::uint64_t uHash, std::string_view strName) {
@@ -63,8 +66,7 @@ int NameTable::Settle() {
     if (m_aPending.empty()) {
         return 0;
     }
-    std::sort(m_aPending.begin(), m_aPending.end(),
-              [](const Name& a, const Name& b) { return a.uHash < b.uHash; });
+    std::sort(m_aPending.begin(), m_aPending.end(), ByHash<Name, Name>);
     // In hash order, each search starts where the last one ended.
     int iChange = 0;
     auto itAt = m_aRead.begin();

@@ -96,11 +96,11 @@ TEST_F(FindFile, DotEntriesComeFirstExceptAtADriveRoot) {
     EXPECT_EQ(List("P:\\sub\\*"), Names({"inner"})); // O's root, whichever drive names it
     EXPECT_EQ(List("P:\\sub\\inner\\*"), Names({".", ".."}));
     // "." describes the folder itself and ".." its parent, also where the folder is reached
-    // through a link.
+    // through a link or spelled in another case.
     SetMtime("sub/inner", 1577934245, 0);
     SetMtime("sub", 1600000000, 0);
     std::filesystem::create_directory_symlink("sub/inner", FsPath(Posix("link")));
-    for (const char* pcFolder : {"P:\\sub\\inner", "P:\\link"}) {
+    for (const char* pcFolder : {"P:\\sub\\inner", "P:\\link", "P:\\SUB\\Inner"}) {
         SCOPED_TRACE(pcFolder);
         WIN32_FIND_DATAA data;
         const HANDLE hFind = FindFirstFileA((std::string(pcFolder) + "\\*").c_str(), &data);

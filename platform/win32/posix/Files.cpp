@@ -13,6 +13,7 @@
 #include "platform/win32/posix/FileTime.h"
 #include "platform/win32/posix/Handles.h"
 #include "platform/win32/posix/PathResolve.h"
+#include "platform/win32/posix/PathState.h"
 #include "platform/win32/posix/Sys.h"
 
 namespace tessaly::win32::detail {
@@ -377,6 +378,12 @@ BOOL WINAPI GetFileInformationByHandle(HANDLE hFile,
 namespace {
 
 BOOL InformationByName(LPCSTR lpFileName, BY_HANDLE_FILE_INFORMATION& info, bool bBeforeMove) {
+    // "." (a walk asking which folder it is in) is the working directory: no path to look up.
+    if (struct statx stxCurrent; lpFileName != nullptr && lpFileName[0] == '.' &&
+                                 lpFileName[1] == '\0' && StatCurrentDirectory(stxCurrent)) {
+        InfoFromStatx(stxCurrent, info);
+        return TRUE;
+    }
     std::string strPosix;
     bool bExists = false;
     FoundEntry found;

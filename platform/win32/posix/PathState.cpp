@@ -2,6 +2,7 @@
 // (every file call) only read; SetCurrentDirectoryA, _chdrive and SetDriveTable write.
 #include "platform/win32/posix/PathState.h"
 
+#include <fcntl.h>
 #include <limits.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -46,6 +47,9 @@ struct State {
     std::map<char, Drive> mapDrives;
     char cCurrent = 'Z';
     std::array<std::optional<DirState>, 26> aDirs; // each drive's last current directory
+    // The process's working directory is the current directory's folder (its last chdir there
+    // succeeded); written with WorkingDirectoryChangeMutex held.
+    bool bWorkingDirectoryFollows = false;
 };
 
 bool IsSeparator(char c) {
@@ -146,11 +150,13 @@ State* MakeInitialState() {
             dir.aDisk = std::move(aRest);
             pState->cCurrent = cDrive;
             pState->aDirs[cDrive - 'A'] = std::move(dir);
+            pState->bWorkingDirectoryFollows = true;
             return pState;
         }
     }
     // Follow the first drive's root with the real working directory as well.
-    (void)::chdir(pState->mapDrives.begin()->second.strRoot.c_str());
+    pState->bWorkingDirectoryFollows =
+        ::chdir(pState->mapDrives.begin()->second.strRoot.c_str()) == 0;
     return pState;
 }
 
@@ -592,7 +598,17 @@ bool ChangeCurrentDirectory(const WindowsPath& folder) {
     std::unique_lock lock(state.mutex);
     state.cCurrent = folder.cDrive;
     state.aDirs[folder.cDrive - 'A'] = std::move(dir);
+    state.bWorkingDirectoryFollows = true;
     return true;
+}
+
+bool StatCurrentDirectory(struct statx& stx) {
+    State& state = TheState();
+    const std::lock_guard change(WorkingDirectoryChangeMutex());
+    // A folder removed while current has no links left: the path says it is gone, as before.
+    return state.bWorkingDirectoryFollows &&
+           ::statx(AT_FDCWD, ".", AT_NO_AUTOMOUNT, STATX_BASIC_STATS | STATX_BTIME, &stx) == 0 &&
+           stx.stx_nlink > 0;
 }
 
 } // namespace detail
@@ -618,7 +634,8 @@ void SetDriveTable(const std::map<char, std::string>& mapDrives) {
     }
     if (bCurrentGone || bCurrentMoved) {
         // Best effort: the real working directory follows ours where it can.
-        (void)::chdir(state.mapDrives[state.cCurrent].strRoot.c_str());
+        state.bWorkingDirectoryFollows =
+            ::chdir(state.mapDrives[state.cCurrent].strRoot.c_str()) == 0;
     }
 }
 

@@ -2,6 +2,8 @@
 // drive's current directory) and the lexical reading of Windows paths against it.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -76,5 +78,9 @@ std::string CurrentDirectoryOf(char cDrive = 0);
 // Makes the resolved folder current: chdir through SysChdir, then the current drive and that
 // drive's remembered directory. False with GetLastError set when chdir fails.
 bool ChangeCurrentDirectory(const WindowsPath& folder);
+// The current directory described through the process's working directory, which the layer keeps
+// on it: no path to look up. False when that cannot answer (the working directory did not follow,
+// or the folder was removed), and the path is then to be looked up.
+bool StatCurrentDirectory(struct statx& stx);
 
 } // namespace tessaly::win32::detail

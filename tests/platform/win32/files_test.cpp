@@ -265,4 +265,18 @@ TEST_F(CreateFile, InformationByNameIsTheHandlesWithoutOpeningTheFile) {
     BY_HANDLE_FILE_INFORMATION info{};
     EXPECT_FALSE(tessaly::win32::GetFileInformationByName("T:\\missing.mp3", info));
     EXPECT_FALSE(tessaly::win32::GetFileInformationByName("T:\\missing\\song.mp3", info));
+    // "." is the current folder, however its path was spelled; once removed, it is gone.
+    std::filesystem::create_directory(Posix("folder/inner"));
+    for (const char* pszPath : {"T:\\FOLDER", "T:\\folder\\Inner"}) {
+        ASSERT_TRUE(SetCurrentDirectoryA(pszPath)) << pszPath;
+        ASSERT_TRUE(tessaly::win32::GetFileInformationByName(".", info)) << pszPath;
+        const BY_HANDLE_FILE_INFORMATION expected = byHandle(pszPath);
+        EXPECT_EQ(info.dwFileAttributes, static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY)) << pszPath;
+        EXPECT_EQ(info.nFileIndexLow, expected.nFileIndexLow) << pszPath;
+        EXPECT_EQ(info.nFileIndexHigh, expected.nFileIndexHigh) << pszPath;
+    }
+    if (!tessaly::test::kOnWindows) { // where a current folder cannot be removed
+        std::filesystem::remove(Posix("folder/inner"));
+        EXPECT_FALSE(tessaly::win32::GetFileInformationByName(".", info));
+    }
 }

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <string>
+#include <string_view>
 
 #include "platform/win32/Win32Errors.h"
 #include "platform/win32/Win32Files.h"
@@ -379,8 +380,9 @@ namespace {
 
 BOOL InformationByName(LPCSTR lpFileName, BY_HANDLE_FILE_INFORMATION& info, bool bBeforeMove) {
     // "." (a walk asking which folder it is in) is the working directory: no path to look up.
-    if (struct statx stxCurrent; lpFileName != nullptr && lpFileName[0] == '.' &&
-                                 lpFileName[1] == '\0' && StatCurrentDirectory(stxCurrent)) {
+    struct statx stxCurrent;
+    if (lpFileName != nullptr && std::string_view(lpFileName) == "." &&
+        StatCurrentDirectory(stxCurrent)) {
         InfoFromStatx(stxCurrent, info);
         return TRUE;
     }

@@ -13,17 +13,16 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
-#include <functional>
 #include <list>
 #include <mutex>
 #include <optional>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/win32/common/CaseFold.h"
 #include "platform/win32/posix/LayerMutex.h"
 #include "platform/win32/posix/MoveTemporary.h"
 #include "platform/win32/posix/NameTable.h"
+#include "platform/win32/posix/PathMap.h"
 
 namespace tessaly::win32::detail {
 namespace {
@@ -42,13 +41,6 @@ constexpr auto kMinRecheck = std::chrono::milliseconds(50);
 // someone else's.
 constexpr auto kMinTrust = std::chrono::milliseconds(100);
 constexpr int kTrustPerBuild = 64;
-
-struct ViewHash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view str) const noexcept {
-        return std::hash<std::string_view>{}(str);
-    }
-};
 
 // FoldedNameHash of the name this thread asked for last: a move's checks, its lookups and its
 // notes all ask for the same name.
@@ -80,7 +72,7 @@ struct FolderIndex {
 
 struct Cache {
     LayerMutex mutex;
-    std::unordered_map<std::string, FolderIndex, ViewHash, std::equal_to<>> mapFolders;
+    PathMap<FolderIndex> mapFolders;
     // The folders' paths (the map's own keys, which stay put) most recently used first.
     std::list<const std::string*> lstLru;
     // Row n, bit l (both modulo 64): some folder whose path has l bytes and whose last name n

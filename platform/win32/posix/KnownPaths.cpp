@@ -9,10 +9,10 @@
 #include <mutex>
 #include <optional>
 #include <set>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/win32/posix/LayerMutex.h"
+#include "platform/win32/posix/PathMap.h"
 
 namespace tessaly::win32::detail {
 namespace {
@@ -33,15 +33,6 @@ constexpr std::size_t kMaxTaken = 4096;
 constexpr std::size_t kMaxFolders = 4096;
 constexpr std::size_t kRecentSlots = 4;
 constexpr std::size_t kFilterRows = 64;
-
-struct ViewHash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view str) const noexcept {
-        return std::hash<std::string_view>{}(str);
-    }
-};
-
-template <typename T> using ViewMap = std::unordered_map<std::string, T, ViewHash, std::equal_to<>>;
 
 struct Folder {
     KnownEntryPtr pEntry;
@@ -68,21 +59,21 @@ struct BeforeMove {
 
 struct Known {
     LayerMutex mutex;
-    ViewMap<Folder> mapFolders;                    // by on-disk path
+    PathMap<Folder> mapFolders;                    // by on-disk path
     std::set<std::string, std::less<>> setFolders; // the same paths in order, for subtrees
-    ViewMap<std::string> mapAliases;               // spelling -> on-disk path
+    PathMap<std::string> mapAliases;               // spelling -> on-disk path
     std::array<Recent, kRecentSlots> aRecent;
     std::size_t uNextRecent = 0;
     // Sources noted before their moves, by spelling; those spelt otherwise than on disk also by
     // their on-disk path (one spelling each), so that a change there finds them; and how many lie
     // in each folder (as spelt and on disk), so that a folder's change looks at them only when
     // some are below it.
-    ViewMap<BeforeMove> mapBeforeMove;
-    ViewMap<std::string> mapBeforeMoveByDisk;
-    ViewMap<std::size_t> mapBeforeMoveFolders;
+    PathMap<BeforeMove> mapBeforeMove;
+    PathMap<std::string> mapBeforeMoveByDisk;
+    PathMap<std::size_t> mapBeforeMoveFolders;
     // Sources taken for their moves, for the thread that notes them to free: it made them, and
     // freeing them on the moving thread waited for that thread's heap at every other move.
-    std::vector<ViewMap<BeforeMove>::node_type> vecTaken;
+    std::vector<PathMap<BeforeMove>::node_type> vecTaken;
     // Row d (the last row: d or more components), bit l (modulo 64): some changed folder of d
     // components has a last name of l bytes as on disk, or some spelling of that depth and name
     // length leads to a folder. Set only, until the next clearing: a lookup whose bit is clear
@@ -209,8 +200,8 @@ void CountBeforeMove(Known& known, std::string_view strGiven, const KnownEntry& 
 }
 
 // pvecKeep: where its node goes, to be freed later, instead of now.
-void EraseBeforeMove(Known& known, ViewMap<BeforeMove>::iterator it,
-                     std::vector<ViewMap<BeforeMove>::node_type>* pvecKeep = nullptr) {
+void EraseBeforeMove(Known& known, PathMap<BeforeMove>::iterator it,
+                     std::vector<PathMap<BeforeMove>::node_type>* pvecKeep = nullptr) {
     const KnownEntry& entry = *it->second.pEntry;
     if (entry.strResolved != it->first) {
         const auto itDisk = known.mapBeforeMoveByDisk.find(entry.strResolved);
@@ -348,7 +339,7 @@ void NoteEntryBeforeMove(std::string_view strGiven, KnownEntryPtr pEntry) {
     Known& known = TheKnown();
     const auto tNow = Clock::now();
     // Those the moves took since, freed here once the lock is let go (the buffers change hands).
-    thread_local std::vector<ViewMap<BeforeMove>::node_type> t_vecTaken;
+    thread_local std::vector<PathMap<BeforeMove>::node_type> t_vecTaken;
     struct CFreeTaken {
         ~CFreeTaken() { t_vecTaken.clear(); }
     } freeTaken;
@@ -375,7 +366,7 @@ void NoteEntryBeforeMove(std::string_view strGiven, KnownEntryPtr pEntry) {
 
 KnownEntryPtr TakeEntryBeforeMove(std::string_view strGiven) {
     Known& known = TheKnown();
-    std::vector<ViewMap<BeforeMove>::node_type> vecUnclaimed;
+    std::vector<PathMap<BeforeMove>::node_type> vecUnclaimed;
     std::unique_lock lock(known.mutex);
     if (known.mapBeforeMove.empty()) {
         return nullptr;

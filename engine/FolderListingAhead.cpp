@@ -116,10 +116,35 @@ void CFolderListingAhead::PublishLocked(const CToList& item, bool bListed, CList
         m_vecToList.insert(itAt, std::make_move_iterator(vecSubs.begin()),
                            std::make_move_iterator(vecSubs.end()));
     }
-    if (bListed) {
-        m_uEntriesHeld += listing.vecEntries.size();
-        m_mapListed[item.strFolder] = std::move(listing);
+    if (!bListed) {
+        return;
+    }
+    m_uEntriesHeld += listing.vecEntries.size();
+    if (m_vecSpare.empty()) {
+        const auto [it, bNew] = m_mapListed.try_emplace(item.strFolder);
+        if (!bNew) { // listed again (reached by two ways): the new listing replaces it
+            m_uEntriesHeld -= it->second.vecEntries.size();
+        }
+        it->second = std::move(listing);
         listing = {};
+        return;
+    }
+    // A spare's buffers are swapped in, for the next listing to fill.
+    CListed::node_type node = std::move(m_vecSpare.back());
+    m_vecSpare.pop_back();
+    node.key() = item.strFolder;
+    std::swap(node.mapped(), listing);
+    auto inserted = m_mapListed.insert(std::move(node));
+    if (!inserted.inserted) {
+        std::swap(inserted.position->second, inserted.node.mapped());
+        m_uEntriesHeld -= inserted.node.mapped().vecEntries.size();
+        RecycleLocked(std::move(inserted.node));
+    }
+}
+
+void CFolderListingAhead::RecycleLocked(CListed::node_type&& node) {
+    if (m_vecSpare.size() < kAhead) {
+        m_vecSpare.push_back(std::move(node));
     }
 }
 
@@ -171,17 +196,21 @@ bool CFolderListingAhead::Take(const std::string& strFolder,
     if (it == m_mapListed.end()) {
         return false;
     }
-    m_uEntriesHeld -= it->second.vecEntries.size();
-    vecEntries = std::move(it->second.vecEntries);
-    it->second.vecEntries.clear();
-    const std::vector<COmitted> vecOmitted = std::move(it->second.vecOmitted);
+    CListed::node_type taken = m_mapListed.extract(it);
+    CListing& listing = taken.mapped();
+    m_uEntriesHeld -= listing.vecEntries.size();
+    vecEntries.swap(listing.vecEntries);
+    const std::vector<COmitted> vecOmitted = std::move(listing.vecOmitted);
     // The walk enters folders in this order: those placed before this one were passed.
-    const CPlace place = it->second.place;
-    std::erase_if(m_mapListed, [&](const auto& item) {
-        const bool bPassed = item.second.place <= place;
-        m_uEntriesHeld -= bPassed ? item.second.vecEntries.size() : 0;
-        return bPassed;
-    });
+    for (auto itPassed = m_mapListed.begin(); itPassed != m_mapListed.end();) {
+        const auto itNext = std::next(itPassed);
+        if (itPassed->second.place <= listing.place) {
+            m_uEntriesHeld -= itPassed->second.vecEntries.size();
+            RecycleLocked(m_mapListed.extract(itPassed));
+        }
+        itPassed = itNext;
+    }
+    RecycleLocked(std::move(taken));
     lock.unlock();
     m_cv.notify_all();
     for (const COmitted& omitted : vecOmitted) {

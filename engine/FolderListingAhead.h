@@ -68,9 +68,17 @@ private:
     void PublishLocked(const CToList& item, bool bListed, CListing& listing,
                        std::vector<CToList>& vecSubs);
 
+    using CListed = std::unordered_map<std::string, CListing>;
+    // A listing the walk took, left for the thread to fill again: its buffers (of the walk's
+    // listing before) change hands, and neither thread frees what the other allocated, which
+    // held both at the allocator's lock on every folder.
+    void RecycleLocked(CListed::node_type&& node);
+
     std::mutex m_mutex; // guards what follows
     std::condition_variable m_cv;
-    std::unordered_map<std::string, CListing> m_mapListed;
+    CListed m_mapListed;
+    // Taken listings, for the thread to fill again.
+    std::vector<CListed::node_type> m_vecSpare;
     std::size_t m_uEntriesHeld = 0;   // in m_mapListed
     std::string m_strListing;         // the folder the thread lists now
     std::vector<CToList> m_vecToList; // the last is listed next

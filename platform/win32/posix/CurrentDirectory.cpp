@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <string>
 
 #include "platform/win32/NameCodec.h"
 #include "platform/win32/Win32Errors.h"
@@ -13,25 +14,26 @@
 
 namespace {
 
-// The current directory shows the names as they are on disk.
+// The current directory shows the names as they are on disk. Most are already so spelt: only the
+// others are replaced, and the parse's memory of the names is kept up to the first of them.
 void ShowDiskNames(tessaly::win32::detail::WindowsPath& path) {
-    path.ForgetParsedFrom(0);
+    thread_local std::string t_strAnsi;
     for (std::size_t i = 0; i < path.aDisk.size(); ++i) {
-        std::string strAnsi;
-        if (tessaly::win32::DiskNameToAnsi(path.aDisk[i], strAnsi)) {
-            path.aAnsi[i] = std::move(strAnsi);
+        if (tessaly::win32::DiskNameToAnsi(path.aDisk[i], t_strAnsi) &&
+            t_strAnsi != path.aAnsi[i]) {
+            path.ForgetParsedFrom(i);
+            path.aAnsi[i] = t_strAnsi;
         }
     }
 }
 
-// The chdir to path as given, when that succeeds; path and the error are left as they were
-// otherwise, for the lookup that ignores case.
+// The chdir to path as given, when that succeeds; the error is left as it was otherwise, and
+// path's disk names too, for the lookup that ignores case.
 bool ChangeCurrentDirectoryAsGiven(tessaly::win32::detail::WindowsPath& path) {
     using namespace tessaly::win32::detail;
     const DWORD dwError = GetLastError();
-    WindowsPath asGiven = path;
-    ShowDiskNames(asGiven);
-    if (ChangeCurrentDirectory(asGiven)) {
+    ShowDiskNames(path);
+    if (ChangeCurrentDirectory(path)) {
         return true;
     }
     SetLastError(dwError);
@@ -51,7 +53,10 @@ BOOL WINAPI SetCurrentDirectoryA(LPCSTR lpPathName) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    WindowsPath path;
+    // The thread's path keeps its room, and the names of the folders it shares with the one
+    // before (a walk enters folder after folder below the same ones).
+    thread_local WindowsPath t_path;
+    WindowsPath& path = t_path;
     if (!ParseWindowsPath(lpPathName, path)) {
         return FALSE;
     }

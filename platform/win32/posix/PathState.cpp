@@ -594,10 +594,15 @@ bool ChangeCurrentDirectory(const WindowsPath& folder) {
         SetLastErrorFromErrno(errno);
         return false;
     }
-    DirState dir{folder.aAnsi, folder.aDisk};
     std::unique_lock lock(state.mutex);
     state.cCurrent = folder.cDrive;
-    state.aDirs[folder.cDrive - 'A'] = std::move(dir);
+    // Assigned into the drive's last record, whose strings keep their room.
+    std::optional<DirState>& dir = state.aDirs[folder.cDrive - 'A'];
+    if (!dir) {
+        dir.emplace();
+    }
+    dir->aAnsi = folder.aAnsi;
+    dir->aDisk = folder.aDisk;
     state.bWorkingDirectoryFollows = true;
     return true;
 }

@@ -42,6 +42,17 @@ bool ListFolder(const std::string& strFolder, std::vector<WIN32_FIND_DATAA>& vec
     return bWhole;
 }
 
+// The lock's holds are a few container operations, and the walk and the thread take it several
+// times a folder: a short spin before sleeping on it, which cost a wake-up each time.
+void LockSoon(std::unique_lock<std::mutex>& lock) {
+    for (int i = 0; i < 100; ++i) {
+        if (lock.try_lock()) {
+            return;
+        }
+    }
+    lock.lock();
+}
+
 } // namespace
 
 bool IsDotsName(LPCSTR pcName) {
@@ -160,7 +171,8 @@ void CFolderListingAhead::DropPassedLocked(const std::string& strFolder) {
 
 bool CFolderListingAhead::Take(const std::string& strFolder,
                                std::vector<WIN32_FIND_DATAA>& vecEntries) {
-    std::unique_lock lock(m_mutex);
+    std::unique_lock lock(m_mutex, std::defer_lock);
+    LockSoon(lock);
     DropPassedLocked(strFolder);
     for (;;) {
         // While the thread lists the folder, or is about to.
@@ -171,7 +183,9 @@ bool CFolderListingAhead::Take(const std::string& strFolder,
             break;
         }
         if (g_bAbort.load() || (bListing && (m_vecToList.empty() || !HasRoomLocked()))) {
+            m_bWalkWaits = true;
             m_cv.wait(lock);
+            m_bWalkWaits = false;
             continue;
         }
         // The walk lists the folder itself when the thread has not begun it (it lists another, or
@@ -181,16 +195,16 @@ bool CFolderListingAhead::Take(const std::string& strFolder,
         m_vecToList.pop_back();
         m_bWalkListing = true;
         lock.unlock();
-        CListing listing;
-        std::vector<CToList> vecSubs;
-        const bool bListed = ListOne(item, listing, vecSubs);
+        const bool bListed = ListOne(item, m_walkListing, m_vecWalkSubs);
         ++m_uListedByWalk;
-        lock.lock();
-        PublishLocked(item, bListed, listing, vecSubs);
+        LockSoon(lock);
+        PublishLocked(item, bListed, m_walkListing, m_vecWalkSubs);
         m_bWalkListing = false;
-        lock.unlock();
-        m_cv.notify_all();
-        lock.lock();
+        if (m_bThreadWaits) {
+            lock.unlock();
+            m_cv.notify_all();
+            lock.lock();
+        }
     }
     const auto it = m_mapListed.find(strFolder);
     if (it == m_mapListed.end()) {
@@ -211,8 +225,11 @@ bool CFolderListingAhead::Take(const std::string& strFolder,
         itPassed = itNext;
     }
     RecycleLocked(std::move(taken));
+    const bool bTell = m_bThreadWaits; // for the room made
     lock.unlock();
-    m_cv.notify_all();
+    if (bTell) {
+        m_cv.notify_all();
+    }
     for (const COmitted& omitted : vecOmitted) {
         tessaly::win32::TellListingOmission(omitted.strFolder, omitted.strName, omitted.eReason);
     }
@@ -243,7 +260,9 @@ void CFolderListingAhead::Run() {
             lock.unlock();
             tell();
             lock.lock();
+            m_bThreadWaits = true;
             m_cv.wait(lock, canGoOn);
+            m_bThreadWaits = false;
         }
         if (m_bStop || m_vecToList.empty() || g_bAbort.load()) {
             m_bDone = true;
@@ -259,9 +278,9 @@ void CFolderListingAhead::Run() {
 
         const bool bListed = ListOne(item, listing, vecSubs);
 
-        lock.lock();
+        LockSoon(lock);
         PublishLocked(item, bListed, listing, vecSubs);
         m_strListing.clear();
-        bToTell = true;
+        bToTell = m_bWalkWaits;
     }
 }

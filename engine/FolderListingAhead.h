@@ -84,7 +84,14 @@ private:
     std::vector<CToList> m_vecToList; // the last is listed next
     bool m_bWalkListing = false;      // the walk lists one of them itself
     std::size_t m_uListedByWalk = 0;  // the walk's thread alone uses it
+    // Who waits on m_cv: the others tell it only then (a wake-up the walk did not need took the
+    // thread's turn from it on a busy core).
+    bool m_bThreadWaits = false;
+    bool m_bWalkWaits = false;
     bool m_bStop = false;
     bool m_bDone = false; // the thread lists nothing more
+    // What the walk lists itself, its room kept from one folder to the next (the walk's alone).
+    CListing m_walkListing;
+    std::vector<CToList> m_vecWalkSubs;
     std::thread m_thread;
 };

@@ -60,7 +60,13 @@ bool IsDotsName(LPCSTR pcName) {
 }
 
 CFolderListingAhead::CFolderListingAhead(const std::string& strTop)
-    : m_vecToList{{strTop, CPlace()}} {
+    : CFolderListingAhead(std::vector<std::string>{strTop}) {}
+
+CFolderListingAhead::CFolderListingAhead(const std::vector<std::string>& vecTops) {
+    // Placed as the sub-folders of one folder would be, the first listed first.
+    for (std::size_t uTop = vecTops.size(); uTop-- > 0;) {
+        m_vecToList.push_back({vecTops[uTop], PlaceBelow(CPlace(), uTop)});
+    }
     m_thread = std::thread([this] { Run(); });
 }
 
@@ -71,6 +77,15 @@ CFolderListingAhead::~CFolderListingAhead() {
     }
     m_cv.notify_all();
     m_thread.join();
+}
+
+CFolderListingAhead::CPlace CFolderListingAhead::PlaceBelow(const CPlace& place,
+                                                            std::size_t uIndex) {
+    CPlace below = place;
+    for (int iShift = 24; iShift >= 0; iShift -= 8) {
+        below.push_back(static_cast<char>((uIndex >> iShift) & 0xFF));
+    }
+    return below;
 }
 
 bool CFolderListingAhead::HasRoomLocked() const {
@@ -103,12 +118,8 @@ bool CFolderListingAhead::ListOne(const CToList& item, CListing& listing,
         // The sub-folders the walk enters, named as it names them.
         if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
             !IsDotsName(entry.cFileName)) {
-            CToList sub{item.strFolder + "\\" + entry.cFileName, item.place};
-            for (int iShift = 24; iShift >= 0; iShift -= 8) {
-                sub.place.push_back(static_cast<char>((uSub >> iShift) & 0xFF));
-            }
-            ++uSub;
-            vecSubs.push_back(std::move(sub));
+            vecSubs.push_back(
+                {item.strFolder + "\\" + entry.cFileName, PlaceBelow(item.place, uSub++)});
         }
     }
     std::reverse(vecSubs.begin(), vecSubs.end());

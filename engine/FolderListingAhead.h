@@ -23,6 +23,8 @@ class CFolderListingAhead {
 public:
     // Starts listing at strTop, a folder given with its drive, and below it.
     explicit CFolderListingAhead(const std::string& strTop);
+    // The same for several such folders, which the walk enters one after the other in this order.
+    explicit CFolderListingAhead(const std::vector<std::string>& vecTops);
     // Stops the thread and waits for it.
     ~CFolderListingAhead();
     CFolderListingAhead(const CFolderListingAhead&) = delete;
@@ -56,6 +58,8 @@ private:
         std::vector<WIN32_FIND_DATAA> vecEntries;
         std::vector<COmitted> vecOmitted;
     };
+    // The place of the uIndex-th sub-folder of the folder at place.
+    static CPlace PlaceBelow(const CPlace& place, std::size_t uIndex);
     void Run();
     bool HasRoomLocked() const;
     // Drops the folders queued before strFolder, which the walk entering it has passed, unless

@@ -2,6 +2,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string>
 #include <vector>
 
 #include "engine/FileCollector.h"
@@ -142,6 +143,20 @@ BOOL CFileCollector::AddPickedFolders(LPCSTR pcBase, const std::vector<CString>&
     if (pcBase != nullptr && GetFileIdentity(pcBase, idBase)) {
         setOnPath.insert(idBase);
     }
+    // The picked folders given with their drives are listed ahead by one thread, one after the
+    // other: a thread for each, begun and ended with its walk, cost a wait at each end.
+    std::vector<std::string> vecTops;
+    for (const CString& strFolder : vecFolders) {
+        if (IsDrivePath(strFolder) && !EndsInSeparator(strFolder)) {
+            vecTops.emplace_back(strFolder.GetString());
+        }
+    }
+    std::unique_ptr<CFolderListingAhead> pListingAhead;
+    if (m_pListingAhead == nullptr && !vecTops.empty()) {
+        pListingAhead = std::make_unique<CFolderListingAhead>(vecTops);
+        m_pListingAhead = pListingAhead.get();
+    }
+    const CListingAheadEnd listingAheadEnd(m_pListingAhead, pListingAhead != nullptr);
     BOOL bAll = TRUE;
     for (const CString& strFolder : vecFolders) {
         if (!ScanFolderIn(strFolder, TRUE, bFiltered, setOnPath)) {
@@ -211,7 +226,8 @@ BOOL CFileCollector::ScanFolderIn(LPCSTR pcFolder, BOOL bRecurse, BOOL bFiltered
     }
     // A walk from a drive path has its folders listed ahead, while it takes in their entries.
     std::unique_ptr<CFolderListingAhead> pListingAhead;
-    if (t_iWalkDepth == 1 && bRecurse && IsDrivePath(pcFolder) && !EndsInSeparator(pcFolder)) {
+    if (m_pListingAhead == nullptr && t_iWalkDepth == 1 && bRecurse && IsDrivePath(pcFolder) &&
+        !EndsInSeparator(pcFolder)) {
         pListingAhead = std::make_unique<CFolderListingAhead>(pcFolder);
         m_pListingAhead = pListingAhead.get();
     }

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -110,4 +112,27 @@ TEST_F(ScanTest, AWalkThatListsAheadItselfKeepsTheOrderOfTheListings) {
         bWalkedWhole = bAllHeld && ahead.ListedByWalk() > 0;
     }
     EXPECT_TRUE(bWalkedWhole);
+}
+
+// Picked folders, walked one after the other, are listed ahead by one thread: each folder's
+// listing is there when the walk reaches it, also past a picked folder it did not enter (walked
+// before through another pick, say), whose listings are then dropped and not those after it.
+TEST_F(ScanTest, PickedFoldersAreListedAheadOneAfterTheOther) {
+    MakeFiles({"one/a/x.wav", "two/b/y.wav", "two/c/z.wav", "three/d/w.wav", "three/e/v.wav"});
+    std::vector<Listing> vecTree;
+    for (const char* pcTop : {"one", "two", "three"}) {
+        ListTree(Win(pcTop), vecTree);
+    }
+    CFolderListingAhead ahead(std::vector<std::string>{Win("one"), Win("two"), Win("three")});
+    // Time for the thread to list them all first, so that the walk takes them as it held them.
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    const std::string strSkipped = Win("two");
+    std::vector<WIN32_FIND_DATAA> vecEntries;
+    for (const auto& [strFolder, vecNames] : vecTree) {
+        if (strFolder.starts_with(strSkipped)) {
+            continue;
+        }
+        ASSERT_TRUE(ahead.Take(strFolder, vecEntries)) << strFolder;
+        EXPECT_EQ(Names(vecEntries), vecNames) << strFolder;
+    }
 }

@@ -143,13 +143,9 @@ void CFolderListingAhead::PublishLocked(const CToList& item, bool bListed, CList
     }
     m_uEntriesHeld += listing.vecEntries.size();
     if (m_vecSpare.empty()) {
-        const auto [it, bNew] = m_mapListed.try_emplace(item.strFolder);
-        if (!bNew) { // listed again (reached by two ways): the new listing replaces it
-            m_uEntriesHeld -= it->second.vecEntries.size();
-        }
-        it->second = std::move(listing);
-        listing = {};
-        return;
+        CListed made; // a node of its own, to go round as the spares do
+        made.try_emplace(std::string());
+        m_vecSpare.push_back(made.extract(made.begin()));
     }
     // A spare's buffers are swapped in, for the next listing to fill.
     CListed::node_type node = std::move(m_vecSpare.back());
@@ -157,7 +153,7 @@ void CFolderListingAhead::PublishLocked(const CToList& item, bool bListed, CList
     node.key() = item.strFolder;
     std::swap(node.mapped(), listing);
     auto inserted = m_mapListed.insert(std::move(node));
-    if (!inserted.inserted) {
+    if (!inserted.inserted) { // listed again (reached by two ways): the new listing replaces it
         std::swap(inserted.position->second, inserted.node.mapped());
         m_uEntriesHeld -= inserted.node.mapped().vecEntries.size();
         RecycleLocked(std::move(inserted.node));

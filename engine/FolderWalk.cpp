@@ -72,6 +72,11 @@ bool EndsInSeparator(LPCSTR pcPath) {
     return uLen > 0 && (pcPath[uLen - 1] == '\\' || pcPath[uLen - 1] == '/');
 }
 
+// Whether a walk from pcFolder has its folders listed ahead: one given with its drive.
+bool ListedAhead(LPCSTR pcFolder) {
+    return IsDrivePath(pcFolder) && !EndsInSeparator(pcFolder);
+}
+
 // Clears the collector's pointer to the listings made ahead when the walk that made them ends.
 class CListingAheadEnd {
 public:
@@ -147,7 +152,7 @@ BOOL CFileCollector::AddPickedFolders(LPCSTR pcBase, const std::vector<CString>&
     // other: a thread for each, begun and ended with its walk, cost a wait at each end.
     std::vector<std::string> vecTops;
     for (const CString& strFolder : vecFolders) {
-        if (IsDrivePath(strFolder) && !EndsInSeparator(strFolder)) {
+        if (ListedAhead(strFolder)) {
             vecTops.emplace_back(strFolder.GetString());
         }
     }
@@ -226,8 +231,7 @@ BOOL CFileCollector::ScanFolderIn(LPCSTR pcFolder, BOOL bRecurse, BOOL bFiltered
     }
     // A walk from a drive path has its folders listed ahead, while it takes in their entries.
     std::unique_ptr<CFolderListingAhead> pListingAhead;
-    if (m_pListingAhead == nullptr && t_iWalkDepth == 1 && bRecurse && IsDrivePath(pcFolder) &&
-        !EndsInSeparator(pcFolder)) {
+    if (m_pListingAhead == nullptr && t_iWalkDepth == 1 && bRecurse && ListedAhead(pcFolder)) {
         pListingAhead = std::make_unique<CFolderListingAhead>(pcFolder);
         m_pListingAhead = pListingAhead.get();
     }

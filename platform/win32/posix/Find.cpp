@@ -232,8 +232,12 @@ bool ReadListing(WindowsPath& path, FindSearch& search) {
     // Most folders are there as spelled: opened at once, with the folder's statx taken from the
     // descriptor, their path is walked once rather than twice. Any other is looked up first.
     FoundEntry found;
-    std::string strFolder = path.PosixPath();
-    search.m_fdDir = ::open(strFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    std::string strFolder;
+    const auto openFolder = [&] {
+        strFolder = path.PosixPath();
+        search.m_fdDir = ::open(strFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    };
+    openFolder();
     if (search.m_fdDir >= 0) {
         if (::statx(search.m_fdDir, "", AT_EMPTY_PATH, kStatxMask, &found.stx) != 0) {
             found.stx.stx_mask = 0;
@@ -246,8 +250,7 @@ bool ReadListing(WindowsPath& path, FindSearch& search) {
             }
             return false;
         }
-        strFolder = path.PosixPath();
-        search.m_fdDir = ::open(strFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        openFolder();
     }
     if (search.m_fdDir < 0) {
         if (errno == ENOENT || errno == ENOTDIR) {

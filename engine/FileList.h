@@ -6,6 +6,7 @@
 // no scan; their answers are those of a scan from the first entry.
 #pragma once
 
+#include <string_view>
 #include <vector>
 
 #include "engine/DynArray.h"
@@ -26,6 +27,8 @@ public:
 
     // The first entry whose full path equals pcPath byte for byte; -1 for none, null or empty.
     int FindByPath(LPCSTR pcPath) const;
+    // A hint that FindByPath(strPath) follows soon; it changes nothing.
+    void PrefetchPath(std::string_view strPath) const { m_index.PrefetchPath(strPath); }
     // The first entry with identifier nId; null for none and for CFileEntry::kNoId.
     const CFileEntry* FindById(DWORD nId) const;
     // Later entries move one place down; FALSE when dwIndex is not below the count.

@@ -44,6 +44,9 @@ public:
     // The first position holding the key, or -1.
     long long FindPath(std::string_view strPath) const;
     long long FindId(DWORD nId) const;
+    // Starts fetching the slot where FindPath(strPath) begins: a walk asks for it some files
+    // ahead, as a million paths' table lies far outside the caches.
+    void PrefetchPath(std::string_view strPath) const;
 
     std::size_t GetSize() const { return m_vecSeqs.size(); }
 
@@ -58,6 +61,7 @@ public:
 
         // The slot of dwKey that same() accepts, or null.
         template <typename Same> Slot* Find(DWORD dwKey, Same same) const;
+        void Prefetch(DWORD dwKey) const;
         // Find, or a new slot with count 0 for the caller to fill.
         template <typename Same> Slot& FindOrAdd(DWORD dwKey, Same same);
         // Frees pSlot; other slot pointers are then stale.

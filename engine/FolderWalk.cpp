@@ -1,4 +1,5 @@
 // The recursive folder walk of CFileCollector.
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -268,13 +269,31 @@ BOOL CFileCollector::ScanEntries(const CString& strFolder, BOOL bRecurse, BOOL b
     const bool bAhead =
         m_pListingAhead != nullptr && m_pListingAhead->Take(strFolder.GetString(), m_vecListed);
     std::size_t uNextListed = 0;
+    // A listing made ahead has its files' index slots fetched a few files before they are looked
+    // up: at a million files each lookup would otherwise wait on memory.
+    constexpr std::size_t kPrefetchAhead = 8;
+    std::size_t uPrefetched = 0;
+    std::string strAheadPath;
     const auto nextListed = [&] {
         if (uNextListed == m_vecListed.size()) {
             return false;
         }
+        const std::size_t uUpTo = std::min(uNextListed + kPrefetchAhead, m_vecListed.size());
+        for (; uPrefetched < uUpTo; ++uPrefetched) {
+            const WIN32_FIND_DATAA& ahead = m_vecListed[uPrefetched];
+            if ((ahead.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+                strAheadPath.resize(strFolder.GetLength() + 1);
+                strAheadPath += ahead.cFileName;
+                PrefetchPath(strAheadPath);
+            }
+        }
         pFound = &m_vecListed[uNextListed++];
         return true;
     };
+    if (bAhead) {
+        strAheadPath.assign(strFolder.GetString(), static_cast<std::size_t>(strFolder.GetLength()));
+        strAheadPath += '\\';
+    }
     const HANDLE hFind = bAhead ? nullptr : FindFirstFileA("*.*", &found);
     if (bAhead && !nextListed()) {
         return TRUE;

@@ -229,6 +229,12 @@ LPCTSTR CSharedText::GetString() const {
     return m_pHead == nullptr ? "" : TextOf(m_pHead);
 }
 
+void CSharedText::PrefetchText() const {
+    if (m_pHead != nullptr) {
+        __builtin_prefetch(TextOf(m_pHead));
+    }
+}
+
 const void* CSharedText::SharedBuffer() const {
     if (m_pHead != nullptr && m_pHead->IsView()) {
         return reinterpret_cast<const ViewHead*>(m_pHead)->pParent;

@@ -133,12 +133,15 @@ TEST(SortKeys, OrderEveryPairAsTheNameSizeAndFolderComparisons) {
 }
 
 // Enough names that the sort splits them by the bytes of their heads, level after level, before
-// comparing what is left: names alike for a while, then differing in one unit, in case only, in
-// their length, or only beyond the first eight units.
+// comparing what is left: names alike for a while (some beyond sixteen units), then differing in
+// one unit, in case only, in their length, or not at all. Then a name whose neighbour in the order
+// lies in another range, whose heads moved on to its ninth unit: the two must not be taken for
+// equal because those heads and their tails match.
 TEST(SortKeys, ManyNamesRankAsTheirComparisonOrdersThem) {
+    std::vector<std::string> vecRandom;
     const char* apszUnits[] = {"a", "A", "b", "_", "0", "9", "曲", "ソ", "é", "z", "."};
-    const char* apszPrefixes[] = {"", "track_00", "TRACK_00", "album ", "曲名_"};
-    CFileCollector store;
+    const char* apszPrefixes[] = {"",       "track_00", "TRACK_00",
+                                  "album ", "曲名_",    "the long common name "};
     std::uint32_t uSeed = 20261211;
     const auto Next = [&] { return (uSeed = uSeed * 1103515245u + 12345u) >> 8; };
     for (int i = 0; i < 4000; ++i) {
@@ -146,33 +149,44 @@ TEST(SortKeys, ManyNamesRankAsTheirComparisonOrdersThem) {
         for (std::uint32_t u = Next() % 12; u > 0; --u) {
             strName += apszUnits[Next() % std::size(apszUnits)];
         }
-        CFileEntry entry;
-        entry.m_strName = AnsiFromUtf8(strName.c_str());
-        entry.m_strFolder = "T:\\a";
-        entry.m_strFullPath = entry.m_strFolder + "\\" + entry.m_strName;
-        entry.m_strRoot = "T:";
-        ASSERT_TRUE(store.Append(entry));
+        vecRandom.push_back(strName);
     }
-    store.AssignIds();
-    CSortKeys keys;
-    keys.Build(store, 0);
+    std::vector<std::string> vecNeighbours = {"abcdefghabcdefgh", "aa", "xxxxxxxxabcdefgh"};
+    for (int i = 0; i < 70; ++i) {
+        vecNeighbours.push_back("xxxxxxxxb" + std::to_string(i));
+    }
 
-    std::vector<CMyWString> vecWide;
-    std::vector<DWORD> vecOrder(store.GetCount());
-    for (DWORD i = 0; i < store.GetCount(); ++i) {
-        vecWide.emplace_back(store.GetAt(i).m_strName.GetString());
-        vecOrder[i] = i;
-    }
-    const auto Compare = [&](DWORD a, DWORD b) {
-        return Sign(vecWide[a].Compare(vecWide[b].GetBuff(), TRUE));
-    };
-    std::stable_sort(vecOrder.begin(), vecOrder.end(),
-                     [&](DWORD a, DWORD b) { return Compare(a, b) < 0; });
-    for (size_t k = 1; k < vecOrder.size(); ++k) {
-        const CFileEntry& a = store.GetAt(vecOrder[k - 1]);
-        const CFileEntry& b = store.GetAt(vecOrder[k]);
-        ASSERT_EQ(keys.Compare(a.m_nId, b.m_nId), Compare(vecOrder[k - 1], vecOrder[k]))
-            << a.m_strName.GetString() << " / " << b.m_strName.GetString();
+    for (const auto& vecNames : {vecRandom, vecNeighbours}) {
+        CFileCollector store;
+        for (const std::string& strName : vecNames) {
+            CFileEntry entry;
+            entry.m_strName = AnsiFromUtf8(strName.c_str());
+            entry.m_strFolder = "T:\\a";
+            entry.m_strFullPath = entry.m_strFolder + "\\" + entry.m_strName;
+            entry.m_strRoot = "T:";
+            ASSERT_TRUE(store.Append(entry));
+        }
+        store.AssignIds();
+        CSortKeys keys;
+        keys.Build(store, 0);
+
+        std::vector<CMyWString> vecWide;
+        std::vector<DWORD> vecOrder(store.GetCount());
+        for (DWORD i = 0; i < store.GetCount(); ++i) {
+            vecWide.emplace_back(store.GetAt(i).m_strName.GetString());
+            vecOrder[i] = i;
+        }
+        const auto Compare = [&](DWORD a, DWORD b) {
+            return Sign(vecWide[a].Compare(vecWide[b].GetBuff(), TRUE));
+        };
+        std::stable_sort(vecOrder.begin(), vecOrder.end(),
+                         [&](DWORD a, DWORD b) { return Compare(a, b) < 0; });
+        for (size_t k = 1; k < vecOrder.size(); ++k) {
+            const CFileEntry& a = store.GetAt(vecOrder[k - 1]);
+            const CFileEntry& b = store.GetAt(vecOrder[k]);
+            ASSERT_EQ(keys.Compare(a.m_nId, b.m_nId), Compare(vecOrder[k - 1], vecOrder[k]))
+                << a.m_strName.GetString() << " / " << b.m_strName.GetString();
+        }
     }
 }
 

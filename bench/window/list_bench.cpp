@@ -5,7 +5,7 @@
 // step lasts from the click until its worker (if any) is idle again, the window's events served
 // meanwhile; beside it the window thread's longest stall (the longest gap of a 10 ms ticker).
 //
-//   list_bench [ROWS]      (default 1000000)
+//   list_bench [ROWS] [--names=track]      (default 1000000 rows)
 #include <QApplication>
 #include <QHeaderView>
 #include <QTableView>
@@ -103,14 +103,16 @@ template <typename Fn> double RunStep(Fn fnClick, double* pdStallMs) {
     return dSeconds;
 }
 
-// Rows whose folders and names vary the way a music library does.
-void FillStore(CFileCollector& store, DWORD dwRows) {
+// Rows whose folders and names vary the way a music library does; with bTrackNames the names all
+// begin alike (track_A0012345.wav), as a ripper's do, so that a sort by name cannot tell them
+// apart by their first eight characters.
+void FillStore(CFileCollector& store, DWORD dwRows, bool bTrackNames) {
     for (DWORD i = 0; i < dwRows; ++i) {
         const DWORD dwFolder = (i * 2654435761u) % 5000;
         CFileEntry entry;
         entry.m_strFolder.Format("B:\\artist%04u\\album%02u", dwFolder / 50, dwFolder % 50);
-        entry.m_strName.Format("%c%07u track.wav", 'A' + static_cast<char>(i % 26),
-                               (i * 40503u) % 10000000u);
+        entry.m_strName.Format(bTrackNames ? "track_%c%07u.wav" : "%c%07u track.wav",
+                               'A' + static_cast<char>(i % 26), (i * 40503u) % 10000000u);
         entry.m_strFullPath = entry.m_strFolder + "\\" + entry.m_strName;
         entry.m_strRoot = "B:";
         entry.m_ullSize = (static_cast<ULONGLONG>(i) * 7919u) % 100000000u;
@@ -222,6 +224,7 @@ SFloors MeasureFloors(const CFileCollector& store) {
 int main(int argc, char** argv) {
     const DWORD dwRows =
         argc > 1 ? static_cast<DWORD>(std::strtoul(argv[1], nullptr, 10)) : 1000000;
+    const bool bTrackNames = argc > 2 && std::strcmp(argv[2], "--names=track") == 0;
     // The program's own files (TraceFile.txt) go to a folder of the bench's, never to the user's
     // state folder, where a stray file would change what the program does there.
     const std::string strProgram = "/tmp/tessaly-list-bench";
@@ -237,7 +240,7 @@ int main(int argc, char** argv) {
     QTimer::singleShot(0, [&] {
         // On a thread of its own, as the collection worker fills the store: its texts then lie
         // in that thread's heap, not the window thread's.
-        std::thread filler([&] { FillStore(dialog.m_store, dwRows); });
+        std::thread filler([&] { FillStore(dialog.m_store, dwRows, bTrackNames); });
         filler.join();
         const SFloors floors = MeasureFloors(dialog.m_store);
         std::printf("%u rows, the main list on the offscreen platform\n", dwRows);

@@ -41,10 +41,11 @@ void CFileListIndex::CHolderTable::Prefetch(DWORD dwKey) const {
     // A find of a key that is not there reads on to the next free slot: some eight slots when the
     // table is three quarters full, so the lines after the home slot's are fetched too.
     constexpr std::size_t kSlotsFetched = 12;
-    const Slot* pHome = &m_vecSlots[Home(dwKey)];
-    const Slot* pEnd = m_vecSlots.data() + m_vecSlots.size();
-    for (const Slot* p = pHome; p < pEnd && p < pHome + kSlotsFetched; p += 64 / sizeof(Slot)) {
-        __builtin_prefetch(p);
+    constexpr std::size_t kSlotsALine = 64 / sizeof(Slot);
+    const std::size_t uHome = Home(dwKey);
+    const std::size_t uEnd = std::min(uHome + kSlotsFetched, m_vecSlots.size());
+    for (std::size_t i = uHome; i < uEnd; i += kSlotsALine) {
+        __builtin_prefetch(&m_vecSlots[i]);
     }
 }
 

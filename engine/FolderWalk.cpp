@@ -273,7 +273,8 @@ BOOL CFileCollector::ScanEntries(const CString& strFolder, BOOL bRecurse, BOOL b
     // up: at a million files each lookup would otherwise wait on memory.
     constexpr std::size_t kPrefetchAhead = 8;
     std::size_t uPrefetched = 0;
-    std::string strAheadPath;
+    std::string strAheadPath; // the folder and a separator, then a name ahead
+    std::size_t uFolderBytes = 0;
     const auto nextListed = [&] {
         if (uNextListed == m_vecListed.size()) {
             return false;
@@ -282,7 +283,7 @@ BOOL CFileCollector::ScanEntries(const CString& strFolder, BOOL bRecurse, BOOL b
         for (; uPrefetched < uUpTo; ++uPrefetched) {
             const WIN32_FIND_DATAA& ahead = m_vecListed[uPrefetched];
             if ((ahead.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-                strAheadPath.resize(strFolder.GetLength() + 1);
+                strAheadPath.resize(uFolderBytes);
                 strAheadPath += ahead.cFileName;
                 PrefetchPath(strAheadPath);
             }
@@ -293,6 +294,7 @@ BOOL CFileCollector::ScanEntries(const CString& strFolder, BOOL bRecurse, BOOL b
     if (bAhead) {
         strAheadPath.assign(strFolder.GetString(), static_cast<std::size_t>(strFolder.GetLength()));
         strAheadPath += '\\';
+        uFolderBytes = strAheadPath.size();
     }
     const HANDLE hFind = bAhead ? nullptr : FindFirstFileA("*.*", &found);
     if (bAhead && !nextListed()) {

@@ -368,7 +368,7 @@ BOOL WINAPI GetFileInformationByHandle(HANDLE hFile,
         return FALSE;
     }
     struct statx stx;
-    if (::statx(pFile->Fd(), "", AT_EMPTY_PATH, STATX_BASIC_STATS | STATX_BTIME, &stx) != 0) {
+    if (::statx(pFile->Fd(), "", AT_EMPTY_PATH, kStatxMask, &stx) != 0) {
         SetLastErrorFromErrno(errno);
         return FALSE;
     }
@@ -401,8 +401,7 @@ BOOL InformationByName(LPCSTR lpFileName, BY_HANDLE_FILE_INFORMATION& info, bool
     struct statx stx = found.stx;
     // The lookup's own statx answers when it learnt all of it; a dangling link is no file.
     if ((stx.stx_mask & kNeeded) != kNeeded || found.bLink) {
-        if (!bExists ||
-            ::statx(AT_FDCWD, strPosix.c_str(), 0, STATX_BASIC_STATS | STATX_BTIME, &stx) != 0) {
+        if (!bExists || ::statx(AT_FDCWD, strPosix.c_str(), 0, kStatxMask, &stx) != 0) {
             SetLastError(ERROR_FILE_NOT_FOUND);
             return FALSE;
         }

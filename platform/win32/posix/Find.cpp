@@ -32,8 +32,6 @@ FILETIME ToFileTime(const statx_timestamp& ts) {
     return FileTimeFromUnix(ts.tv_sec, ts.tv_nsec);
 }
 
-constexpr unsigned kStatxMask = STATX_BASIC_STATS | STATX_BTIME;
-
 // A link is described by what it points to; a dangling one by itself.
 bool StatEntry(int fdDir, const char* pszName, struct statx& stx) {
     return ::statx(fdDir, pszName, AT_NO_AUTOMOUNT, kStatxMask, &stx) == 0 ||

@@ -20,8 +20,6 @@
 namespace tessaly::win32::detail {
 namespace {
 
-constexpr unsigned kStatxMask = STATX_BASIC_STATS | STATX_BTIME;
-
 bool Fail(DWORD dwError) {
     SetLastError(dwError);
     return false;

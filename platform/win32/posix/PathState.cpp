@@ -612,8 +612,7 @@ bool StatCurrentDirectory(struct statx& stx) {
     const std::lock_guard change(WorkingDirectoryChangeMutex());
     // A folder removed while current has no links left: the path says it is gone, as before.
     return state.bWorkingDirectoryFollows &&
-           ::statx(AT_FDCWD, ".", AT_NO_AUTOMOUNT, STATX_BASIC_STATS | STATX_BTIME, &stx) == 0 &&
-           stx.stx_nlink > 0;
+           ::statx(AT_FDCWD, ".", AT_NO_AUTOMOUNT, kStatxMask, &stx) == 0 && stx.stx_nlink > 0;
 }
 
 } // namespace detail

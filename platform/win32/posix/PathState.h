@@ -12,6 +12,9 @@
 
 namespace tessaly::win32::detail {
 
+// What the layer asks statx for wherever it describes a file: its birth time is the creation time.
+inline constexpr unsigned kStatxMask = STATX_BASIC_STATS | STATX_BTIME;
+
 // A Windows path made absolute and split as GetFullPathName does it: "." dropped, ".." taking
 // away the component before it (never the root), repeated separators counted once.
 struct WindowsPath {

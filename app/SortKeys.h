@@ -46,8 +46,8 @@ public:
     CRowArray<int> Order(std::vector<DWORD_PTR> vecIds, int iDir) const;
 
 private:
-    // Each ranks the store's entries in store order, where their texts lie one after the other.
-    void RankNames(const CFileCollector& store);
+    // Each ranks the store's entries in store order, where their texts lie one after the other
+    // (the names in RankNamesInto).
     void RankSizes(const CFileCollector& store);
     void RankFolders(const CFileCollector& store);
 

@@ -117,9 +117,12 @@ unsigned HeadByte(const SNameKey& key, int i) {
 // tail), where the units before are those of every other key in its range.
 void PackHeadFrom(SNameKey& key, DWORD dwFirst, const SNameTails& tails) {
     SNameWindow window;
-    const SNameTails::STail tail = tails.At(key);
-    for (DWORD j = 0; j < kHeadUnits && dwFirst + j < key.dwLength; ++j) {
-        window.Pack(j, SNameTails::Unit(tail, dwFirst + j - kHeadUnits));
+    // A name that ends where the new heads begin keeps them all padding, its tail unread.
+    if (key.dwLength > dwFirst) {
+        const SNameTails::STail tail = tails.At(key);
+        for (DWORD j = 0; j < kHeadUnits && dwFirst + j < key.dwLength; ++j) {
+            window.Pack(j, SNameTails::Unit(tail, dwFirst + j - kHeadUnits));
+        }
     }
     key.ullHead0 = window.ull0;
     key.ullHead1 = window.ull1;

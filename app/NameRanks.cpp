@@ -107,10 +107,13 @@ int CompareKeys(const SNameKey& a, const SNameKey& b, const SNameTails& tails) {
     return a.dwLength < b.dwLength ? -1 : a.dwLength > b.dwLength ? 1 : 0;
 }
 
-// Byte i (0-15) of a key's packed head, in the order the heads compare.
+// Byte i (0-15) of ull0 then ull1, in the order packed heads compare.
+unsigned ByteOf(std::uint64_t ull0, std::uint64_t ull1, int i) {
+    return static_cast<unsigned>((i < 8 ? ull0 : ull1) >> (56 - 8 * (i % 8))) & 0xFF;
+}
+
 unsigned HeadByte(const SNameKey& key, int i) {
-    const std::uint64_t ullHead = i < 8 ? key.ullHead0 : key.ullHead1;
-    return static_cast<unsigned>(ullHead >> (56 - 8 * (i % 8))) & 0xFF;
+    return ByteOf(key.ullHead0, key.ullHead1, i);
 }
 
 // Packs into key's head its units from dwFirst on (at least kHeadUnits: those are read from its
@@ -154,11 +157,7 @@ void SortNameKeys(SNameKey* pKeys, std::size_t uCount, const SNameTails& tails,
             ullDiffer1 |= pKeys[i].ullHead1 ^ pKeys[0].ullHead1;
             dwLongest = std::max(dwLongest, pKeys[i].dwLength);
         }
-        const auto DiffersIn = [&](int i) {
-            const std::uint64_t ullDiffer = i < 8 ? ullDiffer0 : ullDiffer1;
-            return ((ullDiffer >> (56 - 8 * (i % 8))) & 0xFF) != 0;
-        };
-        while (iByte < 16 && !DiffersIn(iByte)) {
+        while (iByte < 16 && ByteOf(ullDiffer0, ullDiffer1, iByte) == 0) {
             ++iByte;
         }
         if (iByte == 16) {

@@ -171,8 +171,20 @@ public:
             aiByRead[m_aEntries[i].uRead] = static_cast<std::uint32_t>(i);
         }
         m_aStats.assign(m_aEntries.size() - kLazyEntries, Described{});
+        // In the folder's order the entries, their names and their records lie scattered: at a
+        // million entries each is a cache miss, so they are fetched some entries ahead.
+        // (Written in the loop itself: GCC drops a call whose only effect is a prefetch.)
+        constexpr std::size_t kAhead = 8;
         const auto statRange = [&](std::size_t uBegin, std::size_t uEnd) {
             for (std::size_t i = uBegin; i < uEnd; ++i) {
+                if (i + 2 * kAhead < uEnd && aiByRead[i + 2 * kAhead] != UINT32_MAX) {
+                    __builtin_prefetch(&m_aEntries[aiByRead[i + 2 * kAhead]]);
+                }
+                if (i + kAhead < uEnd && aiByRead[i + kAhead] != UINT32_MAX) {
+                    const std::uint32_t iAhead = aiByRead[i + kAhead];
+                    __builtin_prefetch(m_strNames.c_str() + m_aEntries[iAhead].uDisk);
+                    __builtin_prefetch(&m_aStats[iAhead - kLazyEntries], 1);
+                }
                 const std::uint32_t iEntry = aiByRead[i];
                 struct statx stx;
                 if (iEntry != UINT32_MAX &&
@@ -375,7 +387,12 @@ bool ReadListing(WindowsPath& path, FindSearch& search) {
     search.m_strNames.reserve(search.m_strNames.size() + strKeys.size());
     search.m_aEntries.reserve(search.m_aEntries.size() + aKeys.size());
     std::string strAnsi;
-    for (const Key& key : aKeys) {
+    for (std::size_t i = 0; i < aKeys.size(); ++i) {
+        // The names lie in the folder's order, scattered once sorted.
+        if (i + 8 < aKeys.size()) {
+            __builtin_prefetch(strKeys.data() + aKeys[i + 8].uOffset + aKeys[i + 8].uDiskOffset);
+        }
+        const Key& key = aKeys[i];
         const std::string_view strDisk = view(key).substr(key.uDiskOffset);
         if (ListedName(strFolder, strDisk, strAnsi)) {
             search.Add(strDisk, strAnsi, key.uRead);

@@ -10,7 +10,8 @@
 
 namespace {
 
-// Arrays of one slot per entry or more: a million names' keys take huge pages.
+// Arrays of one slot per entry or more: a million names' keys reuse the pages of arrays freed
+// before.
 template <typename T> using CKeyArray = tessaly::framework::LargeVector<T>;
 
 // A folded name: its first eight UTF-16 units packed so that comparing the numbers compares the

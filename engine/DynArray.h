@@ -193,8 +193,8 @@ template <typename T> BOOL CDynArray<T>::Provide(DWORD dwCapacity) {
 template <typename T> BOOL CDynArray<T>::Reallocate(DWORD dwSlots, DWORD dwKeep) {
     static_assert(alignof(T) <= __STDCPP_DEFAULT_NEW_ALIGNMENT__);
     // Raw storage: only the kept elements are placed now, the rest as the capacity reaches them.
-    // A million entries' 56 MB take huge pages: some 30 page faults where 4 KiB pages took
-    // 14,000, each costing 10 us or more on a virtual machine.
+    // A million entries' 56 MB: large memory, the pages of an array freed before where one is
+    // kept.
     T* pNew = nullptr;
     try {
         pNew = static_cast<T*>(

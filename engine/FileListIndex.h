@@ -82,7 +82,7 @@ public:
         std::size_t Next(std::size_t i) const;
         void Resize(std::size_t uSlots);
 
-        // A million paths' table takes huge pages, as the entries' array does.
+        // A million paths' table is large memory, as the entries' array is.
         using SlotArray = tessaly::framework::LargeVector<Slot>;
         SlotArray m_vecSlots; // empty until the first key
         std::size_t m_uUsed = 0;

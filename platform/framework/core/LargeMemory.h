@@ -1,5 +1,6 @@
 // Memory for arrays of a slot per entry or row (the store and its path table, a million rows'
-// lists and sort keys) and for texts by the slab: on Linux whole huge pages, elsewhere the heap.
+// lists and sort keys) and for texts by the slab: on Linux mappings of their own, the pages of
+// arrays freed lately first; elsewhere the heap.
 #pragma once
 
 #include <cstddef>
@@ -9,7 +10,7 @@
 
 namespace tessaly::framework {
 
-// nBytes of memory, in huge pages where the system has them and the size is worth one. Throws
+// nBytes of memory, from the pages of a large array freed lately where one is kept. Throws
 // std::bad_alloc.
 void* AllocateLarge(size_t nBytes);
 // Memory from AllocateLarge, with the size asked for.
@@ -25,8 +26,8 @@ template <typename T> struct LargeAllocator {
     template <typename U> bool operator==(const LargeAllocator<U>&) const noexcept { return true; }
 };
 
-// A vector of a slot per row or per entry: a million of them come from huge pages, often those of
-// an array freed just before.
+// A vector of a slot per row or per entry: a million of them often take the pages of an array
+// freed just before.
 template <typename T> using LargeVector = std::vector<T, LargeAllocator<T>>;
 
 // Blocks of memory carved one after the other from slabs, all freed together with the slabs.

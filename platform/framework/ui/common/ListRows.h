@@ -70,7 +70,7 @@ struct ListRow {
     bool bSelected = false;
 };
 
-// The rows' array: a million rows take 24 MB, in huge pages where the system has them.
+// The rows' array: a million rows take 24 MB, often the pages of an array freed before.
 using ListRowArray = std::vector<ListRow, LargeAllocator<ListRow>>;
 
 class ListRows {

@@ -1,5 +1,8 @@
-// The column sorts: a header click starts a thread that reorders the entries and rewrites the
-// rows; a 100 ms timer gives the buttons back once it has finished.
+// The column sorts: a header click starts a thread that reorders the entries and moves the rows
+// with them; a 100 ms timer gives the buttons back once it has finished.
+#include <span>
+#include <vector>
+
 #include "picker/MyFileDialog.h"
 
 namespace {
@@ -14,6 +17,7 @@ void CMyFileDialog::SortByColumn(int iColumn) {
     if (iColumn < 0 || iColumn > 2) {
         return;
     }
+    m_aFindData.TrackOrigins();
     SortFolderFirst();
     switch (iColumn) {
     case 0:
@@ -47,6 +51,16 @@ void CMyFileDialog::SortByColumn(int iColumn) {
             m_bTimeAsc = 1;
         }
         break;
+    }
+    // The rows show the entries as they were: they move with them, where rewriting a million
+    // rows' texts held the window 0.5-0.8 s. Like the rewrite, the move leaves no row selected.
+    const std::vector<int> aiOrigins = m_aFindData.TakeOrigins();
+    const int iShown = m_ListCtrl.GetItemCount();
+    if (iShown == m_iItemNum && static_cast<size_t>(iShown) <= aiOrigins.size() &&
+        m_ListCtrl.ReorderItems(
+            std::span<const int>(aiOrigins.data(), static_cast<size_t>(iShown)))) {
+        m_ListCtrl.SetItemState(-1, 0, LVIS_SELECTED);
+        return;
     }
     // One crossing to the window thread for the whole rewrite: a crossing per cell would cost
     // seconds for a large folder.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <numeric>
 #include <utility>
 
 namespace {
@@ -50,6 +51,7 @@ BOOL CFindDataTable::SetAt(int iIndex, const WIN32_FIND_DATAA& data) {
     if (iIndex < 0) {
         return FALSE;
     }
+    m_vecOrigins.clear();
     const size_t uIndex = static_cast<size_t>(iIndex);
     if (uIndex < m_vecRecords.size()) {
         // A folder listed again overwrites the names of the last listing.
@@ -105,6 +107,10 @@ WIN32_FIND_DATAA CFindDataTable::GetAt(int iIndex) const {
 void CFindDataTable::Swap(int iIndex1, int iIndex2) {
     std::swap(m_vecRecords[static_cast<size_t>(iIndex1)],
               m_vecRecords[static_cast<size_t>(iIndex2)]);
+    if (!m_vecOrigins.empty()) {
+        std::swap(m_vecOrigins[static_cast<size_t>(iIndex1)],
+                  m_vecOrigins[static_cast<size_t>(iIndex2)]);
+    }
 }
 
 void CFindDataTable::Reorder(int iFirst, const std::vector<int>& aiOrder) {
@@ -114,9 +120,27 @@ void CFindDataTable::Reorder(int iFirst, const std::vector<int>& aiOrder) {
         vecSorted.push_back(m_vecRecords[static_cast<size_t>(iFrom)]);
     }
     std::copy(vecSorted.begin(), vecSorted.end(), m_vecRecords.begin() + iFirst);
+    if (!m_vecOrigins.empty()) {
+        std::vector<int> vecFrom;
+        vecFrom.reserve(aiOrder.size());
+        for (int iFrom : aiOrder) {
+            vecFrom.push_back(m_vecOrigins[static_cast<size_t>(iFrom)]);
+        }
+        std::copy(vecFrom.begin(), vecFrom.end(), m_vecOrigins.begin() + iFirst);
+    }
+}
+
+void CFindDataTable::TrackOrigins() {
+    m_vecOrigins.resize(m_vecRecords.size());
+    std::iota(m_vecOrigins.begin(), m_vecOrigins.end(), 0);
+}
+
+std::vector<int> CFindDataTable::TakeOrigins() {
+    return std::exchange(m_vecOrigins, {});
 }
 
 void CFindDataTable::CopyRecord(int iTo, int iFrom) {
+    m_vecOrigins.clear();
     // Both records then read the same names, which compaction copies for each.
     m_vecRecords[static_cast<size_t>(iTo)] = m_vecRecords[static_cast<size_t>(iFrom)];
 }
@@ -125,6 +149,7 @@ void CFindDataTable::RemoveAt(int iIndex) {
     if (iIndex < 0 || static_cast<size_t>(iIndex) >= m_vecRecords.size()) {
         return;
     }
+    m_vecOrigins.clear();
     m_vecRecords.erase(m_vecRecords.begin() + iIndex);
 }
 

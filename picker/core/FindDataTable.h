@@ -38,6 +38,11 @@ public:
     // The records from iFirst on become the records at aiOrder's positions, in that order
     // (aiOrder a permutation of iFirst .. iFirst + size - 1).
     void Reorder(int iFirst, const std::vector<int>& aiOrder);
+    // From now on Swap and Reorder note where each record came from, until TakeOrigins gives, for
+    // each place, the place its record held when this was called. Any other change of the table
+    // drops the notes: TakeOrigins then gives an empty vector.
+    void TrackOrigins();
+    std::vector<int> TakeOrigins();
     // Record iTo becomes a copy of record iFrom.
     void CopyRecord(int iTo, int iFrom);
     // Removes record iIndex; the records behind it move down one place.
@@ -77,4 +82,5 @@ private:
     std::vector<std::unique_ptr<char[]>> m_vecChunks;
     std::uint64_t m_ullPoolEnd = 0;     // offset of the next free byte
     std::uint64_t m_ullOverwritten = 0; // bytes of names no record reads any more (an estimate)
+    std::vector<int> m_vecOrigins;      // while tracked, one a record
 };

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "picker/core/FindDataTable.h"
 
@@ -112,4 +113,47 @@ TEST(FindDataTable, ListingAgainAndAgainKeepsNamesAndReusesThePool) {
     EXPECT_LT(table.GetPoolBytes(), 4u << 20);
     table.RemoveAt(0);
     EXPECT_EQ(table.GetSize(), kRecords - 1);
+}
+
+// A sort's swaps and reorders are noted, so that the rows can follow their records; anything else
+// that changes the table drops the notes rather than give a wrong order.
+TEST(FindDataTable, OriginsFollowSwapsAndReordersUntilTheTableChangesOtherwise) {
+    const struct {
+        const char* pcCase;
+        void (*pfnChange)(CFindDataTable&);
+        std::vector<int> vecOrigins; // the first five places; empty: the notes dropped
+    } cases[] = {
+        {"untouched", [](CFindDataTable&) {}, {0, 1, 2, 3, 4}},
+        {"swaps and a reorder",
+         [](CFindDataTable& table) {
+             table.Swap(0, 4);
+             table.Reorder(1, {3, 1, 2});
+             table.Swap(3, 0);
+         },
+         {2, 3, 1, 4, 0}},
+        {"a record set", [](CFindDataTable& table) { table.SetAt(1, Record("x", 1)); }, {}},
+        {"a record copied", [](CFindDataTable& table) { table.CopyRecord(1, 2); }, {}},
+        {"a record removed", [](CFindDataTable& table) { table.RemoveAt(0); }, {}},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.pcCase);
+        CFindDataTable table;
+        for (int i = 0; i < 5; ++i) {
+            ASSERT_TRUE(table.SetAt(i, Record("entry " + std::to_string(i), 0)));
+        }
+        table.TrackOrigins();
+        test.pfnChange(table);
+        std::vector<int> vecOrigins = table.TakeOrigins();
+        if (!vecOrigins.empty()) {
+            EXPECT_EQ(vecOrigins.size(), static_cast<size_t>(table.GetSize()));
+            for (int i = 0; i < 5; ++i) {
+                EXPECT_STREQ(
+                    table.GetName(i),
+                    ("entry " + std::to_string(vecOrigins[static_cast<size_t>(i)])).c_str());
+            }
+            vecOrigins.resize(5);
+        }
+        EXPECT_EQ(vecOrigins, test.vecOrigins);
+        EXPECT_TRUE(table.TakeOrigins().empty()); // taken once
+    }
 }

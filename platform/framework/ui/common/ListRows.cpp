@@ -278,6 +278,13 @@ bool ListRows::Erase(int nRow) {
     if (At(nRow).bSelected) {
         --m_nSelected;
     }
+    // Rows are mostly deleted from the end, one by one (a folder left for a smaller one): the
+    // next one's texts, freed next, are fetched now, as after a sort they lie anywhere on the heap.
+    if (nRow > 0) {
+        if (const char* pcNext = At(nRow - 1).texts.OwnedBlock()) {
+            __builtin_prefetch(pcNext - 2 * sizeof(size_t)); // the heap's header of the block
+        }
+    }
     m_vecRows.erase(m_vecRows.begin() + nRow);
     return true;
 }

@@ -48,6 +48,8 @@ public:
     void InsertEmpty(size_t nCol);
     // Whether the texts hold a block of the heap's, which going frees.
     bool OwnsBlock() const { return m_uBlock != 0 && (m_uBlock & kInSlab) == 0; }
+    // The heap's block, for a hint to fetch it ahead of its freeing; null for none.
+    const char* OwnedBlock() const { return OwnsBlock() ? Block() : nullptr; }
 
 private:
     // A slab's block is marked by the address's low bit: its row must not free it, nor read it

@@ -173,7 +173,8 @@ public:
         m_aStats.assign(m_aEntries.size() - kLazyEntries, Described{});
         // In the folder's order the entries, their names and their records lie scattered: at a
         // million entries each is a cache miss, so they are fetched some entries ahead.
-        // (Written in the loop itself: GCC drops a call whose only effect is a prefetch.)
+        // (In the loop itself: GCC 12 found a lambda holding only the prefetches without effect,
+        // and dropped its calls.)
         constexpr std::size_t kAhead = 8;
         const auto statRange = [&](std::size_t uBegin, std::size_t uEnd) {
             for (std::size_t i = uBegin; i < uEnd; ++i) {

@@ -115,7 +115,16 @@ DWORD CFileList::FindDuplicates(CFileList& listDup) const {
         vecKeys.reserve(dwCount);
         CTitleFolder folder;
         std::u16string_view strKey;
+        // The names lie where the walk put them: each one's head, then its text, is fetched some
+        // entries ahead.
+        constexpr DWORD kAhead = 8;
         for (DWORD i = 0; i < dwCount; ++i) {
+            if (i + 2 * kAhead < dwCount) {
+                m_aEntries[i + 2 * kAhead].m_strName.PrefetchHead();
+            }
+            if (i + kAhead < dwCount) {
+                m_aEntries[i + kAhead].m_strName.PrefetchText();
+            }
             if (folder.Fold(m_aEntries[i].m_strName.GetString(), strKey)) {
                 vecKeys.push_back(SortKey(strKey, i));
             }

@@ -34,17 +34,23 @@ void TellListingOmission(std::string_view strFolder, std::string_view strName,
 
 namespace detail {
 
-bool ListedName(std::string_view strFolder, std::string_view strDisk, std::string& strAnsi) {
-    ListingOmission eReason;
+std::optional<ListingOmission> ConvertListedName(std::string_view strDisk, std::string& strAnsi) {
     if (!DiskNameToAnsi(strDisk, strAnsi)) {
-        eReason = ListingOmission::Unmappable;
-    } else if (strAnsi.size() >= MAX_PATH) {
-        eReason = ListingOmission::TooLong;
-    } else {
-        return true;
+        return ListingOmission::Unmappable;
     }
-    TellListingOmission(strFolder, strDisk, eReason);
-    return false;
+    if (strAnsi.size() >= MAX_PATH) {
+        return ListingOmission::TooLong;
+    }
+    return std::nullopt;
+}
+
+bool ListedName(std::string_view strFolder, std::string_view strDisk, std::string& strAnsi) {
+    const std::optional<ListingOmission> eReason = ConvertListedName(strDisk, strAnsi);
+    if (eReason) {
+        TellListingOmission(strFolder, strDisk, *eReason);
+        return false;
+    }
+    return true;
 }
 
 } // namespace detail

@@ -34,23 +34,17 @@ void TellListingOmission(std::string_view strFolder, std::string_view strName,
 
 namespace detail {
 
-std::optional<ListingOmission> ConvertListedName(std::string_view strDisk, std::string& strAnsi) {
-    if (!DiskNameToAnsi(strDisk, strAnsi)) {
-        return ListingOmission::Unmappable;
-    }
-    if (strAnsi.size() >= MAX_PATH) {
-        return ListingOmission::TooLong;
-    }
-    return std::nullopt;
-}
-
 bool ListedName(std::string_view strFolder, std::string_view strDisk, std::string& strAnsi) {
-    const std::optional<ListingOmission> eReason = ConvertListedName(strDisk, strAnsi);
-    if (eReason) {
-        TellListingOmission(strFolder, strDisk, *eReason);
-        return false;
+    ListingOmission eReason;
+    if (!DiskNameToAnsi(strDisk, strAnsi)) {
+        eReason = ListingOmission::Unmappable;
+    } else if (strAnsi.size() >= MAX_PATH) {
+        eReason = ListingOmission::TooLong;
+    } else {
+        return true;
     }
-    return true;
+    TellListingOmission(strFolder, strDisk, eReason);
+    return false;
 }
 
 } // namespace detail

@@ -1,16 +1,10 @@
 // Inside the layer: the name a listing gives the program, or the reason it leaves it out.
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
 
-#include "platform/win32/ListingOmissions.h"
-
 namespace tessaly::win32::detail {
-
-// ListedName's conversion alone: nothing when strAnsi holds the name, else why it has none.
-std::optional<ListingOmission> ConvertListedName(std::string_view strDisk, std::string& strAnsi);
 
 // The CP932 form of a listed on-disk name (UTF-8, WTF-8 on Windows), or false when it has none
 // that fits cFileName: then the thread's listener (SetListingOmissionListener) hears of it, with

@@ -11,7 +11,6 @@
 #include <cerrno>
 #include <cstring>
 #include <mutex>
-#include <optional>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -113,10 +112,6 @@ public:
             }
             while (m_iNext < m_aEntries.size()) {
                 const std::size_t iEntry = m_iNext++;
-                // The names lie in the folder's order, the entries in name order.
-                if (iEntry + kNamesAhead < m_aEntries.size()) {
-                    __builtin_prefetch(m_strNames.c_str() + m_aEntries[iEntry + kNamesAhead].uAnsi);
-                }
                 const Entry& entry = m_aEntries[iEntry];
                 const std::string_view strAnsi(m_strNames.c_str() + entry.uAnsi, entry.uAnsiLen);
                 if (!m_aStats.empty() && iEntry >= kLazyEntries) {
@@ -166,7 +161,6 @@ public:
     // faster than the same stats in name order (100,000 files on tmpfs: 235-265 ms against
     // 290-320 ms).
     static constexpr std::size_t kLazyEntries = 32;
-    static constexpr std::size_t kNamesAhead = 8;
     void StatTheRest() {
         std::uint32_t uReadEnd = 0;
         for (std::size_t i = kLazyEntries; i < m_aEntries.size(); ++i) {
@@ -177,8 +171,8 @@ public:
             aiByRead[m_aEntries[i].uRead] = static_cast<std::uint32_t>(i);
         }
         m_aStats.assign(m_aEntries.size() - kLazyEntries, Described{});
-        // In the folder's order the entries and their records lie scattered (the names do not):
-        // at a million entries each is a cache miss, so they are fetched some entries ahead.
+        // In the folder's order the entries, their names and their records lie scattered: at a
+        // million entries each is a cache miss, so they are fetched some entries ahead.
         // (In the loop itself: GCC 12 found a lambda holding only the prefetches without effect,
         // and dropped its calls.)
         constexpr std::size_t kAhead = 8;
@@ -188,7 +182,9 @@ public:
                     __builtin_prefetch(&m_aEntries[aiByRead[i + 2 * kAhead]]);
                 }
                 if (i + kAhead < uEnd && aiByRead[i + kAhead] != UINT32_MAX) {
-                    __builtin_prefetch(&m_aStats[aiByRead[i + kAhead] - kLazyEntries], 1);
+                    const std::uint32_t iAhead = aiByRead[i + kAhead];
+                    __builtin_prefetch(m_strNames.c_str() + m_aEntries[iAhead].uDisk);
+                    __builtin_prefetch(&m_aStats[iAhead - kLazyEntries], 1);
                 }
                 const std::uint32_t iEntry = aiByRead[i];
                 struct statx stx;
@@ -277,10 +273,7 @@ bool ReadListing(WindowsPath& path, FindSearch& search) {
     }
     const NamePattern pattern(*path.strPattern);
 
-    // Sort keys: the upper-cased units big-endian, two zero bytes, the on-disk bytes. Behind each
-    // key, its names as the search keeps them: a zero byte, the CP932 form and another. The keys
-    // become the search's names once sorted, so that no pass reads the names in name order, where
-    // they lie scattered.
+    // Sort keys: the upper-cased units big-endian, two zero bytes, the on-disk bytes.
     std::string strKeys;
     struct Key {
         std::uint64_t ullHead;  // the key's first eight bytes, big-endian, zeros after its end
@@ -289,11 +282,7 @@ bool ReadListing(WindowsPath& path, FindSearch& search) {
         std::uint32_t uLength;
         std::uint32_t uDiskOffset; // where the on-disk name starts within the key
         std::uint32_t uRead;
-        std::uint32_t uAnsiLen; // or why the name is left out (kUnmappable, kTooLong)
     };
-    constexpr std::uint32_t kUnmappable = UINT32_MAX;
-    constexpr std::uint32_t kTooLong = UINT32_MAX - 1;
-    std::string strAnsi;
     std::vector<Key> aKeys;
     std::u16string strUpcased;
     // Worked out once: a walk lists every folder of a tree.
@@ -346,7 +335,7 @@ bool ReadListing(WindowsPath& path, FindSearch& search) {
         key.uDiskOffset = static_cast<std::uint32_t>(2 * uUnits + 2);
         key.uLength = key.uDiskOffset + static_cast<std::uint32_t>(strName.size());
         // Sized once and written in place: a listing builds one key a name.
-        strKeys.resize(strKeys.size() + key.uLength + 1);
+        strKeys.resize(strKeys.size() + key.uLength);
         char* pc = strKeys.data() + key.uOffset;
         for (std::size_t i = 0; i < uUnits; ++i) {
             const char16_t c =
@@ -357,14 +346,6 @@ bool ReadListing(WindowsPath& path, FindSearch& search) {
         *pc++ = '\0';
         *pc++ = '\0';
         std::memcpy(pc, strName.data(), strName.size());
-        pc[strName.size()] = '\0';
-        // Converted now, in the folder's order; an omission is told once the names are sorted.
-        if (const std::optional<ListingOmission> eOmitted = ConvertListedName(strName, strAnsi)) {
-            key.uAnsiLen = *eOmitted == ListingOmission::Unmappable ? kUnmappable : kTooLong;
-        } else {
-            key.uAnsiLen = static_cast<std::uint32_t>(strAnsi.size());
-            strKeys.append(strAnsi).push_back('\0');
-        }
         key.ullHead = 0;
         key.ullHead2 = 0;
         const char* pcKey = strKeys.data() + key.uOffset;
@@ -388,8 +369,6 @@ bool ReadListing(WindowsPath& path, FindSearch& search) {
                : a.ullHead2 != b.ullHead2 ? a.ullHead2 < b.ullHead2
                                           : view(a) < view(b);
     });
-    strKeys.reserve(strKeys.size() + 8); // the dots' names, so that they move no other
-    search.m_strNames = std::move(strKeys);
 
     // NTFS gives every folder but a drive's root its "." and "..", first.
     if (!IsDriveRootFolder(strFolder)) {
@@ -406,18 +385,19 @@ bool ReadListing(WindowsPath& path, FindSearch& search) {
             }
         }
     }
+    search.m_strNames.reserve(search.m_strNames.size() + strKeys.size());
     search.m_aEntries.reserve(search.m_aEntries.size() + aKeys.size());
-    for (const Key& key : aKeys) {
-        const std::uint32_t uDisk = key.uOffset + key.uDiskOffset;
-        const std::uint32_t uDiskLen = key.uLength - key.uDiskOffset;
-        if (key.uAnsiLen == kUnmappable || key.uAnsiLen == kTooLong) {
-            TellListingOmission(strFolder,
-                                std::string_view(search.m_strNames.data() + uDisk, uDiskLen),
-                                key.uAnsiLen == kUnmappable ? ListingOmission::Unmappable
-                                                            : ListingOmission::TooLong);
-            continue;
+    std::string strAnsi;
+    for (std::size_t i = 0; i < aKeys.size(); ++i) {
+        // The names lie in the folder's order, scattered once sorted.
+        if (i + 8 < aKeys.size()) {
+            __builtin_prefetch(strKeys.data() + aKeys[i + 8].uOffset + aKeys[i + 8].uDiskOffset);
         }
-        search.m_aEntries.push_back({uDisk, uDisk + uDiskLen + 1, key.uAnsiLen, key.uRead});
+        const Key& key = aKeys[i];
+        const std::string_view strDisk = view(key).substr(key.uDiskOffset);
+        if (ListedName(strFolder, strDisk, strAnsi)) {
+            search.Add(strDisk, strAnsi, key.uRead);
+        }
     }
     return true;
 }

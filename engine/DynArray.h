@@ -193,8 +193,8 @@ template <typename T> BOOL CDynArray<T>::Provide(DWORD dwCapacity) {
 template <typename T> BOOL CDynArray<T>::Reallocate(DWORD dwSlots, DWORD dwKeep) {
     static_assert(alignof(T) <= __STDCPP_DEFAULT_NEW_ALIGNMENT__);
     // Raw storage: only the kept elements are placed now, the rest as the capacity reaches them.
-    // A million entries' 56 MB: large memory, the pages of an array freed before where one is
-    // kept.
+    // A million entries take 56 MB: AllocateLarge hands out the pages of an array freed before
+    // where it kept one, rather than pages new to the process.
     T* pNew = nullptr;
     try {
         pNew = static_cast<T*>(

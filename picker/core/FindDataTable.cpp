@@ -9,6 +9,17 @@ namespace {
 constexpr unsigned kChunkBits = 20;
 constexpr std::uint64_t kChunkSize = std::uint64_t{1} << kChunkBits;
 constexpr std::uint64_t kPoolLimit = std::uint64_t{1} << 32;
+
+// The elements from iFirst on become those at aiOrder's positions, in that order.
+template <typename T>
+void PlaceInOrder(std::vector<T>& vec, int iFirst, const std::vector<int>& aiOrder) {
+    std::vector<T> vecPlaced;
+    vecPlaced.reserve(aiOrder.size());
+    for (int iFrom : aiOrder) {
+        vecPlaced.push_back(vec[static_cast<size_t>(iFrom)]);
+    }
+    std::copy(vecPlaced.begin(), vecPlaced.end(), vec.begin() + iFirst);
+}
 } // namespace
 
 CFindDataTable::CFindDataTable() : m_vecRecords(kInitialSize) {
@@ -114,19 +125,9 @@ void CFindDataTable::Swap(int iIndex1, int iIndex2) {
 }
 
 void CFindDataTable::Reorder(int iFirst, const std::vector<int>& aiOrder) {
-    std::vector<Record> vecSorted;
-    vecSorted.reserve(aiOrder.size());
-    for (int iFrom : aiOrder) {
-        vecSorted.push_back(m_vecRecords[static_cast<size_t>(iFrom)]);
-    }
-    std::copy(vecSorted.begin(), vecSorted.end(), m_vecRecords.begin() + iFirst);
+    PlaceInOrder(m_vecRecords, iFirst, aiOrder);
     if (!m_vecOrigins.empty()) {
-        std::vector<int> vecFrom;
-        vecFrom.reserve(aiOrder.size());
-        for (int iFrom : aiOrder) {
-            vecFrom.push_back(m_vecOrigins[static_cast<size_t>(iFrom)]);
-        }
-        std::copy(vecFrom.begin(), vecFrom.end(), m_vecOrigins.begin() + iFirst);
+        PlaceInOrder(m_vecOrigins, iFirst, aiOrder);
     }
 }
 

@@ -28,6 +28,9 @@
 namespace tessaly::win32::detail {
 namespace {
 
+// How many entries ahead a pass over a large listing fetches what it reads out of order.
+constexpr std::size_t kFetchAhead = 8;
+
 FILETIME ToFileTime(const statx_timestamp& ts) {
     return FileTimeFromUnix(ts.tv_sec, ts.tv_nsec);
 }
@@ -175,14 +178,13 @@ public:
         // million entries each is a cache miss, so they are fetched some entries ahead.
         // (In the loop itself: GCC 12 found a lambda holding only the prefetches without effect,
         // and dropped its calls.)
-        constexpr std::size_t kAhead = 8;
         const auto statRange = [&](std::size_t uBegin, std::size_t uEnd) {
             for (std::size_t i = uBegin; i < uEnd; ++i) {
-                if (i + 2 * kAhead < uEnd && aiByRead[i + 2 * kAhead] != UINT32_MAX) {
-                    __builtin_prefetch(&m_aEntries[aiByRead[i + 2 * kAhead]]);
+                if (i + 2 * kFetchAhead < uEnd && aiByRead[i + 2 * kFetchAhead] != UINT32_MAX) {
+                    __builtin_prefetch(&m_aEntries[aiByRead[i + 2 * kFetchAhead]]);
                 }
-                if (i + kAhead < uEnd && aiByRead[i + kAhead] != UINT32_MAX) {
-                    const std::uint32_t iAhead = aiByRead[i + kAhead];
+                if (i + kFetchAhead < uEnd && aiByRead[i + kFetchAhead] != UINT32_MAX) {
+                    const std::uint32_t iAhead = aiByRead[i + kFetchAhead];
                     __builtin_prefetch(m_strNames.c_str() + m_aEntries[iAhead].uDisk);
                     __builtin_prefetch(&m_aStats[iAhead - kLazyEntries], 1);
                 }
@@ -390,8 +392,9 @@ bool ReadListing(WindowsPath& path, FindSearch& search) {
     std::string strAnsi;
     for (std::size_t i = 0; i < aKeys.size(); ++i) {
         // The names lie in the folder's order, scattered once sorted.
-        if (i + 8 < aKeys.size()) {
-            __builtin_prefetch(strKeys.data() + aKeys[i + 8].uOffset + aKeys[i + 8].uDiskOffset);
+        if (i + kFetchAhead < aKeys.size()) {
+            const Key& ahead = aKeys[i + kFetchAhead];
+            __builtin_prefetch(strKeys.data() + ahead.uOffset + ahead.uDiskOffset);
         }
         const Key& key = aKeys[i];
         const std::string_view strDisk = view(key).substr(key.uDiskOffset);
